@@ -1,0 +1,63 @@
+// The three-frame image button (normal, pressed, hover side by side) and the fixed-place static image.
+#pragma once
+#include <SDL/SDL.h>
+
+#include <string>
+
+namespace rx {
+
+class button {
+public:
+    button() = default;
+    button(const button&) = delete;
+    button& operator=(const button&) = delete;
+    ~button();
+
+    void load_button(int x, int y, int height, const std::string& image_file, int width);
+    void show();
+    void handle_events(const SDL_Event& event);
+    void reset();
+
+    bool clicked() const { return clicked_; }
+    bool selected() const { return selected_; }
+    void set_clicked(bool value) { clicked_ = value; }
+    void set_selected(bool value) { selected_ = value; }
+    void set_normal_frame() { current_ = &normal_; }
+    void set_hover_frame() { current_ = &hover_; }
+    void set_pressed_frame() { current_ = &pressed_; }
+    const SDL_Rect& box() const { return box_; }
+    const SDL_Rect* current_frame() const { return current_; }
+    const SDL_Rect& normal_frame() const { return normal_; }
+    const SDL_Rect& pressed_frame() const { return pressed_; }
+    const SDL_Rect& hover_frame() const { return hover_; }
+    SDL_Surface* image() const { return image_; }
+
+private:
+    SDL_Rect box_{0, 0, 0, 0};
+    SDL_Rect normal_{0, 0, 0, 0};
+    SDL_Rect pressed_{0, 0, 0, 0};
+    SDL_Rect hover_{0, 0, 0, 0};
+    SDL_Rect* current_ = &normal_;
+    SDL_Surface* image_ = nullptr;
+    bool clicked_ = false;
+    bool selected_ = false;
+};
+
+class static_image {
+public:
+    static_image() = default;
+    static_image(const static_image&) = delete;
+    static_image& operator=(const static_image&) = delete;
+    ~static_image();
+
+    void load(int x, int y, int width, int height, const std::string& image_file);
+    void show();
+    const SDL_Rect& box() const { return box_; }
+    SDL_Surface* image() const { return image_; }
+
+private:
+    SDL_Rect box_{0, 0, 0, 0};
+    SDL_Surface* image_ = nullptr;
+};
+
+}  // namespace rx

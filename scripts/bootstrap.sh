@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the programs and the tests need; does nothing when all are there.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-net1.2-dev zlib1g-dev libx11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool x11-utils imagemagick curl
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  python3 python3-pil
+  fonts-beteckna
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "bootstrap: installing ${missing[*]}" >&2
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
