@@ -18,4 +18,21 @@ function(rx_logic_library target)
   add_library(${target} STATIC ${ARGN})
   rx_warnings(${target})
   target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}")
+  rx_forbid_sdl(${target})
+endfunction()
+
+# A folder of stand-in SDL headers that stop the build: put first on a display-free target's include path,
+# they turn any SDL include (either <SDL.h> or <SDL/SDL.h> style) into a compile error.
+set(RX_NO_SDL_DIR "${CMAKE_BINARY_DIR}/no_sdl")
+file(GLOB _rx_sdl_headers /usr/include/SDL/*.h)
+list(APPEND _rx_sdl_headers SDL.h SDL_image.h SDL_ttf.h SDL_net.h)
+foreach(_h ${_rx_sdl_headers})
+  get_filename_component(_name "${_h}" NAME)
+  set(_text "#error \"display-free code must not include SDL (${_name})\"\n")
+  file(WRITE "${RX_NO_SDL_DIR}/${_name}" "${_text}")
+  file(WRITE "${RX_NO_SDL_DIR}/SDL/${_name}" "${_text}")
+endforeach()
+
+function(rx_forbid_sdl target)
+  target_include_directories(${target} BEFORE PRIVATE "${RX_NO_SDL_DIR}")
 endfunction()

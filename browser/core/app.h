@@ -1,12 +1,12 @@
 // Program-wide state of the browser and the services the screens and handlers call.
 #pragma once
-#include <SDL/SDL.h>
+#include <SDL.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "browser/core/user_info.h"
+#include "browser/core/logic/user_info.h"
 
 namespace rx {
 

@@ -1,6 +1,6 @@
 // The interface every one of the browser's 19 screens offers to the main loop.
 #pragma once
-#include <SDL/SDL.h>
+#include <SDL.h>
 
 namespace rx {
 

@@ -1,6 +1,6 @@
 // One HTTP GET on a fresh TCP connection, as the browser and the updater talk to the service.
 #pragma once
-#include <SDL/SDL_net.h>
+#include <SDL_net.h>
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,6 @@
 // The three-frame image button (normal, pressed, hover side by side) and the fixed-place static image.
 #pragma once
-#include <SDL/SDL.h>
+#include <SDL.h>
 
 #include <string>
 

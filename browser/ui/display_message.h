@@ -1,7 +1,7 @@
 // The one timed line of text drawn over every screen at the window's top left corner.
 #pragma once
-#include <SDL/SDL.h>
-#include <SDL/SDL_ttf.h>
+#include <SDL.h>
+#include <SDL_ttf.h>
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // Artwork loading from the images folder with the cyan colour key, and the one blit every widget uses.
 #pragma once
-#include <SDL/SDL.h>
+#include <SDL.h>
 
 #include <string>
 
