@@ -36,3 +36,12 @@ endforeach()
 function(rx_forbid_sdl target)
   target_include_directories(${target} BEFORE PRIVATE "${RX_NO_SDL_DIR}")
 endfunction()
+
+# Globs the sources of a library; a folder with none yet still yields a valid (empty) target.
+function(rx_glob_sources var)
+  file(GLOB _found CONFIGURE_DEPENDS ${ARGN})
+  if(NOT _found)
+    set(_found "${PROJECT_SOURCE_DIR}/cmake/empty.cpp")
+  endif()
+  set(${var} ${_found} PARENT_SCOPE)
+endfunction()
