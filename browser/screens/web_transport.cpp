@@ -1,0 +1,157 @@
+// One HTTP GET per exchange over SDL_net: resolve (with the numeric fallback), connect, send, receive by mode.
+#include "browser/screens/web_transport.h"
+
+#include <cstring>
+#include <vector>
+
+namespace rx::web {
+namespace {
+
+void log_line(const log_sink& log, std::string_view text) {
+    if (log) log(text);
+}
+
+// Names the exchange in lines about failures the service's own messages do not cover. The query is left out
+// on purpose: it may carry the user's password.
+std::string failure_subject(const request& req) {
+    if (!req.operation.empty()) return req.operation;
+    return req.target.substr(0, req.target.find('?'));
+}
+
+// Closes the socket and frees the set on every way out of the receive loop.
+struct connection {
+    TCPsocket socket = nullptr;
+    SDLNet_SocketSet set = nullptr;
+    ~connection() {
+        if (set) SDLNet_FreeSocketSet(set);
+        if (socket) SDLNet_TCP_Close(socket);
+    }
+};
+
+enum class wait_result { ready, silent, error };
+
+wait_result wait_readable(const connection& conn, unsigned silence_ms) {
+    int ready = SDLNet_CheckSockets(conn.set, silence_ms);
+    if (ready < 0) return wait_result::error;
+    if (ready == 0 || !SDLNet_SocketReady(conn.socket)) return wait_result::silent;
+    return wait_result::ready;
+}
+
+// Text modes keep each chunk only up to its first NUL byte.
+void append_text(std::string& reply, const char* chunk, int received) {
+    std::size_t length = strnlen(chunk, static_cast<std::size_t>(received));
+    reply.append(chunk, length);
+}
+
+}  // namespace
+
+std::string format_request(const request& req) {
+    std::string text = "GET ";
+    text += req.target;
+    text += ' ';
+    text += req.version;
+    text += "\nHost: ";
+    text += req.host.host;
+    text += "\n\n";
+    return text;
+}
+
+TCPsocket open_and_send(const request& req, const log_sink& log) {
+    const std::string text = format_request(req);
+    // The request and its terminating NUL must fit the 512-byte buffer; a cut request would reach the
+    // service as a different question, so it is not sent at all.
+    if (text.size() + 1 > request_buffer_size) {
+        log_line(log, "Failure request too long - " + failure_subject(req));
+        return nullptr;
+    }
+
+    IPaddress address{};
+    if (SDLNet_ResolveHost(&address, req.host.host.c_str(), req.host.port) == -1) {
+        if (!req.operation.empty()) log_line(log, "Failure resolving host - " + req.operation);
+        const std::string fallback = config::fallback_address();
+        if (SDLNet_ResolveHost(&address, fallback.c_str(), req.host.port) == -1) {
+            log_line(log, SDL_GetError());
+            return nullptr;
+        }
+    }
+
+    TCPsocket socket = SDLNet_TCP_Open(&address);
+    if (!socket) {
+        if (req.three_line_open_failure) {
+            log_line(log, "Failure opening socket -");
+            log_line(log, SDL_GetError());
+            log_line(log, " - " + req.operation);
+        } else if (!req.operation.empty()) {
+            log_line(log, "Failure opening socket - " + req.operation);
+        }
+        return nullptr;
+    }
+
+    std::vector<char> buffer(request_buffer_size, '\0');
+    std::memcpy(buffer.data(), text.data(), text.size());
+    const int length = static_cast<int>(text.size() + 1);
+    // A peer that resets the connection makes this return short (SIGPIPE is ignored once SDL_net is up).
+    if (SDLNet_TCP_Send(socket, buffer.data(), length) < length) {
+        if (!req.operation.empty()) log_line(log, "Failure sending data - " + req.operation);
+        SDLNet_TCP_Close(socket);
+        return nullptr;
+    }
+    return socket;
+}
+
+reply http_get(const request& req, const log_sink& log) {
+    reply result;
+    connection conn;
+    conn.socket = open_and_send(req, log);
+    if (!conn.socket) return result;
+    if (req.mode == receive_mode::none) {
+        result.ok = true;
+        return result;
+    }
+
+    conn.set = SDLNet_AllocSocketSet(1);
+    if (!conn.set || SDLNet_TCP_AddSocket(conn.set, conn.socket) < 0) {
+        log_line(log, SDL_GetError());
+        return result;
+    }
+
+    const std::size_t chunk_size = req.mode == receive_mode::raw ? 32768 : (req.chunk_size < 2 ? 2 : req.chunk_size);
+    std::vector<char> chunk(chunk_size);
+    for (;;) {
+        switch (wait_readable(conn, req.silence_ms)) {
+            case wait_result::ready:
+                break;
+            case wait_result::silent:
+                log_line(log, "Failure receiving data - " + failure_subject(req));
+                result.last_result = -1;
+                return result;
+            case wait_result::error:
+                result.last_result = -1;
+                result.ok = true;  // as a failed receive: the caller decides what a partial reply means
+                return result;
+        }
+
+        std::fill(chunk.begin(), chunk.end(), '\0');
+        const int received = SDLNet_TCP_Recv(conn.socket, chunk.data(), static_cast<int>(chunk_size - 1));
+        result.last_result = received;
+        if (received < 0) break;
+
+        if (req.mode == receive_mode::raw) {
+            // The screenshot buffer holds raw_limit bytes; a larger reply is not decoded in part.
+            if (result.text.size() + static_cast<std::size_t>(received) > raw_limit) {
+                log_line(log, "Failure reply too large - " + failure_subject(req));
+                result.text.clear();
+                return result;
+            }
+            result.text.append(chunk.data(), static_cast<std::size_t>(received));
+        } else {
+            append_text(result.text, chunk.data(), received);
+            if (req.mode == receive_mode::marker && result.text.find("||EOL", 1) != std::string::npos) break;
+        }
+        if (received == 0) break;
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace rx::web
