@@ -48,6 +48,11 @@ void save_settings();
 void request_quit();
 bool quit_requested();
 
+// Gate of the keyboard- and joystick-driven pointer; the console screens' wrappers close it while a
+// Set All captures inputs, so arrow keys and the fullscreen keys reach the capture instead.
+bool cursor_keys_enabled();
+void set_cursor_keys_enabled(bool enabled);
+
 // The one timed message line; valid once start-up has constructed it.
 display_message& message();
 

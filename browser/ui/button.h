@@ -1,4 +1,5 @@
-// The three-frame image button (normal, pressed, hover side by side) and the fixed-place static image.
+// The three-frame image button (normal, pressed, hover side by side) and the fixed-place static
+// image.
 #pragma once
 #include <SDL.h>
 
@@ -6,14 +7,28 @@
 
 namespace rx {
 
+// One widget of a screen as data: its place, its size and its artwork, so a whole screen's layout
+// can be read (and checked against the 800 x 600 window) without drawing it.
+struct widget_spec {
+    const char* name;
+    int x;
+    int y;
+    int w;
+    int h;
+    const char* image;
+};
+
 class button {
-public:
+  public:
     button() = default;
     button(const button&) = delete;
     button& operator=(const button&) = delete;
     ~button();
 
     void load_button(int x, int y, int height, const std::string& image_file, int width);
+    void load_button(const widget_spec& spec) {
+        load_button(spec.x, spec.y, spec.h, spec.image, spec.w);
+    }
     void show();
     void handle_events(const SDL_Event& event);
     void reset();
@@ -32,7 +47,7 @@ public:
     const SDL_Rect& hover_frame() const { return hover_; }
     SDL_Surface* image() const { return image_; }
 
-private:
+  private:
     SDL_Rect box_{0, 0, 0, 0};
     SDL_Rect normal_{0, 0, 0, 0};
     SDL_Rect pressed_{0, 0, 0, 0};
@@ -44,18 +59,19 @@ private:
 };
 
 class static_image {
-public:
+  public:
     static_image() = default;
     static_image(const static_image&) = delete;
     static_image& operator=(const static_image&) = delete;
     ~static_image();
 
     void load(int x, int y, int width, int height, const std::string& image_file);
+    void load(const widget_spec& spec) { load(spec.x, spec.y, spec.w, spec.h, spec.image); }
     void show();
     const SDL_Rect& box() const { return box_; }
     SDL_Surface* image() const { return image_; }
 
-private:
+  private:
     SDL_Rect box_{0, 0, 0, 0};
     SDL_Surface* image_ = nullptr;
 };

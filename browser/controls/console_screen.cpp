@@ -1,0 +1,72 @@
+// The console controls screens' shared title, Home and Back buttons.
+#include "browser/controls/console_screen.h"
+
+#include <exception>
+
+#include "browser/core/app.h"
+#include "browser/ui/image.h"
+#include "platform/path.h"
+
+namespace rx {
+
+namespace {
+const widget_spec home_spec{"home", 645, 5, 150, 40, "button_home.png"};
+const widget_spec back_spec{"back", 490, 5, 150, 40, "button_back.png"};
+}  // namespace
+
+const std::vector<widget_spec>& console_screen::layout() {
+    static const std::vector<widget_spec> widgets{home_spec, back_spec};
+    return widgets;
+}
+
+console_screen::~console_screen() {
+    if (title_surface_ != nullptr) SDL_FreeSurface(title_surface_);
+    if (font_ != nullptr) TTF_CloseFont(font_);
+}
+
+void console_screen::log_unknown(const char* operation) const {
+    log_error("Unknown Exception - " + class_name_ + "::" + operation);
+}
+
+void console_screen::init() {
+    try {
+        home_.load_button(home_spec);
+        back_.load_button(back_spec);
+        if (auto dir = get_directory()) {
+            font_ = TTF_OpenFont(platform::join_path(*dir, "NEURPOLI.TTF").c_str(), 20);
+        }
+        if (font_ != nullptr) {
+            title_surface_ =
+                TTF_RenderText_Solid(font_, title_.c_str(), SDL_Color{255, 255, 255, 0});
+        }
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_unknown("init");
+    }
+}
+
+void console_screen::show() {
+    try {
+        SDL_Surface* screen = SDL_GetVideoSurface();
+        if (title_surface_ != nullptr) blit_at(5, 5, title_surface_, screen);
+        home_.show();
+        back_.show();
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_unknown("show");
+    }
+}
+
+void console_screen::handle_events(const SDL_Event& event) {
+    home_.handle_events(event);
+    back_.handle_events(event);
+}
+
+void console_screen::reset() {
+    home_.reset();
+    back_.reset();
+}
+
+}  // namespace rx

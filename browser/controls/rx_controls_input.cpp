@@ -1,0 +1,94 @@
+// Screen 6: the controls menu's title and buttons.
+#include "browser/controls/rx_controls_input.h"
+
+#include <exception>
+
+#include "browser/core/app.h"
+#include "browser/ui/image.h"
+#include "platform/path.h"
+
+namespace rx {
+
+const std::vector<widget_spec>& rx_controls_input::layout() {
+    // Console buttons stand 45 px apart down the left edge.
+    static const std::vector<widget_spec> widgets{
+        {"home", 645, 5, 150, 40, "button_home.png"},
+        {"atari2600", 5, 50, 200, 40, "button_controls_atari2600.png"},
+        {"colecovision", 5, 95, 200, 40, "button_controls_colecovision.png"},
+        {"gameboy", 5, 140, 200, 40, "button_controls_gameboy.png"},
+        {"gameboycolor", 5, 185, 200, 40, "button_controls_gameboycolor.png"},
+        {"gameboyadvance", 5, 230, 200, 40, "button_controls_gameboyadvance.png"},
+        {"gamegear", 5, 275, 200, 40, "button_controls_gamegear.png"},
+        {"genesis", 5, 320, 200, 40, "button_controls_genesis.png"},
+        {"nes", 5, 365, 200, 40, "button_controls_nes.png"},
+        {"n64", 5, 410, 200, 40, "button_controls_n64.png"},
+        {"sms", 5, 455, 200, 40, "button_controls_sms.png"},
+        {"snes", 5, 500, 200, 40, "button_controls_snes.png"},
+        {"tg16", 5, 545, 200, 40, "button_controls_tg16.png"},
+    };
+    return widgets;
+}
+
+const std::array<int, rx_controls_input::console_count>& rx_controls_input::console_screens() {
+    static const std::array<int, console_count> numbers{screen_atari2600,
+                                                        screen_colecovision,
+                                                        screen_gameboy,
+                                                        screen_gameboycolor,
+                                                        screen_gameboyadvance,
+                                                        screen_gamegear,
+                                                        screen_genesis,
+                                                        screen_nes,
+                                                        screen_n64,
+                                                        screen_sms,
+                                                        screen_snes,
+                                                        screen_pce};
+    return numbers;
+}
+
+rx_controls_input::~rx_controls_input() {
+    if (title_surface_ != nullptr) SDL_FreeSurface(title_surface_);
+    if (font_ != nullptr) TTF_CloseFont(font_);
+}
+
+void rx_controls_input::init() {
+    try {
+        const auto& widgets = layout();
+        home_.load_button(widgets[0]);
+        for (int i = 0; i < console_count; ++i) consoles_[i].load_button(widgets[i + 1]);
+        if (auto dir = get_directory()) {
+            font_ = TTF_OpenFont(platform::join_path(*dir, "NEURPOLI.TTF").c_str(), 20);
+        }
+        if (font_ != nullptr) {
+            title_surface_ =
+                TTF_RenderText_Solid(font_, "Controls Setup:", SDL_Color{255, 255, 255, 0});
+        }
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error("Unknown Exception - rx_controls_input::init");
+    }
+}
+
+void rx_controls_input::show() {
+    try {
+        if (title_surface_ != nullptr) blit_at(5, 5, title_surface_, SDL_GetVideoSurface());
+        home_.show();
+        for (auto& b : consoles_) b.show();
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error("Unknown Exception - rx_controls_input::show");
+    }
+}
+
+void rx_controls_input::handle_events(const SDL_Event& event) {
+    home_.handle_events(event);
+    for (auto& b : consoles_) b.handle_events(event);
+}
+
+void rx_controls_input::reset() {
+    home_.reset();
+    for (auto& b : consoles_) b.reset();
+}
+
+}  // namespace rx

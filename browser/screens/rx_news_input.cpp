@@ -1,0 +1,2 @@
+// Screen 3: the news screen.
+#include "browser/screens/rx_news_input.h"
