@@ -57,39 +57,6 @@ bool parse_list(std::string_view reply, std::vector<game_row>& rows) {
     return found > 0;
 }
 
-list_system system_for_number(int system_number) {
-    switch (system_number) {
-        case 1:
-            return {"Atari 2600", "2600"};
-        case 2:
-            return {"Colecovision", "COL"};
-        case 3:
-            return {"Gameboy", "GB"};
-        case 4:
-            return {"Gameboy Color", "GBC"};
-        case 5:
-            return {"Gameboy Advance", "GBA"};
-        case 6:
-            return {"Gamegear", "SGG"};
-        case 7:
-            return {"Genesis", "GEN"};
-        case 8:
-            return {"Nes", "NES"};
-        case 9:
-            return {"SMS", "SMS"};
-        case 10:
-            return {"SNES", "SNES"};
-        case 11:
-            return {"TG-16", "PCE"};
-        case 12:
-            return {"Nintendo 64", "N64"};
-        case free_sampler:
-            return {"Free Sampler", "ALL"};
-        default:
-            return {"All Systems", "ALL"};
-    }
-}
-
 bool shows_system_codes(int system_number) {
     return system_number == all_systems || system_number == free_sampler;
 }

@@ -27,14 +27,6 @@ bool parse_list(std::string_view reply, std::vector<game_row>& rows);
 inline constexpr int all_systems = 0;
 inline constexpr int free_sampler = 1000;
 
-struct list_system {
-    std::string title;  // drawn at the top left
-    std::string code;   // sent with the request
-};
-
-// Title and code of a system number; an unknown number reads as all systems.
-list_system system_for_number(int system_number);
-
 // True when rows of this list show their own system code at the right.
 bool shows_system_codes(int system_number);
 

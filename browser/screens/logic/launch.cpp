@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "browser/core/logic/session_text.h"
+
 namespace rx::catalogue {
 
 std::wstring launch_argument(const std::wstring& scheme, const std::wstring& user_name,
@@ -13,16 +15,6 @@ std::wstring launch_argument(const std::wstring& scheme, const std::wstring& use
     argument += L"/";
     for (unsigned char c : game_id) argument += static_cast<wchar_t>(c);
     return argument;
-}
-
-std::string narrow_text(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t c : text) {
-        const auto unit = static_cast<unsigned long>(c);
-        out += unit <= 0xFF ? static_cast<char>(unit) : '?';
-    }
-    return out;
 }
 
 std::string status_path(const std::wstring& user_name, const std::string& title,

@@ -10,10 +10,6 @@ std::wstring launch_argument(const std::wstring& scheme, const std::wstring& use
                              const std::wstring& password, const std::string& emulator_host,
                              const std::string& game_id);
 
-// Wide text as the C runtime's "%ls" writes it in the default locale: code units up to 0xFF become
-// that byte, anything wider becomes "?".
-std::string narrow_text(const std::wstring& text);
-
 // The status request's path with every blank replaced by "_", cut to the 511 bytes its buffer
 // holds.
 std::string status_path(const std::wstring& user_name, const std::string& title,
