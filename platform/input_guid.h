@@ -1,5 +1,8 @@
 // Identities of the keyboard and game controllers as the emulators' settings name them (DirectInput GUIDs).
 #pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,5 +18,12 @@ std::string keyboard_guid();
 
 // Attached game controllers in enumeration order; POSIX derives a stable GUID from each SDL joystick's name and index.
 std::vector<input_device> game_controllers();
+
+// The 16 bytes of a GUID as Windows keeps it in memory and in REG_BINARY values (first three fields
+// little-endian), from its registry text; nullopt when the text is not "{8-4-4-4-12}" hex.
+std::optional<std::array<std::uint8_t, 16>> guid_bytes(const std::string& text);
+
+// The registry text, upper-case hex, of GUID bytes in memory order.
+std::string guid_text(const std::array<std::uint8_t, 16>& bytes);
 
 }  // namespace rx::platform

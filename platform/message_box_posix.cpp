@@ -1,0 +1,14 @@
+// Fatal-error messages on POSIX: there is no desktop dialog to rely on, so they go to standard
+// error.
+#include <cstdio>
+
+#include "platform/message_box.h"
+
+namespace rx::platform {
+
+void message_box(const std::string& text, const std::string& caption) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace rx::platform

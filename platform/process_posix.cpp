@@ -1,0 +1,212 @@
+// Processes on POSIX: posix_spawn, waitpid and SIGKILL behind the process_runner seam.
+#include <errno.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/process.h"
+
+extern char** environ;
+
+namespace rx::platform {
+
+namespace {
+
+std::vector<std::string> split_parameters(const std::string& parameters) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : parameters) {
+        if (c == ' ' || c == '\t') {
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(std::move(word));
+    return words;
+}
+
+// Spawns program with argv = program, args...; a name without '/' is looked up on PATH.
+pid_t spawn(const std::string& program, const std::vector<std::string>& args, bool own_session) {
+    if (program.empty()) return 0;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawnattr_t attr;
+    if (posix_spawnattr_init(&attr) != 0) return 0;
+    // The child starts with default signal handling whatever this program has set up.
+    sigset_t all;
+    sigfillset(&all);
+    sigset_t none;
+    sigemptyset(&none);
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setsigmask(&attr, &none);
+#ifdef POSIX_SPAWN_SETSID
+    // Programs we forget about must outlive us and not share our terminal's signals.
+    if (own_session) flags |= POSIX_SPAWN_SETSID;
+#else
+    (void)own_session;
+#endif
+    posix_spawnattr_setflags(&attr, flags);
+
+    pid_t pid = 0;
+    int rc = program.find('/') != std::string::npos
+                 ? posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ)
+                 : posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    return rc == 0 ? pid : 0;
+}
+
+// A child we no longer watch is waited for on a thread of its own, so it never lingers as a zombie
+// and the caller never blocks.
+void reap_in_background(pid_t pid) {
+    try {
+        std::thread([pid] {
+            int status = 0;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (...) {
+        // Without a thread the child is reaped when this program ends.
+    }
+}
+
+class posix_processes final : public process_runner {
+  public:
+    process_handle start(const std::string& program, const std::string& parameters) override {
+        pid_t pid = spawn(program, split_parameters(parameters), false);
+        if (pid <= 0) return 0;
+        std::lock_guard<std::mutex> lock(mutex_);
+        children_.insert(pid);
+        ended_.erase(pid);
+        return pid;
+    }
+
+    bool is_running(process_handle process) override {
+        if (process <= 0) return false;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return poll_locked(static_cast<pid_t>(process));
+    }
+
+    bool terminate(process_handle process, int exit_code, int& error) override {
+        (void)exit_code;  // a killed POSIX process reports the signal, not a chosen code
+        if (process <= 0) {
+            // kill(0) or kill(-1) would reach our whole process group or every process we may
+            // signal.
+            error = ESRCH;
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        pid_t pid = static_cast<pid_t>(process);
+        // A child already reaped may have had its pid reused by an unrelated process: never signal
+        // it.
+        if (!poll_locked(pid)) {
+            error = ESRCH;
+            return false;
+        }
+        if (kill(pid, SIGKILL) != 0) {
+            error = errno;
+            return false;
+        }
+        error = 0;
+        return true;
+    }
+
+    void close(process_handle process) override {
+        if (process <= 0) return;
+        pid_t pid = static_cast<pid_t>(process);
+        std::lock_guard<std::mutex> lock(mutex_);
+        bool ours = children_.count(pid) != 0;
+        bool running = ours && poll_locked(pid);
+        children_.erase(pid);
+        ended_.erase(pid);
+        if (running) reap_in_background(pid);
+    }
+
+    bool start_detached(const std::string& program, const std::string& parameters) override {
+        pid_t pid = spawn(program, split_parameters(parameters), true);
+        if (pid <= 0) return false;
+        reap_in_background(pid);
+        return true;
+    }
+
+    bool open_url(const std::string& url) override {
+        std::string browser = get_environment("BROWSER");
+        pid_t pid = spawn(browser.empty() ? std::string("xdg-open") : browser, {url}, true);
+        if (pid <= 0) return false;
+        reap_in_background(pid);
+        return true;
+    }
+
+  private:
+    // True while the child runs; reaps it on the first poll that finds it ended. Caller holds
+    // mutex_.
+    bool poll_locked(pid_t pid) {
+        if (ended_.count(pid) != 0) return false;
+        if (children_.count(pid) == 0) {
+            // Not started by us (or already closed): all we can ask is whether the pid exists.
+            return kill(pid, 0) == 0 || errno == EPERM;
+        }
+        int status = 0;
+        pid_t r;
+        do {
+            r = waitpid(pid, &status, WNOHANG);
+        } while (r < 0 && errno == EINTR);
+        if (r == 0) return true;
+        // Reaped now, or reaped by someone else (ECHILD, e.g. SIGCHLD ignored): either way it has
+        // ended.
+        ended_.insert(pid);
+        return false;
+    }
+
+    std::mutex mutex_;
+    std::set<pid_t> children_;  // started by start() and not yet closed
+    std::set<pid_t> ended_;     // of those, the ones seen ended and reaped
+};
+
+}  // namespace
+
+process_runner& system_processes() {
+    static posix_processes runner;
+    return runner;
+}
+
+void exit_process(int code) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    _exit(code);
+}
+
+std::string get_environment(const char* name) {
+    if (name == nullptr) return {};
+    const char* value = getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+void set_environment(const char* name, const char* value) {
+    if (name == nullptr || name[0] == '\0') return;
+    if (value == nullptr) {
+        unsetenv(name);
+    } else {
+        setenv(name, value, 1);
+    }
+}
+
+}  // namespace rx::platform

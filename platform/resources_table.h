@@ -1,0 +1,14 @@
+// Internal to the platform layer: the table of resources registered by generated code.
+#pragma once
+#include <optional>
+#include <string_view>
+
+namespace rx::platform {
+
+// Base address of the module containing `address`, or null when it cannot be told.
+const void* module_base(const void* address);
+
+// The registered bytes of `id`, preferring those of the module that holds `module_address`.
+std::optional<std::string_view> find_registered_resource(int id, const void* module_address);
+
+}  // namespace rx::platform
