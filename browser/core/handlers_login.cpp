@@ -3,13 +3,28 @@
 
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/processes.h"
 #include "browser/core/screens.h"
+#include "browser/core/session.h"
 
 namespace rx {
 
 void handle_login_events(SDL_Event event) {
     try {
-        screens().login.handle_events(event);
+        rx_login_input& screen = screens().login;
+        // Clicks are reported by the event before this one; the first set flag wins.
+        if (screen.cancel_button().clicked()) {
+            app::request_quit();
+        } else if (screen.login_button().clicked()) {
+            login();
+        } else if (screen.signup_button().clicked()) {
+            open_signup_page();
+        } else if (screen.guest_button().clicked()) {
+            screen.set_user_name(L"guest");
+            screen.set_password(L"guest");
+            login();
+        }
+        screen.handle_events(event);
     } catch (const std::exception& e) {
         log_error(e.what());
     } catch (...) {

@@ -3,13 +3,76 @@
 
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/processes.h"
 #include "browser/core/screens.h"
 
 namespace rx {
+namespace {
+
+// System buttons are tested in this order (N64 before PC Engine, as the slots stand).
+constexpr int system_slots[] = {
+    rx_main_input::slot_free,       rx_main_input::slot_atari2600,      rx_main_input::slot_colecovision,
+    rx_main_input::slot_gameboy,    rx_main_input::slot_gameboycolor,   rx_main_input::slot_gameboyadvance,
+    rx_main_input::slot_gamegear,   rx_main_input::slot_genesis,        rx_main_input::slot_nes,
+    rx_main_input::slot_sms,        rx_main_input::slot_snes,           rx_main_input::slot_n64,
+    rx_main_input::slot_pce,        rx_main_input::slot_all,
+};
+
+void act_on_clicks(rx_main_input& menu) {
+    if (menu.at(rx_main_input::slot_exit).clicked()) {
+        app::save_settings();
+        app::request_quit();
+        return;
+    }
+    if (menu.at(rx_main_input::slot_fullscreen).clicked()) {
+        app::toggle_fullscreen();
+        return;
+    }
+    if (menu.at(rx_main_input::slot_change_user).clicked()) {
+        app::clear_controls();
+        app::set_current_screen(screen_login);
+        return;
+    }
+    if (menu.at(rx_main_input::slot_news).clicked()) {
+        app::clear_controls();
+        const user_info& user = app::user();
+        if (user.account_kind == 1) {
+            if (user.user_name == L"guest") {
+                open_signup_page();
+            } else {
+                open_account_page(user.user_name, user.password);
+            }
+        } else {
+            screens().news.get_news();
+            app::set_current_screen(screen_news);
+        }
+        return;
+    }
+    if (menu.at(rx_main_input::slot_controls).clicked()) {
+        app::clear_controls();
+        app::set_current_screen(screen_controls);
+        return;
+    }
+    if (menu.at(rx_main_input::slot_facebook).clicked()) {
+        app::clear_controls();
+        app::set_current_screen(screen_facebook);
+        return;
+    }
+    for (int slot : system_slots) {
+        if (menu.at(slot).clicked()) {
+            app::load_system(rx_main_input::system_of(slot));
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 void handle_main_events(SDL_Event event) {
     try {
-        screens().main_menu.handle_events(event);
+        rx_main_input& menu = screens().main_menu;
+        act_on_clicks(menu);
+        menu.handle_events(event);
     } catch (const std::exception& e) {
         log_error(e.what());
     } catch (...) {

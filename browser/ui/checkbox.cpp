@@ -1,0 +1,97 @@
+// The checkbox: toggled by a click on its small box, or by Return/Space while focused or under the pointer.
+#include "browser/ui/checkbox.h"
+
+#include <exception>
+
+#include "browser/core/app.h"
+#include "browser/ui/image.h"
+
+namespace rx {
+namespace {
+
+bool pointer_inside(const SDL_Rect& box) {
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    return inside(box, x, y);
+}
+
+}  // namespace
+
+checkbox::~checkbox() {
+    if (image_) SDL_FreeSurface(image_);
+    if (focus_image_) SDL_FreeSurface(focus_image_);
+}
+
+void checkbox::load(int x, int y, int width, int height, const std::string& image_file) {
+    try {
+        box_ = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(width),
+                        static_cast<Uint16>(height)};
+        unticked_frame_ = SDL_Rect{0, 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
+        ticked_frame_ = SDL_Rect{static_cast<Sint16>(width), 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
+        current_ = ticked_ ? &ticked_frame_ : &unticked_frame_;
+        if (image_) SDL_FreeSurface(image_);
+        image_ = load_image(image_file);
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error("Unknown Exception - checkbox::load");
+    }
+}
+
+void checkbox::load_focus_frame(int y, const std::string& image_file) {
+    try {
+        focus_box_ = SDL_Rect{202, static_cast<Sint16>(y), 14, 14};
+        if (focus_image_) SDL_FreeSurface(focus_image_);
+        focus_image_ = load_image(image_file);
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error("Unknown Exception - checkbox::load_focus_frame");
+    }
+}
+
+void checkbox::set_ticked() {
+    ticked_ = true;
+    current_ = &ticked_frame_;
+}
+
+void checkbox::toggle() {
+    ticked_ = !ticked_;
+    changed_ = true;
+    current_ = ticked_ ? &ticked_frame_ : &unticked_frame_;
+}
+
+void checkbox::handle_events(const SDL_Event& event) {
+    changed_ = false;
+    switch (event.type) {
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT && inside(box_, event.button.x, event.button.y)) toggle();
+            break;
+        case SDL_KEYDOWN:
+            if ((event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_SPACE) &&
+                (focused_ || pointer_inside(box_))) {
+                toggle();
+            }
+            break;
+        case SDL_JOYBUTTONDOWN:
+            if (pointer_inside(box_)) toggle();
+            break;
+        default:
+            break;
+    }
+}
+
+void checkbox::show() {
+    try {
+        SDL_Surface* screen = SDL_GetVideoSurface();
+        blit_at(box_.x, box_.y, image_, screen, current_);
+        if (focused_ && focus_image_) blit_at(focus_box_.x, focus_box_.y, focus_image_, screen);
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error("Unknown Exception - checkbox::show");
+    }
+}
+
+}  // namespace rx
