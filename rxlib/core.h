@@ -1,0 +1,61 @@
+// rxlib's internals shared by its parts: the session record, the log, the module folder and the sequences.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rx::lib {
+
+struct session_record {
+    std::string user_name;
+    std::string password;
+    std::string host;
+    std::string game_name;
+    std::string session_id;
+    std::int32_t fullscreen = 0;
+    // Written by the monitor thread and read by the emulator's thread through the exports.
+    std::atomic<std::uint8_t> connected{0};
+    std::atomic<std::int32_t> shutdown_count{30};
+    std::atomic<std::uint8_t*> game_location{nullptr};
+};
+
+session_record& session();
+std::atomic<std::uint32_t>& game_size();
+std::atomic<std::uint8_t>& initialised();
+std::uint8_t* load_buffer();  // save_buffer_size bytes, one fixed address
+std::atomic<std::int32_t>& load_size();
+
+// Appends one line to "rxlib_error_log.txt" in the executable's folder; failures are silent.
+void write_log(std::string_view message);
+// The executable's folder with its trailing separator.
+const std::string& get_directory();
+// A message box (on POSIX also logged, as there is no desktop to show it).
+void show_message(const std::string& text, const std::string& caption);
+// A message box, then the process ends with status 0.
+[[noreturn]] void fatal(const std::string& text, const std::string& caption);
+
+// The whole start-up of rx_init; returns only with the game in memory.
+void start_up(const char* launch_argument, int fullscreen);
+// The shutdown sequence; the monitor leaves the image alone because the emulator may still be reading it.
+void shut_down(bool release_image);
+
+// Game server and web host (game_server.cpp).
+bool open_game();
+void save_game(const char* file_name);
+void load_game(const char* file_name);
+bool assert_alive();
+void free_game();
+bool check_connection(const std::string& user_name, const std::string& session_id);
+
+// Connection monitor (monitor.cpp).
+bool start_monitor();
+struct monitor_timing {
+    unsigned period_ms = 30000;
+    int failures_allowed = 3;
+    unsigned countdown_step_ms = 1000;
+};
+// Only tests shorten the timing; it is not exported from the library.
+void set_monitor_timing(const monitor_timing& timing);
+
+}  // namespace rx::lib

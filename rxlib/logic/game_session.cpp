@@ -1,0 +1,174 @@
+// Game server conversations in lock-step: every token is answered by one reply unless a step says otherwise.
+#include "rxlib/logic/game_session.h"
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "rxlib/logic/protocol.h"
+
+namespace rx::lib {
+namespace {
+
+// A token followed by one reply that is not examined.
+bool exchange(game_channel& channel, std::string_view token) {
+    return channel.send_token(token) && channel.receive_reply().has_value();
+}
+
+}  // namespace
+
+bool login(game_channel& channel, session_observer& observer, std::string_view user_name,
+           std::string_view password, bool fetch_session_id, std::string& session_id) {
+    int attempts = 0;
+    for (;;) {
+        if (attempts >= 2) return false;
+        if (!exchange(channel, user_name)) return false;
+        if (!channel.send_token(password)) return false;
+        std::optional<std::string> reply = channel.receive_reply();
+        if (!reply) return false;
+        switch (classify_login_reply(*reply)) {
+        case login_reply::ok: {
+            if (!exchange(channel, client_address_token)) return false;
+            if (!fetch_session_id) return true;
+            if (!channel.send_token("id")) return false;
+            std::optional<std::string> id = channel.receive_reply();
+            if (!id) return false;
+            session_id = *id;
+            return true;
+        }
+        case login_reply::in_use:
+            ++attempts;
+            break;
+        case login_reply::refused:
+            observer.status(*reply);
+            observer.wait_ms(3000);
+            return false;
+        case login_reply::other:
+            // The server restarts the dialogue after anything it did not expect; it is not an attempt.
+            break;
+        }
+    }
+}
+
+std::optional<game_image> inflate_image(const std::uint8_t* compressed, std::size_t size, std::size_t limit) {
+    auto* out = static_cast<std::uint8_t*>(std::malloc(limit ? limit : 1));
+    if (!out) return std::nullopt;
+    uLongf produced = static_cast<uLongf>(limit);
+    int result = ::uncompress(out, &produced, compressed, static_cast<uLong>(size));
+    if (result != Z_OK) {
+        std::free(out);
+        return std::nullopt;
+    }
+    // Shrinking hands the unused tail back without copying the image.
+    void* shrunk = std::realloc(out, produced ? produced : 1);
+    game_image image;
+    image.data = {static_cast<std::uint8_t*>(shrunk ? shrunk : out), std::free};
+    image.size = static_cast<std::uint32_t>(produced);
+    return image;
+}
+
+std::optional<game_image> download_game(game_channel& channel, session_observer& observer,
+                                        std::string_view game_name, std::size_t limit,
+                                        std::size_t max_compressed) {
+    if (!exchange(channel, "op")) return std::nullopt;
+    if (!channel.send_token(game_name)) return std::nullopt;
+    std::optional<std::string> reply = channel.receive_reply();
+    if (!reply) return std::nullopt;
+    if (*reply != "ok") {
+        observer.status(*reply);
+        observer.wait_ms(3000);
+        observer.log("Game load error.");
+        observer.log(observer.error_text());
+        return std::nullopt;
+    }
+    if (!channel.send_token("ok")) return std::nullopt;
+    std::optional<std::string> size_reply = channel.receive_reply();
+    if (!size_reply) return std::nullopt;
+    std::optional<std::uint32_t> announced = leading_number(*size_reply);
+    if (!announced || *announced > max_compressed) {
+        observer.log("Invalid game size.");
+        observer.log(*size_reply);
+        return std::nullopt;
+    }
+    const std::uint32_t total = *announced;
+    if (!channel.send_token("ok")) return std::nullopt;
+
+    observer.show_progress();
+    std::uint32_t chunk = total < download_chunk ? total : download_chunk;
+    std::unique_ptr<std::uint8_t, void (*)(void*)> buffer{
+        static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(total) + 1, 1)), std::free};
+    if (!buffer) {
+        observer.log("Out of memory for the game.");
+        return std::nullopt;
+    }
+    std::uint32_t received = 0;
+    while (received < total) {
+        long count = channel.receive_bytes(buffer.get() + received, chunk);
+        if (count < 1) {
+            observer.log("Failure recv game.");
+            observer.log(observer.error_text());
+            return std::nullopt;
+        }
+        received += static_cast<std::uint32_t>(count);
+        if (total - received < chunk) chunk = total - received;
+        observer.progress(received, total);
+    }
+
+    std::optional<game_image> image = inflate_image(buffer.get(), total, limit);
+    if (!image) {
+        observer.log("Failure inflating game.");
+        return std::nullopt;
+    }
+    return image;
+}
+
+bool save_exchange(game_channel& channel, session_observer& /*observer*/, std::string_view file_name,
+                   const std::uint8_t* data, std::size_t size) {
+    if (!exchange(channel, "sv")) return false;
+    if (!exchange(channel, std::to_string(size))) return false;
+    if (!exchange(channel, file_name)) return false;
+    if (!channel.send_bytes(data, size)) return false;
+    return channel.send_token("cl");
+}
+
+load_result load_exchange(game_channel& channel, session_observer& observer, std::string_view file_name,
+                          std::uint8_t* buffer, std::size_t capacity) {
+    load_result result;
+    if (!exchange(channel, "ld")) return result;
+    if (!exchange(channel, file_name)) return result;
+    if (!channel.send_token("ok")) return result;
+    std::optional<std::string> size_reply = channel.receive_reply();
+    if (!size_reply) return result;
+    std::uint32_t announced = leading_number(*size_reply).value_or(0);
+    result.size = announced > capacity ? 0u : announced;
+    if (!channel.send_token("ok")) return result;
+
+    if (announced > capacity) {
+        // Too large to hold: read it off the connection so the server finishes cleanly, keep none of it.
+        observer.log("Save too large to load.");
+        observer.log(file_name);
+        std::uint8_t scratch[4096];
+        std::uint32_t drained = 0;
+        while (drained < announced) {
+            std::size_t want = announced - drained < sizeof scratch ? announced - drained : sizeof scratch;
+            long count = channel.receive_bytes(scratch, want);
+            if (count < 1) break;
+            drained += static_cast<std::uint32_t>(count);
+        }
+        result.size = 0u;
+        result.completed = channel.send_token("cl");
+        return result;
+    }
+
+    std::uint32_t received = 0;
+    while (received < announced) {
+        long count = channel.receive_bytes(buffer + received, announced - received);
+        if (count < 1) break;
+        received += static_cast<std::uint32_t>(count);
+    }
+    result.completed = channel.send_token("cl");
+    return result;
+}
+
+}  // namespace rx::lib

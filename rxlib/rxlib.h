@@ -1,0 +1,32 @@
+// The functions an emulator calls in rxlib, exported undecorated with C linkage.
+#pragma once
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define RXLIB_API __declspec(dllexport)
+#else
+#define RXLIB_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+RXLIB_API void rx_init(const char* launch_argument, int fullscreen);
+RXLIB_API unsigned char rx_is_init(void);
+RXLIB_API void rx_shutdown(void);
+RXLIB_API void rx_close_window(void);
+RXLIB_API unsigned char* rx_get_game_location(void);
+RXLIB_API const char* rx_get_game_name(void);
+RXLIB_API int32_t rx_get_game_size(void);
+RXLIB_API const char* rx_get_diretory(void);
+RXLIB_API unsigned char rx_is_connected(void);
+RXLIB_API int32_t rx_get_shutdown_count(void);
+RXLIB_API void rx_save_game(const char* file_name);
+RXLIB_API void rx_load_game(const char* file_name);
+RXLIB_API unsigned char* rx_get_load_location(void);
+RXLIB_API int32_t rx_get_load_size(void);
+
+#ifdef __cplusplus
+}
+#endif
