@@ -1,5 +1,4 @@
-// GUID text helpers shared by every platform: the registry form "{XXXXXXXX-...}" and its in-memory
-// bytes.
+// GUID helpers for every platform: registry text, in-memory bytes, derived controller GUIDs.
 #include "platform/input_guid.h"
 
 #include <cstdio>
@@ -44,6 +43,33 @@ std::string guid_text(const std::array<std::uint8_t, 16>& bytes) {
     }
     out += '}';
     return out;
+}
+
+namespace {
+
+std::uint64_t fnv1a(const std::string& text, std::uint64_t seed) {
+    std::uint64_t h = seed;
+    for (unsigned char c : text) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+}  // namespace
+
+// The same controller in the same slot keeps its GUID from run to run, as DirectInput's instance
+// GUIDs do.
+std::string derived_controller_guid(const std::string& name, int index) {
+    std::string identity = name + '#' + std::to_string(index);
+    std::uint64_t a = fnv1a(identity, 14695981039346656037ull);
+    std::uint64_t b = fnv1a(identity, a ^ 0x9e3779b97f4a7c15ull);
+    std::array<std::uint8_t, 16> bytes{};
+    for (int i = 0; i < 8; ++i) {
+        bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(a >> (8 * i));
+        bytes[static_cast<std::size_t>(i + 8)] = static_cast<std::uint8_t>(b >> (8 * i));
+    }
+    return guid_text(bytes);
 }
 
 }  // namespace rx::platform

@@ -26,4 +26,7 @@ std::optional<std::array<std::uint8_t, 16>> guid_bytes(const std::string& text);
 // The registry text, upper-case hex, of GUID bytes in memory order.
 std::string guid_text(const std::array<std::uint8_t, 16>& bytes);
 
+// The GUID POSIX gives the controller `name` in enumeration slot `index`: the same every run.
+std::string derived_controller_guid(const std::string& name, int index);
+
 }  // namespace rx::platform

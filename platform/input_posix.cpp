@@ -1,5 +1,4 @@
-// Global Pause key state and window restore on X11 (through the display named by DISPLAY and SDL's
-// WM info).
+// Pause key state and window restore on X11 (the display named by DISPLAY, SDL window info).
 #include <SDL.h>
 #include <SDL_syswm.h>
 

@@ -1,5 +1,4 @@
-// Fatal-error messages on POSIX: there is no desktop dialog to rely on, so they go to standard
-// error.
+// Fatal-error messages on POSIX: no desktop dialog can be relied on, so they go to stderr.
 #include <cstdio>
 
 #include "platform/message_box.h"

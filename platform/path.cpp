@@ -1,5 +1,4 @@
-// Path helpers that are the same on every platform: joining with the native separator and program
-// names.
+// Path helpers shared by every platform: joining with the native separator, program names.
 #include "platform/path.h"
 
 namespace rx::platform {

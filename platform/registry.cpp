@@ -1,5 +1,4 @@
-// The text form of the file-backed user registry: a .reg-style file that keeps whatever it cannot
-// read.
+// Text form of the file-backed user registry: a .reg-style file keeping what it cannot read.
 #include <cstdio>
 
 #include "platform/registry_text.h"

@@ -1,5 +1,4 @@
-// The current user's registry on POSIX: one text file, read for every call and replaced whole on
-// every write.
+// The user's registry on POSIX: one text file, read on every call, replaced whole on each write.
 #include <errno.h>
 #include <fcntl.h>
 #include <pwd.h>

@@ -1,5 +1,4 @@
-// Service addresses: the build's defaults, overridden at run time by RELICADE_* environment
-// variables.
+// Service addresses: the build defaults, overridden at run time by RELICADE_* variables.
 #include "platform/service_config.h"
 
 #include <cstdlib>
