@@ -1,0 +1,217 @@
+// rx_service's game server: NUL-ended tokens from the client, one reply per token, in lock step.
+#include <charconv>
+#include <thread>
+
+#include "service/net.h"
+#include "service/servers.h"
+
+namespace rx::service {
+namespace {
+
+constexpr std::size_t max_token = 1024;
+constexpr std::size_t max_save = 65536;  // the size of rxlib's save and load buffers
+constexpr std::size_t max_save_name = 100;
+constexpr std::size_t stream_chunk = 64 * 1024;
+
+const char* const login_ok = "ok";
+const char* const login_refused = "Incorrect Username or Password";
+const char* const login_in_use = "Username in use login again to clear.";
+
+class game_connection {
+public:
+    game_connection(service_state& state, int fd) : state_(state), fd_(fd), options_(state.options()) {}
+
+    void run() {
+        if (login()) commands();
+        if (!user_.empty()) state_.logout_connection(user_, fd_);
+        finish_connection(fd_);
+    }
+
+private:
+    // Next NUL-ended token; nullopt when the client closed, went silent too long or sent an overlong one.
+    std::optional<std::string> token() {
+        while (true) {
+            const std::size_t nul = buffer_.find('\0');
+            if (nul != std::string::npos) {
+                std::string t = buffer_.substr(0, nul);
+                buffer_.erase(0, nul + 1);
+                return t;
+            }
+            if (buffer_.size() > max_token || !fill()) return std::nullopt;
+        }
+    }
+
+    // Exactly `n` raw bytes (save data, which carries no NUL ending).
+    bool raw(std::size_t n, std::string& out) {
+        while (buffer_.size() < n)
+            if (!fill()) return false;
+        out = buffer_.substr(0, n);
+        buffer_.erase(0, n);
+        return true;
+    }
+
+    bool fill() {
+        char chunk[8192];
+        const long n = receive_some(fd_, chunk, sizeof chunk, options_.io_timeout_ms);
+        if (n <= 0) return false;
+        state_.log_game(chunk, static_cast<std::size_t>(n));
+        buffer_.append(chunk, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    // One reply, sent as one piece without a NUL (the client reads one receive as the reply text).
+    bool reply(const std::string& text) {
+        const fault_settings faults = state_.faults();
+        if (faults.delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
+        if (faults.close_before_reply) return false;
+        if (faults.never_reply) {
+            hold_connection(fd_, options_.hold_ms);
+            return false;
+        }
+        return send_all(fd_, text, options_.io_timeout_ms);
+    }
+
+    bool login() {
+        while (true) {
+            const auto user = token();
+            if (!user || !reply("ok")) return false;
+            const auto password = token();
+            if (!password) return false;
+            const fault_settings faults = state_.faults();
+            const int kind = state_.account_kind(*user, *password);
+            std::string answer;
+            if (faults.refuse_logins || kind == 0) answer = login_refused;
+            else if (state_.take_user_in_use()) answer = login_in_use;
+            else if (state_.login_conflicts(*user, fd_)) answer = login_in_use;
+            else answer = login_ok;
+            if (!reply(answer)) {
+                if (answer == login_ok) state_.logout_connection(*user, fd_);
+                return false;
+            }
+            if (answer != login_ok) continue;  // the client may try again on this connection
+            user_ = *user;
+            free_account_ = kind == 1;
+            const auto address = token();  // the client's address token: taken, not checked
+            return address && reply("ok");
+        }
+    }
+
+    void commands() {
+        while (const auto command = token()) {
+            bool go_on = true;
+            if (*command == "id") {
+                session_ = state_.new_session(user_);
+                go_on = reply(session_);
+            } else if (*command == "op") {
+                go_on = open_game();
+            } else if (*command == "sv") {
+                go_on = save();
+            } else if (*command == "ld") {
+                go_on = load();
+            } else if (*command == "cl") {
+                return;
+            } else {
+                go_on = reply("Unknown command.");
+            }
+            if (!go_on) return;
+        }
+    }
+
+    bool open_game() {
+        if (!reply("ok")) return false;
+        const auto name = token();
+        if (!name) return false;
+        const fault_settings faults = state_.faults();
+        if (faults.game_error) return reply(*faults.game_error);
+        const game_record* game = state_.find_game(*name);
+        if (!game) return reply("Game not found.");
+        switch (state_.take_copy(session_, user_, *game, free_account_)) {
+            case open_result::ok: break;
+            case open_result::all_in_play: return reply("All copies are in play.");
+            case open_result::full_only: return reply("This game is only available to full accounts.");
+            case open_result::not_found: return reply("Game not found.");
+        }
+        bool delivered = false;
+        try {
+            delivered = reply("ok") && token() && stream(*game, faults);
+        } catch (const std::exception&) {
+            delivered = false;
+        }
+        // A copy that never reached the player is free again at once rather than after the time-out.
+        if (!delivered) state_.give_back_copy(session_);
+        return delivered;
+    }
+
+    bool stream(const game_record& game, const fault_settings& faults) {
+        const image_bytes image = state_.compressed_image(game);
+        if (!reply(std::to_string(image->size())) || !token()) return false;
+        std::size_t limit = image->size();
+        if (faults.truncate_game >= 0 && static_cast<unsigned long long>(faults.truncate_game) < limit)
+            limit = static_cast<std::size_t>(faults.truncate_game);
+        for (std::size_t sent = 0; sent < limit;) {
+            const std::size_t n = std::min(stream_chunk, limit - sent);
+            if (!send_all(fd_, image->data() + sent, n, options_.io_timeout_ms)) return false;
+            sent += n;
+        }
+        return limit == image->size();
+    }
+
+    static bool valid_save_name(const std::string& name) {
+        if (name.empty() || name.size() > max_save_name) return false;
+        for (unsigned char c : name)
+            if (c < 0x20 || c == 0x7f) return false;
+        return true;
+    }
+
+    bool save() {
+        if (!reply("ok")) return false;
+        const auto size_text = token();
+        if (!size_text) return false;
+        std::size_t size = 0;
+        const auto [ptr, ec] = std::from_chars(size_text->data(), size_text->data() + size_text->size(), size);
+        if (ec != std::errc() || ptr != size_text->data() + size_text->size() || size > max_save) {
+            reply("Bad save size.");
+            return false;
+        }
+        if (!reply("ok")) return false;
+        const auto name = token();
+        if (!name) return false;
+        if (!valid_save_name(*name)) {
+            reply("Bad file name.");
+            return false;
+        }
+        if (!reply("ok")) return false;
+        std::string data;
+        // A save that does not arrive whole is dropped; the stored one stays as it was.
+        if (!raw(size, data)) return false;
+        return state_.store_save(user_, *name, data);
+    }
+
+    bool load() {
+        if (!reply("ok")) return false;
+        const auto name = token();
+        if (!name) return false;
+        if (!valid_save_name(*name)) {
+            reply("Bad file name.");
+            return false;
+        }
+        if (!reply("ok") || !token()) return false;
+        const std::string data = state_.load_save(user_, *name).value_or(std::string());
+        if (!reply(std::to_string(data.size())) || !token()) return false;
+        return send_all(fd_, data.data(), data.size(), options_.io_timeout_ms);
+    }
+
+    service_state& state_;
+    int fd_;
+    const service_options& options_;
+    std::string buffer_;
+    std::string user_;
+    std::string session_;
+    bool free_account_ = true;
+};
+
+}  // namespace
+
+void serve_game(service_state& state, int fd) { game_connection(state, fd).run(); }
+
+}  // namespace rx::service

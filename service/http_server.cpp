@@ -1,0 +1,365 @@
+// rx_service's HTTP side: the web host, the catalogue host and the social network's two pages.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "service/logic/http.h"
+#include "service/net.h"
+#include "service/servers.h"
+
+namespace rx::service {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t max_request = 8192;
+constexpr std::size_t random_list_size = 20;
+
+struct reply {
+    int status = 200;
+    std::string body;
+    std::string content_type = "text/plain";
+    bool raw = false;  // body already holds the whole reply, header included
+};
+
+reply text(int status, std::string body) { return reply{status, std::move(body), "text/plain", false}; }
+
+reply error(int status, const std::string& why) { return text(status, "error: " + why + "\n"); }
+
+std::string escape_html(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '&': out += "&amp;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+reply html(const std::string& title, const std::string& inner) {
+    return reply{200,
+                 "<!DOCTYPE html>\n<html><head><title>" + escape_html(title) +
+                     "</title></head>\n<body>\n<h1>" + escape_html(title) + "</h1>\n" + inner +
+                     "</body></html>\n",
+                 "text/html", false};
+}
+
+std::optional<std::string> read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream data;
+    data << in.rdbuf();
+    return data.str();
+}
+
+class http_handler {
+public:
+    http_handler(service_state& state, const http_request& request) : state_(state), request_(request) {}
+
+    reply route() {
+        const std::string& p = request_.path;
+        if (p == "/browser/checkuser.php") return checkuser();
+        if (p == "/browser/logout.php") return need("username") ? text(200, "||ok||EOL") : missing();
+        if (p == "/browser/current_version.php") return version();
+        if (p == "/browser/news.php") return news();
+        if (p == "/browser/gamelist.php") return game_list(false);
+        if (p == "/browser/freegamelist.php") return game_list(true);
+        if (p == "/browser/browser_gameinfo.php") return game_info();
+        if (p == "/browser/status_update.php") return status_update();
+        if (p.rfind("/info_img/", 0) == 0) return screenshot(p.substr(10));
+        if (p == "/clients/update/manifest.php") return manifest();
+        if (p.rfind("/clients/update/", 0) == 0) return update_file(p.substr(16));
+        if (p == "/connection/assert_alive.php") return assert_alive();
+        if (p == "/connection/free_game.php") return free_game();
+        if (p == "/connection/clear_free_game_counter.php") return clear_counter();
+        if (p == "/rx_status_update/" || p == "/rx_status_update") return social_page();
+        if (p == "/signup.html") return signup();
+        if (p == "/myaccount.html") return my_account();
+        if (p == "/test/compressed_image") return compressed_image();
+        if (p == "/" || p == "/index.html") return index();
+        return error(404, "unknown endpoint " + p);
+    }
+
+private:
+    bool need(const char* key) {
+        if (request_.param(key)) return true;
+        missing_ = key;
+        return false;
+    }
+    reply missing() const { return error(400, "missing parameter " + missing_); }
+    std::string arg(const char* key) const { return request_.param(key).value_or(""); }
+
+    reply checkuser() {
+        if (!need("username") || !need("password")) return missing();
+        const int kind = state_.account_kind(arg("username"), arg("password"));
+        return text(200, std::string(kind ? "||ok||" : "||refused||") + std::to_string(kind) + "||EOL");
+    }
+
+    reply version() {
+        const auto faults = state_.faults();
+        return text(200, "||" + faults.version.value_or("4.29") + "||EOL");
+    }
+
+    reply news() {
+        const news_page& n = state_.news();
+        return text(200, "||" + n.heading1 + "||" + n.heading2 + "||" + n.body + "||EOL");
+    }
+
+    reply game_list(bool sampler) {
+        if (!need("status")) return missing();
+        const bool free_account = arg("status") != "Full";
+        std::string system = "ALL", criteria;
+        if (!sampler) {
+            if (!need("system")) return missing();
+            system = arg("system");
+            criteria = arg("criteria");
+            if (system != "ALL" && !is_system_code(system)) return error(400, "unknown system " + system);
+        }
+        std::vector<const game_record*> rows;
+        for (const auto& g : state_.games()) {
+            if (sampler && !g.sampler) continue;
+            if (system != "ALL" && g.system != system) continue;
+            if (criteria != "RANDOM" && !title_matches(g.title, criteria)) continue;
+            rows.push_back(&g);
+        }
+        if (criteria == "RANDOM" && rows.size() > random_list_size) {
+            std::mt19937 random(std::random_device{}());
+            std::shuffle(rows.begin(), rows.end(), random);
+            rows.resize(random_list_size);
+            std::sort(rows.begin(), rows.end(), [](auto a, auto b) { return a->title < b->title; });
+        }
+        std::string body;
+        for (const game_record* g : rows)
+            body += game_list_record(g->title, g->system, g->id, state_.availability_of(*g, free_account));
+        return text(200, body);
+    }
+
+    reply game_info() {
+        if (!need("game")) return missing();
+        const game_record* game = state_.find_game(arg("game"));
+        if (!game) return text(404, "||||||||||EOL");
+        std::string body;
+        for (std::size_t i = 0; i < 4; ++i) body += "||" + (i < game->screenshots.size() ? game->screenshots[i] : "");
+        return text(200, body + "||EOL");
+    }
+
+    reply screenshot(const std::string& name) {
+        if (!safe_relative_path(name) || name.find('/') != std::string::npos)
+            return error(403, "refused file name");
+        const auto data = read_file(fs::path(state_.sample_dir()) / "info_img" / name);
+        if (!data) return error(404, "no such picture " + name);
+        return reply{200, *data, "image/png", false};
+    }
+
+    reply manifest() {
+        if (!need("location")) return missing();
+        const std::string location = arg("location");
+        if (!safe_relative_path(location) || location.find('/') != std::string::npos)
+            return error(403, "refused location");
+        const fs::path folder = fs::path(state_.sample_dir()) / "update" / location;
+        const auto list = read_file(folder / "manifest.txt");
+        if (!list) return error(404, "no update at location " + location);
+        std::vector<std::string> entries;
+        std::uint64_t total = 0;
+        std::istringstream lines(*list);
+        for (std::string entry; std::getline(lines, entry);) {
+            if (entry.empty()) continue;
+            std::error_code ec;
+            const auto size = fs::file_size(folder / entry.substr(1), ec);
+            if (ec) return error(404, "update file missing " + entry);
+            total += size;
+            entries.push_back(entry);
+        }
+        return text(200, update_manifest(total, entries));
+    }
+
+    reply update_file(const std::string& rest) {
+        if (!safe_relative_path(rest) || rest.find('/') == std::string::npos) return error(403, "refused path");
+        if (rest.substr(rest.rfind('/') + 1) == "manifest.txt") return error(404, "no such update file");
+        const auto data = read_file(fs::path(state_.sample_dir()) / "update" / rest);
+        if (!data) return error(404, "no such update file");
+        return reply{200, update_file_header(data->size(), request_.version) + *data, "", true};
+    }
+
+    reply assert_alive() {
+        if (!need("username") || !need("id")) return missing();
+        return text(200, state_.touch_session(arg("username"), arg("id")) ? "1" : "0");
+    }
+
+    reply free_game() {
+        if (!need("username") || !need("id")) return missing();
+        return text(200, state_.end_session(arg("username"), arg("id")) ? "||ok||EOL" : "||no session||EOL");
+    }
+
+    reply clear_counter() {
+        if (!need("username") || !need("id")) return missing();
+        const bool alive = state_.touch_session(arg("username"), arg("id"));
+        // Only the first character after the reply's last line feed is read: "1" alive, "0" not.
+        return text(200, alive && !state_.faults().session_invalid ? "1" : "0");
+    }
+
+    reply status_update() {
+        if (!need("username") || !need("current_status")) return missing();
+        const std::string user = arg("username");
+        state_.set_status(user, arg("current_status"));
+        if (!state_.authorized(user)) return text(200, "||error||not authorised||EOL");
+        return text(200, "||ok||EOL");
+    }
+
+    reply social_page() {
+        if (!need("username")) return missing();
+        const std::string user = arg("username");
+        if (request_.param("authorize")) {
+            state_.authorize(user);
+            return html("Relicade status updates",
+                        "<p>" + escape_html(user) +
+                            " allowed Relicade to post what they are playing.</p>\n");
+        }
+        std::string status = state_.status_of(user);
+        std::replace(status.begin(), status.end(), '_', ' ');
+        std::string inner = "<p>" + escape_html(user) + (status.empty() ? " has no status yet." : " " + escape_html(status)) + "</p>\n";
+        if (!state_.authorized(user))
+            inner += "<p><a href=\"/rx_status_update/?username=" + escape_html(user) +
+                     "&amp;authorize=1\">Allow Relicade to post your status</a></p>\n";
+        return html("Relicade status", inner);
+    }
+
+    reply signup() {
+        return html("Sign up for Relicade",
+                    "<p>Create a full account at " + escape_html(state_.options().host) +
+                        " to play every console.</p>\n<form action=\"/signup.html\">"
+                        "<input name=\"username\"><input name=\"password\" type=\"password\">"
+                        "<input type=\"submit\" value=\"Sign up\"></form>\n");
+    }
+
+    reply my_account() {
+        if (!need("username") || !need("password")) return missing();
+        const std::string user = arg("username");
+        const int kind = state_.account_kind(user, arg("password"));
+        if (kind == 0) return html("My Relicade account", "<p>Incorrect username or password.</p>\n");
+        return html("My Relicade account",
+                    "<p>" + escape_html(user) + ": " + (kind == 1 ? "free account" : "full account") +
+                        ".</p>\n" +
+                        (kind == 1 ? "<p>Upgrade to a full account to play every console.</p>\n" : ""));
+    }
+
+    reply compressed_image() {
+        if (!need("game")) return missing();
+        const game_record* game = state_.find_game(arg("game"));
+        if (!game) return error(404, "unknown game");
+        const image_bytes bytes = state_.compressed_image(*game);
+        return reply{200, std::string(bytes->begin(), bytes->end()), "application/octet-stream", false};
+    }
+
+    reply index() {
+        return html("Relicade", "<p>rx_service at " + escape_html(state_.options().host) + ".</p>\n");
+    }
+
+    service_state& state_;
+    const http_request& request_;
+    std::string missing_;
+};
+
+reply control(service_state& state, const http_request& request) {
+    if (request.param("reset")) {
+        state.reset_faults();
+        return text(200, "ok||EOL");
+    }
+    const auto name = request.param("fault");
+    if (!name) return error(400, "missing parameter fault");
+    std::string why;
+    if (!state.set_fault(percent_decode(*name), percent_decode(request.param("value").value_or("")), why))
+        return error(400, why);
+    return text(200, "ok||EOL");
+}
+
+std::string random_bytes() {
+    std::mt19937 random(std::random_device{}());
+    std::string bytes(64 + random() % 512, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+}  // namespace
+
+void serve_http(service_state& state, int fd) {
+    const service_options& options = state.options();
+    std::string bytes;
+    std::size_t end = std::string::npos;
+    bool timed_out = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.io_timeout_ms);
+    char buffer[4096];
+    while (end == std::string::npos && bytes.size() <= max_request) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        const long n = left > 0 ? receive_some(fd, buffer, sizeof buffer, static_cast<int>(left)) : -1;
+        if (n <= 0) {
+            timed_out = n < 0;
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        end = request_end(bytes);
+    }
+    // The clients send a NUL after the blank line; keep it in the log when it has already arrived.
+    if (end != std::string::npos && bytes.size() == end) {
+        const long n = receive_ready(fd, buffer, sizeof buffer);
+        if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (!bytes.empty()) state.log_request(bytes);
+    if (bytes.empty()) {
+        finish_connection(fd);
+        return;
+    }
+
+    std::string why;
+    const std::optional<http_request> request =
+        end == std::string::npos ? std::nullopt : parse_request(std::string_view(bytes).substr(0, end), &why);
+    reply answer;
+    if (end == std::string::npos) {
+        answer = bytes.size() > max_request ? error(413, "request too large")
+                 : timed_out               ? error(408, "request incomplete")
+                                           : error(400, "request incomplete");
+    } else if (!request) {
+        answer = error(why == "only GET is served" ? 405 : 400, why);
+    } else if (request->path == "/control") {
+        // The switches themselves are never subject to faults, so a test can always turn them off.
+        const reply r = control(state, *request);
+        send_all(fd, http_reply(r.status, r.body, r.content_type, request->version), options.io_timeout_ms);
+        finish_connection(fd);
+        return;
+    } else {
+        try {
+            answer = http_handler(state, *request).route();
+        } catch (const std::exception& e) {
+            answer = error(500, e.what());
+        }
+    }
+
+    const fault_settings faults = state.faults();
+    if (faults.delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
+    if (faults.close_before_reply) {
+        close_socket(fd);
+        return;
+    }
+    if (faults.never_reply) {
+        hold_connection(fd, options.hold_ms);
+        close_socket(fd);
+        return;
+    }
+    const std::string version = request ? request->version : std::string("HTTP/1.1");
+    const std::string out = faults.garbage ? random_bytes()
+                            : answer.raw   ? answer.body
+                                           : http_reply(answer.status, answer.body, answer.content_type, version);
+    if (send_all(fd, out, options.io_timeout_ms) && faults.keep_open) hold_connection(fd, options.hold_ms);
+    finish_connection(fd);
+}
+
+}  // namespace rx::service

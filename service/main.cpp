@@ -1,0 +1,101 @@
+// rx_service: the local stand-in for the Relicade web host, catalogue host and game server.
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+#include "service/net.h"
+#include "service/servers.h"
+
+namespace fs = std::filesystem;
+using namespace rx::service;
+
+namespace {
+
+constexpr int max_connections = 1000;
+std::atomic<int> open_connections{0};
+
+fs::path program_folder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path() : exe.parent_path();
+}
+
+// Accepts forever; every connection gets its own thread so a slow client holds up no one else.
+void accept_loop(service_state& state, int listener, void (*serve)(service_state&, int)) {
+    while (true) {
+        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // out of descriptors: let some close
+            continue;
+        }
+        if (open_connections.load() >= max_connections) {
+            close_socket(fd);
+            continue;
+        }
+        ++open_connections;
+        try {
+            std::thread([&state, fd, serve] {
+                try {
+                    serve(state, fd);
+                } catch (...) {
+                    close_socket(fd);
+                }
+                --open_connections;
+            }).detach();
+        } catch (const std::system_error&) {
+            --open_connections;
+            close_socket(fd);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::string error;
+    const auto options = parse_options(std::vector<std::string>(argv + 1, argv + argc), &error);
+    if (!options) {
+        std::cerr << "rx_service: " << error << "\n" << usage_text();
+        return 2;
+    }
+    if (options->help) {
+        std::cout << usage_text() << std::flush;
+        return 0;
+    }
+    const fs::path program = program_folder();
+    const std::string sample = options->sample_dir.empty() ? (program / "service").string() : options->sample_dir;
+    const std::string data = options->data_dir.empty() ? (program / "rx_service_data").string() : options->data_dir;
+
+    service_state state(*options, sample, data);
+    if (!state.load(error)) {
+        std::cerr << "rx_service: " << error << "\n";
+        return 1;
+    }
+    int http_port = 0, game_port = 0;
+    const int http = listen_tcp(options->bind, options->http_port, http_port, error);
+    if (http < 0) {
+        std::cerr << "rx_service: cannot listen for HTTP on port " << options->http_port << ": " << error << "\n";
+        return 1;
+    }
+    const int game = listen_tcp(options->bind, options->game_port, game_port, error);
+    if (game < 0) {
+        std::cerr << "rx_service: cannot listen for games on port " << options->game_port << ": " << error << "\n";
+        return 1;
+    }
+    std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
+
+    std::thread(accept_loop, std::ref(state), http, &serve_http).detach();
+    std::thread(accept_loop, std::ref(state), game, &serve_game).detach();
+    while (true) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        state.expire_sessions();
+    }
+}

@@ -1,0 +1,375 @@
+// Shared state of rx_service; one mutex guards sessions and switches, others the cache, saves and logs.
+#include "service/state.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "service/logic/game_image.h"
+#include "service/logic/http.h"
+#include "service/net.h"
+
+namespace rx::service {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t cache_limit = 384u << 20;
+
+std::optional<std::string> read_text(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Writes the whole file to a temporary name beside it, flushes it to disk and renames it into place,
+// so a crash leaves either the old save or the new one, never half of one.
+bool write_file_atomically(const fs::path& path, const std::string& bytes, std::uint64_t unique) {
+    const fs::path temp = path.string() + ".tmp" + std::to_string(unique);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+}  // namespace
+
+service_state::service_state(service_options options, std::string sample_dir, std::string data_dir)
+    : options_(std::move(options)), sample_dir_(std::move(sample_dir)), data_dir_(std::move(data_dir)) {
+    faults_ = options_.faults;
+    id_seed_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
+}
+
+service_state::~service_state() {
+    if (request_log_) std::fclose(request_log_);
+    if (game_log_) std::fclose(game_log_);
+}
+
+bool service_state::load(std::string& error) {
+    const fs::path sample(sample_dir_);
+    std::string why;
+    const auto games = read_catalogue_file((sample / "catalogue.tsv").string(), &why);
+    if (!games) {
+        error = "catalogue: " + why;
+        return false;
+    }
+    games_ = *games;
+    for (std::size_t i = 0; i < games_.size(); ++i) game_index_[games_[i].id] = i;
+
+    const auto accounts_text = read_text(sample / "accounts.txt");
+    const auto accounts = accounts_text ? parse_accounts(*accounts_text, &why) : std::nullopt;
+    if (!accounts) {
+        error = "accounts: " + (accounts_text ? why : "cannot read " + (sample / "accounts.txt").string());
+        return false;
+    }
+    accounts_ = *accounts;
+
+    if (const auto news = read_text(sample / "news.txt")) {
+        std::istringstream lines(*news);
+        std::getline(lines, news_.heading1);
+        std::getline(lines, news_.heading2);
+        std::getline(lines, news_.body);
+    } else {
+        error = "cannot read " + (sample / "news.txt").string();
+        return false;
+    }
+
+    std::error_code ec;
+    fs::create_directories(fs::path(data_dir_) / "saves", ec);
+    if (ec) {
+        error = "cannot create " + data_dir_ + ": " + ec.message();
+        return false;
+    }
+    if (const auto list = read_text(fs::path(data_dir_) / "authorized.txt")) {
+        std::istringstream lines(*list);
+        for (std::string user; std::getline(lines, user);)
+            if (!user.empty()) authorized_.insert(user);
+    }
+    const std::string request_log =
+        options_.request_log.empty() ? (fs::path(data_dir_) / "requests.log").string() : options_.request_log;
+    const std::string game_log =
+        options_.game_log.empty() ? (fs::path(data_dir_) / "game_requests.log").string() : options_.game_log;
+    request_log_ = std::fopen(request_log.c_str(), "ab");
+    game_log_ = std::fopen(game_log.c_str(), "ab");
+    if (!request_log_ || !game_log_) {
+        error = "cannot open the request logs " + request_log + ", " + game_log;
+        return false;
+    }
+    return true;
+}
+
+int service_state::account_kind(const std::string& user, const std::string& password) const {
+    for (const auto& a : accounts_)
+        if (a.name == user) return a.password == password ? a.kind : 0;
+    return 0;
+}
+
+const game_record* service_state::find_game(const std::string& id) const {
+    const auto it = game_index_.find(id);
+    return it == game_index_.end() ? nullptr : &games_[it->second];
+}
+
+int service_state::availability_of(const game_record& game, bool free_account) {
+    std::lock_guard lock(mutex_);
+    const auto it = in_play_.find(game.id);
+    return availability(game, it == in_play_.end() ? 0 : it->second, free_account);
+}
+
+std::string service_state::fresh_id_locked() {
+    // Not guessable from the outside and never repeated within a run.
+    std::uint64_t x = id_seed_ + 0x9E3779B97F4A7C15ull * ++id_counter_;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    static const char digits[] = "0123456789abcdef";
+    std::string id(16, '0');
+    for (int i = 15; i >= 0; --i, x >>= 4) id[static_cast<std::size_t>(i)] = digits[x & 15];
+    return id;
+}
+
+void service_state::release_copy_locked(session& s) {
+    if (s.game.empty()) return;
+    auto it = in_play_.find(s.game);
+    if (it != in_play_.end() && --it->second <= 0) in_play_.erase(it);
+    s.game.clear();
+}
+
+std::string service_state::new_session(const std::string& user) {
+    std::lock_guard lock(mutex_);
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+        if (it->second.user == user) {
+            release_copy_locked(it->second);
+            it = sessions_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    const std::string id = fresh_id_locked();
+    sessions_[id] = session{user, "", std::chrono::steady_clock::now()};
+    return id;
+}
+
+open_result service_state::take_copy(std::string& session_id, const std::string& user,
+                                     const game_record& game, bool free_account) {
+    std::lock_guard lock(mutex_);
+    const int in_play = in_play_.count(game.id) ? in_play_[game.id] : 0;
+    const int available = availability(game, in_play, free_account);
+    if (available == 0) return open_result::all_in_play;
+    if (available < 0) return open_result::full_only;
+    auto it = sessions_.find(session_id);
+    if (it == sessions_.end() || it->second.user != user) {
+        session_id = fresh_id_locked();
+        it = sessions_.emplace(session_id, session{user, "", {}}).first;
+    }
+    release_copy_locked(it->second);
+    it->second.game = game.id;
+    it->second.last_seen = std::chrono::steady_clock::now();
+    ++in_play_[game.id];
+    return open_result::ok;
+}
+
+void service_state::give_back_copy(const std::string& session_id) {
+    std::lock_guard lock(mutex_);
+    const auto it = sessions_.find(session_id);
+    if (it != sessions_.end()) release_copy_locked(it->second);
+}
+
+bool service_state::touch_session(const std::string& user, const std::string& id) {
+    std::lock_guard lock(mutex_);
+    const auto it = sessions_.find(id);
+    if (it == sessions_.end() || it->second.user != user) return false;
+    it->second.last_seen = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool service_state::end_session(const std::string& user, const std::string& id) {
+    std::lock_guard lock(mutex_);
+    const auto it = sessions_.find(id);
+    if (it == sessions_.end() || it->second.user != user) return false;
+    release_copy_locked(it->second);
+    sessions_.erase(it);
+    return true;
+}
+
+void service_state::expire_sessions() {
+    std::lock_guard lock(mutex_);
+    const auto limit = std::chrono::steady_clock::now() - std::chrono::seconds(options_.session_timeout_s);
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+        if (it->second.last_seen < limit) {
+            release_copy_locked(it->second);
+            it = sessions_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool service_state::login_conflicts(const std::string& user, int fd) {
+    std::lock_guard lock(mutex_);
+    auto& open = logins_[user];
+    open.erase(fd);
+    if (open.empty()) {
+        open.insert(fd);
+        return false;
+    }
+    // "login again to clear": the older connections go, this one logs in again on its next try.
+    for (int other : open) shutdown_socket(other);
+    open.clear();
+    return true;
+}
+
+void service_state::logout_connection(const std::string& user, int fd) {
+    std::lock_guard lock(mutex_);
+    const auto it = logins_.find(user);
+    if (it == logins_.end()) return;
+    it->second.erase(fd);
+    if (it->second.empty()) logins_.erase(it);
+}
+
+fault_settings service_state::faults() {
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+bool service_state::set_fault(const std::string& name, const std::string& value, std::string& error) {
+    std::lock_guard lock(mutex_);
+    return apply_fault(faults_, name, value, &error);
+}
+
+void service_state::reset_faults() {
+    std::lock_guard lock(mutex_);
+    faults_ = fault_settings{};
+}
+
+bool service_state::take_user_in_use() {
+    std::lock_guard lock(mutex_);
+    if (faults_.user_in_use <= 0) return false;
+    --faults_.user_in_use;
+    return true;
+}
+
+void service_state::authorize(const std::string& user) {
+    std::lock_guard lock(mutex_);
+    if (!authorized_.insert(user).second) return;
+    std::string list;
+    for (const auto& u : authorized_) list += u + "\n";
+    write_file_atomically(fs::path(data_dir_) / "authorized.txt", list, ++id_counter_);
+}
+
+bool service_state::authorized(const std::string& user) {
+    std::lock_guard lock(mutex_);
+    return authorized_.count(user) != 0;
+}
+
+void service_state::set_status(const std::string& user, const std::string& status) {
+    std::lock_guard lock(mutex_);
+    statuses_[user] = status;
+}
+
+std::string service_state::status_of(const std::string& user) {
+    std::lock_guard lock(mutex_);
+    const auto it = statuses_.find(user);
+    return it == statuses_.end() ? std::string() : it->second;
+}
+
+image_bytes service_state::compressed_image(const game_record& game) {
+    std::promise<image_bytes> promise;
+    std::shared_future<image_bytes> future;
+    bool build = false;
+    {
+        std::lock_guard lock(cache_mutex_);
+        auto it = cache_.find(game.id);
+        if (it == cache_.end()) {
+            future = promise.get_future().share();
+            cache_[game.id] = cache_entry{future, 0, ++cache_clock_};
+            build = true;
+        } else {
+            it->second.last_use = ++cache_clock_;
+            future = it->second.image;
+        }
+    }
+    if (build) {
+        // Built outside the lock: other games stay quick while a large image is compressed.
+        image_bytes bytes;
+        try {
+            bytes = std::make_shared<const std::vector<std::uint8_t>>(compress_game_image(
+                generate_game_image(game.id, static_cast<std::size_t>(game.image_size))));
+        } catch (...) {
+            std::lock_guard lock(cache_mutex_);
+            cache_.erase(game.id);
+            promise.set_exception(std::current_exception());
+            throw;
+        }
+        promise.set_value(bytes);
+        std::lock_guard lock(cache_mutex_);
+        auto it = cache_.find(game.id);
+        if (it != cache_.end()) {
+            it->second.bytes = bytes->size();
+            cache_bytes_ += bytes->size();
+        }
+        trim_cache_locked();
+    }
+    return future.get();
+}
+
+void service_state::trim_cache_locked() {
+    while (cache_bytes_ > cache_limit && cache_.size() > 1) {
+        auto oldest = cache_.end();
+        for (auto it = cache_.begin(); it != cache_.end(); ++it)
+            if (it->second.bytes > 0 && (oldest == cache_.end() || it->second.last_use < oldest->second.last_use))
+                oldest = it;
+        if (oldest == cache_.end()) return;
+        cache_bytes_ -= oldest->second.bytes;
+        cache_.erase(oldest);
+    }
+}
+
+bool service_state::store_save(const std::string& user, const std::string& file, const std::string& bytes) {
+    const fs::path folder = fs::path(data_dir_) / "saves" / storage_name(user);
+    std::lock_guard lock(save_mutex_);
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) return false;
+    return write_file_atomically(folder / storage_name(file), bytes, ++temp_counter_);
+}
+
+std::optional<std::string> service_state::load_save(const std::string& user, const std::string& file) {
+    std::lock_guard lock(save_mutex_);
+    return read_text(fs::path(data_dir_) / "saves" / storage_name(user) / storage_name(file));
+}
+
+void service_state::log_request(const std::string& bytes) {
+    std::lock_guard lock(log_mutex_);
+    std::fwrite(bytes.data(), 1, bytes.size(), request_log_);
+    std::fflush(request_log_);
+}
+
+void service_state::log_game(const char* bytes, std::size_t size) {
+    std::lock_guard lock(log_mutex_);
+    std::fwrite(bytes, 1, size, game_log_);
+    std::fflush(game_log_);
+}
+
+}  // namespace rx::service

@@ -1,0 +1,139 @@
+// Everything rx_service shares between connections: accounts, catalogue, copies in play, play sessions,
+// fault switches, social-network permissions, the game image cache, saves and the request logs.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "service/logic/catalogue.h"
+#include "service/logic/options.h"
+
+namespace rx::service {
+
+using image_bytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+struct news_page {
+    std::string heading1, heading2, body;
+};
+
+enum class open_result { ok, not_found, all_in_play, full_only };
+
+class service_state {
+public:
+    service_state(service_options options, std::string sample_dir, std::string data_dir);
+    ~service_state();
+    service_state(const service_state&) = delete;
+    service_state& operator=(const service_state&) = delete;
+
+    // Reads the sample data and opens the logs; false with a reason when something is missing or broken.
+    bool load(std::string& error);
+
+    const service_options& options() const { return options_; }
+    const std::string& sample_dir() const { return sample_dir_; }
+    const std::string& data_dir() const { return data_dir_; }
+
+    // Account kind for the name and password: 0 when unknown or wrong.
+    int account_kind(const std::string& user, const std::string& password) const;
+
+    const std::vector<game_record>& games() const { return games_; }
+    const game_record* find_game(const std::string& id) const;
+    const news_page& news() const { return news_; }
+    int availability_of(const game_record& game, bool free_account);
+
+    // A new play session for `user`; the user's earlier sessions end and give their copies back.
+    std::string new_session(const std::string& user);
+    // Takes a copy of the game for the session (an unnamed session is made when `session_id` is empty;
+    // its id is written back).
+    open_result take_copy(std::string& session_id, const std::string& user, const game_record& game,
+                          bool free_account);
+    // Gives the session's copy back at once (a game stream that did not reach the client).
+    void give_back_copy(const std::string& session_id);
+    // True while the session is alive; its time-out starts again.
+    bool touch_session(const std::string& user, const std::string& id);
+    // Ends the session and frees its copy; false when no such session was alive.
+    bool end_session(const std::string& user, const std::string& id);
+    // Ends every session whose last contact is older than the time-out.
+    void expire_sessions();
+
+    // Game server logins: at most one open, logged-in game connection per user. A second login clears
+    // the older connections (they are shut down) and reports true once so the client logs in again.
+    bool login_conflicts(const std::string& user, int fd);
+    void logout_connection(const std::string& user, int fd);
+
+    fault_settings faults();
+    bool set_fault(const std::string& name, const std::string& value, std::string& error);
+    void reset_faults();
+    // Consumes one of the pending "user in use" answers; true when one was pending.
+    bool take_user_in_use();
+
+    void authorize(const std::string& user);
+    bool authorized(const std::string& user);
+    void set_status(const std::string& user, const std::string& status);
+    std::string status_of(const std::string& user);
+
+    // The zlib-compressed image of the game; built once and kept in a bounded cache.
+    image_bytes compressed_image(const game_record& game);
+
+    // Saves live in DATA/saves/<user>/<file>, names escaped; written through a temporary file and a rename.
+    bool store_save(const std::string& user, const std::string& file, const std::string& bytes);
+    std::optional<std::string> load_save(const std::string& user, const std::string& file);
+
+    void log_request(const std::string& bytes);
+    void log_game(const char* bytes, std::size_t size);
+
+private:
+    struct session {
+        std::string user;
+        std::string game;  // empty while no copy is held
+        std::chrono::steady_clock::time_point last_seen;
+    };
+    struct cache_entry {
+        std::shared_future<image_bytes> image;
+        std::size_t bytes = 0;
+        std::uint64_t last_use = 0;
+    };
+
+    void release_copy_locked(session& s);
+    std::string fresh_id_locked();
+    void trim_cache_locked();
+
+    service_options options_;
+    std::string sample_dir_;
+    std::string data_dir_;
+    std::vector<account_record> accounts_;
+    std::vector<game_record> games_;
+    std::map<std::string, std::size_t> game_index_;
+    news_page news_;
+
+    std::mutex mutex_;
+    std::map<std::string, session> sessions_;
+    std::map<std::string, int> in_play_;
+    std::map<std::string, std::set<int>> logins_;
+    fault_settings faults_;
+    std::set<std::string> authorized_;
+    std::map<std::string, std::string> statuses_;
+    std::uint64_t id_counter_ = 0;
+    std::uint64_t id_seed_ = 0;
+
+    std::mutex cache_mutex_;
+    std::map<std::string, cache_entry> cache_;
+    std::size_t cache_bytes_ = 0;
+    std::uint64_t cache_clock_ = 0;
+
+    std::mutex save_mutex_;
+    std::uint64_t temp_counter_ = 0;
+
+    std::mutex log_mutex_;
+    std::FILE* request_log_ = nullptr;
+    std::FILE* game_log_ = nullptr;
+};
+
+}  // namespace rx::service
