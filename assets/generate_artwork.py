@@ -233,9 +233,9 @@ def bg_splash(fonts, w, h, label):
     draw_text_centered(d, fonts.get(30), "You are playing with a " + label.lower(), w // 2, 230, YELLOW, 2)
     lines = [
         "Upgrade to a full account to get:",
-        "- every system and every game in the catalogue",
-        "- the news page and first pick of free copies",
-        "- no waiting screen after login",
+        "- every game, even when all free copies are in play",
+        "- the systems released after the NES",
+        "- the news page, and no waiting screen after login",
         "Click or press any key to upgrade now.",
     ]
     y = 290
@@ -243,7 +243,8 @@ def bg_splash(fonts, w, h, label):
         draw_text_left(d, fonts.get(20), line, 120, y, CYAN if i in (0, 4) else WHITE, 1)
         y += 38
     # The countdown number is drawn by the program at (245, 520); its left is kept clear.
-    draw_text_left(d, fonts.get(24), "Main menu in", 40, 537, WHITE, 2)
+    font = fonts.get(24)
+    draw_text_left(d, font, "Main menu in", 232 - int(font.getlength("Main menu in")), 537, WHITE, 2)
     return img
 
 
@@ -540,10 +541,10 @@ def tile(fonts, w, h, label, kind):
         colour = accent if state != "pressed" else scale(accent, 0.7)
         PICTOGRAMS[base](d, cx, box[1] + 50, 22, (label, colour) if base == "tile_console" else colour, fonts)
         font = fonts.fit(max(lines, key=len), w - 26, 24, 22)
-        y = box[1] + (104 if len(lines) == 1 else 94)
+        y = box[1] + (104 if len(lines) == 1 else 93)
         for line in lines:
             draw_text_centered(d, font, line, cx, y, text, 2)
-            y += 22
+            y += 24
         if guest:
             # Restricted accounts see the tiles dimmed behind a padlock.
             dim = frame.point(lambda v: int(v * 0.5))
@@ -588,12 +589,14 @@ def label_size(fonts, kind, w, h, text):
     return 6
 
 
-def label(fonts, w, h, text, size, colour=WHITE):
+def label(fonts, w, h, text, size, colour=WHITE, right=None):
+    """Row and field labels start at the left edge; a player label ends at `right`, next to its check box."""
     img = keyed(w, h)
     font = fonts.get(size)
+    x = 1 if right is None else right - int(font.getlength(text))
 
     def place(d, f, t, c):
-        d.text((1, h / 2.0), t, font=f, fill=c, anchor="lm")
+        d.text((x, h / 2.0), t, font=f, fill=c, anchor="lm")
 
     crisp_text(img, font, text, place, colour)
     return img
@@ -811,7 +814,7 @@ def render(fonts, sizes, name, w, h, kind, text):
     if kind == "label":
         return label(fonts, w, h, text, sizes[(kind, w, h)])
     if kind == "player_label":
-        return label(fonts, w, h, text, sizes[(kind, w, h)], CYAN)
+        return label(fonts, w, h, text, sizes[(kind, w, h)], CYAN, right=label_text_width(kind, w))
     if kind == "field":
         return field(fonts, w, h)
     if kind == "checkbox":
