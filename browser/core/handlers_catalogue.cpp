@@ -1,89 +1,167 @@
 // Wrappers of the catalogue screens: news (3), game list (4), game info (5) and Facebook (17).
+#include <SDL.h>
+
 #include <exception>
+#include <string>
 
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/logic/emulators.h"
+#include "browser/core/processes.h"
 #include "browser/core/screens.h"
 
 namespace rx {
 
-void handle_news_events(SDL_Event event) {
+namespace {
+
+void log_exception(const char* name) {
     try {
-        screens().news.handle_events(event);
+        throw;
     } catch (const std::exception& e) {
         log_error(e.what());
     } catch (...) {
-        log_error("Unknown Exception - main::handle_news_events");
+        log_error(std::string("Unknown Exception - main::") + name);
+    }
+}
+
+void go_to(int number) {
+    app::clear_controls();
+    app::set_current_screen(number);
+}
+
+void open_upgrade_page() {
+    const user_info& user = app::user();
+    if (user.user_name == L"guest") {
+        open_signup_page();
+    } else {
+        open_account_page(user.user_name, user.password);
+    }
+}
+
+// The game list's controls button opens the controls of the list's system; Back comes here again.
+void open_system_controls(int system_number) {
+    const int number = controls_screen_for_system(system_number);
+    app::clear_controls();
+    if (console_screen* console = screens().console(number)) {
+        console->set_return_screen(screen_game_list);
+        if (number != screen_atari2600) console->load_controls();
+        console->reset();
+    }
+    app::set_current_screen(number);
+}
+
+}  // namespace
+
+void handle_news_events(SDL_Event event) {
+    try {
+        auto& news = screens().news;
+        if (news.home_button().clicked()) go_to(screen_main);
+        news.handle_events(event);
+    } catch (...) {
+        log_exception("handle_news_events");
     }
 }
 
 void news_show() {
     try {
         screens().news.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
     } catch (...) {
-        log_error("Unknown Exception - main::news_show");
+        log_exception("news_show");
     }
 }
 
+// The clicks were left by the previous event; the first set one acts, then the list sees this
+// event.
 void handle_system_events(SDL_Event event) {
     try {
-        screens().game_list.handle_events(event);
-    } catch (const std::exception& e) {
-        log_error(e.what());
+        auto& list = screens().game_list;
+        const bool button_down = event.type == SDL_MOUSEBUTTONDOWN;
+        if (list.home_button().clicked()) {
+            go_to(screen_main);
+        } else if (list.up_button().clicked()) {
+            list.page_up();
+        } else if (list.down_button().clicked()) {
+            list.page_down();
+        } else if (button_down && event.button.button == SDL_BUTTON_WHEELUP) {
+            list.wheel_up();
+        } else if (button_down && event.button.button == SDL_BUTTON_WHEELDOWN) {
+            list.wheel_down();
+        } else if (list.controls_button().clicked()) {
+            open_system_controls(list.system_number());
+        } else if (list.upgrade_button_active() && list.upgrade_button().clicked()) {
+            open_upgrade_page();
+        } else if (const char* filter = list.clicked_filter()) {
+            app::load_search(filter);
+        } else if (list.search_button().clicked()) {
+            app::load_search(list.search_box().text());
+        } else if (list.row_clicked()) {
+            // A copy: load_game outlives nothing of the list's own row.
+            const catalogue::game_row game = list.selected_game();
+            app::clear_controls();
+            screens().game_info.load_game(game);
+            app::set_current_screen(screen_game_info);
+        }
+        list.handle_events(event);
     } catch (...) {
-        log_error("Unknown Exception - main::handle_system_events");
+        log_exception("handle_system_events");
     }
 }
 
 void system_show() {
     try {
         screens().game_list.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
     } catch (...) {
-        log_error("Unknown Exception - main::system_show");
+        log_exception("system_show");
     }
 }
 
 void handle_game_info_events(SDL_Event event) {
     try {
-        screens().game_info.handle_events(event);
-    } catch (const std::exception& e) {
-        log_error(e.what());
+        auto& info = screens().game_info;
+        if (info.home_button().clicked()) {
+            go_to(screen_main);
+        } else if (info.back_button().clicked()) {
+            go_to(screen_game_list);
+        } else if (info.play_button().clicked()) {
+            // The game list plays its selected game, which is the row this page shows.
+            info.play_button().set_clicked(false);
+            screens().game_list.play();
+        }
+        info.handle_events(event);
     } catch (...) {
-        log_error("Unknown Exception - main::handle_game_info_events");
+        log_exception("handle_game_info_events");
     }
 }
 
 void game_info_show() {
     try {
         screens().game_info.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
     } catch (...) {
-        log_error("Unknown Exception - main::game_info_show");
+        log_exception("game_info_show");
     }
 }
 
 void handle_facebook_events(SDL_Event event) {
     try {
-        screens().facebook.handle_events(event);
-    } catch (const std::exception& e) {
-        log_error(e.what());
+        auto& facebook = screens().facebook;
+        if (facebook.home_button().clicked()) {
+            go_to(screen_main);
+        } else if (facebook.allow_button().clicked()) {
+            go_to(screen_main);
+            open_facebook_authorisation(app::user().user_name);
+            SDL_WM_IconifyWindow();
+        }
+        facebook.handle_events(event);
     } catch (...) {
-        log_error("Unknown Exception - main::handle_facebook_events");
+        log_exception("handle_facebook_events");
     }
 }
 
 void facebook_show() {
     try {
         screens().facebook.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
     } catch (...) {
-        log_error("Unknown Exception - main::facebook_show");
+        log_exception("facebook_show");
     }
 }
 

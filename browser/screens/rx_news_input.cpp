@@ -1,2 +1,114 @@
-// Screen 3: the news screen.
+// Screen 3: the news screen: fetching the news and drawing it into the page picture.
 #include "browser/screens/rx_news_input.h"
+
+#include <exception>
+#include <string>
+
+#include "browser/core/app.h"
+#include "browser/screens/logic/news.h"
+#include "browser/screens/web_transport.h"
+#include "browser/ui/image.h"
+#include "platform/path.h"
+#include "platform/service_config.h"
+
+namespace rx {
+
+namespace {
+
+void free_surface(SDL_Surface*& surface) {
+    if (surface) SDL_FreeSurface(surface);
+    surface = nullptr;
+}
+
+void log_exception(const char* operation) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error(std::string("Unknown Exception - rx_news_input::") + operation);
+    }
+}
+
+void draw_line(TTF_Font* font, const std::string& text, SDL_Color colour, int x, int y,
+               SDL_Surface* page) {
+    if (!font || text.empty()) return;
+    SDL_Surface* rendered = TTF_RenderText_Solid(font, text.c_str(), colour);
+    if (!rendered) return;
+    blit_at(x, y, rendered, page);
+    SDL_FreeSurface(rendered);
+}
+
+// A copy with the same pixels, format and colour key.
+SDL_Surface* copy_surface(SDL_Surface* source) {
+    if (!source) return nullptr;
+    return SDL_ConvertSurface(source, source->format, source->flags);
+}
+
+}  // namespace
+
+rx_news_input::~rx_news_input() {
+    free_surface(page_);
+    free_surface(blank_page_);
+    if (font_) TTF_CloseFont(font_);
+}
+
+void rx_news_input::init() {
+    try {
+        blank_page_ = load_image("background_dark.png");
+        page_ = copy_surface(blank_page_);
+        if (const auto directory = get_directory()) {
+            font_ = TTF_OpenFont(platform::join_path(*directory, "NEURPOLI.TTF").c_str(), 20);
+        }
+        home_.load_button(645, 550, 40, "button_home.png", 150);
+    } catch (...) {
+        log_exception("init");
+    }
+}
+
+bool rx_news_input::get_news() {
+    try {
+        web::request req;
+        req.host = config::web_host();
+        req.target = "/browser/news.php";
+        req.version = "HTTP/1.1";
+        req.mode = web::receive_mode::marker;
+        req.chunk_size = 2048;
+        const web::reply reply = web::http_get(req, [](std::string_view line) { log_error(line); });
+        if (!reply.ok) return false;
+
+        // Each visit starts from the plain picture, so an older, longer text never shows through.
+        SDL_Surface* fresh = copy_surface(blank_page_);
+        if (fresh) {
+            free_surface(page_);
+            page_ = fresh;
+        }
+        if (!page_) return true;
+        const auto fields = catalogue::split_news(reply.text);
+        draw_line(font_, fields[0], text_colour_, catalogue::news_x, catalogue::news_heading_y[0],
+                  page_);
+        draw_line(font_, fields[1], text_colour_, catalogue::news_x, catalogue::news_heading_y[1],
+                  page_);
+        int y = catalogue::news_first_body_y;
+        for (const std::string& line : catalogue::wrap_news_body(fields[2])) {
+            draw_line(font_, line, text_colour_, catalogue::news_x, y, page_);
+            y += catalogue::news_line_step;
+        }
+        return true;
+    } catch (...) {
+        log_exception("get_news");
+        return false;
+    }
+}
+
+void rx_news_input::show() {
+    try {
+        SDL_Surface* screen = SDL_GetVideoSurface();
+        if (screen && page_) blit_at(0, 0, page_, screen);
+        home_.show();
+    } catch (...) {
+        log_exception("show");
+    }
+}
+
+}  // namespace rx
