@@ -1,7 +1,8 @@
 // Resource tables registered by generated code at load time, looked up by id and owning module.
 #include "platform/resources.h"
 
-#include <mutex>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "platform/resources_table.h"
@@ -17,9 +18,24 @@ struct entry {
 };
 
 // Reached only through a function so that static initialisers in any order can register safely.
+// A spin lock rather than std::mutex: the table is touched a handful of times, and this code also
+// builds with toolchains whose C++ library has no std::mutex (MinGW's win32 thread model).
 struct table {
-    std::mutex mutex;
+    std::atomic_flag busy = ATOMIC_FLAG_INIT;
     std::vector<entry> entries;
+};
+
+class table_lock {
+  public:
+    explicit table_lock(table& t) : t_(t) {
+        while (t_.busy.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    }
+    ~table_lock() { t_.busy.clear(std::memory_order_release); }
+    table_lock(const table_lock&) = delete;
+    table_lock& operator=(const table_lock&) = delete;
+
+  private:
+    table& t_;
 };
 
 table& registered() {
@@ -32,7 +48,7 @@ table& registered() {
 void register_resource(int id, const unsigned char* data, std::size_t size) {
     if (data == nullptr) return;
     table& t = registered();
-    std::lock_guard<std::mutex> lock(t.mutex);
+    table_lock lock(t);
     t.entries.push_back(
         {id, module_base(data), std::string_view(reinterpret_cast<const char*>(data), size)});
 }
@@ -40,10 +56,11 @@ void register_resource(int id, const unsigned char* data, std::size_t size) {
 std::optional<std::string_view> find_registered_resource(int id, const void* module_address) {
     const void* module = module_address != nullptr ? module_base(module_address) : nullptr;
     table& t = registered();
-    std::lock_guard<std::mutex> lock(t.mutex);
+    table_lock lock(t);
     std::optional<std::string_view> any;
     for (const entry& e : t.entries) {
-        if (e.id != id) continue;
+        // An empty table counts as missing, as an empty RCDATA entry does.
+        if (e.id != id || e.bytes.empty()) continue;
         if (module != nullptr && e.module == module) return e.bytes;
         if (!any) any = e.bytes;
     }
@@ -51,7 +68,7 @@ std::optional<std::string_view> find_registered_resource(int id, const void* mod
     // the id taken.
     if (module == nullptr) return any;
     for (const entry& e : t.entries) {
-        if (e.id == id && e.module == nullptr) return e.bytes;
+        if (e.id == id && e.module == nullptr && !e.bytes.empty()) return e.bytes;
     }
     return std::nullopt;
 }
