@@ -65,10 +65,20 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args, bo
 #endif
     posix_spawnattr_setflags(&attr, flags);
 
+    // Our sockets and files are not the child's business: a started program holding them open would
+    // keep connections alive after we close them.
+    posix_spawn_file_actions_t actions;
+    bool have_actions = posix_spawn_file_actions_init(&actions) == 0;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    if (have_actions) posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+
     pid_t pid = 0;
+    const posix_spawn_file_actions_t* file_actions = have_actions ? &actions : nullptr;
     int rc = program.find('/') != std::string::npos
-                 ? posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ)
-                 : posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
+                 ? posix_spawn(&pid, program.c_str(), file_actions, &attr, argv.data(), environ)
+                 : posix_spawnp(&pid, program.c_str(), file_actions, &attr, argv.data(), environ);
+    if (have_actions) posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     return rc == 0 ? pid : 0;
 }
@@ -148,13 +158,32 @@ class posix_processes final : public process_runner {
 
     bool open_url(const std::string& url) override {
         std::string browser = get_environment("BROWSER");
-        pid_t pid = spawn(browser.empty() ? std::string("xdg-open") : browser, {url}, true);
+        if (browser.empty()) return start_with_url("xdg-open", url);
+        if (start_with_url(browser, url)) return true;
+        // By convention $BROWSER may list several programs separated by ':'; the first that starts
+        // wins.
+        if (browser.find(':') == std::string::npos) return false;
+        std::size_t begin = 0;
+        for (;;) {
+            std::size_t end = browser.find(':', begin);
+            std::string candidate =
+                browser.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+            if (!candidate.empty() && start_with_url(candidate, url)) return true;
+            if (end == std::string::npos) break;
+            begin = end + 1;
+        }
+        return false;
+    }
+
+  private:
+    // The URL is one argument of its own: no shell ever sees it.
+    static bool start_with_url(const std::string& program, const std::string& url) {
+        pid_t pid = spawn(program, {url}, true);
         if (pid <= 0) return false;
         reap_in_background(pid);
         return true;
     }
 
-  private:
     // True while the child runs; reaps it on the first poll that finds it ended. Caller holds
     // mutex_.
     bool poll_locked(pid_t pid) {

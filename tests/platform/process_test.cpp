@@ -112,6 +112,21 @@ TEST(Process, ParametersAreSplitAtBlanks) {
     EXPECT_EQ(read_file(out), "rx://guest:pw@host/12\nsecond\nthird\n");
 }
 
+TEST(Process, ChildrenDoNotInheritOurDescriptors) {
+    scratch_dir dir;
+    int pipe_ends[2];
+    ASSERT_EQ(pipe(pipe_ends), 0);  // deliberately without close-on-exec, as SDL_net's sockets are
+    std::string out = dir.file("fds.txt");
+    auto& runner = rx::platform::system_processes();
+    process_handle pid = runner.start(child, "fds " + out);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(wait_until([&] { return !runner.is_running(pid); }));
+    runner.close(pid);
+    ::close(pipe_ends[0]);
+    ::close(pipe_ends[1]);
+    EXPECT_EQ(read_file(out), "0");
+}
+
 TEST(Process, DetachedStartRunsTheProgramWithItsParameters) {
     scratch_dir dir;
     std::string out = dir.file("detached.txt");
@@ -134,6 +149,14 @@ TEST(Process, OpenUrlHandsTheWholeUrlToBrowser) {
     ASSERT_TRUE(rx::platform::system_processes().open_url(url));
     ASSERT_TRUE(wait_until([&] { return exists(out); }));
     EXPECT_EQ(read_file(out), "1|" + url);
+
+    // A ':'-separated list is tried in order.
+    std::filesystem::remove(out);
+    std::string list = dir.file("missing_browser") + ":" + script;
+    rx::platform::set_environment("BROWSER", list.c_str());
+    ASSERT_TRUE(rx::platform::system_processes().open_url("http://x.test/signup.html"));
+    ASSERT_TRUE(wait_until([&] { return exists(out); }));
+    EXPECT_EQ(read_file(out), "1|http://x.test/signup.html");
 
     rx::platform::set_environment("BROWSER", dir.file("missing_browser").c_str());
     EXPECT_FALSE(rx::platform::system_processes().open_url(url));
