@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Draws every picture of Relicade, rx_update and rxlib's loading window from artwork_table.txt."""
 
 import argparse
@@ -330,7 +329,7 @@ def button(fonts, w, h, label, body_h=None):
     for state in STATES:
         frame, box = button_body(w, h, state, body_h)
         d = ImageDraw.Draw(frame)
-        _, _, _, text, off = button_style(state)
+        text = button_style(state)[3]
         if font is None:
             font = fonts.fit(label, box[2] - box[0] - 16, box[3] - box[1] - 12, 22)
         draw_text_centered(d, font, label, (box[0] + box[2]) / 2.0, (box[1] + box[3]) / 2.0 + 0.5, text, 1)
@@ -347,7 +346,7 @@ def arrow(fonts, w, h, up):
     frames = []
     for state in STATES:
         frame, box = button_body(w, h, state)
-        _, _, border, text, off = button_style(state)
+        text = button_style(state)[3]
         d = ImageDraw.Draw(frame)
         cx, cy = (box[0] + box[2]) / 2.0, (box[1] + box[3]) / 2.0
         s = (box[2] - box[0]) * 0.28
