@@ -48,6 +48,16 @@ bool assert_alive();
 void free_game();
 bool check_connection(const std::string& user_name, const std::string& session_id);
 
+// Where the last open_game spent its time, in seconds; read by the start-up benchmark.
+struct startup_timings {
+    double connect_login = 0;  // connection, login, session id and opening the game
+    double transfer = 0;       // from the request for the bytes to the last byte received (drawing included)
+    double inflate = 0;
+    double drawing = 0;        // redraws of the loading window during the transfer
+    std::uint32_t compressed_size = 0;
+};
+const startup_timings& last_startup_timings();
+
 // Connection monitor (monitor.cpp).
 bool start_monitor();
 struct monitor_timing {

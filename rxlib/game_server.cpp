@@ -1,6 +1,7 @@
 // rxlib's conversations with the game server (start-up, saves, loads) and its requests to the web host.
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -59,29 +60,53 @@ private:
     std::unique_ptr<net::link> link_;
 };
 
-// Drives the loading window from the conversation; redraws during the download at most once per display frame.
+using clock = std::chrono::steady_clock;
+
+double seconds_since(clock::time_point start) {
+    return std::chrono::duration<double>(clock::now() - start).count();
+}
+
+startup_timings timings;
+
+// Drives the loading window from the conversation. The progress values follow every chunk, but the window is
+// redrawn at most once per display frame (and at the last chunk): a redraw per 4 KiB chunk would hold up the
+// transfer far more than the screen can show.
 class window_observer final : public session_observer {
 public:
     void status(std::string_view text) override {
         window::set_status(std::string(text));
         window::draw();
     }
-    void show_progress() override { window::show_progress(); }
+    void show_progress() override {
+        window::show_progress();
+        transfer_start_ = clock::now();
+        timings.compressed_size = 0;
+    }
     void progress(std::uint32_t received, std::uint32_t total) override {
         window::set_progress(received, total);
         window::pump_events();
         Uint32 now = SDL_GetTicks();
         if (received == total || now - last_draw_ >= 16) {
+            clock::time_point draw_start = clock::now();
             window::draw();
+            timings.drawing += seconds_since(draw_start);
             last_draw_ = now;
         }
+        if (received == total) {
+            timings.transfer = seconds_since(transfer_start_);
+            timings.compressed_size = total;
+            inflate_start_ = clock::now();
+        }
     }
+    clock::time_point inflate_start() const { return inflate_start_; }
     void wait_ms(unsigned ms) override { platform::sleep_ms(ms); }
     void log(std::string_view text) override { write_log(text); }
     std::string error_text() override { return SDL_GetError(); }
 
 private:
     Uint32 last_draw_ = 0;
+    clock::time_point transfer_start_ = clock::now();
+    clock::time_point inflate_start_ = clock::now();
 };
 
 // The quiet observer of saves and loads: they show nothing.
@@ -134,7 +159,11 @@ bool game_opened = false;
 
 }  // namespace
 
+const startup_timings& last_startup_timings() { return timings; }
+
 bool open_game() {
+    timings = {};
+    clock::time_point start = clock::now();
     window_observer observer;
     observer.status("Openning Connection");
     std::unique_ptr<game_connection> connection = open_connection();
@@ -144,9 +173,11 @@ bool open_game() {
     if (!login(*connection, observer, record.user_name, record.password, true, record.session_id)) return false;
     observer.status("Loading Game");
     connection->while_waiting = [] { window::pump_events(); };
+    timings.connect_login = seconds_since(start);
     std::optional<game_image> image = download_game(*connection, observer, record.game_name, inflate_limit,
                                                     max_compressed);
     if (!image) return false;
+    timings.inflate = seconds_since(observer.inflate_start());
     connection.reset();
     game_size() = image->size;
     record.game_location = image->data.release();

@@ -2,8 +2,10 @@
 #pragma once
 #include <stdint.h>
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(RXLIB_BUILDING)
 #define RXLIB_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define RXLIB_API __declspec(dllimport)
 #else
 #define RXLIB_API __attribute__((visibility("default")))
 #endif

@@ -127,6 +127,10 @@ bool load_images(bool fullscreen) {
     if (!(s.background = load_image(g.background_id))) return false;
     if (!s.font && !load_font()) return false;
     s.offset = g.bar.w;
+    // A fresh window starts with no texts and no bar, also when an earlier one ran in this process.
+    s.status.clear();
+    s.progress.clear();
+    s.progress_visible = false;
     if (!(s.strip = load_image(g.strip_id))) return false;
     if (!(s.frame = load_image(g.frame_id))) return false;
     if (!(s.button = load_image(1008))) return false;

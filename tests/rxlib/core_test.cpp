@@ -1,0 +1,122 @@
+// Tests of rxlib's start-up, saves and loads in-process against a scripted game server.
+#include <SDL.h>
+#include <SDL_net.h>
+#include <SDL_ttf.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "harness.h"
+#include "rxlib/core.h"
+#include "rxlib/logic/protocol.h"
+#include "rxlib/window.h"
+
+namespace rx::lib {
+namespace {
+
+const std::vector<std::string> login_replies{"?", "ok", "?", "SID"};
+
+class Core : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1);
+        // Nothing listens on port 1: the web requests after saves and loads fail fast.
+        setenv("RELICADE_WEB_HOST", "127.0.0.1:1", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+        ASSERT_EQ(TTF_Init(), 0);
+        ASSERT_EQ(SDLNet_Init(), 0);
+        session().user_name = "player";
+        session().password = "secret";
+        session().host = "127.0.0.1";
+        session().game_name = "g1";
+    }
+    void TearDown() override {
+        window::free_images();
+        window::close_font();
+        SDLNet_Quit();
+        TTF_Quit();
+        SDL_Quit();
+    }
+    void use(const test::fake_game& game) {
+        setenv("RELICADE_GAME_PORT", std::to_string(game.port()).c_str(), 1);
+    }
+    static std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+};
+
+TEST_F(Core, ZeroSizeGameFailsWithoutAnyProgressLine) {
+    test::fake_game game(with(login_replies, {"?", "ok", "0"}));
+    use(game);
+    ASSERT_TRUE(window::load_images(false));
+    EXPECT_FALSE(open_game());
+    EXPECT_TRUE(window::progress_text().empty());
+    EXPECT_EQ(session().game_location.load(), nullptr);
+    EXPECT_EQ(game.tokens(), (std::vector<std::string>{"player", "secret", std::string(client_address_token), "id",
+                                                       "op", "g1", "ok", "ok"}));
+}
+
+TEST_F(Core, CancelClickDuringTheDownloadEndsTheProcess) {
+    // The server announces a size and then sends nothing: only the user can end the wait early.
+    test::fake_game game(with(login_replies, {"?", "ok", "5000"}));
+    use(game);
+    ASSERT_TRUE(window::load_images(false));
+    EXPECT_EXIT(
+        {
+            SDL_Event e{};
+            e.type = SDL_MOUSEBUTTONDOWN;
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.x = 200;
+            e.button.y = 120;
+            SDL_PushEvent(&e);
+            open_game();
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Core, ResetDuringASaveIsAnOrdinaryFailure) {
+    const std::string name = "reset_test.sav";
+    {
+        std::ofstream out(get_directory() + name, std::ios::binary);
+        out << std::string(save_buffer_size, 'x');
+    }
+    test::fake_game game({"?", "ok", "?", "?", "?", "?"});
+    game.reset_after(5);  // the save's file name: the reset meets the save's bytes
+    use(game);
+    save_game(name.c_str());
+    std::remove((get_directory() + name).c_str());
+    EXPECT_EQ(game.tokens().size(), 6u);
+    EXPECT_EQ(game.tokens()[3], "sv");
+    EXPECT_EQ(game.tokens()[4], std::to_string(save_buffer_size));
+}
+
+TEST_F(Core, OversizedLoadIsDrainedAndReportedEmpty) {
+    const std::string big(save_buffer_size + 10, 'B');
+    test::fake_game game({"?", "ok", "?", "?", "?", std::to_string(big.size())}, 6, big);
+    use(game);
+    load_size() = 77;
+    load_game("big.sav");
+    EXPECT_EQ(load_size().load(), 0);
+    EXPECT_EQ(load_buffer()[0], 0);
+    std::vector<std::string> tokens = game.tokens();
+    ASSERT_EQ(tokens.size(), 8u);
+    EXPECT_EQ(tokens.back(), "cl");
+}
+
+TEST_F(Core, SavePathThatWouldNotFitIsRefused) {
+    test::fake_game game({});
+    use(game);
+    save_game(std::string(300, 'n').c_str());
+    EXPECT_TRUE(game.tokens().empty());
+    EXPECT_NE(test::read_file(get_directory() + "rxlib_error_log.txt").find("Save path too long."),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace rx::lib

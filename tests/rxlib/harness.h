@@ -1,0 +1,108 @@
+// Test harness: temporary program folders, child processes with captured output, rx_service and a fake web host.
+#pragma once
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace rx::test {
+
+struct run_result {
+    int exit_code = -1;    // -1 when killed by a signal or timed out
+    int signal = 0;
+    bool timed_out = false;
+    std::string output;    // stdout and stderr together
+};
+
+// Runs `argv` with extra environment entries ("NAME=value"), capturing its output, within `timeout_ms`.
+run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env, unsigned timeout_ms);
+
+// A fresh folder with copies of rx_host and librxlib.so, so each test has its own log and save files.
+class host_folder {
+public:
+    host_folder();
+    ~host_folder();
+    const std::string& path() const { return path_; }
+    std::string host() const { return path_ + "/rx_host"; }
+    std::string log() const;  // rxlib_error_log.txt, empty when none
+    std::string read(const std::string& name) const;
+    void write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string path_;
+};
+
+// rx_service started on free ports with its own data folder; stopped on destruction.
+class service_process {
+public:
+    explicit service_process(const std::vector<std::string>& extra_args = {});
+    ~service_process();
+    bool ok() const { return http_port_ > 0 && game_port_ > 0; }
+    int http_port() const { return http_port_; }
+    int game_port() const { return game_port_; }
+    const std::string& data() const { return data_; }
+    // The environment entries that point rxlib at this service.
+    std::vector<std::string> env() const;
+    // GET `target` from the HTTP port; the whole reply.
+    std::string get(const std::string& target) const;
+
+private:
+    int pid_ = 0;
+    int http_port_ = 0, game_port_ = 0;
+    std::string data_;
+};
+
+// A minimal HTTP server for the monitor's requests: each request gets the next scripted body.
+class fake_web {
+public:
+    explicit fake_web(std::vector<std::string> bodies);
+    ~fake_web();
+    int port() const { return port_; }
+    std::vector<std::string> requests() const;
+
+private:
+    void serve();
+    int listener_ = -1;
+    int port_ = 0;
+    std::vector<std::string> bodies_;
+    std::vector<std::string> requests_;
+    mutable std::mutex mutex_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A scripted game server for one connection at a time: reads each NUL-terminated token, answers with the next
+// scripted reply ("" answers nothing); token number `stream_after` (from 0) is answered by the raw `stream`.
+class fake_game {
+public:
+    fake_game(std::vector<std::string> replies, int stream_after = -1, std::string stream = {});
+    ~fake_game();
+    int port() const { return port_; }
+    std::vector<std::string> tokens() const;
+    // After answering token number `index`, the next byte received is answered by resetting the connection.
+    void reset_after(int index) { reset_after_ = index; }
+
+private:
+    void serve();
+    int listener_ = -1;
+    int port_ = 0;
+    std::vector<std::string> replies_;
+    int stream_after_ = -1;
+    std::atomic<int> reset_after_{-1};
+    std::string stream_;
+    std::vector<std::string> tokens_;
+    mutable std::mutex mutex_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+std::string program_dir();
+std::string make_temp_dir();
+void remove_tree(const std::string& path);
+std::string read_file(const std::string& path);
+
+}  // namespace rx::test
