@@ -911,7 +911,7 @@ def save_png(img, path):
 
 def write_licence(font, copyright_file, gpl_file, out):
     parts = [
-        "NEURPOLI.TTF (and rxlib's embedded font 1003.ttf) is the display face \"%s\"\n" % os.path.basename(font),
+        "NEURPOLI.TTF is the display face \"%s\"\n" % os.path.basename(font),
         "from Debian's package fonts-beteckna. Its copyright and licence follow.\n\n",
     ]
     with open(copyright_file, encoding="utf-8") as f:
@@ -970,6 +970,7 @@ def main():
     p.add_argument("--font-copyright", help="the font package's copyright file")
     p.add_argument("--gpl", help="full licence text referred to by the copyright file")
     p.add_argument("--rxlib-dir", help="folder for rxlib's embedded pictures and font")
+    p.add_argument("--rxlib-font", help="face embedded in rxlib (defaults to --font)")
     p.add_argument("--sheet", help="also write a contact sheet of everything drawn")
     args = p.parse_args()
 
@@ -1002,7 +1003,7 @@ def main():
             write_licence(args.font, args.font_copyright, args.gpl,
                           os.path.join(args.program_dir, "NEURPOLI-LICENSE.txt"))
     if args.rxlib_dir:
-        copy_file(args.font, os.path.join(args.rxlib_dir, "1003.ttf"))
+        copy_file(args.rxlib_font or args.font, os.path.join(args.rxlib_dir, "1003.ttf"))
     if args.sheet:
         contact_sheet(fonts, drawn, args.sheet)
     if os.environ.get("RX_ARTWORK_TIMING"):

@@ -8,7 +8,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick curl
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   python3 python3-pil
-  fonts-beteckna
+  fonts-beteckna fonts-comfortaa
 )
 missing=()
 for p in "${packages[@]}"; do

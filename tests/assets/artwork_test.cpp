@@ -389,7 +389,7 @@ TEST_F(Artwork, GeneratorIsRepeatable) {
         (kSource / "assets" / "generate_artwork.py").string() + "\" --table \"" +
         (kSource / "assets" / "artwork_table.txt").string() + "\" --font \"" + RX_ARTWORK_FONT +
         "\" --images-dir \"" + (out / "images").string() + "\" --rxlib-dir \"" +
-        (out / "rxlib").string() + "\"";
+        (out / "rxlib").string() + "\" --rxlib-font \"" + RX_RXLIB_FONT + "\"";
     ASSERT_EQ(0, std::system(command.c_str())) << command;
     int compared = 0;
     for (const auto& [dir, built] :
