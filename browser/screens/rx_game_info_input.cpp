@@ -45,6 +45,8 @@ void rx_game_info_input::log_unknown(const char* operation) const {
 
 void rx_game_info_input::init() {
     try {
+        if (font_) TTF_CloseFont(font_);
+        font_ = nullptr;
         if (const auto directory = get_directory()) {
             font_ = TTF_OpenFont(platform::join_path(*directory, "NEURPOLI.TTF").c_str(), 20);
         }

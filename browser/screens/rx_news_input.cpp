@@ -55,6 +55,10 @@ rx_news_input::~rx_news_input() {
 
 void rx_news_input::init() {
     try {
+        free_surface(page_);
+        free_surface(blank_page_);
+        if (font_) TTF_CloseFont(font_);
+        font_ = nullptr;
         blank_page_ = load_image("background_dark.png");
         page_ = copy_surface(blank_page_);
         if (const auto directory = get_directory()) {

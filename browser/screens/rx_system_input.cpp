@@ -77,6 +77,10 @@ void rx_system_input::log_unknown(const char* operation) const {
 
 void rx_system_input::init() {
     try {
+        // Opening again (a second init) must not leak the fonts of the first.
+        if (font_16_) TTF_CloseFont(font_16_);
+        if (font_20_) TTF_CloseFont(font_20_);
+        font_16_ = font_20_ = nullptr;
         if (const auto directory = get_directory()) {
             const std::string font_file = platform::join_path(*directory, "NEURPOLI.TTF");
             font_16_ = TTF_OpenFont(font_file.c_str(), 16);
