@@ -1,4 +1,5 @@
 // rx_service's game server: NUL-ended tokens from the client, one reply per token, in lock step.
+#include <atomic>
 #include <charconv>
 #include <thread>
 
@@ -13,6 +14,8 @@ constexpr std::size_t max_save = 65536;  // the size of rxlib's save and load bu
 constexpr std::size_t max_save_name = 100;
 constexpr std::size_t stream_chunk = 64 * 1024;
 
+std::atomic<std::uint64_t> connection_counter{0};
+
 const char* const login_ok = "ok";
 const char* const login_refused = "Incorrect Username or Password";
 const char* const login_in_use = "Username in use login again to clear.";
@@ -23,7 +26,7 @@ public:
 
     void run() {
         if (login()) commands();
-        if (!user_.empty()) state_.logout_connection(user_, fd_);
+        if (!user_.empty()) state_.logout_connection(user_, id_);
         finish_connection(fd_);
     }
 
@@ -82,10 +85,10 @@ private:
             std::string answer;
             if (faults.refuse_logins || kind == 0) answer = login_refused;
             else if (state_.take_user_in_use()) answer = login_in_use;
-            else if (state_.login_conflicts(*user, fd_)) answer = login_in_use;
+            else if (state_.login_conflicts(*user, id_, fd_)) answer = login_in_use;
             else answer = login_ok;
             if (!reply(answer)) {
-                if (answer == login_ok) state_.logout_connection(*user, fd_);
+                if (answer == login_ok) state_.logout_connection(*user, id_);
                 return false;
             }
             if (answer != login_ok) continue;  // the client may try again on this connection
@@ -203,6 +206,7 @@ private:
 
     service_state& state_;
     int fd_;
+    std::uint64_t id_ = ++connection_counter;
     const service_options& options_;
     std::string buffer_;
     std::string user_;

@@ -323,7 +323,7 @@ void serve_http(service_state& state, int fd) {
     const std::optional<http_request> request =
         end == std::string::npos ? std::nullopt : parse_request(std::string_view(bytes).substr(0, end), &why);
     reply answer;
-    if (end == std::string::npos) {
+    if (end == std::string::npos || end > max_request) {
         answer = bytes.size() > max_request ? error(413, "request too large")
                  : timed_out               ? error(408, "request incomplete")
                                            : error(400, "request incomplete");

@@ -226,25 +226,26 @@ void service_state::expire_sessions() {
     }
 }
 
-bool service_state::login_conflicts(const std::string& user, int fd) {
+bool service_state::login_conflicts(const std::string& user, std::uint64_t connection, int fd) {
     std::lock_guard lock(mutex_);
     auto& open = logins_[user];
-    open.erase(fd);
+    open.erase(connection);
     if (open.empty()) {
-        open.insert(fd);
+        open[connection] = fd;
         return false;
     }
-    // "login again to clear": the older connections go, this one logs in again on its next try.
-    for (int other : open) shutdown_socket(other);
+    // "login again to clear": the older connections go, this one logs in again on its next try. Their
+    // sockets are still open (their threads close them), so shutting them down cannot hit a reused number.
+    for (const auto& [other, other_fd] : open) shutdown_socket(other_fd);
     open.clear();
     return true;
 }
 
-void service_state::logout_connection(const std::string& user, int fd) {
+void service_state::logout_connection(const std::string& user, std::uint64_t connection) {
     std::lock_guard lock(mutex_);
     const auto it = logins_.find(user);
     if (it == logins_.end()) return;
-    it->second.erase(fd);
+    it->second.erase(connection);
     if (it->second.empty()) logins_.erase(it);
 }
 

@@ -65,8 +65,9 @@ public:
 
     // Game server logins: at most one open, logged-in game connection per user. A second login clears
     // the older connections (they are shut down) and reports true once so the client logs in again.
-    bool login_conflicts(const std::string& user, int fd);
-    void logout_connection(const std::string& user, int fd);
+    // `connection` is unique per connection for the whole run (socket numbers are reused).
+    bool login_conflicts(const std::string& user, std::uint64_t connection, int fd);
+    void logout_connection(const std::string& user, std::uint64_t connection);
 
     fault_settings faults();
     bool set_fault(const std::string& name, const std::string& value, std::string& error);
@@ -116,7 +117,7 @@ private:
     std::mutex mutex_;
     std::map<std::string, session> sessions_;
     std::map<std::string, int> in_play_;
-    std::map<std::string, std::set<int>> logins_;
+    std::map<std::string, std::map<std::uint64_t, int>> logins_;
     fault_settings faults_;
     std::set<std::string> authorized_;
     std::map<std::string, std::string> statuses_;

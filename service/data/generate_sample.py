@@ -178,7 +178,7 @@ def main():
     undecodable_done = False
     for code, prefix, ext, (low, high) in SYSTEMS:
         titles = titles_for(rng, 36)
-        in_play = rng.randrange(len(titles))
+        in_play = rng.randrange(2, len(titles))
         sampler = set(rng.sample(range(len(titles)), 2))
         for n, title in enumerate(titles):
             game_id = "%s_%03d.%s" % (prefix, n + 1, ext)
