@@ -188,10 +188,9 @@ class posix_processes final : public process_runner {
     // mutex_.
     bool poll_locked(pid_t pid) {
         if (ended_.count(pid) != 0) return false;
-        if (children_.count(pid) == 0) {
-            // Not started by us (or already closed): all we can ask is whether the pid exists.
-            return kill(pid, 0) == 0 || errno == EPERM;
-        }
+        // Only our own unclosed children are known: any other pid may belong to an unrelated
+        // process.
+        if (children_.count(pid) == 0) return false;
         int status = 0;
         pid_t r;
         do {

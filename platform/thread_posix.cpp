@@ -51,7 +51,7 @@ bool start_thread(std::function<void()> body, thread_priority priority) {
             }
         }).detach();
         return true;
-    } catch (const std::system_error&) {
+    } catch (...) {  // no thread, or no memory for one
         return false;
     }
 }

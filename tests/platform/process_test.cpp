@@ -3,6 +3,7 @@
 
 #include <errno.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +79,24 @@ TEST(Process, TerminateOfNoProcessFailsWithoutSignallingOurGroup) {
     EXPECT_FALSE(rx::platform::system_processes().terminate(0, 0, error));
     EXPECT_NE(error, 0);
     EXPECT_FALSE(rx::platform::system_processes().terminate(-1, 0, error));
+}
+
+TEST(Process, ProcessesNotStartedByTheRunnerAreLeftAlone) {
+    pid_t stranger = fork();
+    ASSERT_GE(stranger, 0);
+    if (stranger == 0) {
+        pause();
+        _exit(0);
+    }
+    auto& runner = rx::platform::system_processes();
+    int error = 0;
+    EXPECT_FALSE(runner.terminate(stranger, 0, error));
+    EXPECT_EQ(error, ESRCH);
+    EXPECT_FALSE(runner.is_running(stranger));
+    runner.close(stranger);
+    EXPECT_EQ(waitpid(stranger, nullptr, WNOHANG), 0);  // still running, and still ours to reap
+    kill(stranger, SIGKILL);
+    EXPECT_EQ(waitpid(stranger, nullptr, 0), stranger);
 }
 
 TEST(Process, CloseOfARunningChildLeavesNoZombie) {
