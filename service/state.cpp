@@ -159,7 +159,7 @@ void service_state::release_copy_locked(session& s) {
 std::string service_state::new_session(const std::string& user) {
     std::lock_guard lock(mutex_);
     for (auto it = sessions_.begin(); it != sessions_.end();) {
-        if (it->second.user == user) {
+        if (it->second.user == user && !shared_account(user)) {
             release_copy_locked(it->second);
             it = sessions_.erase(it);
         } else {
@@ -230,7 +230,7 @@ bool service_state::login_conflicts(const std::string& user, std::uint64_t conne
     std::lock_guard lock(mutex_);
     auto& open = logins_[user];
     open.erase(connection);
-    if (open.empty()) {
+    if (open.empty() || shared_account(user)) {
         open[connection] = fd;
         return false;
     }

@@ -26,6 +26,10 @@ struct news_page {
 
 enum class open_result { ok, not_found, all_in_play, full_only };
 
+// The guest account is shared by everyone who tries the service: its logins and sessions never clear
+// one another.
+inline bool shared_account(const std::string& user) { return user == "guest"; }
+
 class service_state {
 public:
     service_state(service_options options, std::string sample_dir, std::string data_dir);
@@ -48,7 +52,8 @@ public:
     const news_page& news() const { return news_; }
     int availability_of(const game_record& game, bool free_account);
 
-    // A new play session for `user`; the user's earlier sessions end and give their copies back.
+    // A new play session for `user`; the user's earlier sessions end and give their copies back (not for
+    // the shared guest account).
     std::string new_session(const std::string& user);
     // Takes a copy of the game for the session (an unnamed session is made when `session_id` is empty;
     // its id is written back).
@@ -63,8 +68,9 @@ public:
     // Ends every session whose last contact is older than the time-out.
     void expire_sessions();
 
-    // Game server logins: at most one open, logged-in game connection per user. A second login clears
-    // the older connections (they are shut down) and reports true once so the client logs in again.
+    // Game server logins: at most one open, logged-in game connection per user (the guest account aside).
+    // A second login clears the older connections (they are shut down) and reports true once so the
+    // client logs in again.
     // `connection` is unique per connection for the whole run (socket numbers are reused).
     bool login_conflicts(const std::string& user, std::uint64_t connection, int fd);
     void logout_connection(const std::string& user, std::uint64_t connection);

@@ -97,6 +97,18 @@ TEST_F(Game, LoginRefusalsAndRetriesOnTheSameConnection) {
     EXPECT_TRUE(std::regex_match(second.send("id"), std::regex("[0-9a-f]{16}")));
 }
 
+TEST_F(Game, TheSharedGuestAccountNeverClearsItself) {
+    game_client a(port());
+    game_client b(port());
+    EXPECT_EQ(a.login("guest", "guest"), "ok");
+    EXPECT_EQ(b.login("guest", "guest"), "ok");
+    const std::string first = a.send("id");
+    const std::string second = b.send("id");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + first)), "1");
+    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + second)), "1");
+}
+
 TEST_F(Game, GameRefusals) {
     const game_record* in_play = find_game([](const game_record& g) { return g.copies == 0; });
     const game_record* full_only =
