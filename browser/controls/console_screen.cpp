@@ -30,6 +30,11 @@ void console_screen::log_unknown(const char* operation) const {
 
 void console_screen::init() {
     try {
+        // A second init (tests) must not leak the first one's font and title.
+        if (title_surface_ != nullptr) SDL_FreeSurface(title_surface_);
+        if (font_ != nullptr) TTF_CloseFont(font_);
+        title_surface_ = nullptr;
+        font_ = nullptr;
         home_.load_button(home_spec);
         back_.load_button(back_spec);
         if (auto dir = get_directory()) {

@@ -1,5 +1,4 @@
-// The shape every console controls screen shares: title, Home and Back, the return screen and the
-// capture gate.
+// What every console controls screen shares: title, Home, Back, return screen, capture gate.
 #pragma once
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -52,6 +52,11 @@ rx_controls_input::~rx_controls_input() {
 
 void rx_controls_input::init() {
     try {
+        // A second init (tests) must not leak the first one's font and title.
+        if (title_surface_ != nullptr) SDL_FreeSurface(title_surface_);
+        if (font_ != nullptr) TTF_CloseFont(font_);
+        title_surface_ = nullptr;
+        font_ = nullptr;
         const auto& widgets = layout();
         home_.load_button(widgets[0]);
         for (int i = 0; i < console_count; ++i) consoles_[i].load_button(widgets[i + 1]);

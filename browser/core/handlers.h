@@ -1,5 +1,4 @@
-// The browser core's per-screen wrappers: screen transitions on clicks, then the screen's own
-// handling.
+// The browser core's per-screen wrappers: transitions on clicks, then the screen's handling.
 #pragma once
 #include <SDL.h>
 

@@ -1,5 +1,4 @@
-// Wrappers of the controls menu (6) and the console controls screens (7..16, 18, 19): Home, Back,
-// opening.
+// Wrappers of the controls menu (6) and the console screens (7..16, 18, 19).
 #include <exception>
 #include <string>
 

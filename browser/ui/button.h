@@ -1,5 +1,4 @@
-// The three-frame image button (normal, pressed, hover side by side) and the fixed-place static
-// image.
+// The three-frame image button (normal, pressed, hover) and the fixed-place static image.
 #pragma once
 #include <SDL.h>
 
@@ -48,6 +47,9 @@ class button {
     SDL_Surface* image() const { return image_; }
 
   private:
+    void press();
+    void release_frame();
+
     SDL_Rect box_{0, 0, 0, 0};
     SDL_Rect normal_{0, 0, 0, 0};
     SDL_Rect pressed_{0, 0, 0, 0};

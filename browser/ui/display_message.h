@@ -8,7 +8,7 @@
 namespace rx {
 
 class display_message {
-public:
+  public:
     display_message(const std::string& font_file, int size, Uint8 red, Uint8 green, Uint8 blue);
     display_message(const display_message&) = delete;
     display_message& operator=(const display_message&) = delete;
@@ -21,7 +21,7 @@ public:
     int frame_counter() const { return frame_counter_; }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     SDL_Surface* text_surface_ = nullptr;
     int x_ = 0;
     int y_ = 0;

@@ -1,4 +1,4 @@
-// Artwork loading from the images folder with the cyan colour key, and the one blit every widget uses.
+// Artwork loading from the images folder with the cyan colour key, and the shared blit.
 #pragma once
 #include <SDL.h>
 
@@ -6,7 +6,8 @@
 
 namespace rx {
 
-// get_directory + images + file; converted to the display format, cyan (0,255,255) transparent. Null on failure.
+// get_directory + images + file; converted to the display format, cyan (0,255,255) transparent.
+// Null on failure.
 SDL_Surface* load_image(const std::string& file_name);
 
 // Blits `source` (or its `clip` part) with its top-left corner at (x, y) of `destination`.

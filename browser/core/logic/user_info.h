@@ -1,6 +1,7 @@
 // The saved login and settings record and its userinfo.dat byte codec (display-free).
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,21 @@ std::string encode_user_info(const user_info& info);
 // Reads the file's bytes as the program always has: the first 1024 bytes, zero padded, cut at "||".
 // Never reads past `bytes`; short or garbled input gives empty or partial fields.
 user_info decode_user_info(std::string_view bytes);
+
+// How many bytes of the file the program reads; anything after them is ignored.
+inline constexpr std::size_t user_info_read_size = 1024;
+
+// The record in the file at `path`; nullopt when the file cannot be opened (a missing file is no
+// record).
+std::optional<user_info> read_user_info_file(const std::string& path);
+
+// Replaces the file at `path` through a temporary file beside it and a rename, so a failed write
+// never leaves a cut record; on POSIX only the owner may read it (it holds the password). False on
+// failure.
+bool write_user_info_file(const std::string& path, const user_info& info);
+
+// Deletes the file; a missing file is no error. False only when a present file could not be
+// removed.
+bool remove_user_info_file(const std::string& path);
 
 }  // namespace rx

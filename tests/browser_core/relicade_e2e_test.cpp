@@ -1,0 +1,190 @@
+// Relicade in a real X window: starts, stays up, draws, ends cleanly when the window is closed.
+// clang-format off
+#include <gtest/gtest.h>  // before Xlib, whose None macro clashes with gtest names
+#include <SDL.h>
+#include <SDL_image.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+// clang-format on
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A loopback port that nothing listens on: bound, read back and closed again.
+int closed_port() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(s);
+    return ntohs(addr.sin_port);
+}
+
+Window find_window(Display* display, Window root, const char* name) {
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        char* title = nullptr;
+        if (XFetchName(display, children[i], &title) != 0 && title != nullptr) {
+            if (std::strcmp(title, name) == 0) found = children[i];
+            XFree(title);
+        }
+        if (found == 0) found = find_window(display, children[i], name);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+// What a window manager sends when the user closes the window.
+void send_delete_window(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+bool exited(pid_t pid, int& status) {
+    return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+class RelicadeWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (getenv("DISPLAY") == nullptr)
+            GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+        const fs::path real(RX_PROGRAM_DIR);
+        ASSERT_TRUE(fs::exists(real / "Relicade"));
+        ASSERT_TRUE(fs::exists(real / "images" / "background.png")) << "artwork missing";
+        std::string pattern = (fs::temp_directory_path() / "rx_e2e_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        // A private copy of the program folder: the program finds everything beside its own file.
+        fs::copy_file(real / "Relicade", fs::path(dir_) / "Relicade");
+        fs::create_directory_symlink(real / "images", fs::path(dir_) / "images");
+        fs::create_symlink(real / "NEURPOLI.TTF", fs::path(dir_) / "NEURPOLI.TTF");
+        display_ = XOpenDisplay(nullptr);
+        ASSERT_NE(display_, nullptr);
+    }
+    void TearDown() override {
+        if (pid_ > 0) {
+            int status = 0;
+            if (!exited(pid_, status)) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+            }
+        }
+        if (display_ != nullptr) XCloseDisplay(display_);
+        if (!dir_.empty()) fs::remove_all(dir_);
+    }
+    void start() {
+        const std::string port = std::to_string(closed_port());
+        setenv("RELICADE_WEB_HOST", ("127.0.0.1:" + port).c_str(), 1);
+        setenv("RELICADE_CATALOGUE_HOST", ("127.0.0.1:" + port).c_str(), 1);
+        setenv("RELICADE_SOCIAL_HOST", ("127.0.0.1:" + port).c_str(), 1);
+        setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        const std::string program = (fs::path(dir_) / "Relicade").string();
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        // Started from another folder: nothing may be found through the working directory.
+        const fs::path here = fs::current_path();
+        fs::current_path(fs::temp_directory_path());
+        ASSERT_EQ(posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ), 0);
+        fs::current_path(here);
+    }
+    Window wait_for_window() {
+        for (int i = 0; i < 200; ++i) {
+            if (Window w = find_window(display_, DefaultRootWindow(display_), "Relicade")) return w;
+            int status = 0;
+            if (exited(pid_, status)) {
+                pid_ = 0;
+                ADD_FAILURE() << "Relicade ended before its window appeared, status " << status;
+                return 0;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return 0;
+    }
+
+    std::string dir_;
+    Display* display_ = nullptr;
+    pid_t pid_ = 0;
+};
+
+TEST_F(RelicadeWindow, StartsDrawsAndEndsWhenClosed) {
+    start();
+    const Window window = wait_for_window();
+    ASSERT_NE(window, 0u) << "no window titled Relicade";
+
+    // Stays up.
+    std::this_thread::sleep_for(1500ms);
+    int status = 0;
+    ASSERT_FALSE(exited(pid_, status)) << "Relicade ended on its own";
+
+    // The screen is not blank.
+    const std::string shot = (fs::path(dir_) / "shot.png").string();
+    const std::string command = "import -window root " + shot + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    SDL_Surface* image = IMG_Load(shot.c_str());
+    ASSERT_NE(image, nullptr);
+    std::set<Uint32> colours;
+    SDL_LockSurface(image);
+    for (int y = 0; y < image->h; y += 3) {
+        for (int x = 0; x < image->w; x += 3) {
+            const Uint8* p = static_cast<const Uint8*>(image->pixels) + y * image->pitch +
+                             x * image->format->BytesPerPixel;
+            Uint32 value = 0;
+            std::memcpy(&value, p, image->format->BytesPerPixel);
+            colours.insert(value);
+        }
+    }
+    SDL_UnlockSurface(image);
+    SDL_FreeSurface(image);
+    EXPECT_GT(colours.size(), 8u) << "the screenshot is (nearly) one colour";
+
+    // Closing the window ends the program cleanly.
+    send_delete_window(display_, window);
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        ended = exited(pid_, status);
+        if (!ended) std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_TRUE(ended) << "Relicade did not end after WM_DELETE_WINDOW";
+    pid_ = 0;
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // Nothing written in the working directory.
+    EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "error_log.txt") &&
+                 fs::last_write_time(fs::temp_directory_path() / "error_log.txt") >
+                     fs::file_time_type::clock::now() - 30s);
+}
+
+}  // namespace
