@@ -59,7 +59,7 @@ const std::array<const char*, rx_system_input::filter_count>& rx_system_input::f
 
 rx_system_input::~rx_system_input() {
     free_surface(title_surface_);
-    free_surface(band_);
+    free_surface(ring_);
     free_row_artwork();
     if (font_16_) TTF_CloseFont(font_16_);
     if (font_20_) TTF_CloseFont(font_20_);
@@ -196,46 +196,57 @@ void rx_system_input::load_list() {
         free_row_artwork();
         for (std::size_t i = 0; i < row_art_.size(); ++i)
             row_art_[i] = load_image(row_art_files[i]);
-        band_first_ = -1;
-        render_band(0);
+        forget_drawn_rows();
+        // The first view is drawn now, so the first frame costs no more than any other.
+        const int first_view =
+            std::min<int>(static_cast<int>(rows_.size()), catalogue::view_height / row_height);
+        for (int i = 0; i < first_view; ++i) render_row(i);
     } catch (...) {
         log_unknown("load_list");
     }
 }
 
-void rx_system_input::ensure_band() {
-    if (band_) return;
-    // Zero masks: the default 32-bit layout, as the list surface always had.
-    band_ = SDL_CreateRGBSurface(SDL_SWSURFACE, catalogue::view_width, row_height * band_rows, 32,
-                                 0, 0, 0, 0);
+void rx_system_input::forget_drawn_rows() {
+    ring_slots_.fill(-1);
 }
 
-// Draws rows first_row .. first_row + band_rows - 1 into the band exactly as they sit on the whole
-// list surface; the band's pixels below the last row stay black and are never shown.
-void rx_system_input::render_band(int first_row) {
-    ensure_band();
-    band_first_ = first_row;
-    if (!band_) return;
-    SDL_FillRect(band_, nullptr, 0);
-    const int count = static_cast<int>(rows_.size());
-    const int last = std::min(count, first_row + band_rows);
-    const bool codes = catalogue::shows_system_codes(info_.last_system);
-    for (int i = first_row; i < last; ++i) {
-        const catalogue::game_row& row = rows_[static_cast<std::size_t>(i)];
-        const int y = row_height * (i - first_row);
-        if (row.availability == 0) {
-            blit_at(0, y, row_art_[bar_unavailable], band_);
-            blit_at(0, y, row_art_[button_unavailable], band_);
-        } else if (i % 2 == 0) {
-            blit_at(0, y, row_art_[bar_even], band_);
-            blit_at(0, y, row_art_[button_even], band_);
-        } else {
-            blit_at(0, y, row_art_[bar_odd], band_);
-            blit_at(0, y, row_art_[button_odd], band_);
-        }
-        draw_text(font_20_, catalogue::shorten_row_title(row.title), text_colour_, 105, y, band_);
-        if (codes) draw_text(font_20_, row.system_code, text_colour_, 525, y, band_);
+void rx_system_input::render_row(int row) {
+    if (!ring_) {
+        // Zero masks: the default 32-bit layout, as the list surface always had.
+        ring_ = SDL_CreateRGBSurface(SDL_SWSURFACE, catalogue::view_width, row_height * ring_rows,
+                                     32, 0, 0, 0, 0);
+        forget_drawn_rows();
+        if (!ring_) return;
     }
+    const int slot = row % ring_rows;
+    const int y = row_height * slot;
+    SDL_Rect area{0, static_cast<Sint16>(y), static_cast<Uint16>(catalogue::view_width),
+                  static_cast<Uint16>(row_height)};
+    SDL_SetClipRect(ring_, &area);
+    SDL_FillRect(ring_, &area, 0);
+    const bool codes = catalogue::shows_system_codes(info_.last_system);
+    auto draw_texts = [&](const catalogue::game_row& r, int top) {
+        draw_text(font_20_, catalogue::shorten_row_title(r.title), text_colour_, 105, top, ring_);
+        if (codes) draw_text(font_20_, r.system_code, text_colour_, 525, top, ring_);
+    };
+    // Text taller than a row reaches into the next row, under that row's artwork.
+    if (row > 0 && font_20_ && TTF_FontHeight(font_20_) > row_height) {
+        draw_texts(rows_[static_cast<std::size_t>(row - 1)], y - row_height);
+    }
+    const catalogue::game_row& r = rows_[static_cast<std::size_t>(row)];
+    if (r.availability == 0) {
+        blit_at(0, y, row_art_[bar_unavailable], ring_);
+        blit_at(0, y, row_art_[button_unavailable], ring_);
+    } else if (row % 2 == 0) {
+        blit_at(0, y, row_art_[bar_even], ring_);
+        blit_at(0, y, row_art_[button_even], ring_);
+    } else {
+        blit_at(0, y, row_art_[bar_odd], ring_);
+        blit_at(0, y, row_art_[button_odd], ring_);
+    }
+    draw_texts(r, y);
+    SDL_SetClipRect(ring_, nullptr);
+    ring_slots_[static_cast<std::size_t>(slot)] = row;
 }
 
 void rx_system_input::show() {
@@ -249,15 +260,24 @@ void rx_system_input::show() {
         if (shown > 0) {
             const int top_row = scroll_offset_ / row_height;
             const int bottom_row = (scroll_offset_ + shown - 1) / row_height;
-            if (band_first_ < 0 || top_row < band_first_ || bottom_row >= band_first_ + band_rows) {
-                // Keep a third of the band above the view so scrolling either way redraws rarely.
-                render_band(std::max(0, top_row - band_rows / 3));
+            // Only rows that came into view are drawn: one per wheel step, ten per page.
+            for (int row = top_row; row <= bottom_row; ++row) {
+                if (ring_slots_[static_cast<std::size_t>(row % ring_rows)] != row) render_row(row);
             }
-            if (band_) {
-                SDL_Rect view{0, static_cast<Sint16>(scroll_offset_ - row_height * band_first_),
+            if (ring_) {
+                const int ring_height = row_height * ring_rows;
+                const int start = row_height * (top_row % ring_rows) + scroll_offset_ % row_height;
+                const int first_part = std::min(shown, ring_height - start);
+                SDL_Rect part{0, static_cast<Sint16>(start),
                               static_cast<Uint16>(catalogue::view_width),
-                              static_cast<Uint16>(shown)};
-                blit_at(catalogue::list_x, catalogue::list_y, band_, screen, &view);
+                              static_cast<Uint16>(first_part)};
+                blit_at(catalogue::list_x, catalogue::list_y, ring_, screen, &part);
+                if (first_part < shown) {
+                    SDL_Rect rest{0, 0, static_cast<Uint16>(catalogue::view_width),
+                                  static_cast<Uint16>(shown - first_part)};
+                    blit_at(catalogue::list_x, catalogue::list_y + first_part, ring_, screen,
+                            &rest);
+                }
             }
         }
 

@@ -21,11 +21,12 @@ class rx_system_input : public screen {
     static constexpr int letter_filter_count = 14;
     static constexpr int filter_count = letter_filter_count + 2;
     static const std::array<const char*, filter_count>& filter_texts();
-    // Rows drawn ahead of the view; the list is drawn from this band instead of one surface per
-    // list.
-    static constexpr int band_rows = 60;
+    // Rows kept drawn: the list is drawn row by row into a ring of this many 25 px slots instead of
+    // one surface for the whole list, which for long lists would be hundreds of MB and pass SDL's
+    // 16-bit coordinates.
+    static constexpr int ring_rows = 32;
 
-    rx_system_input() = default;
+    rx_system_input() { ring_slots_.fill(-1); }
     rx_system_input(const rx_system_input&) = delete;
     rx_system_input& operator=(const rx_system_input&) = delete;
     ~rx_system_input() override;
@@ -82,13 +83,13 @@ class rx_system_input : public screen {
     // The name filter of the first clicked filter button, or null.
     const char* clicked_filter() const;
 
-    // The first row held in the drawing band (for tests of its bounded size).
-    int band_first_row() const { return band_first_; }
+    // The surface the rows are drawn into before they reach the window.
+    const SDL_Surface* row_ring() const { return ring_; }
 
   private:
     void free_row_artwork();
-    void ensure_band();
-    void render_band(int first_row);
+    void render_row(int row);
+    void forget_drawn_rows();
     void show_refusal(int availability, const char* operation);
     void log_unknown(const char* operation) const;
 
@@ -101,9 +102,10 @@ class rx_system_input : public screen {
     bool row_clicked_ = false;
     int scroll_offset_ = 0;
 
-    // The rows in [band_first_, band_first_ + band_rows) drawn as the whole list would have them.
-    SDL_Surface* band_ = nullptr;
-    int band_first_ = -1;
+    // Row r is drawn in slot r % ring_rows exactly as it would sit on a surface of the whole list;
+    // ring_slots_ names the row each slot holds (-1: none).
+    SDL_Surface* ring_ = nullptr;
+    std::array<int, ring_rows> ring_slots_{};
     // list_bar_odd, list_bar_even, list_bar_unavailable, list_button_odd, _even, _unavailable
     std::array<SDL_Surface*, 6> row_art_{};
 

@@ -309,7 +309,9 @@ TEST_F(GameList, TwentyThousandRowsLoadScrollAndDraw) {
     while (list().scroll_offset() < 20000 * 25 - 500) list().page_down();
     EXPECT_EQ(list().scroll_offset(), 499500);
     const auto end_view = view_pixels();
-    EXPECT_GT(list().band_first_row(), 19000);
+    // Drawing needs no surface the size of the list.
+    ASSERT_NE(list().row_ring(), nullptr);
+    EXPECT_LE(list().row_ring()->h, 1000);
 
     // The same rows as the start of a short list look the same (19980 is even, as row 0 is).
     auto all_rows = numbered_rows(20000);
