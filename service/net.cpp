@@ -107,6 +107,12 @@ void hold_connection(int fd, int hold_ms) {
     }
 }
 
+bool peer_gone(int fd) {
+    pollfd p{fd, POLLRDHUP, 0};
+    if (::poll(&p, 1, 0) <= 0) return false;
+    return (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 void close_socket(int fd) {
     if (fd >= 0) ::close(fd);
 }

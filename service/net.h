@@ -24,6 +24,9 @@ bool send_all(int fd, const std::string& text, int timeout_ms);
 // has passed.
 void hold_connection(int fd, int hold_ms);
 
+// True when the peer has already closed its side (or the socket failed): checked without waiting.
+bool peer_gone(int fd);
+
 void close_socket(int fd);
 // Ends a connection gracefully: no more sending, then the client's last bytes (the NUL after a request)
 // are drained for a short, bounded while so closing does not reset the connection under the reply.

@@ -230,6 +230,9 @@ bool service_state::login_conflicts(const std::string& user, std::uint64_t conne
     std::lock_guard lock(mutex_);
     auto& open = logins_[user];
     open.erase(connection);
+    // A client that has just closed its last connection is not "in use"; its thread may not have
+    // noticed yet.
+    for (auto it = open.begin(); it != open.end();) it = peer_gone(it->second) ? open.erase(it) : std::next(it);
     if (open.empty() || shared_account(user)) {
         open[connection] = fd;
         return false;

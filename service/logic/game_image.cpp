@@ -42,7 +42,7 @@ std::vector<std::uint8_t> generate_game_image(std::string_view game_id, std::siz
     const std::string header =
         "RELICADE GAME IMAGE\n" + std::string(game_id) + "\n" + std::to_string(size) + "\n";
     std::size_t pos = std::min(header.size(), size);
-    std::memcpy(image.data(), header.data(), pos);
+    if (pos > 0) std::memcpy(image.data(), header.data(), pos);
 
     // Sixteen byte values make up most blocks: four bits of entropy a byte, about 2:1 for zlib.
     std::uint8_t alphabet[16];

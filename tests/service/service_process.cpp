@@ -13,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -69,11 +68,13 @@ service_process::service_process(const std::string& data_dir, const std::vector<
         first_line_ += c;
     }
     ::close(out[0]);
-    std::smatch m;
-    static const std::regex shape("^rx_service listening http=([0-9]+) game=([0-9]+)$");
-    if (std::regex_match(first_line_, m, shape)) {
-        http_port_ = std::stoi(m[1]);
-        game_port_ = std::stoi(m[2]);
+    int http = 0, game = 0;
+    char tail = 0;
+    // Exactly the expected line: two numbers and nothing after them.
+    if (std::sscanf(first_line_.c_str(), "rx_service listening http=%d game=%d%c", &http, &game, &tail) == 2 &&
+        first_line_ == "rx_service listening http=" + std::to_string(http) + " game=" + std::to_string(game)) {
+        http_port_ = http;
+        game_port_ = game;
     }
 }
 
@@ -85,6 +86,21 @@ void service_process::stop() {
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
+}
+
+std::vector<std::string> split_fields(const std::string& text) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = text.find("||", start);
+        fields.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return fields;
+        start = at + 2;
+    }
+}
+
+bool is_session_id(const std::string& text) {
+    return text.size() == 16 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 int connect_to(int port) {

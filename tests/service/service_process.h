@@ -81,7 +81,12 @@ private:
     int fd_ = -1;
 };
 
-// The first game of `system` that satisfies `pred`.
+// Splits at every "||" (the service's field separator).
+std::vector<std::string> split_fields(const std::string& text);
+// True for a session id: sixteen lower-case hex digits.
+bool is_session_id(const std::string& text);
+
+// The first game that satisfies `pred`.
 template <typename P>
 const game_record* find_game(P pred) {
     for (const auto& g : catalogue())
