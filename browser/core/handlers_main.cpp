@@ -11,11 +11,13 @@ namespace {
 
 // System buttons are tested in this order (N64 before PC Engine, as the slots stand).
 constexpr int system_slots[] = {
-    rx_main_input::slot_free,       rx_main_input::slot_atari2600,      rx_main_input::slot_colecovision,
-    rx_main_input::slot_gameboy,    rx_main_input::slot_gameboycolor,   rx_main_input::slot_gameboyadvance,
-    rx_main_input::slot_gamegear,   rx_main_input::slot_genesis,        rx_main_input::slot_nes,
-    rx_main_input::slot_sms,        rx_main_input::slot_snes,           rx_main_input::slot_n64,
-    rx_main_input::slot_pce,        rx_main_input::slot_all,
+    rx_main_input::slot_free,         rx_main_input::slot_atari2600,
+    rx_main_input::slot_colecovision, rx_main_input::slot_gameboy,
+    rx_main_input::slot_gameboycolor, rx_main_input::slot_gameboyadvance,
+    rx_main_input::slot_gamegear,     rx_main_input::slot_genesis,
+    rx_main_input::slot_nes,          rx_main_input::slot_sms,
+    rx_main_input::slot_snes,         rx_main_input::slot_n64,
+    rx_main_input::slot_pce,          rx_main_input::slot_all,
 };
 
 void act_on_clicks(rx_main_input& menu) {

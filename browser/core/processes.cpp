@@ -1,4 +1,5 @@
-// Web pages, emulators and the updater started through the platform's process runner; the game watch loop.
+// Web pages, emulators and the updater started through the platform's process runner; the game
+// watch loop.
 #include "browser/core/processes.h"
 
 #include <SDL.h>
@@ -26,7 +27,9 @@ void open_page(const std::string& url) {
 
 }  // namespace
 
-void open_signup_page() { open_page(signup_url(config::web_host().authority())); }
+void open_signup_page() {
+    open_page(signup_url(config::web_host().authority()));
+}
 
 void open_account_page(const std::wstring& user_name, const std::wstring& password) {
     open_page(account_url(config::web_host().authority(), user_name, password));
@@ -40,9 +43,11 @@ void open_facebook_status(const std::wstring& user_name) {
     open_page(facebook_status_url(config::social_host().authority(), user_name));
 }
 
-process_handle start_emulator(const std::string& program_path, const std::wstring& launch_argument) {
+process_handle start_emulator(const std::string& program_path,
+                              const std::wstring& launch_argument) {
     const std::string parameters = narrow_text(launch_argument);
-    // The emulator reads at most 511 bytes; a cut argument would log into the wrong account or game.
+    // The emulator reads at most 511 bytes; a cut argument would log into the wrong account or
+    // game.
     if (parameters.size() > launch_text_limit) {
         log_error("Failure launch argument too long - start_emulator");
         return 0;
@@ -55,7 +60,9 @@ bool is_running(process_handle process) {
     return platform::processes().is_running(process);
 }
 
-bool pause_key_down() { return platform::pause_key_down(); }
+bool pause_key_down() {
+    return platform::pause_key_down();
+}
 
 void close_game(process_handle process) {
     try {
@@ -76,14 +83,18 @@ void close_game(process_handle process) {
     }
 }
 
-void restore_window() { platform::restore_window(); }
+void restore_window() {
+    platform::restore_window();
+}
 
 void launch_update(const std::string& version_text) {
     try {
         const auto directory = get_directory();
         if (!directory) return;
-        const std::string program = platform::join_path(*directory, platform::program_file_name("rx_update"));
-        platform::processes().start_detached(program, update_parameters(app::fullscreen() ? 1 : 0, version_text));
+        const std::string program =
+            platform::join_path(*directory, platform::program_file_name("rx_update"));
+        platform::processes().start_detached(
+            program, update_parameters(app::fullscreen() ? 1 : 0, version_text));
     } catch (const std::exception& e) {
         log_error(e.what());
     } catch (...) {
@@ -107,7 +118,8 @@ void watch_game(const std::string& program_path, const std::wstring& launch_argu
         if (!running) {
             close_game(process);  // reaps the child and releases the handle
         }
-        // One event per pass is dropped so the queue cannot fill; a close request is kept for the main loop.
+        // One event per pass is dropped so the queue cannot fill; a close request is kept for the
+        // main loop.
         SDL_Event event;
         if (SDL_PollEvent(&event) && event.type == SDL_QUIT) quit_seen = true;
         platform::sleep_ms(50);

@@ -1,4 +1,5 @@
-// Everything the browser starts outside itself: web pages, emulators and the updater, and watching a game.
+// Everything the browser starts outside itself: web pages, emulators and the updater, and watching
+// a game.
 #pragma once
 #include <string>
 
@@ -14,8 +15,9 @@ void open_account_page(const std::wstring& user_name, const std::wstring& passwo
 void open_facebook_authorisation(const std::wstring& user_name);
 void open_facebook_status(const std::wstring& user_name);
 
-// Starts the emulator with the launch argument as its whole parameter text. 0 when the start failed, and also
-// (with a log line) when the argument would not fit the 511 bytes an emulator is promised.
+// Starts the emulator with the launch argument as its whole parameter text. 0 when the start
+// failed, and also (with a log line) when the argument would not fit the 511 bytes an emulator is
+// promised.
 process_handle start_emulator(const std::string& program_path, const std::wstring& launch_argument);
 
 // False for 0; otherwise true while the process has not ended.
@@ -29,11 +31,13 @@ void close_game(process_handle process);
 // Brings the iconified browser window back.
 void restore_window();
 
-// Starts the updater with " <fullscreen 0/1> <version text>"; the caller ends the browser right after.
+// Starts the updater with " <fullscreen 0/1> <version text>"; the caller ends the browser right
+// after.
 void launch_update(const std::string& version_text);
 
-// The whole life of a game seen from the browser: start the emulator, iconify after 1 s, poll every 50 ms
-// (Pause ends the game), then restore the window and centre the pointer. Returns when the game is over.
+// The whole life of a game seen from the browser: start the emulator, iconify after 1 s, poll every
+// 50 ms (Pause ends the game), then restore the window and centre the pointer. Returns when the
+// game is over.
 void watch_game(const std::string& program_path, const std::wstring& launch_argument);
 
 }  // namespace rx

@@ -1,5 +1,5 @@
-// The account session with the web host: the version check with the updater hand-off, login with the
-// restricted-account splash, and logout at shutdown.
+// The account session with the web host: the version check with the updater hand-off, login with
+// the restricted-account splash, and logout at shutdown.
 #include "browser/core/session.h"
 
 #include <SDL.h>
@@ -23,7 +23,9 @@
 namespace rx {
 namespace {
 
-void log_line(std::string_view line) { log_error(line); }
+void log_line(std::string_view line) {
+    log_error(line);
+}
 
 web::request web_request(std::string target, web::receive_mode mode, std::string operation) {
     web::request req;
@@ -46,7 +48,8 @@ void show_wait_image(const char* file, int x, int y) {
 void write_login_reply(const std::string& reply) {
     const auto directory = get_directory();
     if (!directory) return;
-    std::ofstream file(platform::join_path(*directory, "rx_login_reply.txt"), std::ios::binary | std::ios::trunc);
+    std::ofstream file(platform::join_path(*directory, "rx_login_reply.txt"),
+                       std::ios::binary | std::ios::trunc);
     file.write(reply.data(), static_cast<std::streamsize>(reply.size()));
 }
 
@@ -58,11 +61,13 @@ void open_upgrade_page(const std::wstring& user_name, const std::wstring& passwo
     }
 }
 
-// Ten seconds of the splash for restricted accounts; any press opens the sign-up or account page and ends it.
+// Ten seconds of the splash for restricted accounts; any press opens the sign-up or account page
+// and ends it.
 void run_splash(const std::wstring& user_name, const std::wstring& password) {
     const auto directory = get_directory();
-    TTF_Font* font =
-        directory ? TTF_OpenFont(platform::join_path(*directory, "NEURPOLI.TTF").c_str(), 28) : nullptr;
+    TTF_Font* font = directory
+                         ? TTF_OpenFont(platform::join_path(*directory, "NEURPOLI.TTF").c_str(), 28)
+                         : nullptr;
     SDL_Surface* splash = load_image("splash.png");
     SDL_Surface* work = SDL_CreateRGBSurface(SDL_SWSURFACE, 800, 600, 32, 0, 0, 0, 0);
     if (!work) log_error("Failure creating temp_surface - login");
@@ -125,8 +130,9 @@ bool login() {
         const std::wstring user_name = screen.user_name();
         const std::wstring password = screen.password();
 
-        const web::reply reply =
-            web::http_get(web_request(login_target(user_name, password), web::receive_mode::marker, "login"), log_line);
+        const web::reply reply = web::http_get(
+            web_request(login_target(user_name, password), web::receive_mode::marker, "login"),
+            log_line);
         if (!reply.ok) return false;
         write_login_reply(reply.text);
 
@@ -166,7 +172,8 @@ bool login() {
 void logout() {
     try {
         const std::wstring user_name = screens().login.user_name();
-        web::http_get(web_request(logout_target(user_name), web::receive_mode::none, "logout"), log_line);
+        web::http_get(web_request(logout_target(user_name), web::receive_mode::none, "logout"),
+                      log_line);
     } catch (const std::exception& e) {
         log_error(e.what());
     } catch (...) {
@@ -177,7 +184,8 @@ void logout() {
 bool check_version() {
     try {
         show_wait_image("static_checking_for_updates.png", 250, 288);
-        web::request req = web_request(std::string(version_target), web::receive_mode::marker, "check_version");
+        web::request req =
+            web_request(std::string(version_target), web::receive_mode::marker, "check_version");
         req.three_line_open_failure = true;
         const web::reply reply = web::http_get(req, log_line);
         if (!reply.ok) return false;

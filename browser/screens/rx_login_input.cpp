@@ -1,4 +1,5 @@
-// The login screen: its widgets, the saved and automatic login, and Tab and Return keyboard handling.
+// The login screen: its widgets, the saved and automatic login, and Tab and Return keyboard
+// handling.
 #include "browser/screens/rx_login_input.h"
 
 #include <exception>
@@ -85,7 +86,8 @@ void rx_login_input::handle_events(const SDL_Event& event) {
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_TAB) {
         focus_index_ = focus_index_ % 7 + 1;
         apply_focus();
-    } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_RETURN && password_box_.focused()) {
+    } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_RETURN &&
+               password_box_.focused()) {
         // The login button's own handling of this Return then clicks it.
         login_.set_selected(true);
         login_.set_hover_frame();

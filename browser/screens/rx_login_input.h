@@ -10,7 +10,7 @@
 namespace rx {
 
 class rx_login_input : public screen {
-public:
+  public:
     void init() override;
     void show() override;
     void handle_events(const SDL_Event& event) override;
@@ -37,7 +37,7 @@ public:
     checkbox& save_box() { return save_box_; }
     checkbox& auto_box() { return auto_box_; }
 
-private:
+  private:
     void apply_focus();
 
     int focus_index_ = 1;

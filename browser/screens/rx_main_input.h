@@ -9,7 +9,7 @@
 namespace rx {
 
 class rx_main_input : public screen {
-public:
+  public:
     // Slots in drawing and event order.
     enum slot : int {
         slot_free = 0,
@@ -46,11 +46,13 @@ public:
 
     button& at(int slot_index) { return buttons_[static_cast<std::size_t>(slot_index)]; }
     // The artwork file each slot was last loaded with.
-    const std::string& artwork(int slot_index) const { return artwork_[static_cast<std::size_t>(slot_index)]; }
+    const std::string& artwork(int slot_index) const {
+        return artwork_[static_cast<std::size_t>(slot_index)];
+    }
     // System number a slot opens; -1 for the slots that are not consoles.
     static int system_of(int slot_index);
 
-private:
+  private:
     void load_all(bool restricted);
 
     std::array<button, slot_count> buttons_;

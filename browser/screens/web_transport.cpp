@@ -1,4 +1,5 @@
-// One HTTP GET per exchange over SDL_net: resolve (with the numeric fallback), connect, send, receive by mode.
+// One HTTP GET per exchange over SDL_net: resolve (with the numeric fallback), connect, send,
+// receive by mode.
 #include "browser/screens/web_transport.h"
 
 #include <cstring>
@@ -11,8 +12,8 @@ void log_line(const log_sink& log, std::string_view text) {
     if (log) log(text);
 }
 
-// Names the exchange in lines about failures the service's own messages do not cover. The query is left out
-// on purpose: it may carry the user's password.
+// Names the exchange in lines about failures the service's own messages do not cover. The query is
+// left out on purpose: it may carry the user's password.
 std::string failure_subject(const request& req) {
     if (!req.operation.empty()) return req.operation;
     return req.target.substr(0, req.target.find('?'));
@@ -58,8 +59,8 @@ std::string format_request(const request& req) {
 
 TCPsocket open_and_send(const request& req, const log_sink& log) {
     const std::string text = format_request(req);
-    // The request and its terminating NUL must fit the 512-byte buffer; a cut request would reach the
-    // service as a different question, so it is not sent at all.
+    // The request and its terminating NUL must fit the 512-byte buffer; a cut request would reach
+    // the service as a different question, so it is not sent at all.
     if (text.size() + 1 > request_buffer_size) {
         log_line(log, "Failure request too long - " + failure_subject(req));
         return nullptr;
@@ -90,7 +91,8 @@ TCPsocket open_and_send(const request& req, const log_sink& log) {
     std::vector<char> buffer(request_buffer_size, '\0');
     std::memcpy(buffer.data(), text.data(), text.size());
     const int length = static_cast<int>(text.size() + 1);
-    // A peer that resets the connection makes this return short (SIGPIPE is ignored once SDL_net is up).
+    // A peer that resets the connection makes this return short (SIGPIPE is ignored once SDL_net is
+    // up).
     if (SDLNet_TCP_Send(socket, buffer.data(), length) < length) {
         if (!req.operation.empty()) log_line(log, "Failure sending data - " + req.operation);
         SDLNet_TCP_Close(socket);
@@ -115,7 +117,8 @@ reply http_get(const request& req, const log_sink& log) {
         return result;
     }
 
-    const std::size_t chunk_size = req.mode == receive_mode::raw ? 32768 : (req.chunk_size < 2 ? 2 : req.chunk_size);
+    const std::size_t chunk_size =
+        req.mode == receive_mode::raw ? 32768 : (req.chunk_size < 2 ? 2 : req.chunk_size);
     std::vector<char> chunk(chunk_size);
     for (;;) {
         switch (wait_readable(conn, req.silence_ms)) {
@@ -127,12 +130,14 @@ reply http_get(const request& req, const log_sink& log) {
                 return result;
             case wait_result::error:
                 result.last_result = -1;
-                result.ok = true;  // as a failed receive: the caller decides what a partial reply means
+                result.ok =
+                    true;  // as a failed receive: the caller decides what a partial reply means
                 return result;
         }
 
         std::fill(chunk.begin(), chunk.end(), '\0');
-        const int received = SDLNet_TCP_Recv(conn.socket, chunk.data(), static_cast<int>(chunk_size - 1));
+        const int received =
+            SDLNet_TCP_Recv(conn.socket, chunk.data(), static_cast<int>(chunk_size - 1));
         result.last_result = received;
         if (received < 0) break;
 
@@ -146,7 +151,9 @@ reply http_get(const request& req, const log_sink& log) {
             result.text.append(chunk.data(), static_cast<std::size_t>(received));
         } else {
             append_text(result.text, chunk.data(), received);
-            if (req.mode == receive_mode::marker && result.text.find("||EOL", 1) != std::string::npos) break;
+            if (req.mode == receive_mode::marker &&
+                result.text.find("||EOL", 1) != std::string::npos)
+                break;
         }
         if (received == 0) break;
     }

@@ -24,12 +24,13 @@ inline constexpr std::size_t raw_limit = 524288;
 inline constexpr unsigned default_silence_ms = 15000;
 
 struct request {
-    config::endpoint host;        // the name goes in the Host line even when the fallback is used
-    std::string target;           // path and query as formatted from the endpoint's template
+    config::endpoint host;  // the name goes in the Host line even when the fallback is used
+    std::string target;     // path and query as formatted from the endpoint's template
     std::string version = "HTTP/1.1";
     receive_mode mode = receive_mode::marker;
     std::size_t chunk_size = 2048;
-    // Named operation ("login", "logout", ...) for the "Failure ... - op" lines; empty: SDL error text only.
+    // Named operation ("login", "logout", ...) for the "Failure ... - op" lines; empty: SDL error
+    // text only.
     std::string operation;
     // check_version reports a failed connection in three lines.
     bool three_line_open_failure = false;
@@ -37,20 +38,23 @@ struct request {
 };
 
 struct reply {
-    bool ok = false;        // false on failures of resolve, connect, send (and on a timeout or raw overflow)
-    std::string text;       // the raw reply: status line, headers and body
-    int last_result = 0;    // result of the last receive (the game list treats -1 as failure)
+    bool ok =
+        false;  // false on failures of resolve, connect, send (and on a timeout or raw overflow)
+    std::string text;     // the raw reply: status line, headers and body
+    int last_result = 0;  // result of the last receive (the game list treats -1 as failure)
 };
 
 // Where failure lines go: the browser's and the updater's own error logs.
 using log_sink = std::function<void(std::string_view)>;
 
-// The request's exact text: "GET target version\nHost: name\n\n" (without the trailing NUL, which is sent too).
+// The request's exact text: "GET target version\nHost: name\n\n" (without the trailing NUL, which
+// is sent too).
 std::string format_request(const request& req);
 
 reply http_get(const request& req, const log_sink& log);
 
-// Steps 1 to 3 only (resolve, connect, send); the caller reads the reply itself and closes the socket.
+// Steps 1 to 3 only (resolve, connect, send); the caller reads the reply itself and closes the
+// socket.
 TCPsocket open_and_send(const request& req, const log_sink& log);
 
 }  // namespace rx::web

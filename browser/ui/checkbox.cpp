@@ -1,4 +1,5 @@
-// The checkbox: toggled by a click on its small box, or by Return/Space while focused or under the pointer.
+// The checkbox: toggled by a click on its small box, or by Return/Space while focused or under the
+// pointer.
 #include "browser/ui/checkbox.h"
 
 #include <exception>
@@ -28,7 +29,8 @@ void checkbox::load(int x, int y, int width, int height, const std::string& imag
         box_ = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(width),
                         static_cast<Uint16>(height)};
         unticked_frame_ = SDL_Rect{0, 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
-        ticked_frame_ = SDL_Rect{static_cast<Sint16>(width), 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
+        ticked_frame_ = SDL_Rect{static_cast<Sint16>(width), 0, static_cast<Uint16>(width),
+                                 static_cast<Uint16>(height)};
         current_ = ticked_ ? &ticked_frame_ : &unticked_frame_;
         if (image_) SDL_FreeSurface(image_);
         image_ = load_image(image_file);
@@ -66,7 +68,9 @@ void checkbox::handle_events(const SDL_Event& event) {
     changed_ = false;
     switch (event.type) {
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT && inside(box_, event.button.x, event.button.y)) toggle();
+            if (event.button.button == SDL_BUTTON_LEFT &&
+                inside(box_, event.button.x, event.button.y))
+                toggle();
             break;
         case SDL_KEYDOWN:
             if ((event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_SPACE) &&

@@ -7,7 +7,7 @@
 namespace rx {
 
 class checkbox {
-public:
+  public:
     checkbox() = default;
     checkbox(const checkbox&) = delete;
     checkbox& operator=(const checkbox&) = delete;
@@ -30,7 +30,7 @@ public:
     const SDL_Rect& ticked_frame() const { return ticked_frame_; }
     const SDL_Rect& focus_box() const { return focus_box_; }
 
-private:
+  private:
     void toggle();
 
     SDL_Rect box_{0, 0, 0, 0};

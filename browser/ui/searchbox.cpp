@@ -1,4 +1,5 @@
-// The searchbox: key symbols (so lower-case letters and blanks) up to 40 characters, focus by the pointer.
+// The searchbox: key symbols (so lower-case letters and blanks) up to 40 characters, focus by the
+// pointer.
 #include "browser/ui/searchbox.h"
 
 #include <exception>
@@ -17,7 +18,9 @@ bool pointer_inside(const SDL_Rect& box) {
     return inside(box, x, y);
 }
 
-bool accepted_symbol(int sym) { return (sym >= 32 && sym <= 127) || (sym >= 160 && sym <= 255); }
+bool accepted_symbol(int sym) {
+    return (sym >= 32 && sym <= 127) || (sym >= 160 && sym <= 255);
+}
 
 }  // namespace
 
@@ -53,7 +56,8 @@ void searchbox::handle_events(const SDL_Event& event) {
         case SDL_KEYDOWN: {
             const int sym = event.key.keysym.sym;
             if (focused_) {
-                if (accepted_symbol(sym) && text_.size() < max_length) text_ += static_cast<char>(sym);
+                if (accepted_symbol(sym) && text_.size() < max_length)
+                    text_ += static_cast<char>(sym);
                 if (sym == SDLK_BACKSPACE && !text_.empty()) text_.pop_back();
             }
             if (sym == SDLK_RETURN) set_focused(pointer_inside(box_));

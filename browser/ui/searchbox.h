@@ -8,7 +8,7 @@
 namespace rx {
 
 class searchbox {
-public:
+  public:
     static constexpr std::size_t max_length = 40;
 
     searchbox() = default;
@@ -29,7 +29,7 @@ public:
     const SDL_Rect& box() const { return box_; }
     const std::string& shown_text() const { return shown_; }
 
-private:
+  private:
     SDL_Rect box_{100, 568, 520, 24};
     SDL_Rect frame_{0, 0, 520, 24};
     SDL_Surface* background_ = nullptr;

@@ -1,4 +1,5 @@
-// The textbox: Latin-1 input up to 20 characters, Backspace, pointer-driven focus and the 10-frame caret blink.
+// The textbox: Latin-1 input up to 20 characters, Backspace, pointer-driven focus and the 10-frame
+// caret blink.
 #include "browser/ui/textbox.h"
 
 #include <exception>
@@ -18,7 +19,9 @@ bool pointer_inside(const SDL_Rect& box) {
     return inside(box, x, y);
 }
 
-bool accepted_character(unsigned code) { return (code >= 33 && code <= 127) || (code >= 160 && code <= 255); }
+bool accepted_character(unsigned code) {
+    return (code >= 33 && code <= 127) || (code >= 160 && code <= 255);
+}
 
 }  // namespace
 
@@ -28,7 +31,8 @@ textbox::~textbox() {
     if (font_) TTF_CloseFont(font_);
 }
 
-void textbox::load_textbox(int y, const std::string& background_file, const std::string& font_file) {
+void textbox::load_textbox(int y, const std::string& background_file,
+                           const std::string& font_file) {
     try {
         box_ = SDL_Rect{340, static_cast<Sint16>(y), 260, 24};
         frame_ = SDL_Rect{0, 0, 260, 24};

@@ -8,7 +8,7 @@
 namespace rx {
 
 class textbox {
-public:
+  public:
     static constexpr std::size_t max_length = 20;
 
     textbox() = default;
@@ -33,7 +33,7 @@ public:
     // What the last show rendered: the text (or its asterisks) and the caret when visible.
     const std::wstring& shown_text() const { return shown_; }
 
-private:
+  private:
     SDL_Rect box_{340, 0, 260, 24};
     SDL_Rect frame_{0, 0, 260, 24};
     SDL_Surface* background_ = nullptr;

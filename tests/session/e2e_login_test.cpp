@@ -1,5 +1,6 @@
-// Relicade as a person uses it, under X: type a name and password, log in, reach the main menu, close the window,
-// then start again with the saved automatic login. rx_service's request log tells which screen is showing.
+// Relicade as a person uses it, under X: type a name and password, log in, reach the main menu,
+// close the window, then start again with the saved automatic login. rx_service's request log tells
+// which screen is showing.
 #include <gtest/gtest.h>
 // Xlib after gtest: its macros (None, Bool) would break gtest's own declarations.
 #include <X11/Xlib.h>
@@ -30,7 +31,8 @@ std::string read_file(const fs::path& path) {
 
 std::size_t count_of(const std::string& text, const std::string& what) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
     return count;
 }
 
@@ -43,7 +45,9 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     return condition();
 }
 
-void pause_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void pause_ms(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 // The window titled "Relicade" among the root's children (no window manager runs under Xvfb).
 Window find_window(Display* display) {
@@ -52,7 +56,8 @@ Window find_window(Display* display) {
     Window* children = nullptr;
     unsigned count = 0;
     Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root_return, &parent, &children, &count)) return 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root_return, &parent, &children, &count))
+        return 0;
     for (unsigned i = 0; i < count && !found; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) && name) {
@@ -65,7 +70,7 @@ Window find_window(Display* display) {
 }
 
 class relicade_e2e : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr) << "needs an X display (run under xvfb-run)";
@@ -103,7 +108,8 @@ protected:
             _exit(127);
         }
         ASSERT_GT(pid, 0);
-        ASSERT_TRUE(wait_until([&] { return (window = find_window(display)) != 0; }, 15000)) << "no window";
+        ASSERT_TRUE(wait_until([&] { return (window = find_window(display)) != 0; }, 15000))
+            << "no window";
         // Inside the window the pointer keeps it active (a pointer outside pauses the browser).
         xdotool("mousemove --window " + std::to_string(window) + " 700 100");
     }
@@ -111,7 +117,8 @@ protected:
     // Exit status once Relicade has ended within the time, -1 otherwise.
     int wait_exit(int timeout_ms) {
         int status = 0;
-        const bool ended = wait_until([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout_ms);
+        const bool ended =
+            wait_until([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout_ms);
         if (!ended) return -1;
         pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -132,7 +139,8 @@ protected:
         event.xclient.window = window;
         event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
         event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[0] =
+            static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, window, False, NoEventMask, &event);
         XFlush(display);
@@ -145,12 +153,14 @@ protected:
     }
 
     void click_at(int x, int y) {
-        xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y));
+        xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+                std::to_string(y));
         xdotool("click 1");
     }
 
     bool logged_requests(const std::string& what, std::size_t count, int timeout_ms = 10000) {
-        return wait_until([&] { return count_of(read_file(request_log), what) >= count; }, timeout_ms);
+        return wait_until([&] { return count_of(read_file(request_log), what) >= count; },
+                          timeout_ms);
     }
 
     Display* display = nullptr;
@@ -161,7 +171,8 @@ protected:
     pid_t pid = -1;
 };
 
-const std::string login_line = "GET /browser/checkuser.php?username=player&password=secret HTTP/1.1";
+const std::string login_line =
+    "GET /browser/checkuser.php?username=player&password=secret HTTP/1.1";
 const std::string news_line = "GET /browser/news.php HTTP/1.1";
 
 TEST_F(relicade_e2e, typed_login_with_save_and_auto_login_then_a_second_start_logs_in_alone) {

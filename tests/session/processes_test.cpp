@@ -1,4 +1,7 @@
-// Outside processes: real children started, seen running and ended; URLs through $BROWSER; the watch loop.
+// Outside processes: real children started, seen running and ended; URLs through $BROWSER; the
+// watch loop.
+#include "browser/core/processes.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,7 +10,6 @@
 #include <thread>
 
 #include "browser/core/app.h"
-#include "browser/core/processes.h"
 #include "session_env.h"
 
 using namespace rx_test;
@@ -15,7 +17,7 @@ using namespace rx_test;
 namespace {
 
 class processes : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         folder = make_program_folder();
         rx::set_directory_override(folder);
@@ -67,14 +69,16 @@ TEST_F(processes, web_pages_go_to_the_users_browser) {
     const std::string script = folder + "/browser.sh";
     {
         std::ofstream out(script);
-        out << "#!/bin/sh\nprintf '%s' \"$1\" > '" << record << ".tmp' && mv '" << record << ".tmp' '" << record << "'\n";
+        out << "#!/bin/sh\nprintf '%s' \"$1\" > '" << record << ".tmp' && mv '" << record
+            << ".tmp' '" << record << "'\n";
     }
     chmod(script.c_str(), 0755);
     setenv("BROWSER", script.c_str(), 1);
     setenv("RELICADE_WEB_HOST", "www.example.test:8080", 1);
     rx::open_account_page(L"free", L"p&w");
     ASSERT_TRUE(wait_until([&] { return fs::exists(record); }, 3000));
-    EXPECT_EQ(read_file(record), "http://www.example.test:8080/myaccount.html?username=free&password=p&w");
+    EXPECT_EQ(read_file(record),
+              "http://www.example.test:8080/myaccount.html?username=free&password=p&w");
     unsetenv("BROWSER");
 }
 
@@ -95,7 +99,8 @@ TEST_F(processes, starts_through_the_runner_and_their_limits) {
     // An argument the emulator could not take whole is refused, not cut.
     EXPECT_EQ(rx::start_emulator(folder + "/gens", std::wstring(512, L'a')), 0);
     EXPECT_TRUE(runner.started.empty());
-    EXPECT_NE(read_file(fs::path(folder) / "error_log.txt").find("Failure launch argument too long - start_emulator"),
+    EXPECT_NE(read_file(fs::path(folder) / "error_log.txt")
+                  .find("Failure launch argument too long - start_emulator"),
               std::string::npos);
     EXPECT_NE(rx::start_emulator(folder + "/gens", std::wstring(511, L'a')), 0);
     EXPECT_EQ(runner.started.size(), 1u);
@@ -117,7 +122,8 @@ TEST_F(processes, watching_a_game_returns_when_it_ends_and_keeps_a_close_request
     });
     auto start = std::chrono::steady_clock::now();
     rx::watch_game(folder + "/gens", L"rxgen://u:p@host/1");
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ender.join();
     EXPECT_GE(seconds, 1.5);
     EXPECT_LT(seconds, 2.0) << "the end is seen within a few 50 ms polls";

@@ -14,18 +14,28 @@
 namespace rx_test {
 
 class service_process {
-public:
+  public:
     // Extra arguments such as {"--fault", "version=4.3"}; the request log goes to `request_log`.
     service_process(const std::string& request_log, const std::vector<std::string>& extra = {}) {
         const std::string program = std::string(RX_PROGRAM_DIR) + "/rx_service";
-        std::vector<std::string> args = {program, "--data", std::string(RX_PROGRAM_DIR) + "/service", "--http-port", "0",
-                                         "--game-port", "0", "--host", "localhost", "--request-log", request_log};
+        std::vector<std::string> args = {program,
+                                         "--data",
+                                         std::string(RX_PROGRAM_DIR) + "/service",
+                                         "--http-port",
+                                         "0",
+                                         "--game-port",
+                                         "0",
+                                         "--host",
+                                         "localhost",
+                                         "--request-log",
+                                         request_log};
         args.insert(args.end(), extra.begin(), extra.end());
         int out[2];
         if (pipe(out) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
-            // The service ends with whoever started it, also when that is a test child that exits at once.
+            // The service ends with whoever started it, also when that is a test child that exits
+            // at once.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             const int quiet = open("/dev/null", O_WRONLY);
             if (quiet >= 0) dup2(quiet, 2);
@@ -68,7 +78,7 @@ public:
     int game_port() const { return game_port_; }
     std::string web_host() const { return "localhost:" + std::to_string(http_port_); }
 
-private:
+  private:
     pid_t pid_ = -1;
     FILE* output_ = nullptr;
     int http_port_ = 0;

@@ -1,4 +1,5 @@
-// Shared set-up of the session tests: a private program folder, SDL on the dummy driver, a recording process runner.
+// Shared set-up of the session tests: a private program folder, SDL on the dummy driver, a
+// recording process runner.
 #pragma once
 #include <SDL.h>
 #include <SDL_net.h>
@@ -22,11 +23,12 @@ namespace rx_test {
 
 namespace fs = std::filesystem;
 
-// Records every start instead of running anything; detached starts are also told on standard error so a
-// child that ends the process can still be checked from outside.
+// Records every start instead of running anything; detached starts are also told on standard error
+// so a child that ends the process can still be checked from outside.
 class fake_runner : public rx::platform::process_runner {
-public:
-    rx::platform::process_handle start(const std::string& program, const std::string& parameters) override {
+  public:
+    rx::platform::process_handle start(const std::string& program,
+                                       const std::string& parameters) override {
         std::lock_guard<std::mutex> lock(mutex);
         started.push_back(program + "|" + parameters);
         running = true;
@@ -68,7 +70,8 @@ public:
     std::vector<int> closed;
 };
 
-// A throw-away program folder holding the artwork and font of the real one, so logs and saved files stay apart.
+// A throw-away program folder holding the artwork and font of the real one, so logs and saved files
+// stay apart.
 inline std::string make_program_folder() {
     char pattern[] = "/tmp/rx_session_XXXXXX";
     const char* made = mkdtemp(pattern);

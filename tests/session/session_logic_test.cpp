@@ -1,4 +1,5 @@
-// Display-free session texts and console tables: request targets, reply fields, update decision, URLs.
+// Display-free session texts and console tables: request targets, reply fields, update decision,
+// URLs.
 #include <gtest/gtest.h>
 
 #include "browser/core/logic/emulators.h"
@@ -10,7 +11,8 @@ TEST(session_text, targets_insert_names_as_typed_without_encoding) {
     EXPECT_EQ(rx::login_target(L"joe smith&co", L"p w^[d"),
               "/browser/checkuser.php?username=joe smith&co&password=p w^[d");
     EXPECT_EQ(rx::logout_target(L"a b"), "/browser/logout.php?username=a b");
-    // Latin-1 letters go out as their single byte; anything beyond becomes '?' instead of ending the text.
+    // Latin-1 letters go out as their single byte; anything beyond becomes '?' instead of ending
+    // the text.
     EXPECT_EQ(rx::narrow_text(L"Jos\u00e9\u20ac"), std::string("Jos\xe9?"));
 }
 
@@ -40,10 +42,12 @@ TEST(session_text, version_is_between_the_first_two_separators_and_decides_the_u
 
 TEST(session_text, page_addresses) {
     EXPECT_EQ(rx::signup_url("www.example.net"), "http://www.example.net/signup.html");
-    EXPECT_EQ(rx::account_url("h:8080", L"free", L"p@ss"), "http://h:8080/myaccount.html?username=free&password=p@ss");
+    EXPECT_EQ(rx::account_url("h:8080", L"free", L"p@ss"),
+              "http://h:8080/myaccount.html?username=free&password=p@ss");
     EXPECT_EQ(rx::facebook_authorisation_url("apps.social", L"joe"),
               "http://apps.social/rx_status_update/?username=joe&authorize=1");
-    EXPECT_EQ(rx::facebook_status_url("apps.social", L"joe"), "http://apps.social/rx_status_update/?username=joe");
+    EXPECT_EQ(rx::facebook_status_url("apps.social", L"joe"),
+              "http://apps.social/rx_status_update/?username=joe");
 }
 
 TEST(console_tables, codes_pick_program_scheme_and_name) {

@@ -1,5 +1,8 @@
-// Login, logout and the version check: exact request bytes against a recording server, account kinds against
-// rx_service, and the main menu's and login screen's actions through the browser core's handlers.
+// Login, logout and the version check: exact request bytes against a recording server, account
+// kinds against rx_service, and the main menu's and login screen's actions through the browser
+// core's handlers.
+#include "browser/core/session.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +11,6 @@
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
 #include "browser/core/screens.h"
-#include "browser/core/session.h"
 #include "browser/ui/display_message.h"
 #include "service_process.h"
 #include "session_env.h"
@@ -20,7 +22,7 @@ namespace {
 const std::string ok_header = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
 
 class session : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         folder = make_program_folder();
         rx::set_directory_override(folder);
@@ -41,7 +43,8 @@ protected:
     }
     void SetUp() override {
         setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1);
-        setenv("RELICADE_CATALOGUE_HOST", ("localhost:" + std::to_string(closed_port())).c_str(), 1);
+        setenv("RELICADE_CATALOGUE_HOST", ("localhost:" + std::to_string(closed_port())).c_str(),
+               1);
         rx::app::reset_loop_state();
         rx::app::user() = rx::user_info{};
         rx::app::clear_controls();
@@ -69,9 +72,12 @@ protected:
         login_screen().set_password(password);
     }
 
-    static void use_web_host(const std::string& host) { setenv("RELICADE_WEB_HOST", host.c_str(), 1); }
+    static void use_web_host(const std::string& host) {
+        setenv("RELICADE_WEB_HOST", host.c_str(), 1);
+    }
 
-    // A click as a person makes it: press and release inside the button, each through the screen's handler.
+    // A click as a person makes it: press and release inside the button, each through the screen's
+    // handler.
     static void click(void (*handler)(SDL_Event), int x, int y) {
         move_pointer(x, y);
         handler(mouse_down(x, y));
@@ -84,15 +90,17 @@ std::string session::folder;
 
 TEST_F(session, login_sends_the_names_as_typed_and_keeps_the_reply) {
     const std::string reply = ok_header + "||2||EOL";
-    test_server server([&](test_server&, int fd, const std::string&) { test_server::send_all(fd, reply); });
+    test_server server(
+        [&](test_server&, int fd, const std::string&) { test_server::send_all(fd, reply); });
     use_web_host("localhost:" + std::to_string(server.port()));
     type_login(L"joe smith&co", L"pa&s w");
     EXPECT_TRUE(rx::login());
     ASSERT_TRUE(server.wait_for_requests(1));
-    EXPECT_EQ(server.requests()[0],
-              std::string("GET /browser/checkuser.php?username=joe smith&co&password=pa&s w HTTP/1.1\n"
-                          "Host: localhost\n\n") +
-                  '\0');
+    EXPECT_EQ(
+        server.requests()[0],
+        std::string("GET /browser/checkuser.php?username=joe smith&co&password=pa&s w HTTP/1.1\n"
+                    "Host: localhost\n\n") +
+            '\0');
     EXPECT_EQ(rx::app::current_screen(), rx::screen_main);
     EXPECT_EQ(rx::app::user().user_name, L"joe smith&co");
     EXPECT_EQ(rx::app::user().account_kind, 2);
@@ -102,25 +110,32 @@ TEST_F(session, login_sends_the_names_as_typed_and_keeps_the_reply) {
 
 TEST_F(session, logout_and_version_requests) {
     test_server server([](test_server&, int fd, const std::string& request) {
-        if (request.find("current_version") != std::string::npos) test_server::send_all(fd, ok_header + "||4.29||EOL");
+        if (request.find("current_version") != std::string::npos)
+            test_server::send_all(fd, ok_header + "||4.29||EOL");
     });
     use_web_host("localhost:" + std::to_string(server.port()));
     type_login(L"a b&c", L"x");
     rx::logout();
     EXPECT_TRUE(rx::check_version());
     ASSERT_TRUE(server.wait_for_requests(2));
-    EXPECT_EQ(server.requests()[0], std::string("GET /browser/logout.php?username=a b&c HTTP/1.1\nHost: localhost\n\n") + '\0');
-    EXPECT_EQ(server.requests()[1], std::string("GET /browser/current_version.php HTTP/1.1\nHost: localhost\n\n") + '\0');
+    EXPECT_EQ(
+        server.requests()[0],
+        std::string("GET /browser/logout.php?username=a b&c HTTP/1.1\nHost: localhost\n\n") + '\0');
+    EXPECT_EQ(server.requests()[1],
+              std::string("GET /browser/current_version.php HTTP/1.1\nHost: localhost\n\n") + '\0');
     EXPECT_TRUE(runner().detached.empty()) << "4.29 is not newer";
 }
 
 TEST_F(session, fallback_address_keeps_the_web_hosts_name_in_the_host_line) {
-    test_server server([](test_server&, int fd, const std::string&) { test_server::send_all(fd, ok_header + "||2||EOL"); });
+    test_server server([](test_server&, int fd, const std::string&) {
+        test_server::send_all(fd, ok_header + "||2||EOL");
+    });
     use_web_host("web.no-such-host.invalid:" + std::to_string(server.port()));
     type_login(L"u", L"p");
     EXPECT_TRUE(rx::login());
     ASSERT_TRUE(server.wait_for_requests(1));
-    EXPECT_NE(server.requests()[0].find("HTTP/1.1\nHost: web.no-such-host.invalid\n\n"), std::string::npos);
+    EXPECT_NE(server.requests()[0].find("HTTP/1.1\nHost: web.no-such-host.invalid\n\n"),
+              std::string::npos);
     EXPECT_EQ(read_file(log_path()), "Failure resolving host - login\n");
 }
 
@@ -137,7 +152,9 @@ TEST_F(session, failed_exchanges_log_and_stay_on_the_login_screen) {
     EXPECT_NE(log.find("Failure opening socket - logout\n"), std::string::npos);
     EXPECT_EQ(rx::app::current_screen(), rx::screen_login);
 
-    test_server server([](test_server&, int fd, const std::string&) { test_server::send_all(fd, ok_header + "no marker"); });
+    test_server server([](test_server&, int fd, const std::string&) {
+        test_server::send_all(fd, ok_header + "no marker");
+    });
     use_web_host("localhost:" + std::to_string(server.port()));
     EXPECT_FALSE(rx::login());
     EXPECT_NE(read_file(log_path()).find("Failure reading reply - login\n"), std::string::npos);
@@ -146,7 +163,9 @@ TEST_F(session, failed_exchanges_log_and_stay_on_the_login_screen) {
 
 TEST_F(session, a_reply_without_a_version_starts_no_update) {
     for (const std::string body : {"||EOL", "||||EOL", "nothing"}) {
-        test_server server([body](test_server&, int fd, const std::string&) { test_server::send_all(fd, ok_header + body); });
+        test_server server([body](test_server&, int fd, const std::string&) {
+            test_server::send_all(fd, ok_header + body);
+        });
         use_web_host("localhost:" + std::to_string(server.port()));
         EXPECT_TRUE(rx::check_version());
         EXPECT_TRUE(runner().detached.empty()) << body;
@@ -154,12 +173,15 @@ TEST_F(session, a_reply_without_a_version_starts_no_update) {
 }
 
 TEST_F(session, login_screen_buttons_cancel_sign_up_and_guest) {
-    test_server server([](test_server&, int fd, const std::string&) { test_server::send_all(fd, ok_header + "||2||EOL"); });
+    test_server server([](test_server&, int fd, const std::string&) {
+        test_server::send_all(fd, ok_header + "||2||EOL");
+    });
     use_web_host("www.example.test:" + std::to_string(server.port()));
     click(rx::handle_login_events, 400, 520);  // sign up
     rx::handle_login_events(SDL_Event{});
     ASSERT_EQ(runner().urls.size(), 1u);
-    EXPECT_EQ(runner().urls[0], "http://www.example.test:" + std::to_string(server.port()) + "/signup.html");
+    EXPECT_EQ(runner().urls[0],
+              "http://www.example.test:" + std::to_string(server.port()) + "/signup.html");
 
     click(rx::handle_login_events, 400, 570);  // login as guest
     rx::handle_login_events(SDL_Event{});
@@ -176,7 +198,7 @@ TEST_F(session, login_screen_buttons_cancel_sign_up_and_guest) {
 // ---- against the stand-in service ----
 
 class with_service : public session {
-protected:
+  protected:
     void SetUp() override {
         session::SetUp();
         request_log = (fs::path(folder) / "requests.log").string();
@@ -215,7 +237,8 @@ TEST_F(with_service, full_account_gets_the_news_button_and_change_user_keeps_it_
     EXPECT_EQ(menu().artwork(rx::rx_main_input::slot_news), "button_upgrade.png");
     EXPECT_EQ(menu().artwork(rx::rx_main_input::slot_genesis), "button_genesis_guest.png");
     ASSERT_EQ(runner().urls.size(), 1u);
-    EXPECT_EQ(runner().urls[0], "http://" + service.web_host() + "/myaccount.html?username=free&password=free");
+    EXPECT_EQ(runner().urls[0],
+              "http://" + service.web_host() + "/myaccount.html?username=free&password=free");
 
     click(rx::handle_main_events, 560, 520);  // change user
     rx::handle_main_events(SDL_Event{});
@@ -235,7 +258,8 @@ TEST_F(with_service, guest_splash_counts_ten_seconds_without_input) {
     type_login(L"guest", L"guest");
     auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(rx::login());
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(seconds, 10.0);
     EXPECT_LT(seconds, 12.5);
     EXPECT_TRUE(runner().urls.empty());
@@ -255,7 +279,8 @@ TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) 
     ASSERT_TRUE(service.running());
     use_web_host(service.web_host());
     // The child re-runs this test in a program folder of its own.
-    const std::string expected = "detached start: /tmp/rx_session_[A-Za-z0-9]+/rx_update\\| 0 v4\\.30";
+    const std::string expected =
+        "detached start: /tmp/rx_session_[A-Za-z0-9]+/rx_update\\| 0 v4\\.30";
     EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), expected);
 }
 
@@ -282,11 +307,13 @@ TEST_F(with_service, main_menu_buttons_open_their_screens_and_systems) {
         int screen;
         int system;
     };
-    // N64 stands second row, last column and opens 12; PC Engine third row, third column and opens 11.
-    const expectation cases[] = {{700, 200, rx::screen_game_list, 12}, {380, 350, rx::screen_game_list, 11},
-                                 {60, 50, rx::screen_game_list, 1000},  {540, 350, rx::screen_game_list, 0},
-                                 {60, 500, rx::screen_controls, -1},    {700, 350, rx::screen_facebook, -1},
-                                 {400, 520, rx::screen_news, -1}};
+    // N64 stands second row, last column and opens 12; PC Engine third row, third column and
+    // opens 11.
+    const expectation cases[] = {
+        {700, 200, rx::screen_game_list, 12}, {380, 350, rx::screen_game_list, 11},
+        {60, 50, rx::screen_game_list, 1000}, {540, 350, rx::screen_game_list, 0},
+        {60, 500, rx::screen_controls, -1},   {700, 350, rx::screen_facebook, -1},
+        {400, 520, rx::screen_news, -1}};
     for (const expectation& c : cases) {
         rx::app::clear_controls();
         rx::app::set_current_screen(rx::screen_main);

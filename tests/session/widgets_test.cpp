@@ -1,4 +1,5 @@
-// Text entry, check boxes and the login screen's keyboard rules, driven by injected SDL events on the dummy driver.
+// Text entry, check boxes and the login screen's keyboard rules, driven by injected SDL events on
+// the dummy driver.
 #include <gtest/gtest.h>
 
 #include "browser/core/app.h"
@@ -13,7 +14,7 @@ using namespace rx_test;
 namespace {
 
 class widgets : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         folder = make_program_folder();
         rx::set_directory_override(folder);
@@ -28,7 +29,9 @@ protected:
     void SetUp() override { move_pointer(10, 10); }
 
     static void type(rx::textbox& box, const std::wstring& text) {
-        for (wchar_t c : text) box.handle_events(key_down(static_cast<SDLKey>(c < 128 ? c : 0), static_cast<Uint16>(c)));
+        for (wchar_t c : text)
+            box.handle_events(
+                key_down(static_cast<SDLKey>(c < 128 ? c : 0), static_cast<Uint16>(c)));
     }
 
     static std::string folder;
@@ -41,7 +44,8 @@ TEST_F(widgets, textbox_takes_latin1_up_to_twenty_characters_and_refuses_blanks)
     type(box, L"abc");
     EXPECT_EQ(box.text(), L"") << "keys go nowhere without focus";
 
-    // The pointer rests on the box: Space then keeps the focus there (it only moves focus by the pointer).
+    // The pointer rests on the box: Space then keeps the focus there (it only moves focus by the
+    // pointer).
     move_pointer(400, 400);
     box.handle_events(mouse_down(400, 400));
     EXPECT_TRUE(box.focused());
@@ -141,7 +145,7 @@ TEST_F(widgets, checkbox_toggles_on_its_box_or_with_focus) {
 }
 
 class login_screen : public widgets {
-protected:
+  protected:
     void SetUp() override {
         widgets::SetUp();
         rx::app::user() = rx::user_info{};
@@ -162,7 +166,8 @@ TEST_F(login_screen, tab_walks_seven_places_skipping_the_guest_button_and_wraps)
         order.push_back(screen().focus_index());
         if (screen().focus_index() == 7) {
             EXPECT_TRUE(screen().cancel_button().selected());
-            EXPECT_EQ(screen().cancel_button().current_frame(), &screen().cancel_button().hover_frame());
+            EXPECT_EQ(screen().cancel_button().current_frame(),
+                      &screen().cancel_button().hover_frame());
             EXPECT_FALSE(screen().guest_button().selected());
         }
         if (screen().focus_index() == 3) {

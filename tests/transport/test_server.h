@@ -1,4 +1,5 @@
-// A loopback HTTP stand-in for tests: records each request's raw bytes and answers by a script per connection.
+// A loopback HTTP stand-in for tests: records each request's raw bytes and answers by a script per
+// connection.
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -18,7 +19,7 @@
 namespace rx_test {
 
 class test_server {
-public:
+  public:
     // Runs once per accepted connection, after the request (up to its NUL byte) has been read.
     using script = std::function<void(test_server& server, int fd, const std::string& request)>;
 
@@ -78,7 +79,7 @@ public:
 
     static void pause_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-private:
+  private:
     void run() {
         while (!stopping_) {
             pollfd p{listen_fd_, POLLIN, 0};

@@ -1,4 +1,5 @@
-// The web transport against a scripted loopback server: request bytes, the three receive modes, failures, bounds.
+// The web transport against a scripted loopback server: request bytes, the three receive modes,
+// failures, bounds.
 #include <SDL_net.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,13 +17,14 @@ namespace web = rx::web;
 namespace {
 
 class transport : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { ASSERT_EQ(SDLNet_Init(), 0); }
     static void TearDownTestSuite() { SDLNet_Quit(); }
 
     void SetUp() override { setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1); }
 
-    web::request make_request(std::uint16_t port, web::receive_mode mode, std::size_t chunk = 2048) {
+    web::request make_request(std::uint16_t port, web::receive_mode mode,
+                              std::size_t chunk = 2048) {
         web::request req;
         req.host = rx::config::endpoint{"localhost", port};
         req.target = "/browser/news.php";
@@ -44,21 +46,25 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 }
 
 TEST_F(transport, request_bytes_use_single_line_feeds_and_end_in_a_nul) {
-    test_server server([](test_server&, int fd, const std::string&) { test_server::send_all(fd, "x||EOL"); });
+    test_server server(
+        [](test_server&, int fd, const std::string&) { test_server::send_all(fd, "x||EOL"); });
     web::request req = make_request(server.port(), web::receive_mode::marker);
     req.target = "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=sonic the&end=1";
     req.version = "HTTP/1.0";
     EXPECT_TRUE(get(req).ok);
     ASSERT_TRUE(server.wait_for_requests(1));
     const std::string expected =
-        std::string("GET /browser/gamelist.php?status=Full&search=1&system=GEN&criteria=sonic the&end=1 HTTP/1.0\n"
-                    "Host: localhost\n\n") +
+        std::string(
+            "GET /browser/gamelist.php?status=Full&search=1&system=GEN&criteria=sonic the&end=1 "
+            "HTTP/1.0\n"
+            "Host: localhost\n\n") +
         '\0';
     EXPECT_EQ(server.requests()[0], expected);
 }
 
 TEST_F(transport, unresolvable_name_falls_back_to_the_numeric_address_but_keeps_the_host_line) {
-    test_server server([](test_server&, int fd, const std::string&) { test_server::send_all(fd, "a||EOL"); });
+    test_server server(
+        [](test_server&, int fd, const std::string&) { test_server::send_all(fd, "a||EOL"); });
     web::request req = make_request(server.port(), web::receive_mode::marker);
     req.host.host = "no-such-host.invalid";
     req.operation = "login";
@@ -71,7 +77,8 @@ TEST_F(transport, unresolvable_name_falls_back_to_the_numeric_address_but_keeps_
     EXPECT_EQ(log[0], "Failure resolving host - login");
 }
 
-TEST_F(transport, marker_mode_stops_at_the_receive_that_completes_the_marker_on_an_open_connection) {
+TEST_F(transport,
+       marker_mode_stops_at_the_receive_that_completes_the_marker_on_an_open_connection) {
     test_server server([](test_server& s, int fd, const std::string&) {
         test_server::send_all(fd, "HTTP/1.1 200 OK\r\n\r\n||1||E");
         test_server::pause_ms(100);
@@ -128,7 +135,9 @@ TEST_F(transport, raw_mode_keeps_nul_bytes_and_refuses_replies_beyond_the_limit)
     std::string image(70000, '\0');
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
     {
-        test_server server([image](test_server&, int fd, const std::string&) { test_server::send_all(fd, image); });
+        test_server server([image](test_server&, int fd, const std::string&) {
+            test_server::send_all(fd, image);
+        });
         web::reply reply = get(make_request(server.port(), web::receive_mode::raw));
         EXPECT_TRUE(reply.ok);
         EXPECT_EQ(reply.text, image);
@@ -156,7 +165,8 @@ TEST_F(transport, raw_mode_accepts_exactly_the_limit) {
 
 TEST_F(transport, a_silent_server_fails_the_exchange_within_the_bound) {
     test_server server([](test_server& s, int, const std::string&) { s.hold_open(); });
-    for (auto mode : {web::receive_mode::marker, web::receive_mode::close, web::receive_mode::raw}) {
+    for (auto mode :
+         {web::receive_mode::marker, web::receive_mode::close, web::receive_mode::raw}) {
         log.clear();
         web::request req = make_request(server.port(), mode);
         req.target = "/browser/checkuser.php?username=a&password=secret";
@@ -199,7 +209,8 @@ TEST_F(transport, a_request_beyond_the_buffer_is_refused_unsent) {
     web::request req = make_request(server.port(), web::receive_mode::marker);
     req.operation = "login";
     req.target.clear();
-    const std::size_t fixed = web::format_request(req).size() + 1;  // everything but the target, NUL included
+    const std::size_t fixed =
+        web::format_request(req).size() + 1;  // everything but the target, NUL included
     req.target = "/" + std::string(512 - fixed - 1, 'a');
     EXPECT_EQ(web::format_request(req).size() + 1, 512u);
     EXPECT_TRUE(get(req).ok) << "a request of exactly 512 bytes with its NUL fits";

@@ -13,7 +13,8 @@ const std::array<emulator_entry, 12> emulator_table = {{
     {"GEN", "gens", "rxgen://", "Sega Genesis"},
     {"NES", "nester", "rxnes://", "Nintendo Entertainment System"},
     {"SMS", "mekaw", "rxsms://", "Sega Master System"},
-    // The Super NES emulator registered its own scheme name long ago; it is not formed like the others.
+    // The Super NES emulator registered its own scheme name long ago; it is not formed like the
+    // others.
     {"SNES", "zsnesw", "zsnes://", "Super Nintendo Entertainment System"},
     {"PCE", "ootake", "rxpce://", "Turbo Graphics 16"},
     {"N64", "1964", "rxn64://", "Nintendo 64"},

@@ -1,4 +1,5 @@
-// The consoles the browser knows: system numbers, catalogue system codes, emulator programs and controls screens.
+// The consoles the browser knows: system numbers, catalogue system codes, emulator programs and
+// controls screens.
 #pragma once
 #include <array>
 #include <string_view>
@@ -7,9 +8,9 @@ namespace rx {
 
 // One emulator entry, found by the system code of a catalogue row.
 struct emulator_entry {
-    std::string_view system_code;   // "GEN"
-    std::string_view program;       // base name in the program folder ("gens"; ".exe" added on Windows)
-    std::string_view scheme;        // start of the launch argument ("rxgen://")
+    std::string_view system_code;  // "GEN"
+    std::string_view program;  // base name in the program folder ("gens"; ".exe" added on Windows)
+    std::string_view scheme;   // start of the launch argument ("rxgen://")
     std::string_view display_name;  // console name in the status message ("Sega Genesis")
 };
 
@@ -40,8 +41,9 @@ enum system_number : int {
 struct system_entry {
     int number;
     std::string_view title;  // game list title ("Genesis")
-    std::string_view code;   // system code sent in the game list request ("GEN"; "ALL" for 0 and 1000)
-    int controls_screen;     // screen opened by the game list's controls button
+    std::string_view
+        code;             // system code sent in the game list request ("GEN"; "ALL" for 0 and 1000)
+    int controls_screen;  // screen opened by the game list's controls button
 };
 
 extern const std::array<system_entry, 14> system_table;
@@ -49,7 +51,8 @@ extern const std::array<system_entry, 14> system_table;
 // Null for a number that is none of the above.
 const system_entry* find_system(int number);
 
-// Controls screen for a system number; the controls menu (6) for all systems, the free sampler and unknown numbers.
+// Controls screen for a system number; the controls menu (6) for all systems, the free sampler and
+// unknown numbers.
 int controls_screen_for_system(int number);
 
 }  // namespace rx

@@ -16,7 +16,8 @@ std::string narrow_text(std::wstring_view text) {
 }
 
 std::string login_target(std::wstring_view user_name, std::wstring_view password) {
-    return "/browser/checkuser.php?username=" + narrow_text(user_name) + "&password=" + narrow_text(password);
+    return "/browser/checkuser.php?username=" + narrow_text(user_name) +
+           "&password=" + narrow_text(password);
 }
 
 std::string logout_target(std::wstring_view user_name) {
@@ -52,18 +53,22 @@ std::string signup_url(std::string_view web_authority) {
     return "http://" + std::string(web_authority) + "/signup.html";
 }
 
-std::string account_url(std::string_view web_authority, std::wstring_view user_name, std::wstring_view password) {
-    return "http://" + std::string(web_authority) + "/myaccount.html?username=" + narrow_text(user_name) +
+std::string account_url(std::string_view web_authority, std::wstring_view user_name,
+                        std::wstring_view password) {
+    return "http://" + std::string(web_authority) +
+           "/myaccount.html?username=" + narrow_text(user_name) +
            "&password=" + narrow_text(password);
 }
 
-std::string facebook_authorisation_url(std::string_view social_authority, std::wstring_view user_name) {
-    return "http://" + std::string(social_authority) + "/rx_status_update/?username=" + narrow_text(user_name) +
-           "&authorize=1";
+std::string facebook_authorisation_url(std::string_view social_authority,
+                                       std::wstring_view user_name) {
+    return "http://" + std::string(social_authority) +
+           "/rx_status_update/?username=" + narrow_text(user_name) + "&authorize=1";
 }
 
 std::string facebook_status_url(std::string_view social_authority, std::wstring_view user_name) {
-    return "http://" + std::string(social_authority) + "/rx_status_update/?username=" + narrow_text(user_name);
+    return "http://" + std::string(social_authority) +
+           "/rx_status_update/?username=" + narrow_text(user_name);
 }
 
 }  // namespace rx
