@@ -34,6 +34,7 @@ struct request {
     std::string operation;
     // check_version reports a failed connection in three lines.
     bool three_line_open_failure = false;
+    // Also bounds the connect: a peer that never answers fails the exchange after this long.
     unsigned silence_ms = default_silence_ms;
 };
 

@@ -1,7 +1,9 @@
 // The web transport against a scripted loopback server: request bytes, the three receive modes,
 // failures, bounds.
 #include <SDL_net.h>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 
@@ -245,6 +247,38 @@ TEST_F(transport, a_closed_port_fails_at_once_with_the_operations_messages) {
     req.three_line_open_failure = false;
     EXPECT_FALSE(get(req).ok);
     EXPECT_TRUE(log.empty()) << "endpoints without named messages fail the open silently";
+}
+
+TEST_F(transport, a_connect_that_is_never_answered_fails_within_the_bound) {
+    // A listener whose accept queue is full drops further connection attempts without answering.
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(fd);
+    }
+    test_server::pause_ms(200);
+
+    web::request req = make_request(ntohs(address.sin_port), web::receive_mode::marker);
+    req.operation = "check_version";
+    req.three_line_open_failure = true;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(get(req).ok);
+    const double elapsed = seconds_since(start);
+    EXPECT_GE(elapsed, 0.9);
+    EXPECT_LT(elapsed, 2.0);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[1], "Connection timed out");
+    for (int fd : fillers) ::close(fd);
+    ::close(listener);
 }
 
 TEST_F(transport, both_resolutions_failing_logs_sdls_error_text) {
