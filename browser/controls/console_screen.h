@@ -25,7 +25,12 @@ class console_screen : public screen {
     void reset() override;
 
     // Reads the emulator's settings into the bindings; the screen opens whatever the result.
-    virtual bool load_controls() { return false; }
+    // Ends with reset, so the boxes show what was read. Until a console's settings module exists
+    // nothing is read and the result says so.
+    virtual bool load_controls() {
+        reset();
+        return false;
+    }
 
     // Where Back leads: the controls menu (6) or the game list (4), set by whoever opened the
     // screen.

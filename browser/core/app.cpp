@@ -107,6 +107,16 @@ void move_pointer() {
     if (s.velocity_y != 0) s.velocity_y = sign(s.velocity_y) * s.speed_y;
 }
 
+void release_files() {
+    app_state& s = state();
+    if (s.background != nullptr) SDL_FreeSurface(s.background);
+    if (s.background_dark != nullptr) SDL_FreeSurface(s.background_dark);
+    if (s.small_font != nullptr) TTF_CloseFont(s.small_font);
+    s.background = nullptr;
+    s.background_dark = nullptr;
+    s.small_font = nullptr;
+}
+
 void close_joysticks() {
     for (auto& joystick : state().joysticks) {
         if (joystick != nullptr) SDL_JoystickClose(joystick);
@@ -232,6 +242,8 @@ bool init() {
 
 bool load_files() {
     app_state& s = state();
+    // Loading again (tests do) replaces what an earlier call loaded instead of leaking it.
+    release_files();
     s.background = load_image("background.png");
     s.background_dark = load_image("background_dark.png");
     if (const auto dir = get_directory()) {
@@ -476,12 +488,8 @@ void load_search(const std::string& filter) {
 
 void clean_up() {
     try {
-        app_state& s = state();
         logout();
-        if (s.background != nullptr) SDL_FreeSurface(s.background);
-        if (s.background_dark != nullptr) SDL_FreeSurface(s.background_dark);
-        s.background = nullptr;
-        s.background_dark = nullptr;
+        release_files();
         close_joysticks();
         SDLNet_Quit();
         SDL_Quit();

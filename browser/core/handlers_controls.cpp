@@ -61,7 +61,6 @@ void handle_controls_events(SDL_Event event) {
                 console_screen* target = screens().console(numbers[i]);
                 target->set_return_screen(screen_controls);
                 if (numbers[i] != screen_atari2600) target->load_controls();
-                target->reset();
                 app::set_current_screen(numbers[i]);
                 break;
             }

@@ -8,6 +8,7 @@
 #include "browser/core/app.h"
 #include "browser/core/logic/user_info.h"
 #include "browser/core/screens.h"
+#include "browser/ui/image.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {
@@ -259,6 +260,49 @@ TEST_F(LoopTest, LoadFilesWithArtworkAndAFrameDrawsTheBackground) {
     ASSERT_TRUE(app::run_frame());
     EXPECT_EQ(test::pixel(screen, 400, 300), test::pixel(app::background(), 400, 300));
     EXPECT_FALSE(folder_.exists("error_log.txt"));
+}
+
+TEST_F(LoopTest, WaitImageIsDrawnOverTheDarkBackgroundAndFlipped) {
+    RX_REQUIRE_ARTWORK();
+    ASSERT_TRUE(app::load_files());
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* wait = SDL_CreateRGBSurface(SDL_SWSURFACE, 20, 10, 32, screen->format->Rmask,
+                                             screen->format->Gmask, screen->format->Bmask, 0);
+    ASSERT_NE(wait, nullptr);
+    SDL_FillRect(wait, nullptr, SDL_MapRGB(wait->format, 250, 10, 10));
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 1, 2, 3));
+    SDL_Surface* dark = load_image("background_dark.png");
+    ASSERT_NE(dark, nullptr);
+    app::show(327, 288, wait);
+    EXPECT_EQ(test::pixel(screen, 5, 5), test::pixel(dark, 5, 5));
+    EXPECT_EQ(test::pixel(screen, 327, 288), SDL_MapRGB(screen->format, 250, 10, 10));
+    EXPECT_EQ(test::pixel(screen, 346, 297), SDL_MapRGB(screen->format, 250, 10, 10));
+    EXPECT_EQ(test::pixel(screen, 347, 298), test::pixel(dark, 347, 298));
+    SDL_FreeSurface(dark);
+    SDL_FreeSurface(wait);
+}
+
+TEST_F(LoopTest, LoadSystemOpensTheListAndLoadSearchKeepsTheScreen) {
+    // The catalogue is a loopback port nobody listens on, so the list fails at once.
+    test::closed_catalogue catalogue;
+    screens().game_list.init();
+    app::user() = user_info{};
+    app::set_current_screen(screen_main);
+    app::load_system(12);
+    EXPECT_EQ(app::current_screen(), screen_game_list);
+    EXPECT_EQ(app::user().last_system, 12);
+    EXPECT_EQ(app::user().name_filter, "^[a-b]");
+    EXPECT_EQ(screens().game_list.system_number(), 12);
+    EXPECT_EQ(screens().game_list.system_title(), "Nintendo 64");
+
+    app::set_current_screen(screen_controls);
+    app::load_search("^[c-d]");
+    EXPECT_EQ(app::user().name_filter, "^[c-d]");
+    EXPECT_EQ(app::current_screen(), screen_controls);
+    // A chosen filter survives the next system.
+    app::load_system(3);
+    EXPECT_EQ(app::user().name_filter, "^[c-d]");
+    EXPECT_EQ(screens().game_list.system_number(), 3);
 }
 
 TEST_F(LoopTest, LogAppendsOneLinePerMessage) {

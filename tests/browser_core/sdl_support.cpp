@@ -2,7 +2,10 @@
 #include "tests/browser_core/sdl_support.h"
 
 #include <SDL_ttf.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -89,6 +92,37 @@ void sdl_test::TearDown() {
     sdl_ = nullptr;
     app::set_login_choices_source(nullptr);
     set_directory_override(std::nullopt);
+}
+
+namespace {
+
+const char* const service_variables[] = {"RELICADE_WEB_HOST", "RELICADE_CATALOGUE_HOST",
+                                         "RELICADE_SOCIAL_HOST"};
+
+// Bound to port 0, read back and closed: free now, and nothing listens on it.
+int unused_loopback_port() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    const bool ok = bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
+    close(s);
+    return ok ? ntohs(addr.sin_port) : 1;
+}
+
+}  // namespace
+
+closed_catalogue::closed_catalogue() {
+    const std::string address = "127.0.0.1:" + std::to_string(unused_loopback_port());
+    for (const char* name : service_variables) setenv(name, address.c_str(), 1);
+    setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1);
+}
+
+closed_catalogue::~closed_catalogue() {
+    for (const char* name : service_variables) unsetenv(name);
+    unsetenv("RELICADE_FALLBACK_ADDRESS");
 }
 
 SDL_Event make_key(SDLKey sym, bool down) {

@@ -56,6 +56,16 @@ class sdl_test : public ::testing::Test {
     sdl_session* sdl_ = nullptr;
 };
 
+// Points every service address at a loopback port that nothing listens on, for as long as it lives,
+// so that screens which fetch from the service fail at once instead of waiting on a real host.
+class closed_catalogue {
+  public:
+    closed_catalogue();
+    ~closed_catalogue();
+    closed_catalogue(const closed_catalogue&) = delete;
+    closed_catalogue& operator=(const closed_catalogue&) = delete;
+};
+
 // Skips the current test with a clear reason while the artwork has not been generated.
 #define RX_REQUIRE_ARTWORK()                                                   \
     do {                                                                       \
