@@ -17,9 +17,13 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
+
+#include "browser/core/logic/user_info.h"
 
 extern char** environ;
 
@@ -114,11 +118,35 @@ class RelicadeWindow : public ::testing::Test {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         const std::string program = (fs::path(dir_) / "Relicade").string();
         char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        // Started from another folder: nothing may be found through the working directory.
+        // Started from an empty folder: nothing may be found or written through the working
+        // directory.
+        cwd_ = fs::path(dir_) / "cwd";
+        fs::create_directory(cwd_);
         const fs::path here = fs::current_path();
-        fs::current_path(fs::temp_directory_path());
+        fs::current_path(cwd_);
         ASSERT_EQ(posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ), 0);
         fs::current_path(here);
+    }
+    // Sends what a window manager sends on the close button and waits for a clean exit.
+    void close_and_wait(Window window) {
+        send_delete_window(display_, window);
+        int status = 0;
+        bool ended = false;
+        for (int i = 0; i < 100 && !ended; ++i) {
+            ended = exited(pid_, status);
+            if (!ended) std::this_thread::sleep_for(50ms);
+        }
+        ASSERT_TRUE(ended) << "Relicade did not end after WM_DELETE_WINDOW";
+        pid_ = 0;
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_TRUE(fs::is_empty(cwd_)) << "something was written to the working directory";
+    }
+    std::string read(const char* name) const {
+        std::ifstream in(fs::path(dir_) / name, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
     }
     Window wait_for_window() {
         for (int i = 0; i < 200; ++i) {
@@ -135,6 +163,7 @@ class RelicadeWindow : public ::testing::Test {
     }
 
     std::string dir_;
+    fs::path cwd_;
     Display* display_ = nullptr;
     pid_t pid_ = 0;
 };
@@ -170,21 +199,29 @@ TEST_F(RelicadeWindow, StartsDrawsAndEndsWhenClosed) {
     SDL_FreeSurface(image);
     EXPECT_GT(colours.size(), 8u) << "the screenshot is (nearly) one colour";
 
-    // Closing the window ends the program cleanly.
-    send_delete_window(display_, window);
-    bool ended = false;
-    for (int i = 0; i < 100 && !ended; ++i) {
-        ended = exited(pid_, status);
-        if (!ended) std::this_thread::sleep_for(50ms);
-    }
-    ASSERT_TRUE(ended) << "Relicade did not end after WM_DELETE_WINDOW";
-    pid_ = 0;
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    // Nothing written in the working directory.
-    EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "error_log.txt") &&
-                 fs::last_write_time(fs::temp_directory_path() / "error_log.txt") >
-                     fs::file_time_type::clock::now() - 30s);
+    // Closing the window ends the program cleanly; with the save box clear no login is kept.
+    close_and_wait(window);
+    EXPECT_FALSE(fs::exists(fs::path(dir_) / "userinfo.dat"));
+    // The failed version check was logged beside the program.
+    EXPECT_NE(read("error_log.txt").find("check_version"), std::string::npos);
+}
+
+TEST_F(RelicadeWindow, ClosingKeepsASavedLogin) {
+    rx::user_info saved;
+    saved.user_name = L"player";
+    saved.password = L"secret";
+    saved.account_kind = 2;
+    saved.last_system = 7;
+    saved.save_login = 1;
+    saved.name_filter = "^[g-h]";
+    ASSERT_TRUE(rx::write_user_info_file((fs::path(dir_) / "userinfo.dat").string(), saved));
+    start();
+    const Window window = wait_for_window();
+    ASSERT_NE(window, 0u);
+    std::this_thread::sleep_for(500ms);
+    close_and_wait(window);
+    // Rewritten at exit from the same record: save box ticked, auto login clear, windowed.
+    EXPECT_EQ(read("userinfo.dat"), rx::encode_user_info(saved));
 }
 
 }  // namespace
