@@ -210,6 +210,8 @@ TEST_F(relicade_e2e, typed_login_with_save_and_auto_login_then_a_second_start_lo
     close_window();
     ASSERT_EQ(wait_exit(10000), 0);
     EXPECT_TRUE(fs::exists(folder / "userinfo.dat"));
+    const std::string log = read_file(folder / "error_log.txt");
+    EXPECT_EQ(log.find("secret"), std::string::npos) << log;
 }
 
 TEST_F(relicade_e2e, unticking_the_save_box_removes_the_saved_login_at_exit) {

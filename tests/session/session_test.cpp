@@ -284,6 +284,26 @@ TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) 
     EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), expected);
 }
 
+TEST_F(with_service, closing_the_window_during_the_splash_ends_the_program_at_once) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    service_process service(request_log);
+    ASSERT_TRUE(service.running());
+    use_web_host(service.web_host());
+    type_login(L"guest", L"guest");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EXIT(
+        {
+            SDL_Event quit{};
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+            rx::login();
+            std::fprintf(stderr, "splash returned\n");
+        },
+        ::testing::ExitedWithCode(0), "^$");
+    // One second of the splash, plus starting the test child again.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 TEST_F(with_service, served_version_four_point_two_nine_and_an_empty_one_start_nothing) {
     for (const char* version : {"version=4.29", "version="}) {
         service_process service(request_log, {"--fault", version});
