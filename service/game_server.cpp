@@ -10,7 +10,7 @@ namespace rx::service {
 namespace {
 
 constexpr std::size_t max_token = 1024;
-constexpr std::size_t max_save = 65536;  // the size of rxlib's save and load buffers
+constexpr std::size_t max_save = 1u << 20;  // far above any console save; bounds what one upload may hold
 constexpr std::size_t max_save_name = 100;
 constexpr std::size_t stream_chunk = 64 * 1024;
 
