@@ -10,7 +10,8 @@ namespace rx::service {
 namespace {
 
 constexpr std::size_t max_token = 1024;
-constexpr std::size_t max_save = 1u << 20;  // far above any console save; bounds what one upload may hold
+constexpr std::size_t max_save =
+    1u << 20;  // far above any console save; bounds what one upload may hold
 constexpr std::size_t max_save_name = 100;
 constexpr std::size_t stream_chunk = 64 * 1024;
 
@@ -21,8 +22,9 @@ const char* const login_refused = "Incorrect Username or Password";
 const char* const login_in_use = "Username in use login again to clear.";
 
 class game_connection {
-public:
-    game_connection(service_state& state, int fd) : state_(state), fd_(fd), options_(state.options()) {}
+  public:
+    game_connection(service_state& state, int fd)
+        : state_(state), fd_(fd), options_(state.options()) {}
 
     void run() {
         if (login()) commands();
@@ -30,8 +32,9 @@ public:
         finish_connection(fd_);
     }
 
-private:
-    // Next NUL-ended token; nullopt when the client closed, went silent too long or sent an overlong one.
+  private:
+    // Next NUL-ended token; nullopt when the client closed, went silent too long or sent an
+    // overlong one.
     std::optional<std::string> token() {
         while (true) {
             const std::size_t nul = buffer_.find('\0');
@@ -65,7 +68,8 @@ private:
     // One reply, sent as one piece without a NUL (the client reads one receive as the reply text).
     bool reply(const std::string& text) {
         const fault_settings faults = state_.faults();
-        if (faults.delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
+        if (faults.delay_ms > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
         if (faults.close_before_reply) return false;
         if (faults.never_reply) {
             hold_connection(fd_, options_.hold_ms);
@@ -83,10 +87,14 @@ private:
             const fault_settings faults = state_.faults();
             const int kind = state_.account_kind(*user, *password);
             std::string answer;
-            if (faults.refuse_logins || kind == 0) answer = login_refused;
-            else if (state_.take_user_in_use()) answer = login_in_use;
-            else if (state_.login_conflicts(*user, id_, fd_)) answer = login_in_use;
-            else answer = login_ok;
+            if (faults.refuse_logins || kind == 0)
+                answer = login_refused;
+            else if (state_.take_user_in_use())
+                answer = login_in_use;
+            else if (state_.login_conflicts(*user, id_, fd_))
+                answer = login_in_use;
+            else
+                answer = login_ok;
             if (!reply(answer)) {
                 if (answer == login_ok) state_.logout_connection(*user, id_);
                 return false;
@@ -129,10 +137,14 @@ private:
         const game_record* game = state_.find_game(*name);
         if (!game) return reply("Game not found.");
         switch (state_.take_copy(session_, user_, *game, free_account_)) {
-            case open_result::ok: break;
-            case open_result::all_in_play: return reply("All copies are in play.");
-            case open_result::full_only: return reply("This game is only available to full accounts.");
-            case open_result::not_found: return reply("Game not found.");
+            case open_result::ok:
+                break;
+            case open_result::all_in_play:
+                return reply("All copies are in play.");
+            case open_result::full_only:
+                return reply("This game is only available to full accounts.");
+            case open_result::not_found:
+                return reply("Game not found.");
         }
         bool delivered = false;
         try {
@@ -140,7 +152,8 @@ private:
         } catch (const std::exception&) {
             delivered = false;
         }
-        // A copy that never reached the player is free again at once rather than after the time-out.
+        // A copy that never reached the player is free again at once rather than after the
+        // time-out.
         if (!delivered) state_.give_back_copy(session_);
         return delivered;
     }
@@ -149,7 +162,8 @@ private:
         const image_bytes image = state_.compressed_image(game);
         if (!reply(std::to_string(image->size())) || !token()) return false;
         std::size_t limit = image->size();
-        if (faults.truncate_game >= 0 && static_cast<unsigned long long>(faults.truncate_game) < limit)
+        if (faults.truncate_game >= 0 &&
+            static_cast<unsigned long long>(faults.truncate_game) < limit)
             limit = static_cast<std::size_t>(faults.truncate_game);
         for (std::size_t sent = 0; sent < limit;) {
             const std::size_t n = std::min(stream_chunk, limit - sent);
@@ -171,7 +185,8 @@ private:
         const auto size_text = token();
         if (!size_text) return false;
         std::size_t size = 0;
-        const auto [ptr, ec] = std::from_chars(size_text->data(), size_text->data() + size_text->size(), size);
+        const auto [ptr, ec] =
+            std::from_chars(size_text->data(), size_text->data() + size_text->size(), size);
         if (ec != std::errc() || ptr != size_text->data() + size_text->size() || size > max_save) {
             reply("Bad save size.");
             return false;
@@ -216,6 +231,8 @@ private:
 
 }  // namespace
 
-void serve_game(service_state& state, int fd) { game_connection(state, fd).run(); }
+void serve_game(service_state& state, int fd) {
+    game_connection(state, fd).run();
+}
 
 }  // namespace rx::service

@@ -25,19 +25,32 @@ struct reply {
     bool raw = false;  // body already holds the whole reply, header included
 };
 
-reply text(int status, std::string body) { return reply{status, std::move(body), "text/plain", false}; }
+reply text(int status, std::string body) {
+    return reply{status, std::move(body), "text/plain", false};
+}
 
-reply error(int status, const std::string& why) { return text(status, "error: " + why + "\n"); }
+reply error(int status, const std::string& why) {
+    return text(status, "error: " + why + "\n");
+}
 
 std::string escape_html(std::string_view s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -60,13 +73,15 @@ std::optional<std::string> read_file(const fs::path& path) {
 }
 
 class http_handler {
-public:
-    http_handler(service_state& state, const http_request& request) : state_(state), request_(request) {}
+  public:
+    http_handler(service_state& state, const http_request& request)
+        : state_(state), request_(request) {}
 
     reply route() {
         const std::string& p = request_.path;
         if (p == "/browser/checkuser.php") return checkuser();
-        if (p == "/browser/logout.php") return need("username") ? text(200, "||ok||EOL") : missing();
+        if (p == "/browser/logout.php")
+            return need("username") ? text(200, "||ok||EOL") : missing();
         if (p == "/browser/current_version.php") return version();
         if (p == "/browser/news.php") return news();
         if (p == "/browser/gamelist.php") return game_list(false);
@@ -87,7 +102,7 @@ public:
         return error(404, "unknown endpoint " + p);
     }
 
-private:
+  private:
     bool need(const char* key) {
         if (request_.param(key)) return true;
         missing_ = key;
@@ -99,7 +114,8 @@ private:
     reply checkuser() {
         if (!need("username") || !need("password")) return missing();
         const int kind = state_.account_kind(arg("username"), arg("password"));
-        return text(200, std::string(kind ? "||ok||" : "||refused||") + std::to_string(kind) + "||EOL");
+        return text(200,
+                    std::string(kind ? "||ok||" : "||refused||") + std::to_string(kind) + "||EOL");
     }
 
     reply version() {
@@ -120,7 +136,8 @@ private:
             if (!need("system")) return missing();
             system = arg("system");
             criteria = arg("criteria");
-            if (system != "ALL" && !is_system_code(system)) return error(400, "unknown system " + system);
+            if (system != "ALL" && !is_system_code(system))
+                return error(400, "unknown system " + system);
         }
         std::vector<const game_record*> rows;
         for (const auto& g : state_.games()) {
@@ -137,7 +154,8 @@ private:
         }
         std::string body;
         for (const game_record* g : rows)
-            body += game_list_record(g->title, g->system, g->id, state_.availability_of(*g, free_account));
+            body += game_list_record(g->title, g->system, g->id,
+                                     state_.availability_of(*g, free_account));
         return text(200, body);
     }
 
@@ -146,7 +164,8 @@ private:
         const game_record* game = state_.find_game(arg("game"));
         if (!game) return text(404, "||||||||||EOL");
         std::string body;
-        for (std::size_t i = 0; i < 4; ++i) body += "||" + (i < game->screenshots.size() ? game->screenshots[i] : "");
+        for (std::size_t i = 0; i < 4; ++i)
+            body += "||" + (i < game->screenshots.size() ? game->screenshots[i] : "");
         return text(200, body + "||EOL");
     }
 
@@ -181,8 +200,10 @@ private:
     }
 
     reply update_file(const std::string& rest) {
-        if (!safe_relative_path(rest) || rest.find('/') == std::string::npos) return error(403, "refused path");
-        if (rest.substr(rest.rfind('/') + 1) == "manifest.txt") return error(404, "no such update file");
+        if (!safe_relative_path(rest) || rest.find('/') == std::string::npos)
+            return error(403, "refused path");
+        if (rest.substr(rest.rfind('/') + 1) == "manifest.txt")
+            return error(404, "no such update file");
         const auto data = read_file(fs::path(state_.sample_dir()) / "update" / rest);
         if (!data) return error(404, "no such update file");
         return reply{200, update_file_header(data->size(), request_.version) + *data, "", true};
@@ -195,7 +216,8 @@ private:
 
     reply free_game() {
         if (!need("username") || !need("id")) return missing();
-        return text(200, state_.end_session(arg("username"), arg("id")) ? "||ok||EOL" : "||no session||EOL");
+        return text(200, state_.end_session(arg("username"), arg("id")) ? "||ok||EOL"
+                                                                        : "||no session||EOL");
     }
 
     reply clear_counter() {
@@ -224,7 +246,9 @@ private:
         }
         std::string status = state_.status_of(user);
         std::replace(status.begin(), status.end(), '_', ' ');
-        std::string inner = "<p>" + escape_html(user) + (status.empty() ? " has no status yet." : " " + escape_html(status)) + "</p>\n";
+        std::string inner = "<p>" + escape_html(user) +
+                            (status.empty() ? " has no status yet." : " " + escape_html(status)) +
+                            "</p>\n";
         if (!state_.authorized(user))
             inner += "<p><a href=\"/rx_status_update/?username=" + escape_html(user) +
                      "&amp;authorize=1\">Allow Relicade to post your status</a></p>\n";
@@ -243,11 +267,13 @@ private:
         if (!need("username") || !need("password")) return missing();
         const std::string user = arg("username");
         const int kind = state_.account_kind(user, arg("password"));
-        if (kind == 0) return html("My Relicade account", "<p>Incorrect username or password.</p>\n");
-        return html("My Relicade account",
-                    "<p>" + escape_html(user) + ": " + (kind == 1 ? "free account" : "full account") +
-                        ".</p>\n" +
-                        (kind == 1 ? "<p>Upgrade to a full account to play every console.</p>\n" : ""));
+        if (kind == 0)
+            return html("My Relicade account", "<p>Incorrect username or password.</p>\n");
+        return html(
+            "My Relicade account",
+            "<p>" + escape_html(user) + ": " + (kind == 1 ? "free account" : "full account") +
+                ".</p>\n" +
+                (kind == 1 ? "<p>Upgrade to a full account to play every console.</p>\n" : ""));
     }
 
     reply compressed_image() {
@@ -255,11 +281,13 @@ private:
         const game_record* game = state_.find_game(arg("game"));
         if (!game) return error(404, "unknown game");
         const image_bytes bytes = state_.compressed_image(*game);
-        return reply{200, std::string(bytes->begin(), bytes->end()), "application/octet-stream", false};
+        return reply{200, std::string(bytes->begin(), bytes->end()), "application/octet-stream",
+                     false};
     }
 
     reply index() {
-        return html("Relicade", "<p>rx_service at " + escape_html(state_.options().host) + ".</p>\n");
+        return html("Relicade",
+                    "<p>rx_service at " + escape_html(state_.options().host) + ".</p>\n");
     }
 
     service_state& state_;
@@ -275,7 +303,8 @@ reply control(service_state& state, const http_request& request) {
     const auto name = request.param("fault");
     if (!name) return error(400, "missing parameter fault");
     std::string why;
-    if (!state.set_fault(percent_decode(*name), percent_decode(request.param("value").value_or("")), why))
+    if (!state.set_fault(percent_decode(*name), percent_decode(request.param("value").value_or("")),
+                         why))
         return error(400, why);
     return text(200, "ok||EOL");
 }
@@ -294,13 +323,15 @@ void serve_http(service_state& state, int fd) {
     std::string bytes;
     std::size_t end = std::string::npos;
     bool timed_out = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.io_timeout_ms);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(options.io_timeout_ms);
     char buffer[4096];
     while (end == std::string::npos && bytes.size() <= max_request) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
-        const long n = left > 0 ? receive_some(fd, buffer, sizeof buffer, static_cast<int>(left)) : -1;
+        const long n =
+            left > 0 ? receive_some(fd, buffer, sizeof buffer, static_cast<int>(left)) : -1;
         if (n <= 0) {
             timed_out = n < 0;
             break;
@@ -321,18 +352,20 @@ void serve_http(service_state& state, int fd) {
 
     std::string why;
     const std::optional<http_request> request =
-        end == std::string::npos ? std::nullopt : parse_request(std::string_view(bytes).substr(0, end), &why);
+        end == std::string::npos ? std::nullopt
+                                 : parse_request(std::string_view(bytes).substr(0, end), &why);
     reply answer;
     if (end == std::string::npos || end > max_request) {
         answer = bytes.size() > max_request ? error(413, "request too large")
-                 : timed_out               ? error(408, "request incomplete")
-                                           : error(400, "request incomplete");
+                 : timed_out                ? error(408, "request incomplete")
+                                            : error(400, "request incomplete");
     } else if (!request) {
         answer = error(why == "only GET is served" ? 405 : 400, why);
     } else if (request->path == "/control") {
         // The switches themselves are never subject to faults, so a test can always turn them off.
         const reply r = control(state, *request);
-        send_all(fd, http_reply(r.status, r.body, r.content_type, request->version), options.io_timeout_ms);
+        send_all(fd, http_reply(r.status, r.body, r.content_type, request->version),
+                 options.io_timeout_ms);
         finish_connection(fd);
         return;
     } else {
@@ -344,7 +377,8 @@ void serve_http(service_state& state, int fd) {
     }
 
     const fault_settings faults = state.faults();
-    if (faults.delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
+    if (faults.delay_ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
     if (faults.close_before_reply) {
         close_socket(fd);
         return;
@@ -355,10 +389,12 @@ void serve_http(service_state& state, int fd) {
         return;
     }
     const std::string version = request ? request->version : std::string("HTTP/1.1");
-    const std::string out = faults.garbage ? random_bytes()
-                            : answer.raw   ? answer.body
-                                           : http_reply(answer.status, answer.body, answer.content_type, version);
-    if (send_all(fd, out, options.io_timeout_ms) && faults.keep_open) hold_connection(fd, options.hold_ms);
+    const std::string out =
+        faults.garbage ? random_bytes()
+        : answer.raw   ? answer.body
+                       : http_reply(answer.status, answer.body, answer.content_type, version);
+    if (send_all(fd, out, options.io_timeout_ms) && faults.keep_open)
+        hold_connection(fd, options.hold_ms);
     finish_connection(fd);
 }
 

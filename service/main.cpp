@@ -32,7 +32,8 @@ void accept_loop(service_state& state, int listener, void (*serve)(service_state
         const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // out of descriptors: let some close
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(50));  // out of descriptors: let some close
             continue;
         }
         if (open_connections.load() >= max_connections) {
@@ -71,8 +72,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     const fs::path program = program_folder();
-    const std::string sample = options->sample_dir.empty() ? (program / "service").string() : options->sample_dir;
-    const std::string data = options->data_dir.empty() ? (program / "rx_service_data").string() : options->data_dir;
+    const std::string sample =
+        options->sample_dir.empty() ? (program / "service").string() : options->sample_dir;
+    const std::string data =
+        options->data_dir.empty() ? (program / "rx_service_data").string() : options->data_dir;
 
     service_state state(*options, sample, data);
     if (!state.load(error)) {
@@ -82,12 +85,14 @@ int main(int argc, char** argv) {
     int http_port = 0, game_port = 0;
     const int http = listen_tcp(options->bind, options->http_port, http_port, error);
     if (http < 0) {
-        std::cerr << "rx_service: cannot listen for HTTP on port " << options->http_port << ": " << error << "\n";
+        std::cerr << "rx_service: cannot listen for HTTP on port " << options->http_port << ": "
+                  << error << "\n";
         return 1;
     }
     const int game = listen_tcp(options->bind, options->game_port, game_port, error);
     if (game < 0) {
-        std::cerr << "rx_service: cannot listen for games on port " << options->game_port << ": " << error << "\n";
+        std::cerr << "rx_service: cannot listen for games on port " << options->game_port << ": "
+                  << error << "\n";
         return 1;
     }
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;

@@ -1,15 +1,17 @@
-// POSIX sockets with poll-bounded waits; SIGPIPE is ignored by main, and sends use MSG_NOSIGNAL too.
+// POSIX sockets with poll-bounded waits; SIGPIPE is ignored by main, and sends use MSG_NOSIGNAL
+// too.
 #include "service/net.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 
 namespace rx::service {
 namespace {
@@ -48,7 +50,8 @@ int listen_tcp(const std::string& address, int port, int& bound_port, std::strin
         ::close(fd);
         return -1;
     }
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 256) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(fd, 256) != 0) {
         error = std::strerror(errno);
         ::close(fd);
         return -1;

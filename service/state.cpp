@@ -1,4 +1,5 @@
-// Shared state of rx_service; one mutex guards sessions and switches, others the cache, saves and logs.
+// Shared state of rx_service; one mutex guards sessions and switches, others the cache, saves and
+// logs.
 #include "service/state.h"
 
 #include <fcntl.h>
@@ -30,8 +31,8 @@ std::optional<std::string> read_text(const fs::path& path) {
     return text.str();
 }
 
-// Writes the whole file to a temporary name beside it, flushes it to disk and renames it into place,
-// so a crash leaves either the old save or the new one, never half of one.
+// Writes the whole file to a temporary name beside it, flushes it to disk and renames it into
+// place, so a crash leaves either the old save or the new one, never half of one.
 bool write_file_atomically(const fs::path& path, const std::string& bytes, std::uint64_t unique) {
     const fs::path temp = path.string() + ".tmp" + std::to_string(unique);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -57,7 +58,9 @@ bool write_file_atomically(const fs::path& path, const std::string& bytes, std::
 }  // namespace
 
 service_state::service_state(service_options options, std::string sample_dir, std::string data_dir)
-    : options_(std::move(options)), sample_dir_(std::move(sample_dir)), data_dir_(std::move(data_dir)) {
+    : options_(std::move(options)),
+      sample_dir_(std::move(sample_dir)),
+      data_dir_(std::move(data_dir)) {
     faults_ = options_.faults;
     id_seed_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
 }
@@ -81,7 +84,8 @@ bool service_state::load(std::string& error) {
     const auto accounts_text = read_text(sample / "accounts.txt");
     const auto accounts = accounts_text ? parse_accounts(*accounts_text, &why) : std::nullopt;
     if (!accounts) {
-        error = "accounts: " + (accounts_text ? why : "cannot read " + (sample / "accounts.txt").string());
+        error = "accounts: " +
+                (accounts_text ? why : "cannot read " + (sample / "accounts.txt").string());
         return false;
     }
     accounts_ = *accounts;
@@ -97,7 +101,7 @@ bool service_state::load(std::string& error) {
     }
 
     std::error_code ec;
-    fs::create_directories(fs::path(data_dir_) / "saves", ec);
+    fs::create_directories(fs::path(data_dir_), ec);
     if (ec) {
         error = "cannot create " + data_dir_ + ": " + ec.message();
         return false;
@@ -107,14 +111,15 @@ bool service_state::load(std::string& error) {
         for (std::string user; std::getline(lines, user);)
             if (!user.empty()) authorized_.insert(user);
     }
-    const std::string request_log =
-        options_.request_log.empty() ? (fs::path(data_dir_) / "requests.log").string() : options_.request_log;
-    const std::string game_log =
-        options_.game_log.empty() ? (fs::path(data_dir_) / "game_requests.log").string() : options_.game_log;
+    const std::string request_log = options_.request_log.empty()
+                                        ? (fs::path(data_dir_) / "requests.log").string()
+                                        : options_.request_log;
+    game_log_path_ = options_.game_log.empty()
+                         ? (fs::path(data_dir_) / "game_requests.log").string()
+                         : options_.game_log;
     request_log_ = std::fopen(request_log.c_str(), "ab");
-    game_log_ = std::fopen(game_log.c_str(), "ab");
-    if (!request_log_ || !game_log_) {
-        error = "cannot open the request logs " + request_log + ", " + game_log;
+    if (!request_log_) {
+        error = "cannot open the request log " + request_log;
         return false;
     }
     return true;
@@ -215,7 +220,8 @@ bool service_state::end_session(const std::string& user, const std::string& id) 
 
 void service_state::expire_sessions() {
     std::lock_guard lock(mutex_);
-    const auto limit = std::chrono::steady_clock::now() - std::chrono::seconds(options_.session_timeout_s);
+    const auto limit =
+        std::chrono::steady_clock::now() - std::chrono::seconds(options_.session_timeout_s);
     for (auto it = sessions_.begin(); it != sessions_.end();) {
         if (it->second.last_seen < limit) {
             release_copy_locked(it->second);
@@ -232,13 +238,15 @@ bool service_state::login_conflicts(const std::string& user, std::uint64_t conne
     open.erase(connection);
     // A client that has just closed its last connection is not "in use"; its thread may not have
     // noticed yet.
-    for (auto it = open.begin(); it != open.end();) it = peer_gone(it->second) ? open.erase(it) : std::next(it);
+    for (auto it = open.begin(); it != open.end();)
+        it = peer_gone(it->second) ? open.erase(it) : std::next(it);
     if (open.empty() || shared_account(user)) {
         open[connection] = fd;
         return false;
     }
-    // "login again to clear": the older connections go, this one logs in again on its next try. Their
-    // sockets are still open (their threads close them), so shutting them down cannot hit a reused number.
+    // "login again to clear": the older connections go, this one logs in again on its next try.
+    // Their sockets are still open (their threads close them), so shutting them down cannot hit a
+    // reused number.
     for (const auto& [other, other_fd] : open) shutdown_socket(other_fd);
     open.clear();
     return true;
@@ -257,7 +265,8 @@ fault_settings service_state::faults() {
     return faults_;
 }
 
-bool service_state::set_fault(const std::string& name, const std::string& value, std::string& error) {
+bool service_state::set_fault(const std::string& name, const std::string& value,
+                              std::string& error) {
     std::lock_guard lock(mutex_);
     return apply_fault(faults_, name, value, &error);
 }
@@ -342,7 +351,8 @@ void service_state::trim_cache_locked() {
     while (cache_bytes_ > cache_limit && cache_.size() > 1) {
         auto oldest = cache_.end();
         for (auto it = cache_.begin(); it != cache_.end(); ++it)
-            if (it->second.bytes > 0 && (oldest == cache_.end() || it->second.last_use < oldest->second.last_use))
+            if (it->second.bytes > 0 &&
+                (oldest == cache_.end() || it->second.last_use < oldest->second.last_use))
                 oldest = it;
         if (oldest == cache_.end()) return;
         cache_bytes_ -= oldest->second.bytes;
@@ -350,7 +360,8 @@ void service_state::trim_cache_locked() {
     }
 }
 
-bool service_state::store_save(const std::string& user, const std::string& file, const std::string& bytes) {
+bool service_state::store_save(const std::string& user, const std::string& file,
+                               const std::string& bytes) {
     const fs::path folder = fs::path(data_dir_) / "saves" / storage_name(user);
     std::lock_guard lock(save_mutex_);
     std::error_code ec;
@@ -359,7 +370,8 @@ bool service_state::store_save(const std::string& user, const std::string& file,
     return write_file_atomically(folder / storage_name(file), bytes, ++temp_counter_);
 }
 
-std::optional<std::string> service_state::load_save(const std::string& user, const std::string& file) {
+std::optional<std::string> service_state::load_save(const std::string& user,
+                                                    const std::string& file) {
     std::lock_guard lock(save_mutex_);
     return read_text(fs::path(data_dir_) / "saves" / storage_name(user) / storage_name(file));
 }
@@ -372,6 +384,9 @@ void service_state::log_request(const std::string& bytes) {
 
 void service_state::log_game(const char* bytes, std::size_t size) {
     std::lock_guard lock(log_mutex_);
+    // Opened on first use: a run without game connections leaves no empty log behind.
+    if (!game_log_) game_log_ = std::fopen(game_log_path_.c_str(), "ab");
+    if (!game_log_) return;
     std::fwrite(bytes, 1, size, game_log_);
     std::fflush(game_log_);
 }

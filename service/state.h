@@ -1,5 +1,6 @@
-// Everything rx_service shares between connections: accounts, catalogue, copies in play, play sessions,
-// fault switches, social-network permissions, the game image cache, saves and the request logs.
+// Everything rx_service shares between connections: accounts, catalogue, copies in play, play
+// sessions, fault switches, social-network permissions, the game image cache, saves and the request
+// logs.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -26,18 +27,21 @@ struct news_page {
 
 enum class open_result { ok, not_found, all_in_play, full_only };
 
-// The guest account is shared by everyone who tries the service: its logins and sessions never clear
-// one another.
-inline bool shared_account(const std::string& user) { return user == "guest"; }
+// The guest account is shared by everyone who tries the service: its logins and sessions never
+// clear one another.
+inline bool shared_account(const std::string& user) {
+    return user == "guest";
+}
 
 class service_state {
-public:
+  public:
     service_state(service_options options, std::string sample_dir, std::string data_dir);
     ~service_state();
     service_state(const service_state&) = delete;
     service_state& operator=(const service_state&) = delete;
 
-    // Reads the sample data and opens the logs; false with a reason when something is missing or broken.
+    // Reads the sample data and opens the logs; false with a reason when something is missing or
+    // broken.
     bool load(std::string& error);
 
     const service_options& options() const { return options_; }
@@ -52,11 +56,11 @@ public:
     const news_page& news() const { return news_; }
     int availability_of(const game_record& game, bool free_account);
 
-    // A new play session for `user`; the user's earlier sessions end and give their copies back (not for
-    // the shared guest account).
+    // A new play session for `user`; the user's earlier sessions end and give their copies back
+    // (not for the shared guest account).
     std::string new_session(const std::string& user);
-    // Takes a copy of the game for the session (an unnamed session is made when `session_id` is empty;
-    // its id is written back).
+    // Takes a copy of the game for the session (an unnamed session is made when `session_id` is
+    // empty; its id is written back).
     open_result take_copy(std::string& session_id, const std::string& user, const game_record& game,
                           bool free_account);
     // Gives the session's copy back at once (a game stream that did not reach the client).
@@ -68,10 +72,10 @@ public:
     // Ends every session whose last contact is older than the time-out.
     void expire_sessions();
 
-    // Game server logins: at most one open, logged-in game connection per user (the guest account aside).
-    // A second login clears the older connections (they are shut down) and reports true once so the
-    // client logs in again.
-    // `connection` is unique per connection for the whole run (socket numbers are reused).
+    // Game server logins: at most one open, logged-in game connection per user (the guest account
+    // aside). A second login clears the older connections (they are shut down) and reports true
+    // once so the client logs in again. `connection` is unique per connection for the whole run
+    // (socket numbers are reused).
     bool login_conflicts(const std::string& user, std::uint64_t connection, int fd);
     void logout_connection(const std::string& user, std::uint64_t connection);
 
@@ -89,14 +93,15 @@ public:
     // The zlib-compressed image of the game; built once and kept in a bounded cache.
     image_bytes compressed_image(const game_record& game);
 
-    // Saves live in DATA/saves/<user>/<file>, names escaped; written through a temporary file and a rename.
+    // Saves live in DATA/saves/<user>/<file>, names escaped; written through a temporary file and a
+    // rename.
     bool store_save(const std::string& user, const std::string& file, const std::string& bytes);
     std::optional<std::string> load_save(const std::string& user, const std::string& file);
 
     void log_request(const std::string& bytes);
     void log_game(const char* bytes, std::size_t size);
 
-private:
+  private:
     struct session {
         std::string user;
         std::string game;  // empty while no copy is held
@@ -141,6 +146,7 @@ private:
     std::mutex log_mutex_;
     std::FILE* request_log_ = nullptr;
     std::FILE* game_log_ = nullptr;
+    std::string game_log_path_;
 };
 
 }  // namespace rx::service

@@ -1,4 +1,5 @@
-// Timed figures for rx_service: game image build, HTTP request rates (serial and 64 clients), game download.
+// Timed figures for rx_service: game image build, HTTP request rates (serial and 64 clients), game
+// download.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -45,12 +46,15 @@ int connect_to(int port) {
 bool request(int port) {
     const int fd = connect_to(port);
     if (fd < 0) return false;
-    static const std::string text =
-        std::string("GET /browser/checkuser.php?username=demo&password=demo HTTP/1.1\nHost: localhost\n\n") + '\0';
+    static const std::string text = std::string(
+                                        "GET /browser/checkuser.php?username=demo&password=demo "
+                                        "HTTP/1.1\nHost: localhost\n\n") +
+                                    '\0';
     ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
     std::string reply;
     char buffer[2048];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) reply.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+        reply.append(buffer, static_cast<std::size_t>(n));
     ::close(fd);
     return reply.find("||2||EOL") != std::string::npos;
 }
@@ -108,8 +112,8 @@ int main() {
         ::dup2(out[1], 1);
         ::close(out[0]);
         const std::string program = std::string(RX_PROGRAM_DIR) + "/rx_service";
-        ::execl(program.c_str(), program.c_str(), "--data", data.c_str(), "--http-port", "0", "--game-port", "0",
-                static_cast<char*>(nullptr));
+        ::execl(program.c_str(), program.c_str(), "--data", data.c_str(), "--http-port", "0",
+                "--game-port", "0", static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(out[1]);
@@ -139,7 +143,8 @@ int main() {
         });
     for (auto& th : clients) th.join();
     t = seconds_since(start);
-    std::printf("64 clients x 50 login requests: %d/3200 ok, %.0f requests/s\n", parallel_ok.load(), 3200 / t);
+    std::printf("64 clients x 50 login requests: %d/3200 ok, %.0f requests/s\n", parallel_ok.load(),
+                3200 / t);
 
     std::size_t bytes = 0;
     t = download(game, "n64_001.z64", bytes);

@@ -29,7 +29,9 @@ bool parse_number(std::string_view text, T& value) {
     return ec == std::errc() && ptr == text.data() + text.size();
 }
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // Calls `line_fn(line)` for every meaningful line; stops and reports the line number on failure.
 template <typename F>
@@ -68,7 +70,8 @@ std::optional<std::vector<game_record>> parse_catalogue(std::string_view text, s
         g.title = f[2];
         int sampler = 0;
         if (g.id.empty() || g.title.empty() || !is_system_code(g.system)) return false;
-        if (!parse_number(f[3], g.image_size) || !parse_number(f[4], g.copies) || g.copies < 0) return false;
+        if (!parse_number(f[3], g.image_size) || !parse_number(f[4], g.copies) || g.copies < 0)
+            return false;
         if (!parse_number(f[5], sampler)) return false;
         g.sampler = sampler != 0;
         if (!f[6].empty())
@@ -81,7 +84,8 @@ std::optional<std::vector<game_record>> parse_catalogue(std::string_view text, s
     return games;
 }
 
-std::optional<std::vector<game_record>> read_catalogue_file(const std::string& path, std::string* error) {
+std::optional<std::vector<game_record>> read_catalogue_file(const std::string& path,
+                                                            std::string* error) {
     const auto text = read_file(path);
     if (!text) {
         if (error) *error = "cannot read " + path;
@@ -90,12 +94,14 @@ std::optional<std::vector<game_record>> read_catalogue_file(const std::string& p
     return parse_catalogue(*text, error);
 }
 
-std::optional<std::vector<account_record>> parse_accounts(std::string_view text, std::string* error) {
+std::optional<std::vector<account_record>> parse_accounts(std::string_view text,
+                                                          std::string* error) {
     std::vector<account_record> accounts;
     const bool ok = for_each_line(text, error, [&](std::string_view line) {
         const auto f = split(line, '\t');
         account_record a;
-        if (f.size() != 3 || f[0].empty() || !parse_number(f[2], a.kind) || a.kind < 1) return false;
+        if (f.size() != 3 || f[0].empty() || !parse_number(f[2], a.kind) || a.kind < 1)
+            return false;
         a.name = f[0];
         a.password = f[1];
         accounts.push_back(std::move(a));
@@ -106,7 +112,7 @@ std::optional<std::vector<account_record>> parse_accounts(std::string_view text,
 }
 
 const std::vector<std::string>& system_codes() {
-    static const std::vector<std::string> codes = {"2600", "COL", "GB",  "GBC", "GBA",  "SGG",
+    static const std::vector<std::string> codes = {"2600", "COL", "GB",  "GBC",  "GBA", "SGG",
                                                    "GEN",  "NES", "SMS", "SNES", "PCE", "N64"};
     return codes;
 }

@@ -37,7 +37,8 @@ constexpr std::size_t block_size = 256;
 
 std::vector<std::uint8_t> generate_game_image(std::string_view game_id, std::size_t size) {
     std::vector<std::uint8_t> image(size);
-    random_source random{fnv1a(game_id) ^ (static_cast<std::uint64_t>(size) * 0xD6E8FEB86659FD93ull)};
+    random_source random{fnv1a(game_id) ^
+                         (static_cast<std::uint64_t>(size) * 0xD6E8FEB86659FD93ull)};
 
     const std::string header =
         "RELICADE GAME IMAGE\n" + std::string(game_id) + "\n" + std::to_string(size) + "\n";
@@ -70,7 +71,8 @@ std::vector<std::uint8_t> generate_game_image(std::string_view game_id, std::siz
         } else {
             for (std::size_t i = 0; i < n; i += 16) {
                 const std::uint64_t v = random.next();
-                for (std::size_t k = 0; k < 16 && i + k < n; ++k) out[i + k] = alphabet[(v >> (4 * k)) & 15];
+                for (std::size_t k = 0; k < 16 && i + k < n; ++k)
+                    out[i + k] = alphabet[(v >> (4 * k)) & 15];
             }
         }
         pos += n;
@@ -81,7 +83,8 @@ std::vector<std::uint8_t> generate_game_image(std::string_view game_id, std::siz
 std::vector<std::uint8_t> compress_game_image(const std::vector<std::uint8_t>& image) {
     uLongf length = compressBound(static_cast<uLong>(image.size()));
     std::vector<std::uint8_t> packed(length);
-    const int result = compress(packed.data(), &length, image.data(), static_cast<uLong>(image.size()));
+    const int result =
+        compress(packed.data(), &length, image.data(), static_cast<uLong>(image.size()));
     if (result != Z_OK) throw std::runtime_error("zlib compress failed");
     packed.resize(length);
     return packed;

@@ -6,7 +6,9 @@
 namespace rx::service {
 namespace {
 
-bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool is_hex(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 int hex_value(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -25,14 +27,22 @@ bool looks_like_parameter(std::string_view piece) {
 
 const char* reason(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 408: return "Request Timeout";
-        case 413: return "Request Entity Too Large";
-        default: return "Internal Server Error";
+        case 200:
+            return "OK";
+        case 400:
+            return "Bad Request";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 408:
+            return "Request Timeout";
+        case 413:
+            return "Request Entity Too Large";
+        default:
+            return "Internal Server Error";
     }
 }
 
@@ -62,9 +72,11 @@ std::optional<http_request> parse_request(std::string_view head, std::string* er
     };
     std::string_view line = head.substr(0, head.find('\n'));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);
+    if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos)
+        line = line.substr(0, nul);
     for (char c : line)
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return fail("control byte in request line");
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+            return fail("control byte in request line");
 
     const std::size_t first = line.find(' ');
     if (first == std::string_view::npos) return fail("no request target");
@@ -94,7 +106,8 @@ std::vector<std::pair<std::string, std::string>> parse_query(std::string_view qu
         const std::string_view piece = query.substr(start, end - start);
         if (looks_like_parameter(piece)) {
             const std::size_t eq = piece.find('=');
-            params.emplace_back(std::string(piece.substr(0, eq)), std::string(piece.substr(eq + 1)));
+            params.emplace_back(std::string(piece.substr(0, eq)),
+                                std::string(piece.substr(eq + 1)));
         } else if (!params.empty()) {
             params.back().second += "&";
             params.back().second += piece;
@@ -129,7 +142,8 @@ bool safe_relative_path(std::string_view path) {
         const std::string_view segment = path.substr(start, end - start);
         if (segment.empty() || segment == "." || segment == "..") return false;
         for (char c : segment)
-            if (static_cast<unsigned char>(c) < 0x20 || c == '\\' || c == 0x7f || c == ':') return false;
+            if (static_cast<unsigned char>(c) < 0x20 || c == '\\' || c == 0x7f || c == ':')
+                return false;
         start = end + 1;
     }
     return true;

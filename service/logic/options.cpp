@@ -10,7 +10,8 @@ template <typename T>
 bool parse_int(std::string_view text, T& value, T min_value) {
     T v{};
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || v < min_value) return false;
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || v < min_value)
+        return false;
     value = v;
     return true;
 }
@@ -29,28 +30,42 @@ bool parse_flag(std::string_view value, bool& flag) {
 
 }  // namespace
 
-bool apply_fault(fault_settings& f, std::string_view name, std::string_view value, std::string* error) {
+bool apply_fault(fault_settings& f, std::string_view name, std::string_view value,
+                 std::string* error) {
     bool ok = true;
-    if (name == "delay_ms") ok = parse_int(value, f.delay_ms, 0);
-    else if (name == "close_before_reply") ok = parse_flag(value, f.close_before_reply);
-    else if (name == "never_reply") ok = parse_flag(value, f.never_reply);
-    else if (name == "garbage") ok = parse_flag(value, f.garbage);
-    else if (name == "keep_open") ok = parse_flag(value, f.keep_open);
-    else if (name == "truncate_game") ok = parse_int(value, f.truncate_game, -1LL);
-    else if (name == "refuse_logins") ok = parse_flag(value, f.refuse_logins);
-    else if (name == "user_in_use") ok = parse_int(value, f.user_in_use, 0);
-    else if (name == "game_error") f.game_error = std::string(value);
-    else if (name == "session_invalid") ok = parse_flag(value, f.session_invalid);
-    else if (name == "version") f.version = std::string(value);
+    if (name == "delay_ms")
+        ok = parse_int(value, f.delay_ms, 0);
+    else if (name == "close_before_reply")
+        ok = parse_flag(value, f.close_before_reply);
+    else if (name == "never_reply")
+        ok = parse_flag(value, f.never_reply);
+    else if (name == "garbage")
+        ok = parse_flag(value, f.garbage);
+    else if (name == "keep_open")
+        ok = parse_flag(value, f.keep_open);
+    else if (name == "truncate_game")
+        ok = parse_int(value, f.truncate_game, -1LL);
+    else if (name == "refuse_logins")
+        ok = parse_flag(value, f.refuse_logins);
+    else if (name == "user_in_use")
+        ok = parse_int(value, f.user_in_use, 0);
+    else if (name == "game_error")
+        f.game_error = std::string(value);
+    else if (name == "session_invalid")
+        ok = parse_flag(value, f.session_invalid);
+    else if (name == "version")
+        f.version = std::string(value);
     else {
         if (error) *error = "unknown fault: " + std::string(name);
         return false;
     }
-    if (!ok && error) *error = "bad value for fault " + std::string(name) + ": " + std::string(value);
+    if (!ok && error)
+        *error = "bad value for fault " + std::string(name) + ": " + std::string(value);
     return ok;
 }
 
-std::optional<service_options> parse_options(const std::vector<std::string>& args, std::string* error) {
+std::optional<service_options> parse_options(const std::vector<std::string>& args,
+                                             std::string* error) {
     service_options o;
     auto fail = [&](const std::string& why) -> std::optional<service_options> {
         if (error) *error = why;
@@ -65,7 +80,8 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
         // Every other option takes a value, either "--name VALUE" or "--name=VALUE".
         std::string name = arg, value;
         bool has_value = false;
-        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+        if (const std::size_t eq = arg.find('=');
+            arg.rfind("--", 0) == 0 && eq != std::string::npos) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
             has_value = true;
@@ -78,17 +94,28 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             return parse_int(std::string_view(value), target, min_value);
         };
         bool ok = true;
-        if (name == "--data") o.data_dir = value;
-        else if (name == "--sample") o.sample_dir = value;
-        else if (name == "--host") o.host = value;
-        else if (name == "--bind") o.bind = value;
-        else if (name == "--http-port") ok = number(o.http_port, 0) && o.http_port <= 65535;
-        else if (name == "--game-port") ok = number(o.game_port, 0) && o.game_port <= 65535;
-        else if (name == "--request-log") o.request_log = value;
-        else if (name == "--game-log") o.game_log = value;
-        else if (name == "--session-timeout") ok = number(o.session_timeout_s, 1);
-        else if (name == "--io-timeout-ms") ok = number(o.io_timeout_ms, 1);
-        else if (name == "--hold-ms") ok = number(o.hold_ms, 0);
+        if (name == "--data")
+            o.data_dir = value;
+        else if (name == "--sample")
+            o.sample_dir = value;
+        else if (name == "--host")
+            o.host = value;
+        else if (name == "--bind")
+            o.bind = value;
+        else if (name == "--http-port")
+            ok = number(o.http_port, 0) && o.http_port <= 65535;
+        else if (name == "--game-port")
+            ok = number(o.game_port, 0) && o.game_port <= 65535;
+        else if (name == "--request-log")
+            o.request_log = value;
+        else if (name == "--game-log")
+            o.game_log = value;
+        else if (name == "--session-timeout")
+            ok = number(o.session_timeout_s, 1);
+        else if (name == "--io-timeout-ms")
+            ok = number(o.io_timeout_ms, 1);
+        else if (name == "--hold-ms")
+            ok = number(o.hold_ms, 0);
         else if (name == "--fault") {
             const std::size_t eq = value.find('=');
             const std::string fault = value.substr(0, eq);
@@ -106,20 +133,27 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
 std::string usage_text() {
     return "Usage: rx_service [options]\n"
            "Stand-in for the Relicade web host, catalogue host and game server on loopback.\n"
-           "  --data DIR            state folder: saves, logs (default: rx_service_data beside the program)\n"
+           "  --data DIR            state folder: saves, logs (default: rx_service_data beside the "
+           "program)\n"
            "  --sample DIR          sample data: catalogue, accounts, news, screenshots, updates\n"
            "                        (default: the service folder beside the program)\n"
            "  --http-port N         HTTP port (default 80; 0 picks a free port)\n"
            "  --game-port N         game server port (default 11001; 0 picks a free port)\n"
            "  --host NAME           host name written into pages and messages (default localhost)\n"
            "  --bind ADDR           address to listen on (default 127.0.0.1)\n"
-           "  --request-log FILE    every raw HTTP request as received (default DATA/requests.log)\n"
-           "  --game-log FILE       every raw byte the game server received (default DATA/game_requests.log)\n"
-           "  --session-timeout S   seconds without contact before a play session ends (default 150)\n"
+           "  --request-log FILE    every raw HTTP request as received (default "
+           "DATA/requests.log)\n"
+           "  --game-log FILE       every raw byte the game server received (default "
+           "DATA/game_requests.log)\n"
+           "  --session-timeout S   seconds without contact before a play session ends (default "
+           "150)\n"
            "  --io-timeout-ms N     longest wait for a client's next bytes (default 30000)\n"
-           "  --hold-ms N           longest hold of never_reply / keep_open connections (default 60000)\n"
-           "  --fault NAME[=VALUE]  switch a fault on (repeatable): delay_ms=N, close_before_reply,\n"
-           "                        never_reply, garbage, keep_open, truncate_game=N, refuse_logins,\n"
+           "  --hold-ms N           longest hold of never_reply / keep_open connections (default "
+           "60000)\n"
+           "  --fault NAME[=VALUE]  switch a fault on (repeatable): delay_ms=N, "
+           "close_before_reply,\n"
+           "                        never_reply, garbage, keep_open, truncate_game=N, "
+           "refuse_logins,\n"
            "                        user_in_use=N, game_error=TEXT, session_invalid, version=TEXT\n"
            "  --help                this text\n"
            "The first line on standard output is \"rx_service listening http=PORT game=PORT\".\n";

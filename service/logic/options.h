@@ -19,23 +19,25 @@ struct fault_settings {
     bool refuse_logins = false;       // game logins answer "Incorrect Username or Password"
     int user_in_use = 0;              // the next N game logins answer "Username in use ..."
     std::optional<std::string> game_error;  // reply to the game id instead of "ok"
-    bool session_invalid = false;     // clear_free_game_counter.php answers "0"
+    bool session_invalid = false;           // clear_free_game_counter.php answers "0"
     std::optional<std::string> version;     // served by current_version.php instead of the default
 };
 
-// Sets one switch by its name ("delay_ms", "garbage", ...). Flags accept an empty value, "1", "true", "on"
-// (and "0", "false", "off" to clear). False with a reason for an unknown name or a bad number.
-bool apply_fault(fault_settings& faults, std::string_view name, std::string_view value, std::string* error);
+// Sets one switch by its name ("delay_ms", "garbage", ...). Flags accept an empty value, "1",
+// "true", "on" (and "0", "false", "off" to clear). False with a reason for an unknown name or a bad
+// number.
+bool apply_fault(fault_settings& faults, std::string_view name, std::string_view value,
+                 std::string* error);
 
 struct service_options {
-    std::string data_dir;      // empty: a folder beside the program
-    std::string sample_dir;    // empty: <program folder>/service
+    std::string data_dir;            // empty: a folder beside the program
+    std::string sample_dir;          // empty: <program folder>/service
     std::string host = "localhost";  // host name written into pages and messages
     std::string bind = "127.0.0.1";
     int http_port = 80;
     int game_port = 11001;
-    std::string request_log;   // empty: <data>/requests.log
-    std::string game_log;      // empty: <data>/game_requests.log
+    std::string request_log;  // empty: <data>/requests.log
+    std::string game_log;     // empty: <data>/game_requests.log
     int session_timeout_s = 150;
     int io_timeout_ms = 30000;  // longest wait for a client's next bytes
     int hold_ms = 60000;        // how long never_reply / keep_open hold a connection at most
@@ -43,8 +45,10 @@ struct service_options {
     bool help = false;
 };
 
-// Parses argv (without the program name). Unknown options, missing values and bad numbers are errors.
-std::optional<service_options> parse_options(const std::vector<std::string>& args, std::string* error);
+// Parses argv (without the program name). Unknown options, missing values and bad numbers are
+// errors.
+std::optional<service_options> parse_options(const std::vector<std::string>& args,
+                                             std::string* error);
 
 std::string usage_text();
 

@@ -17,7 +17,7 @@ namespace {
 using clock_type = std::chrono::steady_clock;
 
 class Faults : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(service.started()) << service.first_line(); }
     int http() const { return service.http_port(); }
     int game() const { return service.game_port(); }
@@ -122,7 +122,8 @@ TEST_F(Faults, VersionAndSessionSwitches) {
     game_client c(game());
     EXPECT_EQ(c.login("demo", "demo"), "ok");
     const std::string session = c.send("id");
-    const std::string target = "/connection/clear_free_game_counter.php?username=demo&id=" + session;
+    const std::string target =
+        "/connection/clear_free_game_counter.php?username=demo&id=" + session;
     std::string reply = get(http(), target);
     EXPECT_EQ(reply.substr(reply.rfind('\n') + 1), "1");
     fault("session_invalid");
@@ -176,7 +177,8 @@ TEST_F(Faults, GameErrorAndTruncatedStream) {
     const std::string got = b.receive_exactly(expected.size());
     EXPECT_EQ(got, std::string(expected.begin(), expected.begin() + 1000));
     // The copy that never arrived is free again at once.
-    const std::string list = body_of(get(http(), "/browser/gamelist.php?status=Full&search=1&system=SMS&criteria=^[0-z]&end=1"));
+    const std::string list = body_of(
+        get(http(), "/browser/gamelist.php?status=Full&search=1&system=SMS&criteria=^[0-z]&end=1"));
     EXPECT_NE(list.find("||" + g->id + "||1||EOL"), std::string::npos);
 }
 

@@ -14,14 +14,15 @@ namespace fs = std::filesystem;
 namespace {
 
 class Game : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(service->started()) << service->first_line(); }
     int port() const { return service->game_port(); }
     int http() const { return service->http_port(); }
 
     int availability(const game_record& g, const std::string& status = "Full") {
-        const std::string body = body_of(get(http(), "/browser/gamelist.php?status=" + status +
-                                                          "&search=1&system=" + g.system + "&criteria=^[0-z]&end=1"));
+        const std::string body =
+            body_of(get(http(), "/browser/gamelist.php?status=" + status +
+                                    "&search=1&system=" + g.system + "&criteria=^[0-z]&end=1"));
         const std::string key = "||" + g.id + "||";
         const std::size_t at = body.find(key);
         return at == std::string::npos ? -99 : std::atoi(body.c_str() + at + key.size());
@@ -87,7 +88,8 @@ TEST_F(Game, LoginRefusalsAndRetriesOnTheSameConnection) {
     // The client may go on with the right password on the same connection.
     EXPECT_EQ(c.login("demo", "demo"), "ok");
 
-    // A second open connection of the same user: "in use", the older one is cleared, the retry works.
+    // A second open connection of the same user: "in use", the older one is cleared, the retry
+    // works.
     game_client second(port());
     EXPECT_EQ(second.send("demo"), "ok");
     EXPECT_EQ(second.send("demo"), "Username in use login again to clear.");
@@ -104,16 +106,20 @@ TEST_F(Game, TheSharedGuestAccountNeverClearsItself) {
     const std::string first = a.send("id");
     const std::string second = b.send("id");
     EXPECT_NE(first, second);
-    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + first)), "1");
-    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + second)), "1");
+    EXPECT_EQ(
+        body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + first)),
+        "1");
+    EXPECT_EQ(
+        body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + second)),
+        "1");
 }
 
 TEST_F(Game, GameRefusals) {
     const game_record* in_play = find_game([](const game_record& g) { return g.copies == 0; });
-    const game_record* full_only =
-        find_game([](const game_record& g) { return g.system == "SNES" && !g.sampler && g.copies > 0; });
-    const game_record* sampler =
-        find_game([](const game_record& g) { return g.system == "SNES" && g.sampler && g.copies > 0; });
+    const game_record* full_only = find_game(
+        [](const game_record& g) { return g.system == "SNES" && !g.sampler && g.copies > 0; });
+    const game_record* sampler = find_game(
+        [](const game_record& g) { return g.system == "SNES" && g.sampler && g.copies > 0; });
     ASSERT_TRUE(in_play && full_only && sampler);
     game_client c(port());
     EXPECT_EQ(c.login("guest", "guest"), "ok");
@@ -129,15 +135,19 @@ TEST_F(Game, GameRefusals) {
 }
 
 TEST_F(Game, CopiesAreTakenAndGivenBack) {
-    const game_record* one = find_game([](const game_record& g) { return g.copies == 1 && g.system == "NES"; });
+    const game_record* one =
+        find_game([](const game_record& g) { return g.copies == 1 && g.system == "NES"; });
     ASSERT_NE(one, nullptr);
     EXPECT_EQ(availability(*one), 1);
     game_client c(port());
     std::string session;
     open(c, *one, &session);
     EXPECT_EQ(availability(*one), 0);
-    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + session)), "1");
-    EXPECT_EQ(body_of(get(http(), "/connection/assert_alive.php?username=demo&id=" + session)), "1");
+    EXPECT_EQ(
+        body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + session)),
+        "1");
+    EXPECT_EQ(body_of(get(http(), "/connection/assert_alive.php?username=demo&id=" + session)),
+              "1");
 
     game_client rival(port());
     EXPECT_EQ(rival.login("player", "secret"), "ok");
@@ -145,16 +155,20 @@ TEST_F(Game, CopiesAreTakenAndGivenBack) {
     EXPECT_EQ(rival.send(one->id), "All copies are in play.");
 
     // Someone else's name does not free the copy; the player's own free_game does.
-    EXPECT_EQ(body_of(get(http(), "/connection/free_game.php?username=player&id=" + session)), "||no session||EOL");
+    EXPECT_EQ(body_of(get(http(), "/connection/free_game.php?username=player&id=" + session)),
+              "||no session||EOL");
     EXPECT_EQ(availability(*one), 0);
-    EXPECT_EQ(body_of(get(http(), "/connection/free_game.php?username=demo&id=" + session)), "||ok||EOL");
+    EXPECT_EQ(body_of(get(http(), "/connection/free_game.php?username=demo&id=" + session)),
+              "||ok||EOL");
     EXPECT_EQ(availability(*one), 1);
-    const std::string after = get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + session);
+    const std::string after =
+        get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + session);
     EXPECT_EQ(after.substr(after.rfind('\n') + 1, 1), "0");
 }
 
 TEST_F(Game, ANewSessionOfTheSameUserEndsTheOldOne) {
-    const game_record* one = find_game([](const game_record& g) { return g.copies == 1 && g.system == "COL"; });
+    const game_record* one =
+        find_game([](const game_record& g) { return g.copies == 1 && g.system == "COL"; });
     ASSERT_NE(one, nullptr);
     std::string first;
     {
@@ -166,15 +180,20 @@ TEST_F(Game, ANewSessionOfTheSameUserEndsTheOldOne) {
     EXPECT_EQ(again.login("demo", "demo"), "ok");
     const std::string second = again.send("id");
     EXPECT_EQ(availability(*one), 1);  // the crashed emulator's copy comes back
-    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + first)), "0");
-    EXPECT_EQ(body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + second)), "1");
+    EXPECT_EQ(
+        body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + first)),
+        "0");
+    EXPECT_EQ(
+        body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + second)),
+        "1");
 }
 
 TEST(GameTimeout, SessionsTimeOutAndGiveTheirCopyBack) {
     temp_dir data;
     service_process service(data.path(), {"--session-timeout", "1"});
     ASSERT_TRUE(service.started());
-    const game_record* one = find_game([](const game_record& g) { return g.copies == 1 && g.system == "GB"; });
+    const game_record* one =
+        find_game([](const game_record& g) { return g.copies == 1 && g.system == "GB"; });
     ASSERT_NE(one, nullptr);
     game_client c(service.game_port());
     EXPECT_EQ(c.login("demo", "demo"), "ok");
@@ -182,13 +201,17 @@ TEST(GameTimeout, SessionsTimeOutAndGiveTheirCopyBack) {
     EXPECT_EQ(c.send("op"), "ok");
     EXPECT_EQ(c.send(one->id), "ok");
     auto avail = [&] {
-        const std::string body = body_of(get(service.http_port(), "/browser/gamelist.php?status=Full&search=1&system=GB&criteria=^[0-z]&end=1"));
+        const std::string body = body_of(
+            get(service.http_port(),
+                "/browser/gamelist.php?status=Full&search=1&system=GB&criteria=^[0-z]&end=1"));
         return std::atoi(body.c_str() + body.find("||" + one->id + "||") + one->id.size() + 4);
     };
     EXPECT_EQ(avail(), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(3000));
     EXPECT_EQ(avail(), 1);
-    EXPECT_EQ(body_of(get(service.http_port(), "/connection/clear_free_game_counter.php?username=demo&id=" + session)), "0");
+    EXPECT_EQ(body_of(get(service.http_port(),
+                          "/connection/clear_free_game_counter.php?username=demo&id=" + session)),
+              "0");
 }
 
 TEST_F(Game, SaveSurvivesARestartByteForByte) {

@@ -1,4 +1,6 @@
 // rx_service's HTTP endpoints, byte for byte, against the real binary on free loopback ports.
+#include "service/logic/http.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "service/logic/http.h"
 #include "service_process.h"
 
 using namespace rx::service;
@@ -23,7 +24,8 @@ std::string file_bytes(const std::string& path) {
 }
 
 std::string ok_reply(const std::string& body, const std::string& version = "HTTP/1.1") {
-    return version + " 200 OK\r\nServer: rx_service\r\nContent-Type: text/plain\r\nContent-Length: " +
+    return version +
+           " 200 OK\r\nServer: rx_service\r\nContent-Type: text/plain\r\nContent-Length: " +
            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
@@ -33,7 +35,8 @@ struct list_row {
 };
 
 std::vector<list_row> rows_of(const std::string& reply) {
-    // Every line is exactly "||" title "||" system "||" id "||" availability "||EOL", each ended by "\n".
+    // Every line is exactly "||" title "||" system "||" id "||" availability "||EOL", each ended by
+    // "\n".
     std::vector<list_row> rows;
     const std::string body = body_of(reply);
     std::size_t start = 0;
@@ -55,7 +58,7 @@ std::vector<list_row> rows_of(const std::string& reply) {
 }
 
 class Http : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(service.started()) << service.first_line(); }
     int port() const { return service.http_port(); }
     temp_dir data;
@@ -69,8 +72,9 @@ TEST(ServiceStart, FirstLineNamesBothPortsAndHelpExplains) {
     service_process service(data.path());
     ASSERT_TRUE(service.started()) << service.first_line();
     EXPECT_NE(service.http_port(), service.game_port());
-    EXPECT_EQ(service.first_line(), "rx_service listening http=" + std::to_string(service.http_port()) +
-                                        " game=" + std::to_string(service.game_port()));
+    EXPECT_EQ(service.first_line(),
+              "rx_service listening http=" + std::to_string(service.http_port()) +
+                  " game=" + std::to_string(service.game_port()));
 
     FILE* help = ::popen((program_dir() + "/rx_service --help").c_str(), "r");
     ASSERT_NE(help, nullptr);
@@ -78,29 +82,38 @@ TEST(ServiceStart, FirstLineNamesBothPortsAndHelpExplains) {
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, help)) text += buffer;
     EXPECT_EQ(::pclose(help), 0);
-    for (const char* option : {"--data", "--http-port", "--game-port", "--host", "--fault", "never_reply"})
+    for (const char* option :
+         {"--data", "--http-port", "--game-port", "--host", "--fault", "never_reply"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
 
     EXPECT_NE(std::system((program_dir() + "/rx_service --no-such-option 2>/dev/null").c_str()), 0);
 }
 
 TEST_F(Http, LoginLogoutAndVersionReplies) {
-    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=guest&password=guest"), ok_reply("||ok||1||EOL"));
-    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=free&password=free"), ok_reply("||ok||1||EOL"));
-    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=demo&password=demo"), ok_reply("||ok||2||EOL"));
-    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=player&password=secret"), ok_reply("||ok||2||EOL"));
-    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=demo&password=wrong"), ok_reply("||refused||0||EOL"));
-    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=nobody&password=x"), ok_reply("||refused||0||EOL"));
+    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=guest&password=guest"),
+              ok_reply("||ok||1||EOL"));
+    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=free&password=free"),
+              ok_reply("||ok||1||EOL"));
+    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=demo&password=demo"),
+              ok_reply("||ok||2||EOL"));
+    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=player&password=secret"),
+              ok_reply("||ok||2||EOL"));
+    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=demo&password=wrong"),
+              ok_reply("||refused||0||EOL"));
+    EXPECT_EQ(get(port(), "/browser/checkuser.php?username=nobody&password=x"),
+              ok_reply("||refused||0||EOL"));
     EXPECT_EQ(get(port(), "/browser/logout.php?username=demo"), ok_reply("||ok||EOL"));
     EXPECT_EQ(get(port(), "/browser/current_version.php"), ok_reply("||4.29||EOL"));
-    EXPECT_EQ(get(port(), "/browser/current_version.php", "HTTP/1.0"), ok_reply("||4.29||EOL", "HTTP/1.0"));
+    EXPECT_EQ(get(port(), "/browser/current_version.php", "HTTP/1.0"),
+              ok_reply("||4.29||EOL", "HTTP/1.0"));
     EXPECT_EQ(status_of(get(port(), "/browser/checkuser.php?username=demo")), 400);
 }
 
 TEST_F(Http, RequestsWithCrLfAndWithoutNulAreServedAndEveryConnectionCloses) {
     EXPECT_EQ(http_exchange(port(), "GET /browser/current_version.php HTTP/1.1\r\nHost: x\r\n\r\n"),
               ok_reply("||4.29||EOL"));
-    EXPECT_EQ(http_exchange(port(), "GET /browser/current_version.php HTTP/1.1\nHost: x\n\n"), ok_reply("||4.29||EOL"));
+    EXPECT_EQ(http_exchange(port(), "GET /browser/current_version.php HTTP/1.1\nHost: x\n\n"),
+              ok_reply("||4.29||EOL"));
     // An HTTP/1.1 request still gets its connection closed after the reply.
     const int fd = connect_to(port());
     const std::string request = client_request("/browser/news.php");
@@ -120,47 +133,68 @@ TEST_F(Http, NewsHasTwoHeadingsAndABody) {
     EXPECT_FALSE(f[1].empty() || f[2].empty());
     EXPECT_EQ(f[4], "EOL");
     EXPECT_EQ(body.find('|', 2), body.find("||", 2));  // no single '|' inside a field
-    EXPECT_GT(f[3].size(), 45u);  // long enough to wrap on the news screen
+    EXPECT_GT(f[3].size(), 45u);                       // long enough to wrap on the news screen
 }
 
 TEST_F(Http, GameListsFilterBySystemNameAndSearch) {
-    const auto all_gen = rows_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[0-z]&end=1", "HTTP/1.0"));
+    const auto all_gen = rows_of(
+        get(port(), "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[0-z]&end=1",
+            "HTTP/1.0"));
     std::size_t expected = 0;
     for (const auto& g : catalogue()) expected += g.system == "GEN";
     ASSERT_EQ(all_gen.size(), expected);
     for (const auto& r : all_gen) EXPECT_EQ(r.system, "GEN");
 
-    const auto ab = rows_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[a-b]&end=1", "HTTP/1.0"));
+    const auto ab = rows_of(
+        get(port(), "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[a-b]&end=1",
+            "HTTP/1.0"));
     ASSERT_FALSE(ab.empty());
     for (const auto& r : ab) {
         const char first = static_cast<char>(std::tolower(static_cast<unsigned char>(r.title[0])));
         EXPECT_TRUE(first == 'a' || first == 'b') << r.title;
     }
-    const auto digits = rows_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=NES&criteria=^[0-9]&end=1", "HTTP/1.0"));
+    const auto digits = rows_of(
+        get(port(), "/browser/gamelist.php?status=Full&search=1&system=NES&criteria=^[0-9]&end=1",
+            "HTTP/1.0"));
     ASSERT_FALSE(digits.empty());
-    for (const auto& r : digits) EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(r.title[0]))) << r.title;
+    for (const auto& r : digits)
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(r.title[0]))) << r.title;
 
     // Search text: blanks as typed, any case, every console.
-    const auto found = rows_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=ALL&criteria=pIXEL bash&end=1", "HTTP/1.0"));
+    const auto found = rows_of(get(
+        port(), "/browser/gamelist.php?status=Full&search=1&system=ALL&criteria=pIXEL bash&end=1",
+        "HTTP/1.0"));
     std::size_t pixel = 0;
     for (const auto& g : catalogue()) pixel += g.title == "3D Pixel Bash";
     ASSERT_GT(pixel, 0u);
     EXPECT_EQ(found.size(), pixel);
 
-    const auto random = rows_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=SNES&criteria=RANDOM&end=1", "HTTP/1.0"));
+    const auto random = rows_of(
+        get(port(), "/browser/gamelist.php?status=Full&search=1&system=SNES&criteria=RANDOM&end=1",
+            "HTTP/1.0"));
     EXPECT_EQ(random.size(), 20u);
     for (const auto& r : random) EXPECT_EQ(r.system, "SNES");
 
-    EXPECT_TRUE(rows_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=no such title&end=1", "HTTP/1.0")).empty());
-    EXPECT_EQ(status_of(get(port(), "/browser/gamelist.php?status=Full&search=1&system=XBOX&criteria=&end=1")), 400);
+    EXPECT_TRUE(rows_of(get(port(),
+                            "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=no "
+                            "such title&end=1",
+                            "HTTP/1.0"))
+                    .empty());
+    EXPECT_EQ(
+        status_of(
+            get(port(), "/browser/gamelist.php?status=Full&search=1&system=XBOX&criteria=&end=1")),
+        400);
 }
 
 TEST_F(Http, AvailabilityFollowsAccountKindAndCopies) {
     auto list = [&](const std::string& status, const std::string& system) {
-        return rows_of(get(port(), "/browser/gamelist.php?status=" + status + "&search=1&system=" + system +
-                                       "&criteria=^[0-z]&end=1", "HTTP/1.0"));
+        return rows_of(get(port(),
+                           "/browser/gamelist.php?status=" + status + "&search=1&system=" + system +
+                               "&criteria=^[0-z]&end=1",
+                           "HTTP/1.0"));
     };
-    for (const auto& [system, after_nes] : {std::pair<std::string, bool>{"GEN", true}, {"NES", false}}) {
+    for (const auto& [system, after_nes] :
+         {std::pair<std::string, bool>{"GEN", true}, {"NES", false}}) {
         for (const auto& r : list("Free", system)) {
             const game_record* g = find_game([&](const game_record& x) { return x.id == r.id; });
             ASSERT_NE(g, nullptr);
@@ -173,7 +207,8 @@ TEST_F(Http, AvailabilityFollowsAccountKindAndCopies) {
         }
     }
     // The free sampler lists exactly the sampler games, playable by free accounts.
-    const auto sampler = rows_of(get(port(), "/browser/freegamelist.php?status=Free&end=1", "HTTP/1.0"));
+    const auto sampler =
+        rows_of(get(port(), "/browser/freegamelist.php?status=Free&end=1", "HTTP/1.0"));
     std::size_t expected = 0;
     for (const auto& g : catalogue()) expected += g.sampler;
     EXPECT_EQ(sampler.size(), expected);
@@ -181,15 +216,18 @@ TEST_F(Http, AvailabilityFollowsAccountKindAndCopies) {
 }
 
 TEST_F(Http, GameInformationAndScreenshots) {
-    const game_record* four = find_game([](const game_record& g) { return g.screenshots.size() == 4; });
+    const game_record* four =
+        find_game([](const game_record& g) { return g.screenshots.size() == 4; });
     const game_record* none = find_game([](const game_record& g) { return g.screenshots.empty(); });
     ASSERT_TRUE(four && none);
     const std::string& s = four->screenshots[0];
     EXPECT_EQ(body_of(get(port(), "/browser/browser_gameinfo.php?game=" + four->id, "HTTP/1.0")),
-              "||" + four->screenshots[0] + "||" + four->screenshots[1] + "||" + four->screenshots[2] + "||" +
-                  four->screenshots[3] + "||EOL");
-    EXPECT_EQ(body_of(get(port(), "/browser/browser_gameinfo.php?game=" + none->id, "HTTP/1.0")), "||||||||||EOL");
-    const std::string unknown = get(port(), "/browser/browser_gameinfo.php?game=nope.bin", "HTTP/1.0");
+              "||" + four->screenshots[0] + "||" + four->screenshots[1] + "||" +
+                  four->screenshots[2] + "||" + four->screenshots[3] + "||EOL");
+    EXPECT_EQ(body_of(get(port(), "/browser/browser_gameinfo.php?game=" + none->id, "HTTP/1.0")),
+              "||||||||||EOL");
+    const std::string unknown =
+        get(port(), "/browser/browser_gameinfo.php?game=nope.bin", "HTTP/1.0");
     EXPECT_EQ(status_of(unknown), 404);
     EXPECT_EQ(body_of(unknown), "||||||||||EOL");
 
@@ -202,7 +240,8 @@ TEST_F(Http, GameInformationAndScreenshots) {
 }
 
 TEST_F(Http, UpdateManifestAndFilesWithTheTenLineHeader) {
-    const std::string manifest = body_of(get(port(), "/clients/update/manifest.php?location=v4.30", "HTTP/1.0"));
+    const std::string manifest =
+        body_of(get(port(), "/clients/update/manifest.php?location=v4.30", "HTTP/1.0"));
     ASSERT_EQ(manifest.rfind("filesize:", 0), 0u) << manifest;
     std::istringstream lines(manifest.substr(9));
     std::uint64_t total = 0, sum = 0;
@@ -229,7 +268,10 @@ TEST_F(Http, UpdateManifestAndFilesWithTheTenLineHeader) {
 }
 
 TEST_F(Http, StatusUpdateNeedsTheAuthorisationPage) {
-    const std::string target = "/browser/status_update.php?username=demo&current_status=is_playing_Astro_Quest_for_the_Sega_Genesis_at_http://localhost&end=1";
+    const std::string target =
+        "/browser/"
+        "status_update.php?username=demo&current_status=is_playing_Astro_Quest_for_the_Sega_"
+        "Genesis_at_http://localhost&end=1";
     EXPECT_NE(get(port(), target).find("error"), std::string::npos);
     const std::string page = get(port(), "/rx_status_update/?username=demo");
     EXPECT_EQ(status_of(page), 200);
@@ -239,9 +281,11 @@ TEST_F(Http, StatusUpdateNeedsTheAuthorisationPage) {
     const std::string after = get(port(), target);
     EXPECT_EQ(after.find("error"), std::string::npos) << after;
     EXPECT_EQ(body_of(after), "||ok||EOL");
-    EXPECT_NE(get(port(), "/rx_status_update/?username=demo").find("is playing Astro Quest"), std::string::npos);
+    EXPECT_NE(get(port(), "/rx_status_update/?username=demo").find("is playing Astro Quest"),
+              std::string::npos);
     // Another user is still not authorised.
-    EXPECT_NE(get(port(), "/browser/status_update.php?username=guest&current_status=x&end=1").find("error"),
+    EXPECT_NE(get(port(), "/browser/status_update.php?username=guest&current_status=x&end=1")
+                  .find("error"),
               std::string::npos);
 }
 
@@ -249,16 +293,20 @@ TEST_F(Http, SignupAndAccountPages) {
     const std::string signup = get(port(), "/signup.html");
     EXPECT_EQ(status_of(signup), 200);
     EXPECT_NE(signup.find("Content-Type: text/html"), std::string::npos);
-    EXPECT_NE(get(port(), "/myaccount.html?username=free&password=free").find("free account"), std::string::npos);
-    EXPECT_NE(get(port(), "/myaccount.html?username=free&password=bad").find("Incorrect"), std::string::npos);
+    EXPECT_NE(get(port(), "/myaccount.html?username=free&password=free").find("free account"),
+              std::string::npos);
+    EXPECT_NE(get(port(), "/myaccount.html?username=free&password=bad").find("Incorrect"),
+              std::string::npos);
 }
 
 TEST_F(Http, BadRequestsGetClearErrors) {
     EXPECT_EQ(status_of(get(port(), "/no/such/endpoint.php")), 404);
     EXPECT_EQ(status_of(http_exchange(port(), "POST /browser/news.php HTTP/1.1\n\n")), 405);
     EXPECT_EQ(status_of(http_exchange(port(), "GARBAGE\n\n")), 400);
-    EXPECT_EQ(status_of(http_exchange(port(), "GET /" + std::string(9000, 'a') + " HTTP/1.1\n\n")), 413);
-    EXPECT_EQ(status_of(http_exchange(port(), "GET /" + std::string(20000, 'a'))), 413);  // and no end at all
+    EXPECT_EQ(status_of(http_exchange(port(), "GET /" + std::string(9000, 'a') + " HTTP/1.1\n\n")),
+              413);
+    EXPECT_EQ(status_of(http_exchange(port(), "GET /" + std::string(20000, 'a'))),
+              413);  // and no end at all
     // A request cut short by the client's half-close is answered, not waited for.
     const int fd = connect_to(port());
     ::send(fd, "GET /browser/news.php HTTP/1.1\n", 31, 0);
@@ -273,10 +321,12 @@ TEST_F(Http, PathTraversalIsRefused) {
     const std::string secret = file_bytes(sample_dir() + "/accounts.txt");
     ASSERT_FALSE(secret.empty());
     for (const std::string target :
-         {"/info_img/../accounts.txt", "/info_img/../../service/accounts.txt", "/info_img/..%2Faccounts.txt",
-          "/info_img/%2e%2e/accounts.txt", "/clients/update/../accounts.txt", "/clients/update/v4.30/../../accounts.txt",
+         {"/info_img/../accounts.txt", "/info_img/../../service/accounts.txt",
+          "/info_img/..%2Faccounts.txt", "/info_img/%2e%2e/accounts.txt",
+          "/clients/update/../accounts.txt", "/clients/update/v4.30/../../accounts.txt",
           "/clients/update/v4.30/..", "/clients/update/manifest.php?location=..",
-          "/clients/update/manifest.php?location=../..", "/info_img//etc/passwd", "/info_img/..\\accounts.txt"}) {
+          "/clients/update/manifest.php?location=../..", "/info_img//etc/passwd",
+          "/info_img/..\\accounts.txt"}) {
         const std::string reply = get(port(), target);
         const int status = status_of(reply);
         EXPECT_TRUE(status == 403 || status == 404) << target << " -> " << status;
@@ -303,8 +353,10 @@ TEST_F(Http, SixtyFourClientsAtOnceAndASilentOneBlocksNobody) {
     }
     const auto start = std::chrono::steady_clock::now();
     for (int fd : fds) {
-        const std::string request = client_request("/browser/checkuser.php?username=demo&password=demo");
-        ASSERT_EQ(::send(fd, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+        const std::string request =
+            client_request("/browser/checkuser.php?username=demo&password=demo");
+        ASSERT_EQ(::send(fd, request.data(), request.size(), 0),
+                  static_cast<ssize_t>(request.size()));
     }
     for (int fd : fds) {
         EXPECT_EQ(read_all(fd), ok_reply("||ok||2||EOL"));

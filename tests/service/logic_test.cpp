@@ -1,5 +1,5 @@
-// rx_service's display-free logic: catalogue and account files, filters, request parsing, reply shapes,
-// options and the synthetic game images.
+// rx_service's display-free logic: catalogue and account files, filters, request parsing, reply
+// shapes, options and the synthetic game images.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,7 +87,8 @@ TEST(Http, RequestEndAcceptsLineFeedsCrLfAndNul) {
 
 TEST(Http, ParsesUnencodedTargets) {
     const auto r = parse_request(
-        "GET /browser/gamelist.php?status=Full&search=1&system=GEN&criteria=pixel bash&end=1 HTTP/1.0\nHost: x\n\n");
+        "GET /browser/gamelist.php?status=Full&search=1&system=GEN&criteria=pixel bash&end=1 "
+        "HTTP/1.0\nHost: x\n\n");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->path, "/browser/gamelist.php");
     EXPECT_EQ(r->version, "HTTP/1.0");
@@ -95,7 +96,8 @@ TEST(Http, ParsesUnencodedTargets) {
     EXPECT_EQ(r->param("end"), "1");
     EXPECT_FALSE(r->param("missing"));
 
-    const auto login = parse_request("GET /browser/checkuser.php?username=a&b c&password=p&q HTTP/1.1\n\n");
+    const auto login =
+        parse_request("GET /browser/checkuser.php?username=a&b c&password=p&q HTTP/1.1\n\n");
     ASSERT_TRUE(login);
     EXPECT_EQ(login->param("username"), "a&b c");
     EXPECT_EQ(login->param("password"), "p&q");
@@ -118,19 +120,23 @@ TEST(Http, PercentDecodeAndSafePaths) {
 
 TEST(Http, ReplyShapes) {
     EXPECT_EQ(http_reply(200, "||4.29||EOL", "text/plain", "HTTP/1.0"),
-              "HTTP/1.0 200 OK\r\nServer: rx_service\r\nContent-Type: text/plain\r\nContent-Length: 11\r\n"
+              "HTTP/1.0 200 OK\r\nServer: rx_service\r\nContent-Type: "
+              "text/plain\r\nContent-Length: 11\r\n"
               "Connection: close\r\n\r\n||4.29||EOL");
     const std::string header = update_file_header(123);
     EXPECT_EQ(std::count(header.begin(), header.end(), '\n'), 10);
     EXPECT_EQ(header.substr(header.size() - 4), "\r\n\r\n");
-    EXPECT_EQ(game_list_record("Astro Quest", "GEN", "gen_001.bin", -1), "||Astro Quest||GEN||gen_001.bin||-1||EOL\n");
-    EXPECT_EQ(update_manifest(42, {"/a.gz", "/images/b.png.gz"}), "filesize:42\n/a.gz\n/images/b.png.gz\n");
+    EXPECT_EQ(game_list_record("Astro Quest", "GEN", "gen_001.bin", -1),
+              "||Astro Quest||GEN||gen_001.bin||-1||EOL\n");
+    EXPECT_EQ(update_manifest(42, {"/a.gz", "/images/b.png.gz"}),
+              "filesize:42\n/a.gz\n/images/b.png.gz\n");
 }
 
 TEST(Http, StorageNamesStayInTheirFolder) {
     EXPECT_EQ(storage_name("game.sav"), "game.sav");
     EXPECT_EQ(storage_name(".."), "%2E.");
-    EXPECT_EQ(storage_name("../../etc/passwd"), "%2E.%2F..%2Fetc%2Fpasswd");  // one name, no separator
+    EXPECT_EQ(storage_name("../../etc/passwd"),
+              "%2E.%2F..%2Fetc%2Fpasswd");  // one name, no separator
     EXPECT_EQ(storage_name("a b"), "a%20b");
     EXPECT_EQ(storage_name(""), "%");
     EXPECT_NE(storage_name("a/b"), storage_name("a%2Fb"));  // distinct names never share a file
@@ -138,9 +144,9 @@ TEST(Http, StorageNamesStayInTheirFolder) {
 
 TEST(Options, ParsesEveryOptionAndFault) {
     std::string error;
-    const auto o = parse_options({"--data", "/tmp/d", "--http-port", "0", "--game-port=0", "--host", "h",
-                                  "--fault", "delay_ms=250", "--fault", "never_reply", "--fault",
-                                  "game_error=No such game", "--fault", "version="},
+    const auto o = parse_options({"--data", "/tmp/d", "--http-port", "0", "--game-port=0", "--host",
+                                  "h", "--fault", "delay_ms=250", "--fault", "never_reply",
+                                  "--fault", "game_error=No such game", "--fault", "version="},
                                  &error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->data_dir, "/tmp/d");
@@ -184,7 +190,8 @@ TEST(GameImage, DeterministicSizedAndCompressible) {
     EXPECT_EQ(a, generate_game_image("gen_001.bin", 300000));
     EXPECT_NE(a, generate_game_image("gen_002.bin", 300000));
     const auto b = generate_game_image("gen_001.bin", 300001);
-    EXPECT_FALSE(std::equal(a.begin() + 64, a.end(), b.begin() + 64));  // the size seeds the content too
+    EXPECT_FALSE(
+        std::equal(a.begin() + 64, a.end(), b.begin() + 64));  // the size seeds the content too
     EXPECT_EQ(std::string(a.begin(), a.begin() + 20), "RELICADE GAME IMAGE\n");
 
     const auto packed = compress_game_image(a);
@@ -217,7 +224,8 @@ TEST(SampleCatalogue, CoversWhatTheClientsNeed) {
         EXPECT_GE(g.image_size, 10u * 1024u) << g.id;
         for (const auto& shot : g.screenshots) {
             EXPECT_TRUE(safe_relative_path(shot));
-            std::FILE* f = std::fopen((std::string(RX_PROGRAM_DIR) + "/service/info_img/" + shot).c_str(), "rb");
+            std::FILE* f = std::fopen(
+                (std::string(RX_PROGRAM_DIR) + "/service/info_img/" + shot).c_str(), "rb");
             ASSERT_NE(f, nullptr) << shot;
             unsigned char sig[4] = {};
             const std::size_t n = std::fread(sig, 1, 4, f);
@@ -230,11 +238,14 @@ TEST(SampleCatalogue, CoversWhatTheClientsNeed) {
         EXPECT_GE(per_system[code], 24) << code;
         EXPECT_EQ(all_in_play[code], 1) << code;
         // Every filter button has something to show.
-        for (const char* filter : {"^[0-9]", "^[a-b]", "^[c-d]", "^[e-f]", "^[g-h]", "^[i-j]", "^[k-l]",
-                                   "^[m-n]", "^[o-p]", "^[q-r]", "^[s-t]", "^[u-v]", "^[w-x]", "^[y-z]"}) {
-            EXPECT_TRUE(std::any_of(games->begin(), games->end(), [&](const game_record& g) {
-                return g.system == code && title_matches(g.title, filter);
-            })) << code << " " << filter;
+        for (const char* filter :
+             {"^[0-9]", "^[a-b]", "^[c-d]", "^[e-f]", "^[g-h]", "^[i-j]", "^[k-l]", "^[m-n]",
+              "^[o-p]", "^[q-r]", "^[s-t]", "^[u-v]", "^[w-x]", "^[y-z]"}) {
+            EXPECT_TRUE(std::any_of(games->begin(), games->end(),
+                                    [&](const game_record& g) {
+                                        return g.system == code && title_matches(g.title, filter);
+                                    }))
+                << code << " " << filter;
         }
     }
     EXPECT_FALSE(sampler.empty());

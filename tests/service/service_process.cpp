@@ -2,6 +2,7 @@
 #include "service_process.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,13 +15,15 @@
 #include <filesystem>
 #include <random>
 
-#include <gtest/gtest.h>
-
 namespace rx::service::test {
 namespace fs = std::filesystem;
 
-std::string program_dir() { return RX_PROGRAM_DIR; }
-std::string sample_dir() { return std::string(RX_PROGRAM_DIR) + "/service"; }
+std::string program_dir() {
+    return RX_PROGRAM_DIR;
+}
+std::string sample_dir() {
+    return std::string(RX_PROGRAM_DIR) + "/service";
+}
 
 const std::vector<game_record>& catalogue() {
     static const std::vector<game_record> games = [] {
@@ -33,7 +36,9 @@ const std::vector<game_record>& catalogue() {
 temp_dir::temp_dir() {
     std::random_device random;
     const fs::path base = fs::temp_directory_path();
-    path_ = (base / ("rx_service_test_" + std::to_string(::getpid()) + "_" + std::to_string(random()))).string();
+    path_ =
+        (base / ("rx_service_test_" + std::to_string(::getpid()) + "_" + std::to_string(random())))
+            .string();
     fs::create_directories(path_);
 }
 
@@ -42,11 +47,12 @@ temp_dir::~temp_dir() {
     fs::remove_all(path_, ec);
 }
 
-service_process::service_process(const std::string& data_dir, const std::vector<std::string>& extra) {
+service_process::service_process(const std::string& data_dir,
+                                 const std::vector<std::string>& extra) {
     int out[2];
     if (::pipe(out) != 0) return;
-    std::vector<std::string> args = {program_dir() + "/rx_service", "--data", data_dir, "--http-port", "0",
-                                     "--game-port", "0"};
+    std::vector<std::string> args = {
+        program_dir() + "/rx_service", "--data", data_dir, "--http-port", "0", "--game-port", "0"};
     args.insert(args.end(), extra.begin(), extra.end());
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -60,7 +66,8 @@ service_process::service_process(const std::string& data_dir, const std::vector<
         ::_exit(127);
     }
     ::close(out[1]);
-    // The first line, read byte by byte with a bounded wait, so a silent service cannot hang the test.
+    // The first line, read byte by byte with a bounded wait, so a silent service cannot hang the
+    // test.
     char c;
     while (first_line_.size() < 200) {
         pollfd p{out[0], POLLIN, 0};
@@ -71,14 +78,18 @@ service_process::service_process(const std::string& data_dir, const std::vector<
     int http = 0, game = 0;
     char tail = 0;
     // Exactly the expected line: two numbers and nothing after them.
-    if (std::sscanf(first_line_.c_str(), "rx_service listening http=%d game=%d%c", &http, &game, &tail) == 2 &&
-        first_line_ == "rx_service listening http=" + std::to_string(http) + " game=" + std::to_string(game)) {
+    if (std::sscanf(first_line_.c_str(), "rx_service listening http=%d game=%d%c", &http, &game,
+                    &tail) == 2 &&
+        first_line_ ==
+            "rx_service listening http=" + std::to_string(http) + " game=" + std::to_string(game)) {
         http_port_ = http;
         game_port_ = game;
     }
 }
 
-service_process::~service_process() { stop(); }
+service_process::~service_process() {
+    stop();
+}
 
 void service_process::stop() {
     if (pid_ <= 0) return;
@@ -93,7 +104,8 @@ std::vector<std::string> split_fields(const std::string& text) {
     std::size_t start = 0;
     while (true) {
         const std::size_t at = text.find("||", start);
-        fields.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        fields.push_back(
+            text.substr(start, at == std::string::npos ? std::string::npos : at - start));
         if (at == std::string::npos) return fields;
         start = at + 2;
     }
@@ -173,7 +185,9 @@ std::string game_client::send(const std::string& token) {
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
-void game_client::send_only(const std::string& token) { send_raw(token + std::string(1, '\0')); }
+void game_client::send_only(const std::string& token) {
+    send_raw(token + std::string(1, '\0'));
+}
 
 void game_client::send_raw(const std::string& bytes) {
     ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);

@@ -1,4 +1,5 @@
-// Test helper: starts the real rx_service from the program folder on free ports and talks to it raw.
+// Test helper: starts the real rx_service from the program folder on free ports and talks to it
+// raw.
 #pragma once
 #include <sys/types.h>
 
@@ -16,19 +17,20 @@ const std::vector<game_record>& catalogue();
 
 // A fresh folder under the test temp dir, removed by the destructor.
 class temp_dir {
-public:
+  public:
     temp_dir();
     ~temp_dir();
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
 class service_process {
-public:
-    // Starts rx_service with --data `data_dir` --http-port 0 --game-port 0 and the extra arguments, and reads
-    // its first line. The test fails (fatal assertion in the caller through started()) when it does not start.
+  public:
+    // Starts rx_service with --data `data_dir` --http-port 0 --game-port 0 and the extra arguments,
+    // and reads its first line. The test fails (fatal assertion in the caller through started())
+    // when it does not start.
     service_process(const std::string& data_dir, const std::vector<std::string>& extra = {});
     ~service_process();
     void stop();
@@ -38,7 +40,7 @@ public:
     int http_port() const { return http_port_; }
     int game_port() const { return game_port_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int http_port_ = 0;
     int game_port_ = 0;
@@ -58,9 +60,10 @@ std::string get(int port, const std::string& target, const std::string& version 
 std::string body_of(const std::string& reply);
 int status_of(const std::string& reply);
 
-// A game server connection in lock step: each token is sent with its NUL, each reply is one receive.
+// A game server connection in lock step: each token is sent with its NUL, each reply is one
+// receive.
 class game_client {
-public:
+  public:
     explicit game_client(int port);
     ~game_client();
     bool connected() const { return fd_ >= 0; }
@@ -77,7 +80,7 @@ public:
     std::string login(const std::string& user, const std::string& password);
     int fd() const { return fd_; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
