@@ -214,6 +214,8 @@ def main():
     for entry, data in files.items():
         write(os.path.join(update, entry[1:]), gz(data, os.path.basename(entry)[:-3]))
     write(os.path.join(update, "manifest.txt"), "".join(e + "\n" for e in files).encode())
+    # Written last: the build regenerates everything when this file is missing.
+    write(os.path.join(out, "generated.stamp"), b"")
 
 
 if __name__ == "__main__":
