@@ -16,8 +16,10 @@ inline constexpr std::size_t http_buffer_size = 512;
 inline constexpr std::size_t inflate_limit = 64u * 1024u * 1024u;
 // Save files in both directions: large enough for every console's battery or flash save.
 inline constexpr std::size_t save_buffer_size = 1024u * 1024u;
-// Download chunk: the progress and the window's events are serviced after each.
-inline constexpr std::uint32_t download_chunk = 4096;
+// Largest receive of the game download (curl's own buffer size); progress and window events are serviced after each.
+// Each receive costs two system calls, which at 4 KiB per receive held loopback transfers to a fraction of what
+// the link carries; a receive returns what has arrived, so a slow link still updates the window as often.
+inline constexpr std::uint32_t download_chunk = 16384;
 // A save file's full path must fit the system's classic path limit.
 inline constexpr std::size_t path_buffer_size = 260;
 // The private-range address every login names as the client's.

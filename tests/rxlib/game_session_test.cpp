@@ -141,7 +141,7 @@ TEST(Login, ServerSilenceFails) {
 }
 
 TEST(DownloadGame, ReceivesInChunksReportsProgressAndInflates) {
-    std::vector<std::uint8_t> raw = pattern(20000);
+    std::vector<std::uint8_t> raw = pattern(300000);
     scripted_channel c;
     c.stream = compress_bytes(raw);
     const auto n = static_cast<std::uint32_t>(c.stream.size());
@@ -154,8 +154,11 @@ TEST(DownloadGame, ReceivesInChunksReportsProgressAndInflates) {
     EXPECT_EQ(c.sent, (std::vector<std::string>{"op", "game7", "ok", "ok"}));
     EXPECT_TRUE(o.progress_shown);
     ASSERT_FALSE(c.asked.empty());
-    EXPECT_EQ(c.asked.front(), std::min<std::size_t>(4096, n));
-    for (std::size_t s : c.asked) EXPECT_LE(s, 4096u);
+    ASSERT_GT(n, download_chunk);
+    EXPECT_EQ(c.asked.front(), download_chunk);
+    for (std::size_t s : c.asked) EXPECT_LE(s, download_chunk);
+    // The last receive asks for exactly what is missing.
+    EXPECT_EQ(c.asked.back(), n % download_chunk == 0 ? download_chunk : n % download_chunk);
     ASSERT_FALSE(o.progress_calls.empty());
     EXPECT_EQ(o.progress_calls.back(), std::make_pair(n, n));
     for (auto& p : o.progress_calls) EXPECT_GT(p.first, 0u);
@@ -164,7 +167,7 @@ TEST(DownloadGame, ReceivesInChunksReportsProgressAndInflates) {
 TEST(DownloadGame, SmallImageIsAskedForInOneReceiveOfItsSize) {
     scripted_channel c;
     c.stream = compress_bytes(pattern(100));
-    ASSERT_LT(c.stream.size(), 4096u);
+    ASSERT_LT(c.stream.size(), download_chunk);
     c.replies = {"?", "ok", std::to_string(c.stream.size())};
     recording_observer o;
     ASSERT_TRUE(download_game(c, o, "g", inflate_limit, inflate_limit));
