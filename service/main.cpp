@@ -5,26 +5,19 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <thread>
 
+#include "platform/path.h"
 #include "service/net.h"
 #include "service/servers.h"
 
-namespace fs = std::filesystem;
 using namespace rx::service;
 
 namespace {
 
 constexpr int max_connections = 1000;
 std::atomic<int> open_connections{0};
-
-fs::path program_folder() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::current_path() : exe.parent_path();
-}
 
 // Accepts forever; every connection gets its own thread so a slow client holds up no one else.
 void accept_loop(service_state& state, int listener, void (*serve)(service_state&, int)) {
@@ -71,11 +64,17 @@ int main(int argc, char** argv) {
         std::cout << usage_text() << std::flush;
         return 0;
     }
-    const fs::path program = program_folder();
-    const std::string sample =
-        options->sample_dir.empty() ? (program / "service").string() : options->sample_dir;
-    const std::string data =
-        options->data_dir.empty() ? (program / "rx_service_data").string() : options->data_dir;
+    const auto program = rx::platform::executable_directory();
+    if (!program && (options->sample_dir.empty() || options->data_dir.empty())) {
+        std::cerr << "rx_service: cannot find the program folder; pass --sample and --data\n";
+        return 1;
+    }
+    const std::string sample = options->sample_dir.empty()
+                                   ? rx::platform::join_path(*program, "service")
+                                   : options->sample_dir;
+    const std::string data = options->data_dir.empty()
+                                 ? rx::platform::join_path(*program, "rx_service_data")
+                                 : options->data_dir;
 
     service_state state(*options, sample, data);
     if (!state.load(error)) {
