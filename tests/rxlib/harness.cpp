@@ -85,6 +85,49 @@ run_result run(const std::vector<std::string>& argv, const std::vector<std::stri
     return result;
 }
 
+background::background(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                       const std::string& output_file) {
+    pid_ = fork();
+    if (pid_ == 0) {
+        int fd = open(output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            dup2(fd, 1);
+            dup2(fd, 2);
+            close(fd);
+        }
+        for (const std::string& e : env) putenv(strdup(e.c_str()));
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+}
+
+background::~background() {
+    if (pid_ > 0 && running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool background::running() {
+    if (ended_ || pid_ <= 0) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        ended_ = true;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return false;
+    }
+    return true;
+}
+
+int background::wait(unsigned timeout_ms) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (running() && std::chrono::steady_clock::now() < deadline) usleep(20000);
+    return ended_ ? status_ : -1;
+}
+
 host_folder::host_folder() : path_(make_temp_dir()) {
     fs::copy_file(program_dir() + "/rx_host", path_ + "/rx_host");
     fs::copy_file(program_dir() + "/librxlib.so", path_ + "/librxlib.so");

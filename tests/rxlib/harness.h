@@ -21,6 +21,23 @@ struct run_result {
 // Runs `argv` with extra environment entries ("NAME=value"), capturing its output, within `timeout_ms`.
 run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env, unsigned timeout_ms);
 
+// A process started in the background with its output going to `output_file`.
+class background {
+public:
+    background(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+               const std::string& output_file);
+    ~background();  // kills the process if it is still running
+    // Waits up to `timeout_ms` for the end; the exit code, or -1 when it is still running or was killed.
+    int wait(unsigned timeout_ms);
+    bool running();
+    int pid() const { return pid_; }
+
+private:
+    int pid_ = 0;
+    int status_ = -1;
+    bool ended_ = false;
+};
+
 // A fresh folder with copies of rx_host and librxlib.so, so each test has its own log and save files.
 class host_folder {
 public:
