@@ -93,7 +93,9 @@ void handle_system_events(SDL_Event event) {
         } else if (const char* filter = list.clicked_filter()) {
             app::load_search(filter);
         } else if (list.search_button().clicked()) {
-            app::load_search(list.search_box().text());
+            // A copy: loading the list empties the search box.
+            const std::string text = list.search_box().text();
+            app::load_search(text);
         } else if (list.row_clicked()) {
             // A copy: load_game outlives nothing of the list's own row.
             const catalogue::game_row game = list.selected_game();
