@@ -74,6 +74,17 @@ TEST_F(Play, RefusalsShowTheirMessageUntilAKeyAndStartNothing) {
     EXPECT_EQ(status_requests(), 0u);
 }
 
+TEST_F(Play, PlaceholderRowLeadsToTheUnavailableMessage) {
+    RX_REQUIRE_ARTWORK();
+    answer([](const std::string&) { return test::fake_reply{{test::http_reply("nothing")}, 0}; });
+    app::load_system(system_genesis);
+    ASSERT_EQ(list().rows().size(), 1u);
+    const SDL_Event key = make_key(SDLK_SPACE, true);
+    EXPECT_LT(click_play(0, &key), 2.0);
+    EXPECT_GT(white_pixels(50, 280, 700, 25), 50);
+    EXPECT_TRUE(processes_.starts().empty());
+}
+
 TEST_F(Play, EveryConsoleStartsItsEmulatorWithItsScheme) {
     std::vector<row_spec> rows;
     for (const emulator_entry& e : emulator_table) {
