@@ -71,9 +71,9 @@ bool recording_processes::wait_for_urls(std::size_t count, int timeout_ms) const
     return urls().size() >= count;
 }
 
-std::string list_body(const std::vector<row_spec>& rows) {
+std::string list_body(const std::vector<list_row>& rows) {
     std::string body;
-    for (const row_spec& r : rows) {
+    for (const list_row& r : rows) {
         body += "||" + r.title + "||" + r.code + "||" + r.id + "||" +
                 std::to_string(r.availability) + "||EOL\n";
     }

@@ -46,13 +46,13 @@ class recording_processes : public platform::process_runner {
 };
 
 // The list reply of `rows` records "||title||code||id||availability||EOL\n".
-struct row_spec {
+struct list_row {
     std::string title;
     std::string code;
     std::string id;
     int availability;
 };
-std::string list_body(const std::vector<row_spec>& rows);
+std::string list_body(const std::vector<list_row>& rows);
 
 // A picture file's bytes (BMP) of one colour.
 std::string picture_bytes(int width, int height, Uint8 red, Uint8 green, Uint8 blue);

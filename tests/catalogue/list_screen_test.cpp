@@ -17,10 +17,10 @@ namespace {
 using test::make_key;
 using test::make_mouse_button;
 using test::make_mouse_motion;
-using test::row_spec;
+using test::list_row;
 
-std::vector<row_spec> numbered_rows(int count, const std::string& code = "GEN") {
-    std::vector<row_spec> rows;
+std::vector<list_row> numbered_rows(int count, const std::string& code = "GEN") {
+    std::vector<list_row> rows;
     for (int i = 0; i < count; ++i) {
         rows.push_back({"Game " + std::to_string(i), code, "g" + std::to_string(i) + ".bin",
                         i % 7 == 0 ? 0 : 2});
@@ -315,7 +315,7 @@ TEST_F(GameList, TwentyThousandRowsLoadScrollAndDraw) {
 
     // The same rows as the start of a short list look the same (19980 is even, as row 0 is).
     auto all_rows = numbered_rows(20000);
-    std::vector<row_spec> tail(all_rows.begin() + 19980, all_rows.end());
+    std::vector<list_row> tail(all_rows.begin() + 19980, all_rows.end());
     answer_lists(test::list_body(tail));
     app::load_search("^[a-b]");
     EXPECT_EQ(view_pixels(), end_view);
@@ -326,7 +326,7 @@ TEST_F(GameList, TwentyThousandRowsLoadScrollAndDraw) {
     for (int i = 0; i < 12345; ++i) list().wheel_down();
     EXPECT_EQ(list().scroll_offset(), 12345 * 25);
     const auto middle = view_pixels();
-    std::vector<row_spec> window(all_rows.begin() + 12344, all_rows.begin() + 12366);
+    std::vector<list_row> window(all_rows.begin() + 12344, all_rows.begin() + 12366);
     answer_lists(test::list_body(window));
     app::load_search("^[e-f]");
     list().wheel_down();

@@ -18,12 +18,12 @@ namespace {
 
 using test::make_key;
 using test::make_mouse_button;
-using test::row_spec;
+using test::list_row;
 
 class Play : public test::catalogue_test {
   protected:
     rx_system_input& list() { return screens().game_list; }
-    void load(const std::vector<row_spec>& rows) {
+    void load(const std::vector<list_row>& rows) {
         answer([rows](const std::string& target) {
             if (target.find("status_update.php") != std::string::npos) {
                 return test::fake_reply{{test::http_reply("||ok||EOL")}, 0};
@@ -86,7 +86,7 @@ TEST_F(Play, PlaceholderRowLeadsToTheUnavailableMessage) {
 }
 
 TEST_F(Play, EveryConsoleStartsItsEmulatorWithItsScheme) {
-    std::vector<row_spec> rows;
+    std::vector<list_row> rows;
     for (const emulator_entry& e : emulator_table) {
         rows.push_back(
             {"Golden Axe", std::string(e.system_code), "id_" + std::string(e.system_code), 3});
