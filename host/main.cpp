@@ -1,4 +1,5 @@
-// rx_host: a stand-in emulator that drives rxlib in the required order, interactively or from a test script.
+// rx_host: a stand-in emulator that drives rxlib in the required order, interactively or from a
+// test script.
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <zlib.h>
@@ -31,11 +32,14 @@ std::string save_name() {
     return name + ".sav";
 }
 
-std::string in_folder(const std::string& name) { return std::string(rx_get_diretory()) + name; }
+std::string in_folder(const std::string& name) {
+    return std::string(rx_get_diretory()) + name;
+}
 
 bool write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -51,7 +55,8 @@ std::vector<unsigned char> save_pattern(std::size_t size, unsigned seed) {
 }
 
 void print_game() {
-    std::printf("game name=%s size=%d crc=%08lx location=%s\n", rx_get_game_name(), rx_get_game_size(),
+    std::printf("game name=%s size=%d crc=%08lx location=%s\n", rx_get_game_name(),
+                rx_get_game_size(),
                 checksum(rx_get_game_location(), static_cast<std::size_t>(rx_get_game_size())),
                 rx_get_game_location() ? "set" : "null");
     std::fflush(stdout);
@@ -65,7 +70,8 @@ void print_load() {
 }
 
 void print_state() {
-    std::printf("state init=%d connected=%d count=%d\n", rx_is_init(), rx_is_connected(), rx_get_shutdown_count());
+    std::printf("state init=%d connected=%d count=%d\n", rx_is_init(), rx_is_connected(),
+                rx_get_shutdown_count());
     std::fflush(stdout);
 }
 
@@ -100,7 +106,8 @@ int run_script(const char* launch, int argc, char** argv) {
             rx_load_game(next().c_str());
             print_load();
         } else if (step == "sleep") {
-            rx::platform::sleep_ms(static_cast<unsigned>(std::strtoul(next().c_str(), nullptr, 10)));
+            rx::platform::sleep_ms(
+                static_cast<unsigned>(std::strtoul(next().c_str(), nullptr, 10)));
         } else if (step == "watch") {
             // Reports every change of the monitor's view until rxlib ends the process.
             int last_connected = -1, last_count = -1;
@@ -127,7 +134,7 @@ int run_script(const char* launch, int argc, char** argv) {
 
 // The emulator's own window: game, save state and the monitor's warning.
 class host_window {
-public:
+  public:
     bool open() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == -1) return false;
         screen_ = SDL_SetVideoMode(640, 240, 32, 0);
@@ -140,12 +147,14 @@ public:
     }
 
     void draw(const std::vector<std::string>& lines, bool warning) {
-        SDL_FillRect(screen_, nullptr, warning ? SDL_MapRGB(screen_->format, 120, 0, 0)
-                                               : SDL_MapRGB(screen_->format, 0, 40, 90));
+        SDL_FillRect(screen_, nullptr,
+                     warning ? SDL_MapRGB(screen_->format, 120, 0, 0)
+                             : SDL_MapRGB(screen_->format, 0, 40, 90));
         int y = 10;
         for (const std::string& line : lines) {
             if (font_ && !line.empty()) {
-                SDL_Surface* text = TTF_RenderText_Solid(font_, line.c_str(), SDL_Color{255, 255, 255, 0});
+                SDL_Surface* text =
+                    TTF_RenderText_Solid(font_, line.c_str(), SDL_Color{255, 255, 255, 0});
                 if (text) {
                     SDL_Rect at{10, static_cast<Sint16>(y), 0, 0};
                     SDL_BlitSurface(text, nullptr, screen_, &at);
@@ -162,7 +171,7 @@ public:
         font_ = nullptr;
     }
 
-private:
+  private:
     SDL_Surface* screen_ = nullptr;
     TTF_Font* font_ = nullptr;
 };
@@ -191,7 +200,8 @@ int run_interactive(const char* launch) {
         rx_shutdown();
         return 1;
     }
-    unsigned long crc = checksum(rx_get_game_location(), static_cast<std::size_t>(rx_get_game_size()));
+    unsigned long crc =
+        checksum(rx_get_game_location(), static_cast<std::size_t>(rx_get_game_size()));
     bool running = true;
     while (running) {
         SDL_Event event;
@@ -209,20 +219,22 @@ int run_interactive(const char* launch) {
             }
         }
         char caption[256];
-        std::snprintf(caption, sizeof caption, "rx_host %s size=%d crc=%08lx saves=%u", rx_get_game_name(),
-                      rx_get_game_size(), crc, saves);
+        std::snprintf(caption, sizeof caption, "rx_host %s size=%d crc=%08lx saves=%u",
+                      rx_get_game_name(), rx_get_game_size(), crc, saves);
         SDL_WM_SetCaption(caption, nullptr);
         std::vector<std::string> lines{std::string("Game: ") + rx_get_game_name(),
                                        "Image: " + std::to_string(rx_get_game_size()) + " bytes",
                                        "Checksum: " + std::to_string(crc),
-                                       "Save loaded: " + std::to_string(loaded) + " bytes, saves made: " +
-                                           std::to_string(saves),
+                                       "Save loaded: " + std::to_string(loaded) +
+                                           " bytes, saves made: " + std::to_string(saves),
                                        "S saves, Esc quits"};
         bool lost = rx_is_connected() == 0;
         if (lost) {
-            lines.push_back("Connection lost - closing in " + std::to_string(rx_get_shutdown_count()) + " s");
+            lines.push_back("Connection lost - closing in " +
+                            std::to_string(rx_get_shutdown_count()) + " s");
         }
-        // Once the countdown has run out rxlib is tearing the process down; stop touching the display.
+        // Once the countdown has run out rxlib is tearing the process down; stop touching the
+        // display.
         if (!(lost && rx_get_shutdown_count() <= 0)) window.draw(lines, lost);
         SDL_Delay(30);
     }
@@ -235,7 +247,8 @@ int run_interactive(const char* launch) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s LAUNCH_ARGUMENT [STEP...]\n", argc > 0 ? argv[0] : "rx_host");
+        std::fprintf(stderr, "usage: %s LAUNCH_ARGUMENT [STEP...]\n",
+                     argc > 0 ? argv[0] : "rx_host");
         return 2;
     }
     if (argc > 2) return run_script(argv[1], argc - 2, argv + 2);

@@ -1,4 +1,5 @@
-// rxlib's internals shared by its parts: the session record, the log, the module folder and the sequences.
+// rxlib's internals shared by its parts: the session record, the log, the module folder and the
+// sequences.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -37,7 +38,8 @@ void show_message(const std::string& text, const std::string& caption);
 
 // The whole start-up of rx_init; returns only with the game in memory.
 void start_up(const char* launch_argument, int fullscreen);
-// The shutdown sequence; the monitor leaves the image alone because the emulator may still be reading it.
+// The shutdown sequence; the monitor leaves the image alone because the emulator may still be
+// reading it.
 void shut_down(bool release_image);
 
 // Game server and web host (game_server.cpp).
@@ -51,9 +53,10 @@ bool check_connection(const std::string& user_name, const std::string& session_i
 // Where the last open_game spent its time, in seconds; read by the start-up benchmark.
 struct startup_timings {
     double connect_login = 0;  // connection, login, session id and opening the game
-    double transfer = 0;       // from the request for the bytes to the last byte received (drawing included)
+    double transfer =
+        0;  // from the request for the bytes to the last byte received (drawing included)
     double inflate = 0;
-    double drawing = 0;        // redraws of the loading window during the transfer
+    double drawing = 0;  // redraws of the loading window during the transfer
     std::uint32_t compressed_size = 0;
 };
 const startup_timings& last_startup_timings();

@@ -1,4 +1,6 @@
 // The fourteen exports: each runs its operation and lets no exception reach the emulator.
+#include <SDL.h>
+
 #include <exception>
 #include <string>
 
@@ -6,8 +8,6 @@
 #include "rxlib/logic/protocol.h"
 #include "rxlib/rxlib.h"
 #include "rxlib/window.h"
-
-#include <SDL.h>
 
 namespace {
 
@@ -36,78 +36,103 @@ R guarded(const char* operation, F body, R failure) {
 extern "C" {
 
 void rx_init(const char* launch_argument, int fullscreen) {
-    guarded("rx_init", [&] {
-        // A second start-up would open a second session and monitor beside the first.
-        if (!rx::lib::initialised()) rx::lib::start_up(launch_argument, fullscreen);
-        return 0;
-    }, 0);
+    guarded(
+        "rx_init",
+        [&] {
+            // A second start-up would open a second session and monitor beside the first.
+            if (!rx::lib::initialised()) rx::lib::start_up(launch_argument, fullscreen);
+            return 0;
+        },
+        0);
 }
 
 unsigned char rx_is_init(void) {
-    return guarded("rx_is_init", [] { return static_cast<unsigned char>(rx::lib::initialised().load()); },
-                   static_cast<unsigned char>(0));
+    return guarded(
+        "rx_is_init", [] { return static_cast<unsigned char>(rx::lib::initialised().load()); },
+        static_cast<unsigned char>(0));
 }
 
 void rx_shutdown(void) {
-    guarded("rx_shutdown", [] {
-        rx::lib::shut_down(true);
-        return 0;
-    }, 0);
+    guarded(
+        "rx_shutdown",
+        [] {
+            rx::lib::shut_down(true);
+            return 0;
+        },
+        0);
 }
 
 void rx_close_window(void) {
-    guarded("rx_close_window", [] {
-        if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return 0;
-    }, 0);
+    guarded(
+        "rx_close_window",
+        [] {
+            if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return 0;
+        },
+        0);
 }
 
 unsigned char* rx_get_game_location(void) {
-    return guarded("rx_get_game_location", [] { return rx::lib::session().game_location.load(); },
-                   static_cast<unsigned char*>(nullptr));
+    return guarded(
+        "rx_get_game_location", [] { return rx::lib::session().game_location.load(); },
+        static_cast<unsigned char*>(nullptr));
 }
 
 const char* rx_get_game_name(void) {
-    return guarded("rx_get_game_name", [] { return rx::lib::session().game_name.c_str(); }, "");
+    return guarded(
+        "rx_get_game_name", [] { return rx::lib::session().game_name.c_str(); }, "");
 }
 
 int32_t rx_get_game_size(void) {
-    return guarded("rx_get_game_size", [] { return static_cast<int32_t>(rx::lib::game_size().load()); },
-                   static_cast<int32_t>(0));
+    return guarded(
+        "rx_get_game_size", [] { return static_cast<int32_t>(rx::lib::game_size().load()); },
+        static_cast<int32_t>(0));
 }
 
 const char* rx_get_diretory(void) {
-    return guarded("rx_get_diretory", [] { return rx::lib::get_directory().c_str(); }, "");
+    return guarded(
+        "rx_get_diretory", [] { return rx::lib::get_directory().c_str(); }, "");
 }
 
 unsigned char rx_is_connected(void) {
-    return guarded("rx_is_connected", [] { return rx::lib::session().connected.load(); },
-                   static_cast<unsigned char>(0));
+    return guarded(
+        "rx_is_connected", [] { return rx::lib::session().connected.load(); },
+        static_cast<unsigned char>(0));
 }
 
 int32_t rx_get_shutdown_count(void) {
-    return guarded("rx_get_shutdown_count", [] { return rx::lib::session().shutdown_count.load(); },
-                   static_cast<int32_t>(0));
+    return guarded(
+        "rx_get_shutdown_count", [] { return rx::lib::session().shutdown_count.load(); },
+        static_cast<int32_t>(0));
 }
 
 void rx_save_game(const char* file_name) {
-    guarded("rx_save_game", [&] {
-        rx::lib::save_game(file_name);
-        return 0;
-    }, 0);
+    guarded(
+        "rx_save_game",
+        [&] {
+            rx::lib::save_game(file_name);
+            return 0;
+        },
+        0);
 }
 
 void rx_load_game(const char* file_name) {
-    guarded("rx_load_game", [&] {
-        rx::lib::load_game(file_name);
-        return 0;
-    }, 0);
+    guarded(
+        "rx_load_game",
+        [&] {
+            rx::lib::load_game(file_name);
+            return 0;
+        },
+        0);
 }
 
-unsigned char* rx_get_load_location(void) { return rx::lib::load_buffer(); }
+unsigned char* rx_get_load_location(void) {
+    return rx::lib::load_buffer();
+}
 
 int32_t rx_get_load_size(void) {
-    return guarded("rx_get_load_size", [] { return rx::lib::load_size().load(); }, static_cast<int32_t>(0));
+    return guarded(
+        "rx_get_load_size", [] { return rx::lib::load_size().load(); }, static_cast<int32_t>(0));
 }
 
 }  // extern "C"

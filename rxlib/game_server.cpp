@@ -1,4 +1,5 @@
-// rxlib's conversations with the game server (start-up, saves, loads) and its requests to the web host.
+// rxlib's conversations with the game server (start-up, saves, loads) and its requests to the web
+// host.
 #include <SDL.h>
 
 #include <chrono>
@@ -17,12 +18,13 @@
 namespace rx::lib {
 namespace {
 
-// The largest compressed image the server may announce: zlib cannot fit a larger stream into the inflate buffer.
+// The largest compressed image the server may announce: zlib cannot fit a larger stream into the
+// inflate buffer.
 const std::size_t max_compressed = inflate_limit + inflate_limit / 1000 + 4096;
 
 // A game server connection speaking the NUL-terminated token protocol.
 class game_connection final : public game_channel {
-public:
+  public:
     explicit game_connection(std::unique_ptr<net::link> link) : link_(std::move(link)) {}
 
     // Runs while the download waits for data, so the window stays responsive to Cancel and Pause.
@@ -49,14 +51,16 @@ public:
         return reply_text(reply, static_cast<std::size_t>(count));
     }
 
-    bool send_bytes(const std::uint8_t* data, std::size_t size) override { return link_->send_bounded(data, size); }
+    bool send_bytes(const std::uint8_t* data, std::size_t size) override {
+        return link_->send_bounded(data, size);
+    }
 
     long receive_bytes(std::uint8_t* data, std::size_t size) override {
         if (while_waiting) return link_->receive(data, size, net::download_stall_ms, while_waiting);
         return link_->receive(data, size, net::reply_timeout_ms);
     }
 
-private:
+  private:
     std::unique_ptr<net::link> link_;
 };
 
@@ -68,11 +72,11 @@ double seconds_since(clock::time_point start) {
 
 startup_timings timings;
 
-// Drives the loading window from the conversation. The progress values follow every chunk, but the window is
-// redrawn at most once per display frame (and at the last chunk): a redraw per 4 KiB chunk would hold up the
-// transfer far more than the screen can show.
+// Drives the loading window from the conversation. The progress values follow every chunk, but the
+// window is redrawn at most once per display frame (and at the last chunk): a redraw per 4 KiB
+// chunk would hold up the transfer far more than the screen can show.
 class window_observer final : public session_observer {
-public:
+  public:
     void status(std::string_view text) override {
         window::set_status(std::string(text));
         window::draw();
@@ -103,7 +107,7 @@ public:
     void log(std::string_view text) override { write_log(text); }
     std::string error_text() override { return SDL_GetError(); }
 
-private:
+  private:
     Uint32 last_draw_ = 0;
     clock::time_point transfer_start_ = clock::now();
     clock::time_point inflate_start_ = clock::now();
@@ -111,7 +115,7 @@ private:
 
 // The quiet observer of saves and loads: they show nothing.
 class log_observer final : public session_observer {
-public:
+  public:
     void log(std::string_view text) override { write_log(text); }
     std::string error_text() override { return SDL_GetError(); }
 };
@@ -133,7 +137,8 @@ std::unique_ptr<game_connection> open_connection() {
     return std::make_unique<game_connection>(std::move(link));
 }
 
-// Opens a connection to the web host and sends one request; null after a failure, which is logged as
+// Opens a connection to the web host and sends one request; null after a failure, which is logged
+// as
 // "<op> - <step> Failed" when `op` is given.
 std::unique_ptr<net::link> send_web_request(web_request kind, const char* op) {
     auto fail = [op](const char* step) {
@@ -159,7 +164,9 @@ bool game_opened = false;
 
 }  // namespace
 
-const startup_timings& last_startup_timings() { return timings; }
+const startup_timings& last_startup_timings() {
+    return timings;
+}
 
 bool open_game() {
     timings = {};
@@ -170,12 +177,13 @@ bool open_game() {
     if (!connection) return false;
     observer.status("Logging in");
     session_record& record = session();
-    if (!login(*connection, observer, record.user_name, record.password, true, record.session_id)) return false;
+    if (!login(*connection, observer, record.user_name, record.password, true, record.session_id))
+        return false;
     observer.status("Loading Game");
     connection->while_waiting = [] { window::pump_events(); };
     timings.connect_login = seconds_since(start);
-    std::optional<game_image> image = download_game(*connection, observer, record.game_name, inflate_limit,
-                                                    max_compressed);
+    std::optional<game_image> image =
+        download_game(*connection, observer, record.game_name, inflate_limit, max_compressed);
     if (!image) return false;
     timings.inflate = seconds_since(observer.inflate_start());
     connection.reset();
@@ -228,7 +236,8 @@ void load_game(const char* file_name) {
     std::string unused;
     session_record& record = session();
     if (!login(*connection, observer, record.user_name, record.password, false, unused)) return;
-    load_result result = load_exchange(*connection, observer, file_name, load_buffer(), save_buffer_size);
+    load_result result =
+        load_exchange(*connection, observer, file_name, load_buffer(), save_buffer_size);
     if (result.size) load_size() = static_cast<std::int32_t>(*result.size);
     if (!result.completed) return;
     connection.reset();
@@ -265,8 +274,8 @@ bool check_connection(const std::string& user_name, const std::string& session_i
         write_log(std::string(op) + " - SDLNet_ResolveHost Failed");
         return false;
     }
-    std::optional<std::string> request = build_web_request(web_request::check_connection, user_name, session_id,
-                                                           web.host);
+    std::optional<std::string> request =
+        build_web_request(web_request::check_connection, user_name, session_id, web.host);
     if (!request) {
         write_log(std::string(op) + " - request too long");
         return false;
@@ -286,7 +295,8 @@ bool check_connection(const std::string& user_name, const std::string& session_i
         long count = link->receive(chunk, http_buffer_size - 1, net::web_timeout_ms);
         if (count < 1) break;
         reply += reply_text(chunk, static_cast<std::size_t>(count));
-        // The page is a few lines; a host that streams without end is judged on what it has sent so far.
+        // The page is a few lines; a host that streams without end is judged on what it has sent so
+        // far.
         if (reply.size() > 65536) break;
     }
     link.reset();

@@ -21,7 +21,8 @@ namespace {
 
 std::mutex log_mutex;
 std::mutex shutdown_mutex;
-// SDL_net counts its users; only the reference taken by rx_init is given back by the shutdown sequence.
+// SDL_net counts its users; only the reference taken by rx_init is given back by the shutdown
+// sequence.
 bool network_started = false;
 
 }  // namespace
@@ -52,13 +53,15 @@ std::atomic<std::int32_t>& load_size() {
 }
 
 const std::string& get_directory() {
-    // The executable does not move while it runs, and both threads read this text, so it is computed once.
+    // The executable does not move while it runs, and both threads read this text, so it is
+    // computed once.
     static const std::string folder = [] {
         std::string text;
         try {
             if (std::optional<std::string> dir = platform::executable_directory()) {
                 text = *dir;
-                if (text.empty() || text.back() != platform::path_separator) text += platform::path_separator;
+                if (text.empty() || text.back() != platform::path_separator)
+                    text += platform::path_separator;
             }
         } catch (...) {
             platform::message_box("get_directory()", "Exception");

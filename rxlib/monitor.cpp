@@ -1,4 +1,5 @@
-// The connection monitor: confirms the session every period; after repeated failures counts down and ends the process.
+// The connection monitor: confirms the session every period; after repeated failures counts down
+// and ends the process.
 #include <SDL_net.h>
 
 #include "platform/process.h"
@@ -11,8 +12,8 @@ namespace {
 monitor_timing timing;
 
 void run_monitor(session_record* record, monitor_timing settings) {
-    // Our own reference keeps SDL_net (and its ignoring of broken-pipe signals) alive after the emulator's
-    // rx_shutdown, since this thread goes on checking until the process ends.
+    // Our own reference keeps SDL_net (and its ignoring of broken-pipe signals) alive after the
+    // emulator's rx_shutdown, since this thread goes on checking until the process ends.
     SDLNet_Init();
     int failures = 0;
     while (failures < settings.failures_allowed) {
@@ -31,14 +32,17 @@ void run_monitor(session_record* record, monitor_timing settings) {
         platform::sleep_ms(settings.countdown_step_ms);
         --record->shutdown_count;
     }
-    // The emulator may still be reading the image on its own thread, so it is left to the process's end.
+    // The emulator may still be reading the image on its own thread, so it is left to the process's
+    // end.
     shut_down(false);
     platform::exit_process(0);
 }
 
 }  // namespace
 
-void set_monitor_timing(const monitor_timing& settings) { timing = settings; }
+void set_monitor_timing(const monitor_timing& settings) {
+    timing = settings;
+}
 
 bool start_monitor() {
     session_record* record = &session();

@@ -1,4 +1,5 @@
-// Bounded TCP over SDL_net: blocking calls that might hang run on a helper thread the caller stops waiting for.
+// Bounded TCP over SDL_net: blocking calls that might hang run on a helper thread the caller stops
+// waiting for.
 #include "rxlib/net.h"
 
 #include <chrono>
@@ -21,7 +22,8 @@ struct link::shared {
 
 namespace {
 
-// The outcome of a blocking call on a helper thread; whichever of caller and helper is last frees it.
+// The outcome of a blocking call on a helper thread; whichever of caller and helper is last frees
+// it.
 struct pending {
     std::mutex mutex;
     std::condition_variable done_signal;
@@ -32,12 +34,14 @@ struct pending {
 
 bool wait_for(pending& p, unsigned timeout_ms) {
     std::unique_lock<std::mutex> lock(p.mutex);
-    return p.done_signal.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return p.done; });
+    return p.done_signal.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                  [&] { return p.done; });
 }
 
 }  // namespace
 
-bool resolve(const std::string& name, std::uint16_t port, std::uint16_t fallback_port, IPaddress& address) {
+bool resolve(const std::string& name, std::uint16_t port, std::uint16_t fallback_port,
+             IPaddress& address) {
     if (SDLNet_ResolveHost(&address, name.c_str(), port) != -1) return true;
     std::string fallback = config::fallback_address();
     return SDLNet_ResolveHost(&address, fallback.c_str(), fallback_port) != -1;
@@ -96,12 +100,13 @@ bool link::send(const void* data, std::size_t size) {
 bool link::send_bounded(const void* data, std::size_t size) {
     if (size == 0) return true;
     auto result = std::make_shared<pending>();
-    auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<const std::uint8_t*>(data),
-                                                              static_cast<const std::uint8_t*>(data) + size);
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>(
+        static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
     std::shared_ptr<shared> socket = socket_;
     bool started = platform::start_thread(
         [result, socket, bytes] {
-            int sent = SDLNet_TCP_Send(socket->socket, bytes->data(), static_cast<int>(bytes->size()));
+            int sent =
+                SDLNet_TCP_Send(socket->socket, bytes->data(), static_cast<int>(bytes->size()));
             std::lock_guard<std::mutex> lock(result->mutex);
             result->ok = sent == static_cast<int>(bytes->size());
             if (!result->ok) result->error = SDL_GetError();
@@ -118,7 +123,8 @@ bool link::send_bounded(const void* data, std::size_t size) {
     return result->ok;
 }
 
-long link::receive(void* data, std::size_t size, unsigned timeout_ms, const std::function<void()>& while_waiting) {
+long link::receive(void* data, std::size_t size, unsigned timeout_ms,
+                   const std::function<void()>& while_waiting) {
     if (!set_) return -1;
     constexpr unsigned slice_ms = 20;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);

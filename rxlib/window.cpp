@@ -1,4 +1,5 @@
-// Loading window: embedded artwork decoded from memory, a white 16-point status and progress line, the bar.
+// Loading window: embedded artwork decoded from memory, a white 16-point status and progress line,
+// the bar.
 #include "rxlib/window.h"
 
 #include <SDL.h>
@@ -23,10 +24,11 @@ struct geometry {
     int frame_id, strip_id, background_id;
 };
 
-constexpr geometry windowed{400, 150, {50, 50, 300, 20}, {48, 48, 304, 24}, {125, 105, 150, 40}, 200, 75,
-                            1005, 1004, 1001};
-constexpr geometry full_screen{800, 600, {100, 250, 600, 40}, {96, 246, 608, 48}, {325, 320, 150, 40}, 400, 300,
-                               1007, 1006, 1002};
+constexpr geometry windowed{
+    400, 150, {50, 50, 300, 20}, {48, 48, 304, 24}, {125, 105, 150, 40}, 200, 75, 1005, 1004, 1001};
+constexpr geometry full_screen{
+    800,  600, {100, 250, 600, 40}, {96, 246, 608, 48}, {325, 320, 150, 40}, 400, 300, 1007,
+    1006, 1002};
 
 struct state {
     const geometry* layout = &windowed;
@@ -36,7 +38,8 @@ struct state {
     SDL_Surface* frame = nullptr;
     SDL_Surface* button = nullptr;
     TTF_Font* font = nullptr;
-    std::vector<unsigned char> font_bytes;  // TTF reads the face lazily, so its bytes live as long as the font
+    std::vector<unsigned char>
+        font_bytes;  // TTF reads the face lazily, so its bytes live as long as the font
     std::string status;
     std::string progress;
     bool progress_visible = false;
@@ -52,7 +55,9 @@ state& self() {
 const SDL_Color white{255, 255, 255, 0};
 
 // The module whose resources are ours, whichever program loaded us.
-const void* own_module() { return reinterpret_cast<const void*>(&self); }
+const void* own_module() {
+    return reinterpret_cast<const void*>(&self);
+}
 
 std::optional<std::string_view> resource(int id, const std::string& suffix) {
     std::optional<std::string_view> bytes = platform::find_resource(id, own_module());
@@ -113,7 +118,9 @@ void blit(SDL_Surface* surface, SDL_Rect at) {
     if (surface) SDL_BlitSurface(surface, nullptr, self().display, &at);
 }
 
-bool inside(const SDL_Rect& r, int x, int y) { return x > r.x && x < r.x + r.w && y > r.y && y < r.y + r.h; }
+bool inside(const SDL_Rect& r, int x, int y) {
+    return x > r.x && x < r.x + r.w && y > r.y && y < r.y + r.h;
+}
 
 }  // namespace
 
@@ -188,7 +195,9 @@ void close_font() {
     s.font_bytes.shrink_to_fit();
 }
 
-void set_status(const std::string& text) { self().status = text; }
+void set_status(const std::string& text) {
+    self().status = text;
+}
 
 void set_progress(std::uint32_t received, std::uint32_t total) {
     state& s = self();
@@ -196,11 +205,21 @@ void set_progress(std::uint32_t received, std::uint32_t total) {
     s.offset = rx::lib::bar_offset(s.layout->bar.w, received, total);
 }
 
-void show_progress() { self().progress_visible = true; }
+void show_progress() {
+    self().progress_visible = true;
+}
 
-const std::string& status_text() { return self().status; }
-const std::string& progress_text() { return self().progress; }
-int bar_offset() { return self().offset; }
-bool progress_visible() { return self().progress_visible; }
+const std::string& status_text() {
+    return self().status;
+}
+const std::string& progress_text() {
+    return self().progress;
+}
+int bar_offset() {
+    return self().offset;
+}
+bool progress_visible() {
+    return self().progress_visible;
+}
 
 }  // namespace rx::lib::window

@@ -1,4 +1,5 @@
-// The loading window shown while rx_init connects and downloads: artwork, status, progress and Cancel.
+// The loading window shown while rx_init connects and downloads: artwork, status, progress and
+// Cancel.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,7 +11,8 @@ namespace rx::lib::window {
 // Opens the window (800 x 600 full screen or 400 x 150) and reads the embedded artwork and font.
 bool load_images(bool fullscreen);
 void draw();
-// Cancel (strictly inside the button) and the Pause key end the process; everything else is ignored.
+// Cancel (strictly inside the button) and the Pause key end the process; everything else is
+// ignored.
 void handle_event(const SDL_Event& event);
 // Hands every pending event to handle_event.
 void pump_events();

@@ -1,4 +1,5 @@
-// Game server conversations in lock-step: every token is answered by one reply unless a step says otherwise.
+// Game server conversations in lock-step: every token is answered by one reply unless a step says
+// otherwise.
 #include "rxlib/logic/game_session.h"
 
 #include <zlib.h>
@@ -12,19 +13,24 @@
 namespace rx::lib {
 namespace {
 
-// A block released with std::free. Blocks of megabytes are filled right after allocation, page by page; large
-// pages make that several times cheaper than the data's own copying.
+// A block released with std::free. Blocks of megabytes are filled right after allocation, page by
+// page; large pages make that several times cheaper than the data's own copying.
 std::uint8_t* allocate(std::size_t size, bool zeroed) {
+#ifndef _WIN32
     constexpr std::size_t align = platform::large_page_alignment;
-    if (size < align) {
-        return static_cast<std::uint8_t*>(zeroed ? std::calloc(size ? size : 1, 1) : std::malloc(size ? size : 1));
+    if (size >= align) {
+        std::size_t rounded = (size + align - 1) / align * align;
+        auto* block = static_cast<std::uint8_t*>(std::aligned_alloc(align, rounded));
+        if (!block) return nullptr;
+        platform::advise_large_pages(block, rounded);
+        if (zeroed) std::memset(block, 0, size);
+        return block;
     }
-    std::size_t rounded = (size + align - 1) / align * align;
-    auto* block = static_cast<std::uint8_t*>(std::aligned_alloc(align, rounded));
-    if (!block) return nullptr;
-    platform::advise_large_pages(block, rounded);
-    if (zeroed) std::memset(block, 0, size);
-    return block;
+#endif
+    // Windows' runtime has no aligned_alloc that std::free releases, and users get no large pages
+    // there.
+    if (size == 0) size = 1;
+    return static_cast<std::uint8_t*>(zeroed ? std::calloc(size, 1) : std::malloc(size));
 }
 
 // A token followed by one reply that is not examined.
@@ -44,30 +50,32 @@ bool login(game_channel& channel, session_observer& observer, std::string_view u
         std::optional<std::string> reply = channel.receive_reply();
         if (!reply) return false;
         switch (classify_login_reply(*reply)) {
-        case login_reply::ok: {
-            if (!exchange(channel, client_address_token)) return false;
-            if (!fetch_session_id) return true;
-            if (!channel.send_token("id")) return false;
-            std::optional<std::string> id = channel.receive_reply();
-            if (!id) return false;
-            session_id = *id;
-            return true;
-        }
-        case login_reply::in_use:
-            ++attempts;
-            break;
-        case login_reply::refused:
-            observer.status(*reply);
-            observer.wait_ms(3000);
-            return false;
-        case login_reply::other:
-            // The server restarts the dialogue after anything it did not expect; it is not an attempt.
-            break;
+            case login_reply::ok: {
+                if (!exchange(channel, client_address_token)) return false;
+                if (!fetch_session_id) return true;
+                if (!channel.send_token("id")) return false;
+                std::optional<std::string> id = channel.receive_reply();
+                if (!id) return false;
+                session_id = *id;
+                return true;
+            }
+            case login_reply::in_use:
+                ++attempts;
+                break;
+            case login_reply::refused:
+                observer.status(*reply);
+                observer.wait_ms(3000);
+                return false;
+            case login_reply::other:
+                // The server restarts the dialogue after anything it did not expect; it is not an
+                // attempt.
+                break;
         }
     }
 }
 
-std::optional<game_image> inflate_image(const std::uint8_t* compressed, std::size_t size, std::size_t limit) {
+std::optional<game_image> inflate_image(const std::uint8_t* compressed, std::size_t size,
+                                        std::size_t limit) {
     std::uint8_t* out = allocate(limit, false);
     if (!out) return std::nullopt;
     uLongf produced = static_cast<uLongf>(limit);
@@ -139,8 +147,8 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
     return image;
 }
 
-bool save_exchange(game_channel& channel, session_observer& /*observer*/, std::string_view file_name,
-                   const std::uint8_t* data, std::size_t size) {
+bool save_exchange(game_channel& channel, session_observer& /*observer*/,
+                   std::string_view file_name, const std::uint8_t* data, std::size_t size) {
     if (!exchange(channel, "sv")) return false;
     if (!exchange(channel, std::to_string(size))) return false;
     if (!exchange(channel, file_name)) return false;
@@ -148,8 +156,8 @@ bool save_exchange(game_channel& channel, session_observer& /*observer*/, std::s
     return channel.send_token("cl");
 }
 
-load_result load_exchange(game_channel& channel, session_observer& observer, std::string_view file_name,
-                          std::uint8_t* buffer, std::size_t capacity) {
+load_result load_exchange(game_channel& channel, session_observer& observer,
+                          std::string_view file_name, std::uint8_t* buffer, std::size_t capacity) {
     load_result result;
     if (!exchange(channel, "ld")) return result;
     if (!exchange(channel, file_name)) return result;
@@ -161,13 +169,15 @@ load_result load_exchange(game_channel& channel, session_observer& observer, std
     if (!channel.send_token("ok")) return result;
 
     if (announced > capacity) {
-        // Too large to hold: read it off the connection so the server finishes cleanly, keep none of it.
+        // Too large to hold: read it off the connection so the server finishes cleanly, keep none
+        // of it.
         observer.log("Save too large to load.");
         observer.log(file_name);
         std::uint8_t scratch[4096];
         std::uint32_t drained = 0;
         while (drained < announced) {
-            std::size_t want = announced - drained < sizeof scratch ? announced - drained : sizeof scratch;
+            std::size_t want =
+                announced - drained < sizeof scratch ? announced - drained : sizeof scratch;
             long count = channel.receive_bytes(scratch, want);
             if (count < 1) break;
             drained += static_cast<std::uint32_t>(count);

@@ -1,4 +1,5 @@
-// The game server conversations (log in, session id, open game, save, load) over an abstract connection.
+// The game server conversations (log in, session id, open game, save, load) over an abstract
+// connection.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,7 @@ namespace rx::lib {
 
 // One open connection to the game server; the real one speaks TCP, tests script one.
 class game_channel {
-public:
+  public:
     virtual ~game_channel() = default;
     // Sends text + NUL in one send; logs its own failure.
     virtual bool send_token(std::string_view text) = 0;
@@ -20,13 +21,14 @@ public:
     virtual std::optional<std::string> receive_reply() = 0;
     // Sends raw bytes; false unless all were sent.
     virtual bool send_bytes(const std::uint8_t* data, std::size_t size) = 0;
-    // Receives at most `size` raw bytes: the count, 0 when the peer closed, -1 on error or time-out.
+    // Receives at most `size` raw bytes: the count, 0 when the peer closed, -1 on error or
+    // time-out.
     virtual long receive_bytes(std::uint8_t* data, std::size_t size) = 0;
 };
 
 // What the conversations tell the loading window and the log.
 class session_observer {
-public:
+  public:
     virtual ~session_observer() = default;
     virtual void status(std::string_view) {}
     virtual void show_progress() {}
@@ -37,7 +39,8 @@ public:
     virtual std::string error_text() { return {}; }
 };
 
-// Logs in with user name and password; with `fetch_session_id` also asks for the session id and stores it.
+// Logs in with user name and password; with `fetch_session_id` also asks for the session id and
+// stores it.
 bool login(game_channel& channel, session_observer& observer, std::string_view user_name,
            std::string_view password, bool fetch_session_id, std::string& session_id);
 
@@ -47,12 +50,13 @@ struct game_image {
     std::uint32_t size = 0;
 };
 
-// Inflates a zlib stream into at most `limit` bytes; none when the stream is corrupt or would be larger.
+// Inflates a zlib stream into at most `limit` bytes; none when the stream is corrupt or would be
+// larger.
 std::optional<game_image> inflate_image(const std::uint8_t* compressed, std::size_t size,
                                         std::size_t limit);
 
-// Opens the game, receives its compressed image and inflates it. `max_compressed` bounds the size the server may
-// announce, so a wild number cannot ask for gigabytes.
+// Opens the game, receives its compressed image and inflates it. `max_compressed` bounds the size
+// the server may announce, so a wild number cannot ask for gigabytes.
 std::optional<game_image> download_game(game_channel& channel, session_observer& observer,
                                         std::string_view game_name, std::size_t inflate_limit,
                                         std::size_t max_compressed);
@@ -61,15 +65,15 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
 bool save_exchange(game_channel& channel, session_observer& observer, std::string_view file_name,
                    const std::uint8_t* data, std::size_t size);
 
-// Downloads one save into `buffer` (capacity `capacity`): "ld", the name, "ok", the size, "ok", the bytes, "cl".
-// `size` is the size to report once the server has announced one: the announced size, or 0 when the save does not
-// fit the buffer (its bytes are then read and dropped). `completed` is true when every step down to "cl" was made.
+// Downloads one save into `buffer` (capacity `capacity`): "ld", the name, "ok", the size, "ok", the
+// bytes, "cl". `size` is the size to report once the server has announced one: the announced size,
+// or 0 when the save does not fit the buffer (its bytes are then read and dropped). `completed` is
+// true when every step down to "cl" was made.
 struct load_result {
     std::optional<std::uint32_t> size;
     bool completed = false;
 };
 load_result load_exchange(game_channel& channel, session_observer& observer,
-                                           std::string_view file_name, std::uint8_t* buffer,
-                                           std::size_t capacity);
+                          std::string_view file_name, std::uint8_t* buffer, std::size_t capacity);
 
 }  // namespace rx::lib

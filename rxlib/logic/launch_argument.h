@@ -1,4 +1,5 @@
-// Taking the emulator's launch argument apart into user name, password, game server host and game id.
+// Taking the emulator's launch argument apart into user name, password, game server host and game
+// id.
 #pragma once
 #include <string>
 #include <string_view>
@@ -12,8 +13,9 @@ struct launch_fields {
     std::string game_name;
 };
 
-// Fills the fields in order from "scheme//user:password@host/game"; a run of separators counts as one.
-// Stops at the first separator that is missing, leaving the later fields as they were; true when all four were cut.
+// Fills the fields in order from "scheme//user:password@host/game"; a run of separators counts as
+// one. Stops at the first separator that is missing, leaving the later fields as they were; true
+// when all four were cut.
 bool parse_launch_argument(std::string_view text, launch_fields& fields);
 
 }  // namespace rx::lib

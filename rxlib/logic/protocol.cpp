@@ -36,19 +36,29 @@ std::string progress_line(std::uint32_t received, std::uint32_t total) {
 
 int bar_offset(int width, std::uint32_t received, std::uint32_t total) {
     if (total == 0 || received >= total) return 0;
-    // Exact in double for every 32-bit size, so the bar is full exactly when the last byte has arrived.
+    // Exact in double for every 32-bit size, so the bar is full exactly when the last byte has
+    // arrived.
     return width - static_cast<int>(static_cast<double>(width) * received / total);
 }
 
-int progress_line_x(int centre, std::size_t length) { return centre - 6 * static_cast<int>(length); }
+int progress_line_x(int centre, std::size_t length) {
+    return centre - 6 * static_cast<int>(length);
+}
 
 std::optional<std::string> build_web_request(web_request kind, std::string_view user_name,
-                                             std::string_view session_id, std::string_view host_name) {
+                                             std::string_view session_id,
+                                             std::string_view host_name) {
     std::string text = "GET /connection/";
     switch (kind) {
-    case web_request::assert_alive: text += "assert_alive.php"; break;
-    case web_request::free_game: text += "free_game.php"; break;
-    case web_request::check_connection: text += "clear_free_game_counter.php"; break;
+        case web_request::assert_alive:
+            text += "assert_alive.php";
+            break;
+        case web_request::free_game:
+            text += "free_game.php";
+            break;
+        case web_request::check_connection:
+            text += "clear_free_game_counter.php";
+            break;
     }
     text += "?username=";
     text += user_name;

@@ -1,4 +1,6 @@
 // Tests of rxlib's start-up, saves and loads in-process against a scripted game server.
+#include "rxlib/core.h"
+
 #include <SDL.h>
 #include <SDL_net.h>
 #include <SDL_ttf.h>
@@ -9,7 +11,6 @@
 #include <fstream>
 
 #include "harness.h"
-#include "rxlib/core.h"
 #include "rxlib/logic/protocol.h"
 #include "rxlib/window.h"
 
@@ -19,7 +20,7 @@ namespace {
 const std::vector<std::string> login_replies{"?", "ok", "?", "SID"};
 
 class Core : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -44,7 +45,8 @@ protected:
     void use(const test::fake_game& game) {
         setenv("RELICADE_GAME_PORT", std::to_string(game.port()).c_str(), 1);
     }
-    static std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& b) {
+    static std::vector<std::string> with(std::vector<std::string> a,
+                                         const std::vector<std::string>& b) {
         a.insert(a.end(), b.begin(), b.end());
         return a;
     }
@@ -57,8 +59,9 @@ TEST_F(Core, ZeroSizeGameFailsWithoutAnyProgressLine) {
     EXPECT_FALSE(open_game());
     EXPECT_TRUE(window::progress_text().empty());
     EXPECT_EQ(session().game_location.load(), nullptr);
-    EXPECT_EQ(game.tokens(), (std::vector<std::string>{"player", "secret", std::string(client_address_token), "id",
-                                                       "op", "g1", "ok", "ok"}));
+    EXPECT_EQ(game.tokens(),
+              (std::vector<std::string>{"player", "secret", std::string(client_address_token), "id",
+                                        "op", "g1", "ok", "ok"}));
 }
 
 TEST_F(Core, CancelClickDuringTheDownloadEndsTheProcess) {

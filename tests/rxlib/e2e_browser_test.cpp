@@ -1,12 +1,12 @@
-// As a person plays: log in to Relicade, press Play, save in the stand-in emulator, end it with Pause, and find
-// the save again in the next game; under X with xdotool against rx_service.
+// As a person plays: log in to Relicade, press Play, save in the stand-in emulator, end it with
+// Pause, and find the save again in the next game; under X with xdotool against rx_service.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
-#include <filesystem>
 #include <thread>
 
 #include "browser/screens/logic/game_list.h"
@@ -42,21 +42,24 @@ std::string window_named(const std::string& pattern) {
 }
 
 class PlayFromTheBrowser : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         const fs::path real(program_dir());
-        for (const char* needed : {"Relicade", "rx_host", "librxlib.so", "NEURPOLI.TTF", "images"}) {
+        for (const char* needed :
+             {"Relicade", "rx_host", "librxlib.so", "NEURPOLI.TTF", "images"}) {
             if (!fs::exists(real / needed)) GTEST_SKIP() << "the program folder lacks " << needed;
         }
-        // A program folder of its own, with real copies of the emulator so rxlib's log and saves stay in it.
+        // A program folder of its own, with real copies of the emulator so rxlib's log and saves
+        // stay in it.
         program_ = make_temp_dir();
         fs::copy_file(real / "Relicade", program_ + "/Relicade");
         fs::copy_file(real / "rx_host", program_ + "/rx_host");
         fs::copy_file(real / "librxlib.so", program_ + "/librxlib.so");
         fs::create_symlink(real / "images", program_ + "/images");
         fs::create_symlink(real / "NEURPOLI.TTF", program_ + "/NEURPOLI.TTF");
-        for (const char* name : {"z26", "mekaw", "visualboyadvance", "gens", "nester", "zsnesw", "ootake", "1964"}) {
+        for (const char* name :
+             {"z26", "mekaw", "visualboyadvance", "gens", "nester", "zsnesw", "ootake", "1964"}) {
             fs::create_symlink("rx_host", program_ + "/" + name);
         }
     }
@@ -75,7 +78,8 @@ protected:
     }
 
     void click(const std::string& window, int x, int y) {
-        xdo({"mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y), "click", "1"});
+        xdo({"mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y),
+             "click", "1"});
     }
 
     void key_to(const std::string& window, const std::string& key) {
@@ -111,13 +115,14 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     xdo({"key", "Tab"});
     xdo({"type", "--delay", "40", "demo"});
     xdo({"key", "Return"});
-    ASSERT_TRUE(wait_until([&] { return requests(s).find("checkuser.php?username=demo") != std::string::npos; },
-                           10s));
+    ASSERT_TRUE(wait_until(
+        [&] { return requests(s).find("checkuser.php?username=demo") != std::string::npos; }, 10s));
     std::this_thread::sleep_for(700ms);
 
     // The Genesis list; then a playable game's information screen and its Play button.
     click(browser, 400, 225);
-    const std::string list = "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[a-b]&end=1";
+    const std::string list =
+        "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[a-b]&end=1";
     ASSERT_TRUE(wait_until([&] { return requests(s).find(list) != std::string::npos; }, 10s));
     std::this_thread::sleep_for(500ms);
     std::vector<rx::catalogue::game_row> rows;
@@ -129,31 +134,40 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     ASSERT_GE(chosen, 0);
     const std::string game = rows[static_cast<std::size_t>(chosen)].game_id;
     click(browser, 400, 55 + 25 * chosen + 12);
-    ASSERT_TRUE(wait_until([&] { return requests(s).find("browser_gameinfo.php?game=" + game) != std::string::npos; },
-                           10s));
+    ASSERT_TRUE(wait_until(
+        [&] { return requests(s).find("browser_gameinfo.php?game=" + game) != std::string::npos; },
+        10s));
     std::this_thread::sleep_for(700ms);
 
     auto play = [&] {
         click(browser, 400, 570);
         std::string emulator;
-        EXPECT_TRUE(wait_until([&] { return !(emulator = window_named("^rx_host ")).empty(); }, 30s));
+        EXPECT_TRUE(
+            wait_until([&] { return !(emulator = window_named("^rx_host ")).empty(); }, 30s));
         return emulator;
     };
 
     // First game: no save yet; one is made and stored on the service; the Pause key ends the game.
     std::string emulator = play();
     ASSERT_FALSE(emulator.empty());
-    EXPECT_TRUE(wait_until([&] { return xdo({"getwindowname", emulator}).find(game + " ") != std::string::npos; },
-                           5s));
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return xdo({"getwindowname", emulator}).find(game + " ") != std::string::npos;
+        },
+        5s));
     EXPECT_NE(xdo({"getwindowname", emulator}).find("saves=0"), std::string::npos);
     key_to(emulator, "s");
-    EXPECT_TRUE(wait_until([&] { return xdo({"getwindowname", emulator}).find("saves=1") != std::string::npos; },
-                           10s));
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return xdo({"getwindowname", emulator}).find("saves=1") != std::string::npos;
+        },
+        10s));
     bool stored = wait_until(
         [&] {
             std::error_code ec;
             for (auto& entry : fs::recursive_directory_iterator(s.data() + "/saves", ec)) {
-                if (entry.path().filename().string().find(game) != std::string::npos && entry.file_size() == 8192)
+                if (entry.path().filename().string().find(game) != std::string::npos &&
+                    entry.file_size() == 8192)
                     return true;
             }
             return false;
@@ -163,22 +177,27 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     xdo({"keydown", "Pause"});
     EXPECT_TRUE(wait_until([&] { return window_named("^rx_host ").empty(); }, 5s));
     xdo({"keyup", "Pause"});
-    ASSERT_TRUE(wait_until([&] { return !window_named("^Relicade$").empty(); }, 5s)) << "the browser did not return";
+    ASSERT_TRUE(wait_until([&] { return !window_named("^Relicade$").empty(); }, 5s))
+        << "the browser did not return";
     std::this_thread::sleep_for(1000ms);
 
     // Next game: the save comes back from the service before the game starts.
     std::remove((program_ + "/" + game + ".sav").c_str());
     emulator = play();
     ASSERT_FALSE(emulator.empty());
-    EXPECT_TRUE(wait_until([&] { return xdo({"getwindowname", emulator}).find("saves=1") != std::string::npos; },
-                           5s))
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return xdo({"getwindowname", emulator}).find("saves=1") != std::string::npos;
+        },
+        5s))
         << xdo({"getwindowname", emulator});
     EXPECT_EQ(read_file(program_ + "/" + game + ".sav").size(), 8192u);
     key_to(emulator, "Escape");
     EXPECT_TRUE(wait_until([&] { return window_named("^rx_host ").empty(); }, 10s));
     EXPECT_TRUE(wait_until([&] { return !window_named("^Relicade$").empty(); }, 5s));
     EXPECT_TRUE(relicade_->running()) << "Relicade ended";
-    EXPECT_NE(read_file(program_ + "/rxlib_error_log.txt").find("RXLIB Initialized"), std::string::npos);
+    EXPECT_NE(read_file(program_ + "/rxlib_error_log.txt").find("RXLIB Initialized"),
+              std::string::npos);
 }
 
 }  // namespace

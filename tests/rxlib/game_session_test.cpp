@@ -1,10 +1,11 @@
 // Tests for the game server conversations against a scripted connection.
+#include "rxlib/logic/game_session.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <deque>
 
-#include "rxlib/logic/game_session.h"
 #include "rxlib/logic/protocol.h"
 
 namespace rx::lib {
@@ -12,7 +13,7 @@ namespace {
 
 // Answers each token with the next scripted reply and serves raw bytes from a stream.
 class scripted_channel : public game_channel {
-public:
+  public:
     std::deque<std::string> replies;
     std::vector<std::string> sent;
     std::vector<std::uint8_t> stream;
@@ -47,7 +48,7 @@ public:
 };
 
 class recording_observer : public session_observer {
-public:
+  public:
     std::vector<std::string> statuses, logs;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> progress_calls;
     std::vector<unsigned> waits;
@@ -84,7 +85,8 @@ TEST(Login, SendsNamePasswordAddressAndFetchesTheSessionId) {
     std::string id;
     ASSERT_TRUE(login(c, o, "alice", "pw", true, id));
     EXPECT_EQ(id, "SESSION42");
-    EXPECT_EQ(c.sent, (std::vector<std::string>{"alice", "pw", std::string(client_address_token), "id"}));
+    EXPECT_EQ(c.sent,
+              (std::vector<std::string>{"alice", "pw", std::string(client_address_token), "id"}));
 }
 
 TEST(Login, WithoutSessionIdStopsAfterTheAddress) {

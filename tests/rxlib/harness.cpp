@@ -1,4 +1,5 @@
-// Test harness for rxlib: child processes, temporary program folders, rx_service and a scripted web host.
+// Test harness for rxlib: child processes, temporary program folders, rx_service and a scripted web
+// host.
 #include "harness.h"
 
 #include <arpa/inet.h>
@@ -22,7 +23,9 @@ namespace fs = std::filesystem;
 
 namespace rx::test {
 
-std::string program_dir() { return RX_PROGRAM_DIR; }
+std::string program_dir() {
+    return RX_PROGRAM_DIR;
+}
 
 std::string make_temp_dir() {
     std::string pattern = (fs::temp_directory_path() / "rxlib_test_XXXXXX").string();
@@ -44,7 +47,8 @@ std::string read_file(const std::string& path) {
     return out.str();
 }
 
-run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env, unsigned timeout_ms) {
+run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+               unsigned timeout_ms) {
     run_result result;
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0) return result;
@@ -65,7 +69,8 @@ run_result run(const std::vector<std::string>& argv, const std::vector<std::stri
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     char buffer[4096];
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             result.timed_out = true;
             kill(pid, SIGKILL);
@@ -133,15 +138,22 @@ host_folder::host_folder() : path_(make_temp_dir()) {
     fs::copy_file(program_dir() + "/librxlib.so", path_ + "/librxlib.so");
 }
 
-host_folder::~host_folder() { remove_tree(path_); }
+host_folder::~host_folder() {
+    remove_tree(path_);
+}
 
-std::string host_folder::log() const { return read_file(path_ + "/rxlib_error_log.txt"); }
-std::string host_folder::read(const std::string& name) const { return read_file(path_ + "/" + name); }
+std::string host_folder::log() const {
+    return read_file(path_ + "/rxlib_error_log.txt");
+}
+std::string host_folder::read(const std::string& name) const {
+    return read_file(path_ + "/" + name);
+}
 void host_folder::write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
 }
 
-service_process::service_process(const std::vector<std::string>& extra_args) : data_(make_temp_dir()) {
+service_process::service_process(const std::vector<std::string>& extra_args)
+    : data_(make_temp_dir()) {
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0) return;
     pid_ = fork();
@@ -149,8 +161,8 @@ service_process::service_process(const std::vector<std::string>& extra_args) : d
         dup2(pipe_fds[1], 1);
         close(pipe_fds[0]);
         close(pipe_fds[1]);
-        std::vector<std::string> argv{program_dir() + "/rx_service", "--data", data_, "--http-port", "0",
-                                      "--game-port", "0"};
+        std::vector<std::string> argv{
+            program_dir() + "/rx_service", "--data", data_, "--http-port", "0", "--game-port", "0"};
         argv.insert(argv.end(), extra_args.begin(), extra_args.end());
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -178,7 +190,8 @@ service_process::~service_process() {
 
 std::vector<std::string> service_process::env() const {
     return {"RELICADE_WEB_HOST=127.0.0.1:" + std::to_string(http_port_),
-            "RELICADE_GAME_PORT=" + std::to_string(game_port_), "RELICADE_FALLBACK_ADDRESS=127.0.0.1"};
+            "RELICADE_GAME_PORT=" + std::to_string(game_port_),
+            "RELICADE_FALLBACK_ADDRESS=127.0.0.1"};
 }
 
 namespace {
@@ -326,7 +339,9 @@ void fake_web::serve() {
             if (c == '\0') break;
             request += c;
         }
-        std::string body = next < bodies_.size() ? bodies_[next] : bodies_.empty() ? "1" : bodies_.back();
+        std::string body = next < bodies_.size() ? bodies_[next]
+                           : bodies_.empty()     ? "1"
+                                                 : bodies_.back();
         ++next;
         {
             std::lock_guard<std::mutex> lock(mutex_);

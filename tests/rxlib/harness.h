@@ -1,4 +1,5 @@
-// Test harness: temporary program folders, child processes with captured output, rx_service and a fake web host.
+// Test harness: temporary program folders, child processes with captured output, rx_service and a
+// fake web host.
 #pragma once
 #include <atomic>
 #include <functional>
@@ -12,35 +13,39 @@
 namespace rx::test {
 
 struct run_result {
-    int exit_code = -1;    // -1 when killed by a signal or timed out
+    int exit_code = -1;  // -1 when killed by a signal or timed out
     int signal = 0;
     bool timed_out = false;
-    std::string output;    // stdout and stderr together
+    std::string output;  // stdout and stderr together
 };
 
-// Runs `argv` with extra environment entries ("NAME=value"), capturing its output, within `timeout_ms`.
-run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env, unsigned timeout_ms);
+// Runs `argv` with extra environment entries ("NAME=value"), capturing its output, within
+// `timeout_ms`.
+run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+               unsigned timeout_ms);
 
 // A process started in the background with its output going to `output_file`.
 class background {
-public:
+  public:
     background(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                const std::string& output_file);
     ~background();  // kills the process if it is still running
-    // Waits up to `timeout_ms` for the end; the exit code, or -1 when it is still running or was killed.
+    // Waits up to `timeout_ms` for the end; the exit code, or -1 when it is still running or was
+    // killed.
     int wait(unsigned timeout_ms);
     bool running();
     int pid() const { return pid_; }
 
-private:
+  private:
     int pid_ = 0;
     int status_ = -1;
     bool ended_ = false;
 };
 
-// A fresh folder with copies of rx_host and librxlib.so, so each test has its own log and save files.
+// A fresh folder with copies of rx_host and librxlib.so, so each test has its own log and save
+// files.
 class host_folder {
-public:
+  public:
     host_folder();
     ~host_folder();
     const std::string& path() const { return path_; }
@@ -49,13 +54,13 @@ public:
     std::string read(const std::string& name) const;
     void write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 
 // rx_service started on free ports with its own data folder; stopped on destruction.
 class service_process {
-public:
+  public:
     explicit service_process(const std::vector<std::string>& extra_args = {});
     ~service_process();
     bool ok() const { return http_port_ > 0 && game_port_ > 0; }
@@ -67,7 +72,7 @@ public:
     // GET `target` from the HTTP port; the whole reply.
     std::string get(const std::string& target) const;
 
-private:
+  private:
     int pid_ = 0;
     int http_port_ = 0, game_port_ = 0;
     std::string data_;
@@ -75,13 +80,13 @@ private:
 
 // A minimal HTTP server for the monitor's requests: each request gets the next scripted body.
 class fake_web {
-public:
+  public:
     explicit fake_web(std::vector<std::string> bodies);
     ~fake_web();
     int port() const { return port_; }
     std::vector<std::string> requests() const;
 
-private:
+  private:
     void serve();
     int listener_ = -1;
     int port_ = 0;
@@ -92,18 +97,20 @@ private:
     std::thread thread_;
 };
 
-// A scripted game server for one connection at a time: reads each NUL-terminated token, answers with the next
-// scripted reply ("" answers nothing); token number `stream_after` (from 0) is answered by the raw `stream`.
+// A scripted game server for one connection at a time: reads each NUL-terminated token, answers
+// with the next scripted reply ("" answers nothing); token number `stream_after` (from 0) is
+// answered by the raw `stream`.
 class fake_game {
-public:
+  public:
     fake_game(std::vector<std::string> replies, int stream_after = -1, std::string stream = {});
     ~fake_game();
     int port() const { return port_; }
     std::vector<std::string> tokens() const;
-    // After answering token number `index`, the next byte received is answered by resetting the connection.
+    // After answering token number `index`, the next byte received is answered by resetting the
+    // connection.
     void reset_after(int index) { reset_after_ = index; }
 
-private:
+  private:
     void serve();
     int listener_ = -1;
     int port_ = 0;

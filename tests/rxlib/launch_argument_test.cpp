@@ -1,7 +1,7 @@
 // Tests for taking the launch argument apart.
-#include <gtest/gtest.h>
-
 #include "rxlib/logic/launch_argument.h"
+
+#include <gtest/gtest.h>
 
 namespace rx::lib {
 namespace {

@@ -1,4 +1,5 @@
-// Tests for the connection check and the monitor thread against a scripted web host, with shortened timing.
+// Tests for the connection check and the monitor thread against a scripted web host, with shortened
+// timing.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,10 +12,12 @@
 namespace rx::lib {
 namespace {
 
-std::string log_text() { return test::read_file(get_directory() + "rxlib_error_log.txt"); }
+std::string log_text() {
+    return test::read_file(get_directory() + "rxlib_error_log.txt");
+}
 
 class Monitor : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
     void point_at(const test::fake_web& web) {
         setenv("RELICADE_WEB_HOST", ("127.0.0.1:" + std::to_string(web.port())).c_str(), 1);
@@ -34,8 +37,9 @@ TEST_F(Monitor, CheckSendsTheRequestAndJudgesTheLastLine) {
     EXPECT_FALSE(check_connection("player", "S-1"));
     std::vector<std::string> requests = web.requests();
     ASSERT_EQ(requests.size(), 6u);
-    EXPECT_EQ(requests[0], "GET /connection/clear_free_game_counter.php?username=player&id=S-1 HTTP/1.1\n"
-                           "Host: 127.0.0.1\n\n");
+    EXPECT_EQ(requests[0],
+              "GET /connection/clear_free_game_counter.php?username=player&id=S-1 HTTP/1.1\n"
+              "Host: 127.0.0.1\n\n");
 }
 
 TEST_F(Monitor, FailedCheckLogsInvalidReplyAndTheWholeReply) {
@@ -44,7 +48,8 @@ TEST_F(Monitor, FailedCheckLogsInvalidReplyAndTheWholeReply) {
     point_at(web);
     EXPECT_FALSE(check_connection("player", "S-1"));
     std::string log = log_text();
-    std::size_t at = log.find("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n" + marker + "\n");
+    std::size_t at =
+        log.find("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n" + marker + "\n");
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(log.rfind("Invalid Reply:\n", at), at - std::string("Invalid Reply:\n").size());
 }
@@ -53,6 +58,16 @@ TEST_F(Monitor, UnreachableHostFailsTheCheck) {
     setenv("RELICADE_WEB_HOST", "127.0.0.1:1", 1);
     EXPECT_FALSE(check_connection("player", "S-1"));
     EXPECT_NE(log_text().find("check_connection - SDLNet_TCP_Open Failed"), std::string::npos);
+}
+
+TEST_F(Monitor, UnresolvableWebHostFallsBackToTheFallbackAddress) {
+    test::fake_web web({"1"});
+    setenv("RELICADE_WEB_HOST", ("no-such-host.invalid:" + std::to_string(web.port())).c_str(), 1);
+    setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1);
+    EXPECT_TRUE(check_connection("player", "S-1"));
+    ASSERT_EQ(web.requests().size(), 1u);
+    // The Host line still names the web host.
+    EXPECT_NE(web.requests()[0].find("\nHost: no-such-host.invalid\n"), std::string::npos);
 }
 
 // The child starts the monitor and reports what the emulator would see; the monitor ends the child.

@@ -1,7 +1,8 @@
-// Tests for the protocol texts: replies, sizes, progress, web requests and the monitor's reply rule.
-#include <gtest/gtest.h>
-
+// Tests for the protocol texts: replies, sizes, progress, web requests and the monitor's reply
+// rule.
 #include "rxlib/logic/protocol.h"
+
+#include <gtest/gtest.h>
 
 namespace rx::lib {
 namespace {

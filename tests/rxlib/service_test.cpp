@@ -1,4 +1,5 @@
-// rxlib end to end through rx_host's script mode against rx_service on loopback (dummy video driver).
+// rxlib end to end through rx_host's script mode against rx_service on loopback (dummy video
+// driver).
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -29,7 +30,9 @@ std::optional<rx::service::game_record> game_sized(std::uint64_t low, std::uint6
     return std::nullopt;
 }
 
-std::string launch(const std::string& game) { return "rxgen://" + account + "@127.0.0.1/" + game; }
+std::string launch(const std::string& game) {
+    return "rxgen://" + account + "@127.0.0.1/" + game;
+}
 
 unsigned long crc(const std::string& bytes) {
     return crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()),
@@ -44,14 +47,15 @@ std::string hex(unsigned long value) {
 
 std::size_t count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
 class Service : public ::testing::Test {
-protected:
-    run_result host(const service_process& s, const std::string& game, const std::vector<std::string>& steps,
-                    unsigned timeout_ms = 60000) {
+  protected:
+    run_result host(const service_process& s, const std::string& game,
+                    const std::vector<std::string>& steps, unsigned timeout_ms = 60000) {
         std::vector<std::string> argv{folder.host(), launch(game)};
         argv.insert(argv.end(), steps.begin(), steps.end());
         std::vector<std::string> env = s.env();
@@ -73,9 +77,11 @@ TEST_F(Service, StartUpDeliversTheGameImageByteForByte) {
         rx::service::generate_game_image(game->id, static_cast<std::size_t>(game->image_size));
     std::string got = read_file(image_file);
     ASSERT_EQ(got.size(), expected.size());
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), reinterpret_cast<const std::uint8_t*>(got.data())));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
+                           reinterpret_cast<const std::uint8_t*>(got.data())));
     EXPECT_NE(r.output.find("state init=0 connected=0 count=30"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("game name=" + game->id + " size=" + std::to_string(expected.size())), std::string::npos);
+    EXPECT_NE(r.output.find("game name=" + game->id + " size=" + std::to_string(expected.size())),
+              std::string::npos);
     EXPECT_NE(r.output.find("state init=1 connected=1 count=30"), std::string::npos) << r.output;
     EXPECT_NE(folder.log().find("RXLIB Initialized\n"), std::string::npos);
 }
@@ -96,7 +102,8 @@ TEST_F(Service, SmallCompressedImageArrivesWhole) {
     ASSERT_TRUE(s.ok());
     run_result r = host(s, "tiny_001.a26", {"init"});
     ASSERT_EQ(r.exit_code, 0) << r.output;
-    unsigned long want = crc32(crc32(0L, Z_NULL, 0), expected.data(), static_cast<uInt>(expected.size()));
+    unsigned long want =
+        crc32(crc32(0L, Z_NULL, 0), expected.data(), static_cast<uInt>(expected.size()));
     EXPECT_NE(r.output.find("size=2048 crc=" + hex(want)), std::string::npos) << r.output;
 }
 
@@ -114,7 +121,8 @@ TEST_F(Service, UserInUseOnceIsRetriedTwiceFails) {
         run_result r = host(s, game->id, {"init", "state"});
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(r.output.find("game name="), std::string::npos) << r.output;
-        EXPECT_NE(folder.log().find("Error: Failed to load game.\n"), std::string::npos) << folder.log();
+        EXPECT_NE(folder.log().find("Error: Failed to load game.\n"), std::string::npos)
+            << folder.log();
     }
 }
 
@@ -153,25 +161,26 @@ TEST_F(Service, SavesAreSentWholeAndLoadBack) {
     auto game = game_sized(1, 2 * 1024 * 1024);
     ASSERT_TRUE(game);
     service_process s;
-    run_result r = host(s, game->id,
-                        {"init", "close",
-                         "write", "empty.sav", "0", "save", "empty.sav",
-                         "write", "a.sav", "65536", "save", "a.sav",
-                         "write", "b.sav", "65537", "save", "b.sav",
-                         "write", "huge.sav", "1048577", "save", "huge.sav",
-                         "load", "a.sav", "load", "b.sav", "load", "huge.sav", "load", "empty.sav", "shutdown"},
-                        120000);
+    run_result r =
+        host(s, game->id,
+             {"init",  "close", "write",    "empty.sav", "0",     "save",      "empty.sav", "write",
+              "a.sav", "65536", "save",     "a.sav",     "write", "b.sav",     "65537",     "save",
+              "b.sav", "write", "huge.sav", "1048577",   "save",  "huge.sav",  "load",      "a.sav",
+              "load",  "b.sav", "load",     "huge.sav",  "load",  "empty.sav", "shutdown"},
+             120000);
     ASSERT_EQ(r.exit_code, 0) << r.output;
     std::string a = folder.read("a.sav"), b = folder.read("b.sav");
     ASSERT_EQ(b.size(), 65537u);
     EXPECT_NE(r.output.find("load size=65536 crc=" + hex(crc(a))), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("load size=65537 crc=" + hex(crc(b))), std::string::npos) << r.output;
     EXPECT_EQ(count(r.output, "load size=0 crc=00000000"), 2u) << r.output;
-    EXPECT_NE(folder.log().find("Save file too large.\nhuge.sav\n"), std::string::npos) << folder.log();
+    EXPECT_NE(folder.log().find("Save file too large.\nhuge.sav\n"), std::string::npos)
+        << folder.log();
 
     // assert_alive follows each of the two saves sent and each of the four loads.
     std::string requests = read_file(s.data() + "/requests.log");
-    EXPECT_EQ(count(requests, "GET /connection/assert_alive.php?username=player&id="), 6u) << requests;
+    EXPECT_EQ(count(requests, "GET /connection/assert_alive.php?username=player&id="), 6u)
+        << requests;
     EXPECT_EQ(count(requests, "GET /connection/free_game.php?username=player&id="), 1u);
 }
 
@@ -179,9 +188,11 @@ TEST_F(Service, ExportsBeforeInitAndShutdownTwice) {
     auto game = game_sized(1, 2 * 1024 * 1024);
     ASSERT_TRUE(game);
     service_process s;
-    run_result r = host(s, game->id, {"state", "shutdown", "init", "close", "shutdown", "shutdown", "state"});
+    run_result r =
+        host(s, game->id, {"state", "shutdown", "init", "close", "shutdown", "shutdown", "state"});
     ASSERT_EQ(r.exit_code, 0) << r.output;
-    EXPECT_NE(r.output.find("state init=0 connected=0 count=30\nstate init=0"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("state init=0 connected=0 count=30\nstate init=0"), std::string::npos)
+        << r.output;
     EXPECT_NE(r.output.find("location=set"), std::string::npos);
     EXPECT_NE(r.output.find("state init=0 connected=1 count=30\nstate init=0 connected=1 count=30\n"
                             "state init=0"),
@@ -192,7 +203,8 @@ TEST_F(Service, ExportsBeforeInitAndShutdownTwice) {
 }
 
 TEST(Exports, ExactlyTheFourteenNames) {
-    run_result r = run({"/usr/bin/nm", "-D", "--defined-only", program_dir() + "/librxlib.so"}, {}, 20000);
+    run_result r =
+        run({"/usr/bin/nm", "-D", "--defined-only", program_dir() + "/librxlib.so"}, {}, 20000);
     ASSERT_EQ(r.exit_code, 0) << r.output;
     std::istringstream lines(r.output);
     std::vector<std::string> names;
@@ -203,11 +215,11 @@ TEST(Exports, ExactlyTheFourteenNames) {
         if (!name.empty()) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
-    std::vector<std::string> expected{"rx_close_window",  "rx_get_diretory",       "rx_get_game_location",
-                                      "rx_get_game_name", "rx_get_game_size",      "rx_get_load_location",
-                                      "rx_get_load_size", "rx_get_shutdown_count", "rx_init",
-                                      "rx_is_connected",  "rx_is_init",            "rx_load_game",
-                                      "rx_save_game",     "rx_shutdown"};
+    std::vector<std::string> expected{
+        "rx_close_window",  "rx_get_diretory",      "rx_get_game_location", "rx_get_game_name",
+        "rx_get_game_size", "rx_get_load_location", "rx_get_load_size",     "rx_get_shutdown_count",
+        "rx_init",          "rx_is_connected",      "rx_is_init",           "rx_load_game",
+        "rx_save_game",     "rx_shutdown"};
     EXPECT_EQ(names, expected);
 }
 

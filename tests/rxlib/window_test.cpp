@@ -1,4 +1,6 @@
 // Tests for the loading window under SDL's dummy video driver, with injected events.
+#include "rxlib/window.h"
+
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
@@ -6,13 +8,12 @@
 #include <cstdlib>
 
 #include "rxlib/core.h"
-#include "rxlib/window.h"
 
 namespace rx::lib {
 namespace {
 
 class LoadingWindow : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -62,7 +63,8 @@ TEST_F(LoadingWindow, FullScreenIs800By600) {
 TEST_F(LoadingWindow, ClicksOnTheCancelEdgesAndOtherEventsAreIgnored) {
     ASSERT_TRUE(window::load_images(false));
     // The button is 125,105 150 x 40; its edges are not inside it.
-    for (SDL_Event e : {click(125, 120), click(275, 120), click(200, 105), click(200, 145), click(10, 10)}) {
+    for (SDL_Event e :
+         {click(125, 120), click(275, 120), click(200, 105), click(200, 145), click(10, 10)}) {
         window::handle_event(e);
     }
     SDL_Event escape{};
