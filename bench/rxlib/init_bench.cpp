@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
                         fullscreen ? "fullscreen" : "windowed", t[0], t[1], t[2], t[3], t[4],
                         rx_rate, curl_rate, curl_rate > 0 ? 100.0 * rx_rate / curl_rate : 0);
             std::fflush(stdout);
+            if (size == 0) continue;  // a failed start-up (reported above) has no figures
             best_rx[fullscreen] = std::max(best_rx[fullscreen], rx_rate);
             best_curl[fullscreen] = std::max(best_curl[fullscreen], curl_rate);
             best_inflate[fullscreen] = std::min(best_inflate[fullscreen], t[4]);
