@@ -43,6 +43,7 @@ bool exchange(game_channel& channel, std::string_view token) {
 bool login(game_channel& channel, session_observer& observer, std::string_view user_name,
            std::string_view password, bool fetch_session_id, std::string& session_id) {
     int attempts = 0;
+    int restarts = 0;
     for (;;) {
         if (attempts >= 2) return false;
         if (!exchange(channel, user_name)) return false;
@@ -68,7 +69,11 @@ bool login(game_channel& channel, session_observer& observer, std::string_view u
                 return false;
             case login_reply::other:
                 // The server restarts the dialogue after anything it did not expect; it is not an
-                // attempt.
+                // attempt. A server that never stops doing so would hold the emulator for good.
+                if (++restarts > max_login_restarts) {
+                    observer.log("Login restarted too often.");
+                    return false;
+                }
                 break;
         }
     }

@@ -39,6 +39,9 @@ class session_observer {
     virtual std::string error_text() { return {}; }
 };
 
+// Unexpected answers to the password after which the login gives up.
+inline constexpr int max_login_restarts = 100;
+
 // Logs in with user name and password; with `fetch_session_id` also asks for the session id and
 // stores it.
 bool login(game_channel& channel, session_observer& observer, std::string_view user_name,

@@ -134,6 +134,17 @@ TEST(Login, UnknownRepliesRestartWithoutCountingAnAttempt) {
     EXPECT_EQ(c.sent.size(), 8u);
 }
 
+TEST(Login, EndlessUnexpectedRepliesGiveUp) {
+    scripted_channel c;
+    for (int i = 0; i <= max_login_restarts; ++i) c.replies.insert(c.replies.end(), {"?", "what"});
+    c.replies.insert(c.replies.end(), {"?", "ok", "?", "id"});
+    recording_observer o;
+    std::string id;
+    EXPECT_FALSE(login(c, o, "a", "p", true, id));
+    EXPECT_EQ(c.sent.size(), 2u * (max_login_restarts + 1));
+    EXPECT_EQ(o.logs, (std::vector<std::string>{"Login restarted too often."}));
+}
+
 TEST(Login, ServerSilenceFails) {
     scripted_channel c;
     c.replies = {"?"};
