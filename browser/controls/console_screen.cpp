@@ -10,12 +10,12 @@
 namespace rx {
 
 namespace {
-const widget_spec home_spec{"home", 645, 5, 150, 40, "button_home.png"};
-const widget_spec back_spec{"back", 490, 5, 150, 40, "button_back.png"};
+const widget_place home_place{"home", 645, 5, 150, 40, "button_home.png"};
+const widget_place back_place{"back", 490, 5, 150, 40, "button_back.png"};
 }  // namespace
 
-const std::vector<widget_spec>& console_screen::layout() {
-    static const std::vector<widget_spec> widgets{home_spec, back_spec};
+const std::vector<widget_place>& console_screen::layout() {
+    static const std::vector<widget_place> widgets{home_place, back_place};
     return widgets;
 }
 
@@ -35,8 +35,8 @@ void console_screen::init() {
         if (font_ != nullptr) TTF_CloseFont(font_);
         title_surface_ = nullptr;
         font_ = nullptr;
-        home_.load_button(home_spec);
-        back_.load_button(back_spec);
+        home_.load_button(home_place);
+        back_.load_button(back_place);
         if (auto dir = get_directory()) {
             font_ = TTF_OpenFont(platform::join_path(*dir, "NEURPOLI.TTF").c_str(), 20);
         }

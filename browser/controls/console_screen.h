@@ -45,7 +45,7 @@ class console_screen : public screen {
     const std::string& title() const { return title_; }
 
     // Home and Back, the widgets every console screen has.
-    static const std::vector<widget_spec>& layout();
+    static const std::vector<widget_place>& layout();
 
   protected:
     void log_unknown(const char* operation) const;

@@ -9,9 +9,9 @@
 
 namespace rx {
 
-const std::vector<widget_spec>& rx_controls_input::layout() {
+const std::vector<widget_place>& rx_controls_input::layout() {
     // Console buttons stand 45 px apart down the left edge.
-    static const std::vector<widget_spec> widgets{
+    static const std::vector<widget_place> widgets{
         {"home", 645, 5, 150, 40, "button_home.png"},
         {"atari2600", 5, 50, 200, 40, "button_controls_atari2600.png"},
         {"colecovision", 5, 95, 200, 40, "button_controls_colecovision.png"},

@@ -30,7 +30,7 @@ class rx_controls_input : public screen {
     // The screen number each console button opens, in button order.
     static const std::array<int, console_count>& console_screens();
     // Home first, then the twelve console buttons.
-    static const std::vector<widget_spec>& layout();
+    static const std::vector<widget_place>& layout();
 
   private:
     TTF_Font* font_ = nullptr;

@@ -8,7 +8,7 @@ namespace rx {
 
 // One widget of a screen as data: its place, its size and its artwork, so a whole screen's layout
 // can be read (and checked against the 800 x 600 window) without drawing it.
-struct widget_spec {
+struct widget_place {
     const char* name;
     int x;
     int y;
@@ -25,8 +25,8 @@ class button {
     ~button();
 
     void load_button(int x, int y, int height, const std::string& image_file, int width);
-    void load_button(const widget_spec& spec) {
-        load_button(spec.x, spec.y, spec.h, spec.image, spec.w);
+    void load_button(const widget_place& place) {
+        load_button(place.x, place.y, place.h, place.image, place.w);
     }
     void show();
     void handle_events(const SDL_Event& event);
@@ -68,7 +68,7 @@ class static_image {
     ~static_image();
 
     void load(int x, int y, int width, int height, const std::string& image_file);
-    void load(const widget_spec& spec) { load(spec.x, spec.y, spec.w, spec.h, spec.image); }
+    void load(const widget_place& place) { load(place.x, place.y, place.w, place.h, place.image); }
     void show();
     const SDL_Rect& box() const { return box_; }
     SDL_Surface* image() const { return image_; }
