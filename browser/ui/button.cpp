@@ -5,23 +5,9 @@
 
 #include "browser/core/app.h"
 #include "browser/ui/image.h"
+#include "browser/ui/pointer.h"
 
 namespace rx {
-
-namespace {
-
-bool pointer_inside(const SDL_Rect& box) {
-    int x = 0;
-    int y = 0;
-    SDL_GetMouseState(&x, &y);
-    return inside(box, x, y);
-}
-
-bool is_press_key(SDLKey key) {
-    return key == SDLK_RETURN || key == SDLK_SPACE;
-}
-
-}  // namespace
 
 button::~button() {
     if (image_ != nullptr) SDL_FreeSurface(image_);
@@ -76,10 +62,7 @@ void button::handle_events(const SDL_Event& event) {
             }
             break;
         case SDL_MOUSEBUTTONUP:
-            if (event.button.button == SDL_BUTTON_LEFT &&
-                inside(box_, event.button.x, event.button.y)) {
-                release_frame();
-            }
+            if (left_click_inside(event, box_)) release_frame();
             break;
         case SDL_KEYDOWN:
             if (!is_press_key(event.key.keysym.sym)) break;

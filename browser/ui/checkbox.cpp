@@ -6,19 +6,9 @@
 
 #include "browser/core/app.h"
 #include "browser/ui/image.h"
+#include "browser/ui/pointer.h"
 
 namespace rx {
-namespace {
-
-bool pointer_inside(const SDL_Rect& box) {
-    int x = 0;
-    int y = 0;
-    SDL_GetMouseState(&x, &y);
-    return inside(box, x, y);
-}
-
-}  // namespace
-
 checkbox::~checkbox() {
     if (image_) SDL_FreeSurface(image_);
     if (focus_image_) SDL_FreeSurface(focus_image_);
@@ -68,13 +58,10 @@ void checkbox::handle_events(const SDL_Event& event) {
     changed_ = false;
     switch (event.type) {
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT &&
-                inside(box_, event.button.x, event.button.y))
-                toggle();
+            if (left_click_inside(event, box_)) toggle();
             break;
         case SDL_KEYDOWN:
-            if ((event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_SPACE) &&
-                (focused_ || pointer_inside(box_))) {
+            if (is_press_key(event.key.keysym.sym) && (focused_ || pointer_inside(box_))) {
                 toggle();
             }
             break;
