@@ -56,16 +56,6 @@ app_state& state() {
     return s;
 }
 
-void log_exception(const char* unknown_text) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(unknown_text);
-    }
-}
-
 Uint32 video_flags(int fullscreen) {
     return fullscreen != 0 ? SDL_FULLSCREEN : 0;
 }
@@ -292,7 +282,7 @@ int run_program() {
         destroy_message();
         return 0;
     } catch (...) {
-        log_exception("Unknown Exception - main::main");
+        log_current_exception("Unknown Exception - main::main");
         return 0;
     }
 }
@@ -389,7 +379,7 @@ void handle_cursor(const SDL_Event& event) {
                 break;
         }
     } catch (...) {
-        log_exception("Unknown Exception - main::handle_cursor");
+        log_current_exception("Unknown Exception - main::handle_cursor");
     }
 }
 
@@ -429,7 +419,7 @@ void clear_controls() {
         sc.game_info.clear_buttons();
         sc.facebook.clear_buttons();
     } catch (...) {
-        log_exception("Unknown Exception - main::clear_controls");
+        log_current_exception("Unknown Exception - main::clear_controls");
     }
 }
 
@@ -455,7 +445,7 @@ void save_settings() {
             remove_user_info_file(*path);
         }
     } catch (...) {
-        log_exception("Unknown Exception - main::save_settings");
+        log_current_exception("Unknown Exception - main::save_settings");
     }
 }
 
@@ -471,7 +461,7 @@ void load_system(int number) {
         screens().game_list.load_list();
         state().current_screen = screen_game_list;
     } catch (...) {
-        log_exception("Unknown Exception - main::load_system");
+        log_current_exception("Unknown Exception - main::load_system");
     }
 }
 
@@ -482,7 +472,7 @@ void load_search(const std::string& filter) {
         screens().game_list.set_user_info(copy);
         screens().game_list.load_list();
     } catch (...) {
-        log_exception("Unknown Exception - main::load_search");
+        log_current_exception("Unknown Exception - main::load_search");
     }
 }
 
@@ -531,6 +521,16 @@ void log_error(std::string_view text) {
         out.put('\n');
     } catch (...) {
         // A lost log line must never take the program down.
+    }
+}
+
+void log_current_exception(std::string_view unknown_text) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        log_error(e.what());
+    } catch (...) {
+        log_error(unknown_text);
     }
 }
 

@@ -114,6 +114,8 @@ void set_login_choices_source(std::function<login_choices()> source);
 // The running program's folder (no trailing separator) and the one-line error log beside it.
 std::optional<std::string> get_directory();
 void log_error(std::string_view text);
+// Inside a catch block: logs the exception's message, or `unknown_text` when it carries none.
+void log_current_exception(std::string_view unknown_text);
 
 // Points get_directory at another folder (tests run outside the program folder); nullopt restores
 // it.

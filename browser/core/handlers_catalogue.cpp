@@ -1,11 +1,9 @@
 // Wrappers of the catalogue screens: news (3), game list (4), game info (5) and Facebook (17).
 #include <SDL.h>
 
-#include <exception>
-#include <string>
-
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/handlers_common.h"
 #include "browser/core/logic/emulators.h"
 #include "browser/core/processes.h"
 #include "browser/core/screens.h"
@@ -13,21 +11,6 @@
 namespace rx {
 
 namespace {
-
-void log_exception(const char* name) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - main::") + name);
-    }
-}
-
-void go_to(int number) {
-    app::clear_controls();
-    app::set_current_screen(number);
-}
 
 void open_upgrade_page() {
     const user_info& user = app::user();
@@ -53,27 +36,21 @@ void open_system_controls(int system_number) {
 }  // namespace
 
 void handle_news_events(SDL_Event event) {
-    try {
+    guarded("handle_news_events", [&] {
         auto& news = screens().news;
         if (news.home_button().clicked()) go_to(screen_main);
         news.handle_events(event);
-    } catch (...) {
-        log_exception("handle_news_events");
-    }
+    });
 }
 
 void news_show() {
-    try {
-        screens().news.show();
-    } catch (...) {
-        log_exception("news_show");
-    }
+    guarded("news_show", [&] { screens().news.show(); });
 }
 
 // The clicks were left by the previous event; the first set one acts, then the list sees this
 // event.
 void handle_system_events(SDL_Event event) {
-    try {
+    guarded("handle_system_events", [&] {
         auto& list = screens().game_list;
         const bool button_down = event.type == SDL_MOUSEBUTTONDOWN;
         if (list.home_button().clicked()) {
@@ -104,21 +81,15 @@ void handle_system_events(SDL_Event event) {
             app::set_current_screen(screen_game_info);
         }
         list.handle_events(event);
-    } catch (...) {
-        log_exception("handle_system_events");
-    }
+    });
 }
 
 void system_show() {
-    try {
-        screens().game_list.show();
-    } catch (...) {
-        log_exception("system_show");
-    }
+    guarded("system_show", [&] { screens().game_list.show(); });
 }
 
 void handle_game_info_events(SDL_Event event) {
-    try {
+    guarded("handle_game_info_events", [&] {
         auto& info = screens().game_info;
         if (info.home_button().clicked()) {
             go_to(screen_main);
@@ -130,21 +101,15 @@ void handle_game_info_events(SDL_Event event) {
             screens().game_list.play();
         }
         info.handle_events(event);
-    } catch (...) {
-        log_exception("handle_game_info_events");
-    }
+    });
 }
 
 void game_info_show() {
-    try {
-        screens().game_info.show();
-    } catch (...) {
-        log_exception("game_info_show");
-    }
+    guarded("game_info_show", [&] { screens().game_info.show(); });
 }
 
 void handle_facebook_events(SDL_Event event) {
-    try {
+    guarded("handle_facebook_events", [&] {
         auto& facebook = screens().facebook;
         if (facebook.home_button().clicked()) {
             go_to(screen_main);
@@ -154,17 +119,11 @@ void handle_facebook_events(SDL_Event event) {
             SDL_WM_IconifyWindow();
         }
         facebook.handle_events(event);
-    } catch (...) {
-        log_exception("handle_facebook_events");
-    }
+    });
 }
 
 void facebook_show() {
-    try {
-        screens().facebook.show();
-    } catch (...) {
-        log_exception("facebook_show");
-    }
+    guarded("facebook_show", [&] { screens().facebook.show(); });
 }
 
 }  // namespace rx

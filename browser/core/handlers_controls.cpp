@@ -1,29 +1,12 @@
 // Wrappers of the controls menu (6) and the console screens (7..16, 18, 19).
-#include <exception>
-#include <string>
-
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/handlers_common.h"
 #include "browser/core/screens.h"
 
 namespace rx {
 
 namespace {
-
-void log_exception(const char* name) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - main::") + name);
-    }
-}
-
-void go_to(int number) {
-    app::clear_controls();
-    app::set_current_screen(number);
-}
 
 // The clicks were left by the previous event; the first set one acts, then the screen sees this
 // event.
@@ -38,17 +21,13 @@ void handle_console(console_screen& screen, bool gates_cursor, const SDL_Event& 
 }
 
 void show_screen(screen& screen, const char* name) {
-    try {
-        screen.show();
-    } catch (...) {
-        log_exception(name);
-    }
+    guarded(name, [&] { screen.show(); });
 }
 
 }  // namespace
 
 void handle_controls_events(SDL_Event event) {
-    try {
+    guarded("handle_controls_events", [&] {
         auto& menu = screens().controls;
         if (menu.home_button().clicked()) {
             go_to(screen_main);
@@ -66,25 +45,19 @@ void handle_controls_events(SDL_Event event) {
             }
         }
         menu.handle_events(event);
-    } catch (...) {
-        log_exception("handle_controls_events");
-    }
+    });
 }
 
 void controls_show() {
     show_screen(screens().controls, "controls_show");
 }
 
-#define RX_CONSOLE_WRAPPERS(events_name, show_name, member, gates) \
-    void events_name(SDL_Event event) {                            \
-        try {                                                      \
-            handle_console(screens().member, gates, event);        \
-        } catch (...) {                                            \
-            log_exception(#events_name);                           \
-        }                                                          \
-    }                                                              \
-    void show_name() {                                             \
-        show_screen(screens().member, #show_name);                 \
+#define RX_CONSOLE_WRAPPERS(events_name, show_name, member, gates)                      \
+    void events_name(SDL_Event event) {                                                 \
+        guarded(#events_name, [&] { handle_console(screens().member, gates, event); }); \
+    }                                                                                   \
+    void show_name() {                                                                  \
+        show_screen(screens().member, #show_name);                                      \
     }
 
 // The Atari 2600 screen shows fixed controls and never captures, so it leaves the pointer gate

@@ -1,8 +1,7 @@
 // Screen 1 wrappers: the login screen's cancel, login, sign-up and guest buttons.
-#include <exception>
-
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/handlers_common.h"
 #include "browser/core/processes.h"
 #include "browser/core/screens.h"
 #include "browser/core/session.h"
@@ -10,7 +9,7 @@
 namespace rx {
 
 void handle_login_events(SDL_Event event) {
-    try {
+    guarded("handle_login_events", [&] {
         rx_login_input& screen = screens().login;
         // Clicks are reported by the event before this one; the first set flag wins.
         if (screen.cancel_button().clicked()) {
@@ -25,21 +24,11 @@ void handle_login_events(SDL_Event event) {
             login();
         }
         screen.handle_events(event);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::handle_login_events");
-    }
+    });
 }
 
 void login_show() {
-    try {
-        screens().login.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::login_show");
-    }
+    guarded("login_show", [&] { screens().login.show(); });
 }
 
 }  // namespace rx

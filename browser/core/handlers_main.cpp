@@ -1,8 +1,7 @@
 // Screen 2 wrappers: the main menu's actions on its twenty buttons.
-#include <exception>
-
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/handlers_common.h"
 #include "browser/core/processes.h"
 #include "browser/core/screens.h"
 
@@ -31,8 +30,7 @@ void act_on_clicks(rx_main_input& menu) {
         return;
     }
     if (menu.at(rx_main_input::slot_change_user).clicked()) {
-        app::clear_controls();
-        app::set_current_screen(screen_login);
+        go_to(screen_login);
         return;
     }
     if (menu.at(rx_main_input::slot_news).clicked()) {
@@ -51,13 +49,11 @@ void act_on_clicks(rx_main_input& menu) {
         return;
     }
     if (menu.at(rx_main_input::slot_controls).clicked()) {
-        app::clear_controls();
-        app::set_current_screen(screen_controls);
+        go_to(screen_controls);
         return;
     }
     if (menu.at(rx_main_input::slot_facebook).clicked()) {
-        app::clear_controls();
-        app::set_current_screen(screen_facebook);
+        go_to(screen_facebook);
         return;
     }
     for (int slot : system_slots) {
@@ -71,25 +67,15 @@ void act_on_clicks(rx_main_input& menu) {
 }  // namespace
 
 void handle_main_events(SDL_Event event) {
-    try {
+    guarded("handle_main_events", [&] {
         rx_main_input& menu = screens().main_menu;
         act_on_clicks(menu);
         menu.handle_events(event);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::handle_main_events");
-    }
+    });
 }
 
 void main_show() {
-    try {
-        screens().main_menu.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::main_show");
-    }
+    guarded("main_show", [&] { screens().main_menu.show(); });
 }
 
 }  // namespace rx
