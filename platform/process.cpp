@@ -1,5 +1,7 @@
-// The process-runner seam shared by every platform: the installed runner, or the system one.
+// What every platform shares of processes: the installed-runner seam and reading the environment.
 #include "platform/process.h"
+
+#include <stdlib.h>
 
 #include <atomic>
 
@@ -16,6 +18,12 @@ process_runner& processes() {
 
 void set_processes(process_runner* runner) {
     installed_runner.store(runner);
+}
+
+std::string get_environment(const char* name) {
+    if (name == nullptr) return {};
+    const char* value = getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
 }
 
 }  // namespace rx::platform

@@ -222,12 +222,6 @@ void exit_process(int code) {
     _exit(code);
 }
 
-std::string get_environment(const char* name) {
-    if (name == nullptr) return {};
-    const char* value = getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
 void set_environment(const char* name, const char* value) {
     if (name == nullptr || name[0] == '\0') return;
     if (value == nullptr) {

@@ -85,12 +85,6 @@ void exit_process(int code) {
     ExitProcess(static_cast<UINT>(code));
 }
 
-std::string get_environment(const char* name) {
-    if (name == nullptr) return {};
-    const char* value = getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
 void set_environment(const char* name, const char* value) {
     if (name == nullptr || name[0] == '\0') return;
     // The C runtime's copy serves getenv; the process block serves SDL and started programs.

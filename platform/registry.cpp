@@ -279,4 +279,16 @@ void set(document& doc, std::string_view key, std::string_view name, value_type 
     s->lines.push_back(std::move(l));
 }
 
+std::uint32_t dword_value(const std::vector<std::uint8_t>& four_bytes) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v |= std::uint32_t(four_bytes[i]) << (8 * i);
+    return v;
+}
+
+std::string string_value(const std::vector<std::uint8_t>& data) {
+    std::string text(data.begin(), data.end());
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
 }  // namespace rx::platform::registry_text

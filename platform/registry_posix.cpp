@@ -118,19 +118,14 @@ class file_registry final : public registry {
         auto value = read(key, name);
         if (!value || value->data.size() != 4 || value->type == rt::value_type::string)
             return std::nullopt;
-        std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= std::uint32_t(value->data[static_cast<std::size_t>(i)]) << (8 * i);
-        return v;
+        return rt::dword_value(value->data);
     }
 
     std::optional<std::string> read_string(const std::string& key,
                                            const std::string& name) override {
         auto value = read(key, name);
         if (!value || value->type != rt::value_type::string) return std::nullopt;
-        std::string text(value->data.begin(), value->data.end());
-        while (!text.empty() && text.back() == '\0') text.pop_back();
-        return text;
+        return rt::string_value(value->data);
     }
 
     std::optional<std::vector<std::uint8_t>> read_binary(const std::string& key,

@@ -36,4 +36,9 @@ const line* find(const document& doc, std::string_view key, std::string_view nam
 void set(document& doc, std::string_view key, std::string_view name, value_type type,
          std::vector<std::uint8_t> data);
 
+// Value bytes as the registry interface hands them out, the same for the file and the Windows
+// store: a four-byte little-endian dword, and a string without its terminating NULs.
+std::uint32_t dword_value(const std::vector<std::uint8_t>& four_bytes);
+std::string string_value(const std::vector<std::uint8_t>& data);
+
 }  // namespace rx::platform::registry_text

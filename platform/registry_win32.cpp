@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/registry.h"
+#include "platform/registry_text.h"
 
 namespace rx::platform {
 
@@ -58,19 +59,14 @@ class win32_registry final : public registry {
         auto value = query(key, name);
         if (!value || value->data.size() != 4) return std::nullopt;
         if (value->type != REG_DWORD && value->type != REG_BINARY) return std::nullopt;
-        std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= std::uint32_t(value->data[static_cast<std::size_t>(i)]) << (8 * i);
-        return v;
+        return registry_text::dword_value(value->data);
     }
 
     std::optional<std::string> read_string(const std::string& key,
                                            const std::string& name) override {
         auto value = query(key, name);
         if (!value || (value->type != REG_SZ && value->type != REG_EXPAND_SZ)) return std::nullopt;
-        std::string text(value->data.begin(), value->data.end());
-        while (!text.empty() && text.back() == '\0') text.pop_back();
-        return text;
+        return registry_text::string_value(value->data);
     }
 
     std::optional<std::vector<std::uint8_t>> read_binary(const std::string& key,
