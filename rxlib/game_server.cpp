@@ -137,9 +137,20 @@ std::unique_ptr<game_connection> open_connection() {
     return std::make_unique<game_connection>(std::move(link));
 }
 
+// Saves and loads each run on a connection of their own, logged in again with the session's
+// account (keeping the session id the game was opened with); null after a logged failure.
+std::unique_ptr<game_connection> logged_in_connection(log_observer& observer) {
+    std::unique_ptr<game_connection> connection = open_connection();
+    if (!connection) return nullptr;
+    std::string unused;
+    session_record& record = session();
+    if (!login(*connection, observer, record.user_name, record.password, false, unused))
+        return nullptr;
+    return connection;
+}
+
 // Opens a connection to the web host and sends one request; null after a failure, which is logged
-// as
-// "<op> - <step> Failed" when `op` is given.
+// as "<op> - <step> Failed" when `op` is given.
 std::unique_ptr<net::link> send_web_request(web_request kind, const char* op) {
     auto fail = [op](const char* step) {
         if (op) write_log(std::string(op) + " - " + step + " Failed");
@@ -161,6 +172,14 @@ std::unique_ptr<net::link> send_web_request(web_request kind, const char* op) {
 }
 
 bool game_opened = false;
+
+// A finished save or load closes its connection, gives the service a second, then reports the
+// session alive.
+void end_exchange(std::unique_ptr<game_connection> connection) {
+    connection.reset();
+    platform::sleep_ms(1000);
+    assert_alive();
+}
 
 }  // namespace
 
@@ -215,34 +234,24 @@ void save_game(const char* file_name) {
     }
     if (size == 0) return;
 
-    std::unique_ptr<game_connection> connection = open_connection();
-    if (!connection) return;
     log_observer observer;
-    std::string unused;
-    session_record& record = session();
-    if (!login(*connection, observer, record.user_name, record.password, false, unused)) return;
+    std::unique_ptr<game_connection> connection = logged_in_connection(observer);
+    if (!connection) return;
     if (!save_exchange(*connection, observer, file_name, data.data(), size)) return;
-    connection.reset();
-    platform::sleep_ms(1000);
-    assert_alive();
+    end_exchange(std::move(connection));
 }
 
 void load_game(const char* file_name) {
     std::memset(load_buffer(), 0, save_buffer_size);
     if (!file_name) return;
-    std::unique_ptr<game_connection> connection = open_connection();
-    if (!connection) return;
     log_observer observer;
-    std::string unused;
-    session_record& record = session();
-    if (!login(*connection, observer, record.user_name, record.password, false, unused)) return;
+    std::unique_ptr<game_connection> connection = logged_in_connection(observer);
+    if (!connection) return;
     load_result result =
         load_exchange(*connection, observer, file_name, load_buffer(), save_buffer_size);
     if (result.size) load_size() = static_cast<std::int32_t>(*result.size);
     if (!result.completed) return;
-    connection.reset();
-    platform::sleep_ms(1000);
-    assert_alive();
+    end_exchange(std::move(connection));
 }
 
 bool assert_alive() {

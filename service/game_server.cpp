@@ -180,6 +180,18 @@ class game_connection {
         return true;
     }
 
+    // The next token as a save's file name; a name unfit for a file is refused with "Bad file
+    // name." and ends the exchange.
+    std::optional<std::string> save_name() {
+        auto name = token();
+        if (!name) return std::nullopt;
+        if (!valid_save_name(*name)) {
+            reply("Bad file name.");
+            return std::nullopt;
+        }
+        return name;
+    }
+
     bool save() {
         if (!reply("ok")) return false;
         const auto size_text = token();
@@ -192,12 +204,8 @@ class game_connection {
             return false;
         }
         if (!reply("ok")) return false;
-        const auto name = token();
+        const auto name = save_name();
         if (!name) return false;
-        if (!valid_save_name(*name)) {
-            reply("Bad file name.");
-            return false;
-        }
         if (!reply("ok")) return false;
         std::string data;
         // A save that does not arrive whole is dropped; the stored one stays as it was.
@@ -207,12 +215,8 @@ class game_connection {
 
     bool load() {
         if (!reply("ok")) return false;
-        const auto name = token();
+        const auto name = save_name();
         if (!name) return false;
-        if (!valid_save_name(*name)) {
-            reply("Bad file name.");
-            return false;
-        }
         if (!reply("ok") || !token()) return false;
         const std::string data = state_.load_save(user_, *name).value_or(std::string());
         if (!reply(std::to_string(data.size())) || !token()) return false;
