@@ -186,7 +186,8 @@ reply http_get(const request& req, const log_sink& log) {
                 return result;
         }
 
-        std::fill(chunk.begin(), chunk.end(), '\0');
+        // Only the bytes just received are read (the text scan is bounded by the count), so the
+        // buffer is not cleared between reads.
         const int received =
             SDLNet_TCP_Recv(conn.socket, chunk.data(), static_cast<int>(chunk_size - 1));
         result.last_result = received;
