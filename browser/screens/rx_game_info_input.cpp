@@ -16,11 +16,6 @@ namespace rx {
 
 namespace {
 
-void free_surface(SDL_Surface*& surface) {
-    if (surface) SDL_FreeSurface(surface);
-    surface = nullptr;
-}
-
 void log_line(std::string_view line) {
     log_error(line);
 }
@@ -34,13 +29,7 @@ rx_game_info_input::~rx_game_info_input() {
 }
 
 void rx_game_info_input::log_unknown(const char* operation) const {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - rx_game_info_input::") + operation);
-    }
+    log_current_exception(std::string("Unknown Exception - rx_game_info_input::") + operation);
 }
 
 void rx_game_info_input::init() {

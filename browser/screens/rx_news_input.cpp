@@ -15,28 +15,8 @@ namespace rx {
 
 namespace {
 
-void free_surface(SDL_Surface*& surface) {
-    if (surface) SDL_FreeSurface(surface);
-    surface = nullptr;
-}
-
 void log_exception(const char* operation) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - rx_news_input::") + operation);
-    }
-}
-
-void draw_line(TTF_Font* font, const std::string& text, SDL_Color colour, int x, int y,
-               SDL_Surface* page) {
-    if (!font || text.empty()) return;
-    SDL_Surface* rendered = TTF_RenderText_Solid(font, text.c_str(), colour);
-    if (!rendered) return;
-    blit_at(x, y, rendered, page);
-    SDL_FreeSurface(rendered);
+    log_current_exception(std::string("Unknown Exception - rx_news_input::") + operation);
 }
 
 // A copy with the same pixels, format and colour key.
@@ -89,13 +69,13 @@ bool rx_news_input::get_news() {
         }
         if (!page_) return true;
         const auto fields = catalogue::split_news(reply.text);
-        draw_line(font_, fields[0], text_colour_, catalogue::news_x, catalogue::news_heading_y[0],
+        draw_text(font_, fields[0], text_colour_, catalogue::news_x, catalogue::news_heading_y[0],
                   page_);
-        draw_line(font_, fields[1], text_colour_, catalogue::news_x, catalogue::news_heading_y[1],
+        draw_text(font_, fields[1], text_colour_, catalogue::news_x, catalogue::news_heading_y[1],
                   page_);
         int y = catalogue::news_first_body_y;
         for (const std::string& line : catalogue::wrap_news_body(fields[2])) {
-            draw_line(font_, line, text_colour_, catalogue::news_x, y, page_);
+            draw_text(font_, line, text_colour_, catalogue::news_x, y, page_);
             y += catalogue::news_line_step;
         }
         return true;

@@ -35,22 +35,6 @@ constexpr std::array<const char*, 6> row_art_files = {
     "list_bar_odd.png",    "list_bar_even.png",    "list_bar_unavailable.png",
     "list_button_odd.png", "list_button_even.png", "list_button_unavailable.png"};
 
-void free_surface(SDL_Surface*& surface) {
-    if (surface) SDL_FreeSurface(surface);
-    surface = nullptr;
-}
-
-// Renders `text` and blits it at (x, y) of `destination`; an empty text or a missing font draws
-// nothing.
-void draw_text(TTF_Font* font, const std::string& text, SDL_Color colour, int x, int y,
-               SDL_Surface* destination) {
-    if (!font || text.empty() || !destination) return;
-    SDL_Surface* rendered = TTF_RenderText_Solid(font, text.c_str(), colour);
-    if (!rendered) return;
-    blit_at(x, y, rendered, destination);
-    SDL_FreeSurface(rendered);
-}
-
 }  // namespace
 
 const std::array<const char*, rx_system_input::filter_count>& rx_system_input::filter_texts() {
@@ -66,13 +50,7 @@ rx_system_input::~rx_system_input() {
 }
 
 void rx_system_input::log_unknown(const char* operation) const {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - rx_system_input::") + operation);
-    }
+    log_current_exception(std::string("Unknown Exception - rx_system_input::") + operation);
 }
 
 void rx_system_input::init() {

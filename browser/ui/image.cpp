@@ -1,4 +1,5 @@
-// Artwork loading with the cyan colour key, the shared blit and the strict inside test.
+// Artwork loading with the cyan colour key, the shared blit, text drawing and the strict inside
+// test.
 #include "browser/ui/image.h"
 
 #include <SDL_image.h>
@@ -41,6 +42,20 @@ int blit_at(int x, int y, SDL_Surface* source, SDL_Surface* destination, SDL_Rec
     if (source == nullptr || destination == nullptr) return -1;
     SDL_Rect offset{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
     return SDL_UpperBlit(source, clip, destination, &offset);
+}
+
+void free_surface(SDL_Surface*& surface) {
+    if (surface) SDL_FreeSurface(surface);
+    surface = nullptr;
+}
+
+void draw_text(TTF_Font* font, const std::string& text, SDL_Color colour, int x, int y,
+               SDL_Surface* destination) {
+    if (!font || text.empty() || !destination) return;
+    SDL_Surface* rendered = TTF_RenderText_Solid(font, text.c_str(), colour);
+    if (!rendered) return;
+    blit_at(x, y, rendered, destination);
+    SDL_FreeSurface(rendered);
 }
 
 bool inside(const SDL_Rect& box, int x, int y) {
