@@ -797,33 +797,27 @@ def rxlib_button(fonts, w, h, text):
 # ---------------------------------------------------------------- table and checks
 
 
+# Kinds drawn from the text-free size alone, and kinds drawn from the size and the row's text.
+BY_SIZE = {
+    "field": field, "checkbox": checkbox, "focus_ring": focus_ring,
+    "rxlib_background_rgb": rxlib_background,
+}
+BY_SIZE_AND_TEXT = {
+    "bg_main": bg_main, "bg_dark": bg_dark, "bg_update": bg_update, "bg_splash": bg_splash,
+    "bg_facebook": bg_facebook, "wait": wait_label, "button": button, "stacked_button": stacked_button,
+    "info": info, "rxlib_button": rxlib_button,
+}
+
+
 def render(fonts, sizes, name, w, h, kind, text):
-    if kind == "bg_main":
-        return bg_main(fonts, w, h, text)
-    if kind == "bg_dark":
-        return bg_dark(fonts, w, h, text)
-    if kind == "bg_update":
-        return bg_update(fonts, w, h, text)
-    if kind == "bg_splash":
-        return bg_splash(fonts, w, h, text)
-    if kind == "bg_facebook":
-        return bg_facebook(fonts, w, h, text)
-    if kind == "wait":
-        return wait_label(fonts, w, h, text)
+    if kind in BY_SIZE:
+        return BY_SIZE[kind](fonts, w, h)
+    if kind in BY_SIZE_AND_TEXT:
+        return BY_SIZE_AND_TEXT[kind](fonts, w, h, text)
     if kind == "label":
         return label(fonts, w, h, text, sizes[(kind, w, h)])
     if kind == "player_label":
         return label(fonts, w, h, text, sizes[(kind, w, h)], CYAN, right=label_text_width(kind, w))
-    if kind == "field":
-        return field(fonts, w, h)
-    if kind == "checkbox":
-        return checkbox(fonts, w, h)
-    if kind == "focus_ring":
-        return focus_ring(fonts, w, h)
-    if kind == "button":
-        return button(fonts, w, h, text)
-    if kind == "stacked_button":
-        return stacked_button(fonts, w, h, text)
     if kind in ("arrow_up", "arrow_down"):
         return arrow(fonts, w, h, kind == "arrow_up")
     if kind.startswith("tile_"):
@@ -832,24 +826,16 @@ def render(fonts, sizes, name, w, h, kind, text):
         return list_bar(fonts, w, h, kind)
     if kind.startswith("list_button"):
         return list_button(fonts, w, h, kind, text)
-    if kind == "info":
-        return info(fonts, w, h, text)
     if kind == "info_keys":
         return info(fonts, w, h, text, keys=True)
-    if kind == "progress_strip":
+    if kind in ("progress_strip", "rxlib_strip"):
         return progress_strip(fonts, w, h, kind)
     if kind == "progress_frame":
         return progress_frame(fonts, w, h, 4 if h >= 40 else 2)
     if kind == "rxlib_background_rgba":
         return rxlib_background(fonts, w, h).convert("RGBA")
-    if kind == "rxlib_background_rgb":
-        return rxlib_background(fonts, w, h)
-    if kind == "rxlib_strip":
-        return progress_strip(fonts, w, h, kind)
     if kind == "rxlib_frame":
         return rxlib_frame(w, h)
-    if kind == "rxlib_button":
-        return rxlib_button(fonts, w, h, text)
     raise ValueError("unknown kind %r for %s" % (kind, name))
 
 
