@@ -51,7 +51,7 @@ rx_controls_input::~rx_controls_input() {
 }
 
 void rx_controls_input::init() {
-    try {
+    run_logged("rx_controls_input", "init", [&] {
         // A second init (tests) must not leak the first one's font and title.
         if (title_surface_ != nullptr) SDL_FreeSurface(title_surface_);
         if (font_ != nullptr) TTF_CloseFont(font_);
@@ -67,23 +67,15 @@ void rx_controls_input::init() {
             title_surface_ =
                 TTF_RenderText_Solid(font_, "Controls Setup:", SDL_Color{255, 255, 255, 0});
         }
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_controls_input::init");
-    }
+    });
 }
 
 void rx_controls_input::show() {
-    try {
+    run_logged("rx_controls_input", "show", [&] {
         if (title_surface_ != nullptr) blit_at(5, 5, title_surface_, SDL_GetVideoSurface());
         home_.show();
         for (auto& b : consoles_) b.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_controls_input::show");
-    }
+    });
 }
 
 void rx_controls_input::handle_events(const SDL_Event& event) {

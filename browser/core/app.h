@@ -117,6 +117,17 @@ void log_error(std::string_view text);
 // Inside a catch block: logs the exception's message, or `unknown_text` when it carries none.
 void log_current_exception(std::string_view unknown_text);
 
+// Runs one step of a screen or widget so that an exception never reaches the main loop: it is
+// logged with its message, or as "Unknown Exception - <scope>::<operation>" when it carries none.
+template <typename Body>
+void run_logged(const char* scope, const char* operation, Body&& body) {
+    try {
+        body();
+    } catch (...) {
+        log_current_exception(std::string("Unknown Exception - ") + scope + "::" + operation);
+    }
+}
+
 // Points get_directory at another folder (tests run outside the program folder); nullopt restores
 // it.
 void set_directory_override(std::optional<std::string> directory);

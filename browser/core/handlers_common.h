@@ -1,6 +1,6 @@
 // What every per-screen wrapper shares: the exception guard and the change of screen by a button.
 #pragma once
-#include <string>
+#include <utility>
 
 #include "browser/core/app.h"
 
@@ -9,11 +9,7 @@ namespace rx {
 // A wrapper never lets an exception reach the main loop: it is logged under the wrapper's name.
 template <typename Body>
 void guarded(const char* wrapper_name, Body&& body) {
-    try {
-        body();
-    } catch (...) {
-        log_current_exception(std::string("Unknown Exception - main::") + wrapper_name);
-    }
+    run_logged("main", wrapper_name, std::forward<Body>(body));
 }
 
 // The clicks of the screen being left must not act on the next one.

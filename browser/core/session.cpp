@@ -170,15 +170,11 @@ bool login() {
 }
 
 void logout() {
-    try {
+    run_logged("main", "logout", [&] {
         const std::wstring user_name = screens().login.user_name();
         web::http_get(web_request(logout_target(user_name), web::receive_mode::none, "logout"),
                       log_line);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::logout");
-    }
+    });
 }
 
 bool check_version() {

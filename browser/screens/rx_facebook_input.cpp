@@ -8,15 +8,11 @@
 namespace rx {
 
 void rx_facebook_input::init() {
-    try {
+    run_logged("rx_facebook_input", "init", [&] {
         background_.load(0, 0, 200, 20, "background_facebook.png");
         home_.load_button(645, 5, 40, "button_home.png", 150);
         allow_.load_button(300, 300, 40, "button_allow.png", 200);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_facebook_input::init");
-    }
+    });
 }
 
 void rx_facebook_input::show() {

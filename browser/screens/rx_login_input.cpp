@@ -9,7 +9,7 @@
 namespace rx {
 
 void rx_login_input::init() {
-    try {
+    run_logged("rx_login_input", "init", [&] {
         user_name_label_.load(200, 390, 140, 24, "static_username.png");
         password_label_.load(200, 420, 140, 24, "static_password.png");
         save_label_.load(220, 450, 390, 20, "static_save_username_password.png");
@@ -37,15 +37,11 @@ void rx_login_input::init() {
         }
         focus_index_ = 1;
         apply_focus();
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_login_input::init");
-    }
+    });
 }
 
 void rx_login_input::show() {
-    try {
+    run_logged("rx_login_input", "show", [&] {
         user_name_label_.show();
         user_name_box_.show();
         password_label_.show();
@@ -58,11 +54,7 @@ void rx_login_input::show() {
         signup_.show();
         cancel_.show();
         guest_.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_login_input::show");
-    }
+    });
 }
 
 void rx_login_input::apply_focus() {

@@ -56,43 +56,21 @@ void rx_main_input::load_all(bool restricted) {
 }
 
 void rx_main_input::init() {
-    try {
-        load_all(false);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_main_input::init");
-    }
+    run_logged("rx_main_input", "init", [&] { load_all(false); });
 }
 
 void rx_main_input::set_buttons() {
-    try {
-        load_all(false);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_main_input::set_buttons");
-    }
+    run_logged("rx_main_input", "set_buttons", [&] { load_all(false); });
 }
 
 void rx_main_input::set_guest_buttons() {
-    try {
-        load_all(true);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_main_input::set_guest_buttons");
-    }
+    run_logged("rx_main_input", "set_guest_buttons", [&] { load_all(true); });
 }
 
 void rx_main_input::show() {
-    try {
+    run_logged("rx_main_input", "show", [&] {
         for (auto& b : buttons_) b.show();
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - rx_main_input::show");
-    }
+    });
 }
 
 void rx_main_input::handle_events(const SDL_Event& event) {

@@ -113,13 +113,8 @@ void static_image::load(int x, int y, int width, int height, const std::string& 
 }
 
 void static_image::show() {
-    try {
-        blit_at(box_.x, box_.y, image_, SDL_GetVideoSurface());
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - static_image::show");
-    }
+    run_logged("static_image", "show",
+               [&] { blit_at(box_.x, box_.y, image_, SDL_GetVideoSurface()); });
 }
 
 }  // namespace rx

@@ -15,7 +15,7 @@ checkbox::~checkbox() {
 }
 
 void checkbox::load(int x, int y, int width, int height, const std::string& image_file) {
-    try {
+    run_logged("checkbox", "load", [&] {
         box_ = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(width),
                         static_cast<Uint16>(height)};
         unticked_frame_ = SDL_Rect{0, 0, static_cast<Uint16>(width), static_cast<Uint16>(height)};
@@ -24,23 +24,15 @@ void checkbox::load(int x, int y, int width, int height, const std::string& imag
         current_ = ticked_ ? &ticked_frame_ : &unticked_frame_;
         if (image_) SDL_FreeSurface(image_);
         image_ = load_image(image_file);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - checkbox::load");
-    }
+    });
 }
 
 void checkbox::load_focus_frame(int y, const std::string& image_file) {
-    try {
+    run_logged("checkbox", "load_focus_frame", [&] {
         focus_box_ = SDL_Rect{202, static_cast<Sint16>(y), 14, 14};
         if (focus_image_) SDL_FreeSurface(focus_image_);
         focus_image_ = load_image(image_file);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - checkbox::load_focus_frame");
-    }
+    });
 }
 
 void checkbox::set_ticked() {
@@ -74,15 +66,11 @@ void checkbox::handle_events(const SDL_Event& event) {
 }
 
 void checkbox::show() {
-    try {
+    run_logged("checkbox", "show", [&] {
         SDL_Surface* screen = SDL_GetVideoSurface();
         blit_at(box_.x, box_.y, image_, screen, current_);
         if (focused_ && focus_image_) blit_at(focus_box_.x, focus_box_.y, focus_image_, screen);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - checkbox::show");
-    }
+    });
 }
 
 }  // namespace rx

@@ -46,7 +46,7 @@ void display_message::set_message(int seconds, const std::string& text) {
 }
 
 void display_message::show() {
-    try {
+    run_logged("display_message", "show", [&] {
         if (hidden_) return;
         blit_at(x_, y_, text_surface_, SDL_GetVideoSurface());
         if (duration_ < frame_counter_ / 60) {
@@ -54,11 +54,7 @@ void display_message::show() {
         } else {
             ++frame_counter_;
         }
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - display_message::show");
-    }
+    });
 }
 
 }  // namespace rx
