@@ -3,21 +3,20 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "loopback.h"
 #include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
+#include "service_process.h"
 
 using namespace rx::service;
 using clock_type = std::chrono::steady_clock;
@@ -28,23 +27,8 @@ double seconds_since(clock_type::time_point start) {
     return std::chrono::duration<double>(clock_type::now() - start).count();
 }
 
-int connect_to(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    timeval tv{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 bool request(int port) {
-    const int fd = connect_to(port);
+    const int fd = rx::test::connect_loopback(port);
     if (fd < 0) return false;
     static const std::string text = std::string(
                                         "GET /browser/checkuser.php?username=demo&password=demo "
@@ -69,7 +53,7 @@ std::string token(int fd, const std::string& text, bool read = true) {
 
 double download(int port, const std::string& game, std::size_t& bytes) {
     const auto start = clock_type::now();
-    const int fd = connect_to(port);
+    const int fd = rx::test::connect_loopback(port);
     token(fd, "demo");
     token(fd, "demo");
     token(fd, "10.0.0.7");
@@ -103,29 +87,13 @@ int main() {
     std::printf("compress 32 MiB image: %.3f s, ratio %.2f:1\n", compress,
                 static_cast<double>(size) / static_cast<double>(packed.size()));
 
-    const std::string data = (std::filesystem::temp_directory_path() / "rx_service_bench").string();
-    std::filesystem::create_directories(data);
-    int out[2];
-    if (::pipe(out) != 0) return 1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        const std::string program = std::string(RX_PROGRAM_DIR) + "/rx_service";
-        ::execl(program.c_str(), program.c_str(), "--data", data.c_str(), "--http-port", "0",
-                "--game-port", "0", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string line;
-    char c;
-    pollfd p{out[0], POLLIN, 0};
-    while (::poll(&p, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    int http = 0, game = 0;
-    if (std::sscanf(line.c_str(), "rx_service listening http=%d game=%d", &http, &game) != 2) {
-        std::printf("rx_service did not start: %s\n", line.c_str());
+    rx::test::service_process service;
+    if (!service.started()) {
+        std::printf("rx_service did not start: %s\n", service.first_line().c_str());
         return 1;
     }
+    const int http = service.http_port();
+    const int game = service.game_port();
 
     const int serial = 2000;
     start = clock_type::now();
@@ -153,8 +121,5 @@ int main() {
     std::printf("32 MiB game, cached download: %.3f s (%.0f MiB/s compressed)\n", t,
                 static_cast<double>(bytes) / (1 << 20) / t);
 
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-    std::filesystem::remove_all(data);
     return 0;
 }

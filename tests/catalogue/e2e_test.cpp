@@ -20,12 +20,16 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "browser/screens/logic/game_list.h"
+#include "files.h"
+#include "loopback.h"
+#include "service_process.h"
 
 extern char** environ;
 
@@ -43,31 +47,12 @@ bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds tim
     return done();
 }
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using rx::test::read_file;
 
 // One GET on loopback, the whole reply.
 std::string http_get(int port, const std::string& target) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    std::string reply;
-    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        const std::string request = "GET " + target + " HTTP/1.0\nHost: 127.0.0.1\n\n";
-        send(s, request.c_str(), request.size() + 1, MSG_NOSIGNAL);
-        char buffer[4096];
-        ssize_t n = 0;
-        while ((n = recv(s, buffer, sizeof buffer, 0)) > 0)
-            reply.append(buffer, static_cast<size_t>(n));
-    }
-    close(s);
-    return reply;
+    return rx::test::exchange(
+        port, "GET " + target + " HTTP/1.0\nHost: 127.0.0.1\n\n" + std::string(1, '\0'));
 }
 
 Window find_window(Display* display, Window root, const std::string& prefix) {
@@ -128,12 +113,11 @@ class CatalogueEndToEnd : public ::testing::Test {
 
     void TearDown() override {
         run("xdotool keyup Pause 2>/dev/null");
-        for (pid_t* pid : {&relicade_, &service_}) {
-            if (*pid > 0) {
-                kill(*pid, SIGKILL);
-                waitpid(*pid, nullptr, 0);
-            }
+        if (relicade_ > 0) {
+            kill(relicade_, SIGKILL);
+            waitpid(relicade_, nullptr, 0);
         }
+        service_.reset();
         // A stand-in emulator left over by a failed run is asked to close, as a window manager
         // would.
         if (display_ != nullptr) {
@@ -144,31 +128,11 @@ class CatalogueEndToEnd : public ::testing::Test {
     }
 
     void start_service() {
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string program = (fs::path(RX_PROGRAM_DIR) / "rx_service").string();
-        const std::string data = data_.string();
-        std::vector<std::string> args{program, "--data",      data, "--http-port",
-                                      "0",     "--game-port", "0"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ASSERT_EQ(posix_spawn(&service_, program.c_str(), &actions, nullptr, argv.data(), environ),
-                  0);
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        std::string line;
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-        close(out[0]);
-        ASSERT_EQ(std::sscanf(line.c_str(), "rx_service listening http=%d game=%d", &http_port_,
-                              &game_port_),
-                  2)
-            << line;
+        service_ =
+            std::make_unique<rx::test::service_process>(std::vector<std::string>{}, data_.string());
+        ASSERT_TRUE(service_->started()) << service_->first_line();
+        http_port_ = service_->http_port();
+        game_port_ = service_->game_port();
     }
 
     void start_relicade() {
@@ -276,7 +240,7 @@ class CatalogueEndToEnd : public ::testing::Test {
     fs::path data_;
     Display* display_ = nullptr;
     Window window_ = 0;
-    pid_t service_ = 0;
+    std::unique_ptr<rx::test::service_process> service_;
     pid_t relicade_ = 0;
     int http_port_ = 0;
     int game_port_ = 0;

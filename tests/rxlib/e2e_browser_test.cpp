@@ -70,7 +70,7 @@ class PlayFromTheBrowser : public ::testing::Test {
     }
 
     std::string requests(const service_process& s) {
-        std::string log = read_file(s.data() + "/requests.log");
+        std::string log = read_file(s.data_dir() + "/requests.log");
         for (char& c : log) {
             if (c == '\0') c = '\n';
         }
@@ -93,7 +93,7 @@ class PlayFromTheBrowser : public ::testing::Test {
 
 TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     service_process s;
-    ASSERT_TRUE(s.ok());
+    ASSERT_TRUE(s.started());
     const std::string web = "127.0.0.1:" + std::to_string(s.http_port());
     std::vector<std::string> env{"RELICADE_WEB_HOST=" + web,
                                  "RELICADE_CATALOGUE_HOST=" + web,
@@ -126,7 +126,7 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     ASSERT_TRUE(wait_until([&] { return requests(s).find(list) != std::string::npos; }, 10s));
     std::this_thread::sleep_for(500ms);
     std::vector<rx::catalogue::game_row> rows;
-    ASSERT_TRUE(rx::catalogue::parse_list(s.get(list), rows));
+    ASSERT_TRUE(rx::catalogue::parse_list(service_get(s, list), rows));
     int chosen = -1;
     for (std::size_t i = 0; i < rows.size() && i < 20 && chosen < 0; ++i) {
         if (rows[i].availability > 0) chosen = static_cast<int>(i);
@@ -165,7 +165,7 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     bool stored = wait_until(
         [&] {
             std::error_code ec;
-            for (auto& entry : fs::recursive_directory_iterator(s.data() + "/saves", ec)) {
+            for (auto& entry : fs::recursive_directory_iterator(s.data_dir() + "/saves", ec)) {
                 if (entry.path().filename().string().find(game) != std::string::npos &&
                     entry.file_size() == 8192)
                     return true;

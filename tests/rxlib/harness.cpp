@@ -23,30 +23,6 @@ namespace fs = std::filesystem;
 
 namespace rx::test {
 
-std::string program_dir() {
-    return RX_PROGRAM_DIR;
-}
-
-std::string make_temp_dir() {
-    std::string pattern = (fs::temp_directory_path() / "rxlib_test_XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) return {};
-    return buffer.data();
-}
-
-void remove_tree(const std::string& path) {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 run_result run(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                unsigned timeout_ms) {
     run_result result;
@@ -133,7 +109,7 @@ int background::wait(unsigned timeout_ms) {
     return ended_ ? status_ : -1;
 }
 
-host_folder::host_folder() : path_(make_temp_dir()) {
+host_folder::host_folder() : path_(make_temp_dir("rxlib_test")) {
     fs::copy_file(program_dir() + "/rx_host", path_ + "/rx_host");
     fs::copy_file(program_dir() + "/librxlib.so", path_ + "/librxlib.so");
 }
@@ -152,110 +128,24 @@ void host_folder::write(const std::string& name, const std::string& bytes) const
     std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
 }
 
-service_process::service_process(const std::vector<std::string>& extra_args)
-    : data_(make_temp_dir()) {
-    int pipe_fds[2];
-    if (pipe(pipe_fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(pipe_fds[1], 1);
-        close(pipe_fds[0]);
-        close(pipe_fds[1]);
-        std::vector<std::string> argv{
-            program_dir() + "/rx_service", "--data", data_, "--http-port", "0", "--game-port", "0"};
-        argv.insert(argv.end(), extra_args.begin(), extra_args.end());
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(pipe_fds[1]);
-    std::string line;
-    char c;
-    pollfd p{pipe_fds[0], POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0 && read(pipe_fds[0], &c, 1) == 1 && c != '\n') line += c;
-    close(pipe_fds[0]);
-    std::sscanf(line.c_str(), "rx_service listening http=%d game=%d", &http_port_, &game_port_);
-}
-
-service_process::~service_process() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status;
-        waitpid(pid_, &status, 0);
-    }
-    remove_tree(data_);
-}
-
-std::vector<std::string> service_process::env() const {
-    return {"RELICADE_WEB_HOST=127.0.0.1:" + std::to_string(http_port_),
-            "RELICADE_GAME_PORT=" + std::to_string(game_port_),
+std::vector<std::string> service_env(const service_process& service) {
+    return {"RELICADE_WEB_HOST=127.0.0.1:" + std::to_string(service.http_port()),
+            "RELICADE_GAME_PORT=" + std::to_string(service.game_port()),
             "RELICADE_FALLBACK_ADDRESS=127.0.0.1"};
 }
 
-namespace {
-
-int connect_local(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+std::string service_get(const service_process& service, const std::string& target) {
+    return exchange(service.http_port(), "GET " + target + " HTTP/1.0\nHost: localhost\n\n");
 }
-
-}  // namespace
-
-std::string service_process::get(const std::string& target) const {
-    int fd = connect_local(http_port_);
-    if (fd < 0) return {};
-    std::string request = "GET " + target + " HTTP/1.0\nHost: localhost\n\n";
-    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) < 0) {
-        close(fd);
-        return {};
-    }
-    std::string reply;
-    char buffer[65536];
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0) {
-        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        reply.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fd);
-    return reply;
-}
-
-namespace {
-
-int listen_local(int& port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd, 16);
-    socklen_t len = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    port = ntohs(a.sin_port);
-    return fd;
-}
-
-}  // namespace
 
 fake_web::fake_web(std::vector<std::string> bodies) : bodies_(std::move(bodies)) {
-    listener_ = listen_local(port_);
+    listener_ = listen_loopback(port_);
     thread_ = std::thread([this] { serve(); });
 }
 
 fake_game::fake_game(std::vector<std::string> replies, int stream_after, std::string stream)
     : replies_(std::move(replies)), stream_after_(stream_after), stream_(std::move(stream)) {
-    listener_ = listen_local(port_);
+    listener_ = listen_loopback(port_);
     thread_ = std::thread([this] { serve(); });
 }
 

@@ -1,5 +1,5 @@
-// Test harness: temporary program folders, child processes with captured output, rx_service and a
-// fake web host.
+// Test harness: temporary program folders, child processes with captured output, rx_service's
+// environment and scripted web and game hosts.
 #pragma once
 #include <atomic>
 #include <functional>
@@ -9,6 +9,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "files.h"
+#include "loopback.h"
+#include "service_process.h"
 
 namespace rx::test {
 
@@ -58,25 +62,10 @@ class host_folder {
     std::string path_;
 };
 
-// rx_service started on free ports with its own data folder; stopped on destruction.
-class service_process {
-  public:
-    explicit service_process(const std::vector<std::string>& extra_args = {});
-    ~service_process();
-    bool ok() const { return http_port_ > 0 && game_port_ > 0; }
-    int http_port() const { return http_port_; }
-    int game_port() const { return game_port_; }
-    const std::string& data() const { return data_; }
-    // The environment entries that point rxlib at this service.
-    std::vector<std::string> env() const;
-    // GET `target` from the HTTP port; the whole reply.
-    std::string get(const std::string& target) const;
-
-  private:
-    int pid_ = 0;
-    int http_port_ = 0, game_port_ = 0;
-    std::string data_;
-};
+// The environment entries that point rxlib at `service`.
+std::vector<std::string> service_env(const service_process& service);
+// GET `target` from the service's HTTP port; the whole reply.
+std::string service_get(const service_process& service, const std::string& target);
 
 // A minimal HTTP server for the monitor's requests: each request gets the next scripted body.
 class fake_web {
@@ -123,10 +112,5 @@ class fake_game {
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
-
-std::string program_dir();
-std::string make_temp_dir();
-void remove_tree(const std::string& path);
-std::string read_file(const std::string& path);
 
 }  // namespace rx::test

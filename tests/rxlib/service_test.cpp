@@ -58,7 +58,7 @@ class Service : public ::testing::Test {
                     const std::vector<std::string>& steps, unsigned timeout_ms = 60000) {
         std::vector<std::string> argv{folder.host(), launch(game)};
         argv.insert(argv.end(), steps.begin(), steps.end());
-        std::vector<std::string> env = s.env();
+        std::vector<std::string> env = service_env(s);
         env.push_back("SDL_VIDEODRIVER=dummy");
         return run(argv, env, timeout_ms);
     }
@@ -69,7 +69,7 @@ TEST_F(Service, StartUpDeliversTheGameImageByteForByte) {
     auto game = game_sized(100 * 1024, 4 * 1024 * 1024);
     ASSERT_TRUE(game);
     service_process s;
-    ASSERT_TRUE(s.ok());
+    ASSERT_TRUE(s.started());
     std::string image_file = folder.path() + "/image.bin";
     run_result r = host(s, game->id, {"state", "init", "state", "image", image_file, "close"});
     ASSERT_EQ(r.exit_code, 0) << r.output;
@@ -99,7 +99,7 @@ TEST_F(Service, SmallCompressedImageArrivesWhole) {
     std::vector<std::uint8_t> expected = rx::service::generate_game_image("tiny_001.a26", 2048);
     ASSERT_LT(rx::service::compress_game_image(expected).size(), 4096u);
     service_process s({"--sample", sample});
-    ASSERT_TRUE(s.ok());
+    ASSERT_TRUE(s.started());
     run_result r = host(s, "tiny_001.a26", {"init"});
     ASSERT_EQ(r.exit_code, 0) << r.output;
     unsigned long want =
@@ -178,7 +178,7 @@ TEST_F(Service, SavesAreSentWholeAndLoadBack) {
         << folder.log();
 
     // assert_alive follows each of the two saves sent and each of the four loads.
-    std::string requests = read_file(s.data() + "/requests.log");
+    std::string requests = read_file(s.data_dir() + "/requests.log");
     EXPECT_EQ(count(requests, "GET /connection/assert_alive.php?username=player&id="), 6u)
         << requests;
     EXPECT_EQ(count(requests, "GET /connection/free_game.php?username=player&id="), 1u);
@@ -198,7 +198,7 @@ TEST_F(Service, ExportsBeforeInitAndShutdownTwice) {
                             "state init=0"),
               std::string::npos)
         << r.output;
-    std::string requests = read_file(s.data() + "/requests.log");
+    std::string requests = read_file(s.data_dir() + "/requests.log");
     EXPECT_EQ(count(requests, "GET /connection/free_game.php"), 1u) << requests;
 }
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "service/logic/game_image.h"
-#include "service_process.h"
+#include "service_client.h"
 
 using namespace rx::service;
 using namespace rx::service::test;
@@ -49,8 +49,7 @@ class Faults : public ::testing::Test {
         return data;
     }
 
-    temp_dir data;
-    service_process service{data.path(), {"--hold-ms", "5000"}};
+    service_process service{{"--hold-ms", "5000"}};
 };
 
 const std::string version_target = "/browser/current_version.php";
@@ -183,8 +182,7 @@ TEST_F(Faults, GameErrorAndTruncatedStream) {
 }
 
 TEST(FaultFlags, CommandLineSwitchesApplyFromTheStart) {
-    temp_dir data;
-    service_process service(data.path(), {"--fault", "version=5.0", "--fault", "refuse_logins"});
+    service_process service({"--fault", "version=5.0", "--fault", "refuse_logins"});
     ASSERT_TRUE(service.started());
     EXPECT_EQ(body_of(get(service.http_port(), "/browser/current_version.php")), "||5.0||EOL");
     game_client c(service.game_port());

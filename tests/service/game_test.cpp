@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "service/logic/game_image.h"
-#include "service_process.h"
+#include "service_client.h"
 
 using namespace rx::service;
 using namespace rx::service::test;
@@ -41,7 +41,8 @@ class Game : public ::testing::Test {
     }
 
     temp_dir data;
-    std::unique_ptr<service_process> service = std::make_unique<service_process>(data.path());
+    std::unique_ptr<service_process> service =
+        std::make_unique<service_process>(std::vector<std::string>{}, data.path());
 };
 
 const game_record& small_game(const std::string& system) {
@@ -189,8 +190,7 @@ TEST_F(Game, ANewSessionOfTheSameUserEndsTheOldOne) {
 }
 
 TEST(GameTimeout, SessionsTimeOutAndGiveTheirCopyBack) {
-    temp_dir data;
-    service_process service(data.path(), {"--session-timeout", "1"});
+    service_process service({"--session-timeout", "1"});
     ASSERT_TRUE(service.started());
     const game_record* one =
         find_game([](const game_record& g) { return g.copies == 1 && g.system == "GB"; });
@@ -228,7 +228,7 @@ TEST_F(Game, SaveSurvivesARestartByteForByte) {
         EXPECT_TRUE(c.closed_by_server());
     }
     service->stop();
-    service = std::make_unique<service_process>(data.path());
+    service = std::make_unique<service_process>(std::vector<std::string>{}, data.path());
     ASSERT_TRUE(service->started());
 
     game_client c(port());

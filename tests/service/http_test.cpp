@@ -9,19 +9,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "service_process.h"
+#include "service_client.h"
 
 using namespace rx::service;
 using namespace rx::service::test;
 
 namespace {
-
-std::string file_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string ok_reply(const std::string& body, const std::string& version = "HTTP/1.1") {
     return version +
@@ -61,15 +54,13 @@ class Http : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(service.started()) << service.first_line(); }
     int port() const { return service.http_port(); }
-    temp_dir data;
-    service_process service{data.path()};
+    service_process service;
 };
 
 }  // namespace
 
 TEST(ServiceStart, FirstLineNamesBothPortsAndHelpExplains) {
-    temp_dir data;
-    service_process service(data.path());
+    service_process service;
     ASSERT_TRUE(service.started()) << service.first_line();
     EXPECT_NE(service.http_port(), service.game_port());
     EXPECT_EQ(service.first_line(),
@@ -233,7 +224,7 @@ TEST_F(Http, GameInformationAndScreenshots) {
 
     const std::string picture = get(port(), "/info_img/" + s, "HTTP/1.0");
     EXPECT_EQ(status_of(picture), 200);
-    EXPECT_EQ(body_of(picture), file_bytes(sample_dir() + "/info_img/" + s));
+    EXPECT_EQ(body_of(picture), read_file(sample_dir() + "/info_img/" + s));
     EXPECT_EQ(body_of(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_LT(picture.size(), 524288u);
     EXPECT_EQ(status_of(get(port(), "/info_img/missing.png")), 404);
@@ -257,7 +248,7 @@ TEST_F(Http, UpdateManifestAndFilesWithTheTenLineHeader) {
         const std::string reply = get(port(), "/clients/update/v4.30" + entry, "HTTP/1.0");
         std::size_t pos = 0;
         for (int i = 0; i < 10; ++i) pos = reply.find('\n', pos) + 1;
-        const std::string file = file_bytes(sample_dir() + "/update/v4.30" + entry);
+        const std::string file = read_file(sample_dir() + "/update/v4.30" + entry);
         EXPECT_EQ(reply.substr(pos), file) << entry;
         EXPECT_EQ(reply.substr(pos, 2), "\x1f\x8b");  // gzip
         sum += file.size();
@@ -318,7 +309,7 @@ TEST_F(Http, BadRequestsGetClearErrors) {
 }
 
 TEST_F(Http, PathTraversalIsRefused) {
-    const std::string secret = file_bytes(sample_dir() + "/accounts.txt");
+    const std::string secret = read_file(sample_dir() + "/accounts.txt");
     ASSERT_FALSE(secret.empty());
     for (const std::string target :
          {"/info_img/../accounts.txt", "/info_img/../../service/accounts.txt",
@@ -338,7 +329,7 @@ TEST_F(Http, PathTraversalIsRefused) {
 TEST_F(Http, RequestLogKeepsRawBytesWithTheNul) {
     const std::string request = client_request("/browser/checkuser.php?username=a b&c&password=p");
     get(port(), "/browser/checkuser.php?username=a b&c&password=p");
-    const std::string log = file_bytes(data.path() + "/requests.log");
+    const std::string log = read_file(service.data_dir() + "/requests.log");
     EXPECT_NE(log.find(request), std::string::npos);
     EXPECT_EQ(request.back(), '\0');
 }

@@ -18,16 +18,10 @@
 #include "service_process.h"
 
 namespace fs = std::filesystem;
-using rx_test::service_process;
+using rx::test::read_file;
+using rx::test::service_process;
 
 namespace {
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::size_t count_of(const std::string& text, const std::string& what) {
     std::size_t count = 0;
@@ -84,8 +78,9 @@ class relicade_e2e : public ::testing::Test {
         fs::create_directory_symlink(real / "images", folder / "images");
         fs::create_symlink(real / "NEURPOLI.TTF", folder / "NEURPOLI.TTF");
         request_log = (folder / "requests.log").string();
-        service = std::make_unique<service_process>(request_log);
-        ASSERT_TRUE(service->running());
+        service = std::make_unique<service_process>(
+            std::vector<std::string>{"--host", "localhost", "--request-log", request_log});
+        ASSERT_TRUE(service->started());
     }
 
     void TearDown() override {

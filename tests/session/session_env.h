@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "browser/core/app.h"
+#include "files.h"
 #include "platform/process.h"
+#include "service_process.h"
 
 namespace rx_test {
 
@@ -84,12 +86,8 @@ inline std::string make_program_folder() {
     return folder.string();
 }
 
-inline std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using rx::test::read_file;
+using rx::test::service_process;
 
 // SDL with the dummy video driver, a window surface, fonts and the network, and the message line.
 inline void start_sdl() {

@@ -203,12 +203,18 @@ class with_service : public session {
         session::SetUp();
         request_log = (fs::path(folder) / "requests.log").string();
     }
+    // rx_service under the name the clients use, logging every request to `request_log`.
+    std::vector<std::string> service_args(std::vector<std::string> extra = {}) const {
+        std::vector<std::string> args = {"--host", "localhost", "--request-log", request_log};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
     std::string request_log;
 };
 
 TEST_F(with_service, refused_login_shows_the_message_for_about_five_seconds) {
-    service_process service(request_log);
-    ASSERT_TRUE(service.running());
+    service_process service(service_args());
+    ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
     type_login(L"player", L"wrong");
     EXPECT_FALSE(rx::login());
@@ -223,8 +229,8 @@ TEST_F(with_service, refused_login_shows_the_message_for_about_five_seconds) {
 }
 
 TEST_F(with_service, full_account_gets_the_news_button_and_change_user_keeps_it_right) {
-    service_process service(request_log);
-    ASSERT_TRUE(service.running());
+    service_process service(service_args());
+    ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
 
     type_login(L"free", L"free");
@@ -252,8 +258,8 @@ TEST_F(with_service, full_account_gets_the_news_button_and_change_user_keeps_it_
 }
 
 TEST_F(with_service, guest_splash_counts_ten_seconds_without_input) {
-    service_process service(request_log);
-    ASSERT_TRUE(service.running());
+    service_process service(service_args());
+    ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
     type_login(L"guest", L"guest");
     auto start = std::chrono::steady_clock::now();
@@ -275,8 +281,8 @@ TEST_F(with_service, guest_splash_counts_ten_seconds_without_input) {
 
 TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    service_process service(request_log, {"--fault", "version=4.3"});
-    ASSERT_TRUE(service.running());
+    service_process service(service_args({"--fault", "version=4.3"}));
+    ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
     // The child re-runs this test in a program folder of its own.
     const std::string expected =
@@ -286,8 +292,8 @@ TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) 
 
 TEST_F(with_service, closing_the_window_during_the_splash_ends_the_program_at_once) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    service_process service(request_log);
-    ASSERT_TRUE(service.running());
+    service_process service(service_args());
+    ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
     type_login(L"guest", L"guest");
     auto start = std::chrono::steady_clock::now();
@@ -306,8 +312,8 @@ TEST_F(with_service, closing_the_window_during_the_splash_ends_the_program_at_on
 
 TEST_F(with_service, served_version_four_point_two_nine_and_an_empty_one_start_nothing) {
     for (const char* version : {"version=4.29", "version="}) {
-        service_process service(request_log, {"--fault", version});
-        ASSERT_TRUE(service.running());
+        service_process service(service_args({"--fault", version}));
+        ASSERT_TRUE(service.started());
         use_web_host(service.web_host());
         EXPECT_TRUE(rx::check_version()) << version;
         EXPECT_TRUE(runner().detached.empty()) << version;
@@ -315,8 +321,8 @@ TEST_F(with_service, served_version_four_point_two_nine_and_an_empty_one_start_n
 }
 
 TEST_F(with_service, main_menu_buttons_open_their_screens_and_systems) {
-    service_process service(request_log);
-    ASSERT_TRUE(service.running());
+    service_process service(service_args());
+    ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
     type_login(L"player", L"secret");
     ASSERT_TRUE(rx::login());

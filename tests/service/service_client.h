@@ -1,56 +1,30 @@
-// Test helper: starts the real rx_service from the program folder on free ports and talks to it
-// raw.
+// Test helper: the raw HTTP and game-server clients of the rx_service tests (the service itself
+// starts through the shared support library).
 #pragma once
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
 
+#include "files.h"
+#include "loopback.h"
 #include "service/logic/catalogue.h"
+#include "service_process.h"
 
 namespace rx::service::test {
 
-std::string program_dir();
+using rx::test::program_dir;
+using rx::test::read_all;
+using rx::test::read_file;
+using rx::test::service_process;
+using rx::test::temp_dir;
+
 std::string sample_dir();
 // The catalogue the service serves (from the program folder).
 const std::vector<game_record>& catalogue();
 
-// A fresh folder under the test temp dir, removed by the destructor.
-class temp_dir {
-  public:
-    temp_dir();
-    ~temp_dir();
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-class service_process {
-  public:
-    // Starts rx_service with --data `data_dir` --http-port 0 --game-port 0 and the extra arguments,
-    // and reads its first line. The test fails (fatal assertion in the caller through started())
-    // when it does not start.
-    service_process(const std::string& data_dir, const std::vector<std::string>& extra = {});
-    ~service_process();
-    void stop();
-
-    bool started() const { return http_port_ > 0 && game_port_ > 0; }
-    const std::string& first_line() const { return first_line_; }
-    int http_port() const { return http_port_; }
-    int game_port() const { return game_port_; }
-
-  private:
-    pid_t pid_ = -1;
-    int http_port_ = 0;
-    int game_port_ = 0;
-    std::string first_line_;
-};
-
 // Connects to 127.0.0.1:port with 10 s receive and send time-outs; -1 on failure.
-int connect_to(int port);
-// Reads until the peer closes (or the time-out); `closed` tells which ended it.
-std::string read_all(int fd, bool* closed = nullptr);
+inline int connect_to(int port) {
+    return rx::test::connect_loopback(port);
+}
 // Sends `bytes` and reads the whole reply; the connection is then closed.
 std::string http_exchange(int port, const std::string& bytes);
 // The clients' request shape: "GET target VERSION\nHost: localhost\n\n" and a NUL.
