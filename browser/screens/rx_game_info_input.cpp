@@ -78,16 +78,7 @@ void rx_game_info_input::load_game(catalogue::game_row game) {
 
 void rx_game_info_input::display_loading_info() {
     try {
-        SDL_Surface* screen = SDL_GetVideoSurface();
-        SDL_Surface* background = load_image("background_dark.png");
-        SDL_Surface* loading = load_image("loading_information.png");
-        if (screen) {
-            blit_at(0, 0, background, screen);
-            blit_at(260, 290, loading, screen);
-            SDL_Flip(screen);
-        }
-        free_surface(background);
-        free_surface(loading);
+        show_loading_page("loading_information.png", 260, 290);
     } catch (...) {
         log_unknown("display_loading_info");
     }

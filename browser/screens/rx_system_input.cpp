@@ -114,16 +114,7 @@ void rx_system_input::reset() {
 
 void rx_system_input::display_loading() {
     try {
-        SDL_Surface* screen = SDL_GetVideoSurface();
-        SDL_Surface* background = load_image("background_dark.png");
-        SDL_Surface* loading = load_image("loading_list.png");
-        if (screen) {
-            blit_at(0, 0, background, screen);
-            blit_at(315, 290, loading, screen);
-            SDL_Flip(screen);
-        }
-        free_surface(background);
-        free_surface(loading);
+        show_loading_page("loading_list.png", 315, 290);
     } catch (...) {
         log_unknown("display_loading");
     }

@@ -58,6 +58,19 @@ void draw_text(TTF_Font* font, const std::string& text, SDL_Color colour, int x,
     SDL_FreeSurface(rendered);
 }
 
+void show_loading_page(const std::string& picture, int x, int y) {
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* background = load_image("background_dark.png");
+    SDL_Surface* loading = load_image(picture);
+    if (screen) {
+        blit_at(0, 0, background, screen);
+        blit_at(x, y, loading, screen);
+        SDL_Flip(screen);
+    }
+    free_surface(background);
+    free_surface(loading);
+}
+
 bool inside(const SDL_Rect& box, int x, int y) {
     return x > box.x && x < box.x + box.w && y > box.y && y < box.y + box.h;
 }

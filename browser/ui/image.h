@@ -23,6 +23,10 @@ void free_surface(SDL_Surface*& surface);
 void draw_text(TTF_Font* font, const std::string& text, SDL_Color colour, int x, int y,
                SDL_Surface* destination);
 
+// Draws the dark background with `picture` at (x, y) and flips the window at once, so the page
+// stands while a blocking download runs.
+void show_loading_page(const std::string& picture, int x, int y);
+
 // Strictly inside: a point on the border is outside.
 bool inside(const SDL_Rect& box, int x, int y);
 
