@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -25,12 +27,7 @@ const fs::path kImages = fs::path(RX_PROGRAM_DIR) / "images";
 const fs::path kRxlib = RX_RXLIB_RESOURCE_DIR;
 const fs::path kSource = RX_SOURCE_DIR;
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using rx::test::read_file;
 
 struct SurfaceFree {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }

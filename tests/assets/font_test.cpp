@@ -10,18 +10,15 @@
 #include <sstream>
 #include <string>
 
+#include "files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kFont = fs::path(RX_PROGRAM_DIR) / "NEURPOLI.TTF";
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using rx::test::read_file;
 
 class Font : public ::testing::Test {
   protected:
@@ -90,7 +87,8 @@ TEST_F(Font, RendersWideTextAndMasks) {
     TTF_CloseFont(font);
 }
 
-// rxlib embeds its own face (one whose licence allows embedding) and opens it from memory at 16 points.
+// rxlib embeds its own face (one whose licence allows embedding) and opens it from memory at 16
+// points.
 TEST_F(Font, RxlibFaceOpensFromMemoryAndShipsItsLicence) {
     const std::string embedded = read_file(fs::path(RX_RXLIB_RESOURCE_DIR) / "1003.ttf");
     ASSERT_FALSE(embedded.empty());

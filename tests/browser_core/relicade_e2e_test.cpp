@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "browser/core/logic/user_info.h"
+#include "files.h"
 
 extern char** environ;
 
@@ -142,12 +143,7 @@ class RelicadeWindow : public ::testing::Test {
         EXPECT_EQ(WEXITSTATUS(status), 0);
         EXPECT_TRUE(fs::is_empty(cwd_)) << "something was written to the working directory";
     }
-    std::string read(const char* name) const {
-        std::ifstream in(fs::path(dir_) / name, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
+    std::string read(const char* name) const { return rx::test::read_file(fs::path(dir_) / name); }
     Window wait_for_window() {
         for (int i = 0; i < 200; ++i) {
             if (Window w = find_window(display_, DefaultRootWindow(display_), "Relicade")) return w;

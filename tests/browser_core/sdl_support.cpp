@@ -8,18 +8,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "browser/core/app.h"
 
 namespace fs = std::filesystem;
 
 namespace rx::test {
-
-std::string program_dir() {
-    return RX_PROGRAM_DIR;
-}
 
 bool artwork_present() {
     std::error_code ec;
@@ -49,10 +43,7 @@ std::string program_folder::file(const std::string& name) const {
 }
 
 std::string program_folder::read(const std::string& name) const {
-    std::ifstream in(file(name), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return read_file(file(name));
 }
 
 bool program_folder::exists(const std::string& name) const {

@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "files.h"
+
 namespace rx::test {
 
-// The real program folder of this build (artwork, fonts, programs).
-std::string program_dir();
 // True once the artwork target has filled the program folder.
 bool artwork_present();
 

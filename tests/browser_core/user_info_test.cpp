@@ -11,6 +11,8 @@
 #include <random>
 #include <sstream>
 
+#include "files.h"
+
 namespace rx {
 namespace {
 
@@ -143,12 +145,7 @@ class UserInfoFile : public ::testing::Test {
         path_ = (std::filesystem::path(dir_) / "userinfo.dat").string();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string contents() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
+    std::string contents() const { return rx::test::read_file(path_); }
     std::string dir_;
     std::string path_;
 };

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "loopback.h"
+
 namespace rx::test {
 
 std::string http_reply(const std::string& body) {
@@ -17,18 +19,9 @@ std::string http_reply(const std::string& body) {
 }
 
 fake_service::fake_service(responder respond) : respond_(std::move(respond)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 16);
-    socklen_t length = sizeof address;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    int port = 0;
+    listener_ = listen_loopback(port);
+    port_ = static_cast<std::uint16_t>(port);
     thread_ = std::thread([this] { serve(); });
 }
 

@@ -8,13 +8,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <string>
+
 #include "test_util.h"
 
 namespace {
 
 using rx::platform::process_handle;
 using rx::test::read_file;
-using rx::test::scratch_dir;
+using rx::test::temp_dir;
 using rx::test::wait_until;
 
 const std::string child = RX_TEST_CHILD;
@@ -114,13 +118,13 @@ TEST(Process, CloseOfARunningChildLeavesNoZombie) {
 }
 
 TEST(Process, StartOfAMissingProgramFails) {
-    scratch_dir dir;
+    temp_dir dir;
     EXPECT_EQ(rx::platform::system_processes().start(dir.file("no_such_program"), "a b"), 0);
     EXPECT_FALSE(rx::platform::system_processes().start_detached(dir.file("no_such_program"), ""));
 }
 
 TEST(Process, ParametersAreSplitAtBlanks) {
-    scratch_dir dir;
+    temp_dir dir;
     auto& runner = rx::platform::system_processes();
     std::string out = dir.file("args.txt");
     process_handle pid =
@@ -132,7 +136,7 @@ TEST(Process, ParametersAreSplitAtBlanks) {
 }
 
 TEST(Process, ChildrenDoNotInheritOurDescriptors) {
-    scratch_dir dir;
+    temp_dir dir;
     int pipe_ends[2];
     ASSERT_EQ(pipe(pipe_ends), 0);  // deliberately without close-on-exec, as SDL_net's sockets are
     std::string out = dir.file("fds.txt");
@@ -147,7 +151,7 @@ TEST(Process, ChildrenDoNotInheritOurDescriptors) {
 }
 
 TEST(Process, DetachedStartRunsTheProgramWithItsParameters) {
-    scratch_dir dir;
+    temp_dir dir;
     std::string out = dir.file("detached.txt");
     // The updater's parameter text begins with a blank.
     ASSERT_TRUE(rx::platform::system_processes().start_detached(child, "args " + out + " 1 v4.30"));
@@ -156,7 +160,7 @@ TEST(Process, DetachedStartRunsTheProgramWithItsParameters) {
 }
 
 TEST(Process, OpenUrlHandsTheWholeUrlToBrowser) {
-    scratch_dir dir;
+    temp_dir dir;
     std::string out = dir.file("url.txt");
     std::string script = dir.file("browser.sh");
     rx::test::write_file(script, "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + out +
@@ -214,7 +218,7 @@ TEST(Process, EnvironmentIsReadAndWritten) {
 }
 
 TEST(Process, ExitProcessFlushesBufferedOutputAndEndsWithTheCode) {
-    scratch_dir dir;
+    temp_dir dir;
     std::string out = dir.file("stdout.txt");
     std::fflush(nullptr);
     pid_t pid = fork();

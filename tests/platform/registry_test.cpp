@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "platform/process.h"
@@ -21,7 +24,7 @@ class Registry : public testing::Test {
   protected:
     rx::test::env_guard keep_file{"RELICADE_REGISTRY_FILE"};
     rx::test::env_guard keep_xdg{"XDG_CONFIG_HOME"};
-    rx::test::scratch_dir dir;
+    rx::test::temp_dir dir;
     std::string file = dir.file("sub/registry");
     rx::platform::registry& reg = rx::platform::user_registry();
     void SetUp() override { rx::platform::set_environment("RELICADE_REGISTRY_FILE", file.c_str()); }

@@ -19,6 +19,7 @@ class temp_dir {
     temp_dir(const temp_dir&) = delete;
     temp_dir& operator=(const temp_dir&) = delete;
     const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "loopback.h"
+
 namespace rx_test {
 
 class test_server {
@@ -24,18 +26,9 @@ class test_server {
     using script = std::function<void(test_server& server, int fd, const std::string& request)>;
 
     explicit test_server(script on_request) : script_(std::move(on_request)) {
-        listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int yes = 1;
-        setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listen_fd_, 16);
-        socklen_t length = sizeof address;
-        getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        int port = 0;
+        listen_fd_ = rx::test::listen_loopback(port);
+        port_ = static_cast<std::uint16_t>(port);
         thread_ = std::thread([this] { run(); });
     }
 
