@@ -12,15 +12,6 @@ namespace rx {
 
 namespace {
 
-void open_upgrade_page() {
-    const user_info& user = app::user();
-    if (user.user_name == L"guest") {
-        open_signup_page();
-    } else {
-        open_account_page(user.user_name, user.password);
-    }
-}
-
 // The game list's controls button opens the controls of the list's system; Back comes here again.
 void open_system_controls(int system_number) {
     const int number = controls_screen_for_system(system_number);

@@ -1,8 +1,9 @@
-// What every per-screen wrapper shares: the exception guard and the change of screen by a button.
+// What the per-screen wrappers share: the exception guard, the change of screen, the upgrade page.
 #pragma once
 #include <utility>
 
 #include "browser/core/app.h"
+#include "browser/core/processes.h"
 
 namespace rx {
 
@@ -16,6 +17,16 @@ void guarded(const char* wrapper_name, Body&& body) {
 inline void go_to(int number) {
     app::clear_controls();
     app::set_current_screen(number);
+}
+
+// A free account's way to more: guests are sent to sign up, others to their account page.
+inline void open_upgrade_page() {
+    const user_info& user = app::user();
+    if (user.user_name == L"guest") {
+        open_signup_page();
+    } else {
+        open_account_page(user.user_name, user.password);
+    }
 }
 
 }  // namespace rx

@@ -35,13 +35,8 @@ void act_on_clicks(rx_main_input& menu) {
     }
     if (menu.at(rx_main_input::slot_news).clicked()) {
         app::clear_controls();
-        const user_info& user = app::user();
-        if (user.account_kind == 1) {
-            if (user.user_name == L"guest") {
-                open_signup_page();
-            } else {
-                open_account_page(user.user_name, user.password);
-            }
+        if (app::user().account_kind == 1) {
+            open_upgrade_page();
         } else {
             screens().news.get_news();
             app::set_current_screen(screen_news);
