@@ -25,6 +25,7 @@
 
 #include "browser/core/logic/user_info.h"
 #include "files.h"
+#include "x11_windows.h"
 
 extern char** environ;
 
@@ -44,24 +45,6 @@ int closed_port() {
     getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
     close(s);
     return ntohs(addr.sin_port);
-}
-
-Window find_window(Display* display, Window root, const char* name) {
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
-        char* title = nullptr;
-        if (XFetchName(display, children[i], &title) != 0 && title != nullptr) {
-            if (std::strcmp(title, name) == 0) found = children[i];
-            XFree(title);
-        }
-        if (found == 0) found = find_window(display, children[i], name);
-    }
-    if (children != nullptr) XFree(children);
-    return found;
 }
 
 // What a window manager sends when the user closes the window.
@@ -146,7 +129,10 @@ class RelicadeWindow : public ::testing::Test {
     std::string read(const char* name) const { return rx::test::read_file(fs::path(dir_) / name); }
     Window wait_for_window() {
         for (int i = 0; i < 200; ++i) {
-            if (Window w = find_window(display_, DefaultRootWindow(display_), "Relicade")) return w;
+            if (Window w =
+                    rx::test::find_window(display_, DefaultRootWindow(display_),
+                                          [](const std::string& t) { return t == "Relicade"; }))
+                return w;
             int status = 0;
             if (exited(pid_, status)) {
                 pid_ = 0;

@@ -30,6 +30,7 @@
 #include "files.h"
 #include "loopback.h"
 #include "service_process.h"
+#include "x11_windows.h"
 
 extern char** environ;
 
@@ -55,22 +56,10 @@ std::string http_get(int port, const std::string& target) {
         port, "GET " + target + " HTTP/1.0\nHost: 127.0.0.1\n\n" + std::string(1, '\0'));
 }
 
+// The first window whose title starts with `prefix`.
 Window find_window(Display* display, Window root, const std::string& prefix) {
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
-        char* title = nullptr;
-        if (XFetchName(display, children[i], &title) != 0 && title != nullptr) {
-            if (std::string(title).rfind(prefix, 0) == 0) found = children[i];
-            XFree(title);
-        }
-        if (found == 0) found = find_window(display, children[i], prefix);
-    }
-    if (children != nullptr) XFree(children);
-    return found;
+    return rx::test::find_window(
+        display, root, [&](const std::string& title) { return title.rfind(prefix, 0) == 0; });
 }
 
 int run(const std::string& command) {

@@ -16,6 +16,7 @@
 
 #include "browser/core/logic/user_info.h"
 #include "service_process.h"
+#include "x11_windows.h"
 
 namespace fs = std::filesystem;
 using rx::test::read_file;
@@ -43,24 +44,10 @@ void pause_ms(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// The window titled "Relicade" among the root's children (no window manager runs under Xvfb).
+// The window titled "Relicade" (no window manager runs under Xvfb).
 Window find_window(Display* display) {
-    Window root_return = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root_return, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name) {
-            if (std::string(name) == "Relicade") found = children[i];
-            XFree(name);
-        }
-    }
-    if (children) XFree(children);
-    return found;
+    return rx::test::find_window(display, DefaultRootWindow(display),
+                                 [](const std::string& title) { return title == "Relicade"; });
 }
 
 class relicade_e2e : public ::testing::Test {
