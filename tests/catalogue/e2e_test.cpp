@@ -30,6 +30,7 @@
 #include "files.h"
 #include "loopback.h"
 #include "service_process.h"
+#include "wait.h"
 #include "x11_windows.h"
 
 extern char** environ;
@@ -39,13 +40,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+// Window and log checks start other programs, so they are polled every 50 ms.
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto until = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < until) {
-        if (done()) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return done();
+    return rx::test::wait_until(done, timeout, 50ms);
 }
 
 using rx::test::read_file;

@@ -11,6 +11,7 @@
 
 #include "browser/screens/logic/game_list.h"
 #include "harness.h"
+#include "wait.h"
 
 namespace rx::test {
 namespace {
@@ -18,13 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+// Window and log checks start other programs, so they are polled every 50 ms.
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    auto until = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < until) {
-        if (done()) return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return done();
+    return rx::test::wait_until(done, timeout, 50ms);
 }
 
 std::string xdo(const std::vector<std::string>& args) {

@@ -16,6 +16,7 @@
 
 #include "browser/core/logic/user_info.h"
 #include "service_process.h"
+#include "wait.h"
 #include "x11_windows.h"
 
 namespace fs = std::filesystem;
@@ -31,13 +32,10 @@ std::size_t count_of(const std::string& text, const std::string& what) {
     return count;
 }
 
+// Window and log checks are polled every 50 ms.
 bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return condition();
+    return rx::test::wait_until(condition, std::chrono::milliseconds(timeout_ms),
+                                std::chrono::milliseconds(50));
 }
 
 void pause_ms(int ms) {

@@ -11,6 +11,7 @@
 
 #include "browser/core/app.h"
 #include "session_env.h"
+#include "wait.h"
 
 using namespace rx_test;
 
@@ -33,12 +34,8 @@ class processes : public ::testing::Test {
     void TearDown() override { rx::platform::set_processes(nullptr); }
 
     static bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (condition()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return condition();
+        return rx::test::wait_until(condition, std::chrono::milliseconds(timeout_ms),
+                                    std::chrono::milliseconds(10));
     }
 
     static std::string folder;
