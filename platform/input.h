@@ -3,10 +3,12 @@
 
 namespace rx::platform {
 
-// True while the Pause key is held, whichever window has the focus (GetAsyncKeyState(VK_PAUSE); X11 key map).
+// True while the Pause key is held, whichever window has the focus (GetAsyncKeyState(VK_PAUSE); X11
+// key map).
 bool pause_key_down();
 
-// Brings the SDL video window back from the task bar or icon state (ShowWindow(SW_RESTORE); X11 map + raise).
+// Brings the SDL video window back from the task bar or icon state (ShowWindow(SW_RESTORE); X11 map
+// + raise).
 void restore_window();
 
 }  // namespace rx::platform

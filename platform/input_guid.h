@@ -1,4 +1,5 @@
-// Identities of the keyboard and game controllers as the emulators' settings name them (DirectInput GUIDs).
+// Identities of the keyboard and game controllers as the emulators' settings name them (DirectInput
+// GUIDs).
 #pragma once
 #include <array>
 #include <cstdint>
@@ -16,7 +17,8 @@ struct input_device {
 // The system keyboard's instance GUID.
 std::string keyboard_guid();
 
-// Attached game controllers in enumeration order; POSIX derives a stable GUID from each SDL joystick's name and index.
+// Attached game controllers in enumeration order; POSIX derives a stable GUID from each SDL
+// joystick's name and index.
 std::vector<input_device> game_controllers();
 
 // The 16 bytes of a GUID as Windows keeps it in memory and in REG_BINARY values (first three fields

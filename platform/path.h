@@ -18,7 +18,8 @@ std::string join_path(std::string_view dir, std::string_view name);
 // "rx_update" -> "rx_update.exe" on Windows, unchanged elsewhere.
 std::string program_file_name(std::string_view base);
 
-// Folder of the running executable (GetModuleFileNameA / /proc/self/exe) without a trailing separator.
+// Folder of the running executable (GetModuleFileNameA / /proc/self/exe) without a trailing
+// separator.
 std::optional<std::string> executable_directory();
 
 // Folder of the module (program or shared library) that contains `address`.

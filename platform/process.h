@@ -10,14 +10,15 @@ using process_handle = std::intptr_t;
 
 // The seam the browser uses for every process it starts, so tests can substitute a recorder.
 class process_runner {
-public:
+  public:
     virtual ~process_runner() = default;
-    // Starts `program` with the parameter text as Windows would hand it to the program's command line
-    // (on POSIX split at blanks into arguments). Returns 0 when the start failed.
+    // Starts `program` with the parameter text as Windows would hand it to the program's command
+    // line (on POSIX split at blanks into arguments). Returns 0 when the start failed.
     virtual process_handle start(const std::string& program, const std::string& parameters) = 0;
     // True only while the process has not ended.
     virtual bool is_running(process_handle process) = 0;
-    // Ends the process with `exit_code`; false with `error` set to the system error code on failure.
+    // Ends the process with `exit_code`; false with `error` set to the system error code on
+    // failure.
     virtual bool terminate(process_handle process, int exit_code, int& error) = 0;
     // Releases the handle (reaps the child on POSIX).
     virtual void close(process_handle process) = 0;
@@ -30,7 +31,8 @@ public:
 // The real implementation for this platform.
 process_runner& system_processes();
 
-// The runner the program logic uses; tests may install a fake (pass nullptr to restore the real one).
+// The runner the program logic uses; tests may install a fake (pass nullptr to restore the real
+// one).
 process_runner& processes();
 void set_processes(process_runner* runner);
 

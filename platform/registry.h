@@ -9,16 +9,21 @@ namespace rx::platform {
 
 // A seam so that tests and the controls screens can work against a fake store.
 class registry {
-public:
+  public:
     virtual ~registry() = default;
-    // `key` is a path below HKEY_CURRENT_USER with '\' between levels, e.g. "Software\\nester\\input".
-    virtual std::optional<std::uint32_t> read_dword(const std::string& key, const std::string& name) = 0;
-    virtual std::optional<std::string> read_string(const std::string& key, const std::string& name) = 0;
+    // `key` is a path below HKEY_CURRENT_USER with '\' between levels, e.g.
+    // "Software\\nester\\input".
+    virtual std::optional<std::uint32_t> read_dword(const std::string& key,
+                                                    const std::string& name) = 0;
+    virtual std::optional<std::string> read_string(const std::string& key,
+                                                   const std::string& name) = 0;
     virtual std::optional<std::vector<std::uint8_t>> read_binary(const std::string& key,
                                                                  const std::string& name) = 0;
     // Writes create the key when it is missing; false when the store could not be written.
-    virtual bool write_dword(const std::string& key, const std::string& name, std::uint32_t value) = 0;
-    virtual bool write_string(const std::string& key, const std::string& name, const std::string& value) = 0;
+    virtual bool write_dword(const std::string& key, const std::string& name,
+                             std::uint32_t value) = 0;
+    virtual bool write_string(const std::string& key, const std::string& name,
+                              const std::string& value) = 0;
     virtual bool write_binary(const std::string& key, const std::string& name,
                               const std::vector<std::uint8_t>& value) = 0;
 };

@@ -6,7 +6,8 @@
 
 namespace rx::platform {
 
-// The bytes of resource `id` in the module that contains `module_address` (FindResourceA/LockResource).
+// The bytes of resource `id` in the module that contains `module_address`
+// (FindResourceA/LockResource).
 std::optional<std::string_view> find_resource(int id, const void* module_address);
 
 // POSIX only: generated tables register their bytes at load time.

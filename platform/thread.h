@@ -6,7 +6,8 @@ namespace rx::platform {
 
 enum class thread_priority { lowest, normal, highest };
 
-// Starts `body` on a new detached thread (CreateThread + SetThreadPriority); false if it could not start.
+// Starts `body` on a new detached thread (CreateThread + SetThreadPriority); false if it could not
+// start.
 bool start_thread(std::function<void()> body, thread_priority priority);
 
 void sleep_ms(unsigned milliseconds);

@@ -5,12 +5,14 @@
 namespace rx {
 
 class screen {
-public:
+  public:
     virtual ~screen() = default;
-    virtual void init() {}                                // once, at start-up
-    virtual void show() {}                                // every frame while current
-    virtual void handle_events(const SDL_Event& event) { (void)event; }  // every event while current
-    virtual void reset() {}                               // on every change of screen
+    virtual void init() {}  // once, at start-up
+    virtual void show() {}  // every frame while current
+    virtual void handle_events(const SDL_Event& event) {
+        (void)event;
+    }                        // every event while current
+    virtual void reset() {}  // on every change of screen
 };
 
 }  // namespace rx

@@ -14,10 +14,10 @@
 namespace rx {
 namespace {
 
+using test::list_row;
 using test::make_key;
 using test::make_mouse_button;
 using test::make_mouse_motion;
-using test::list_row;
 
 std::vector<list_row> numbered_rows(int count, const std::string& code = "GEN") {
     std::vector<list_row> rows;

@@ -16,9 +16,9 @@
 namespace rx {
 namespace {
 
+using test::list_row;
 using test::make_key;
 using test::make_mouse_button;
-using test::list_row;
 
 class Play : public test::catalogue_test {
   protected:
