@@ -108,7 +108,7 @@ TEST_F(EmulatorUnderX, ShowsTheGameKeepsASaveAcrossRunsAndQuits) {
     {
         background host({folder.host(), launch}, service_env(s), folder.path() + "/second.txt");
         std::string window = find_window("^rx_host ", 30000);
-        ASSERT_FALSE(window.empty());
+        ASSERT_FALSE(window.empty()) << read_file(folder.path() + "/second.txt") << folder.log();
         std::string name = wait_for_name(window, "saves=1", 5000);
         EXPECT_NE(name.find("saves=1"), std::string::npos) << name;
         press(window, "Escape");
