@@ -59,8 +59,11 @@ Window find_window(Display* display, Window root, const std::string& prefix) {
         display, root, [&](const std::string& title) { return title.rfind(prefix, 0) == 0; });
 }
 
+// Every outside command is bounded: xdotool's --sync waits can otherwise wait forever for a pointer
+// or window that never arrives, and a test that hangs leaves its programs behind for the next one.
 int run(const std::string& command) {
-    return std::system(command.c_str());
+    const std::string bounded = "timeout -s KILL 20 sh -c '" + command + "'";
+    return std::system(bounded.c_str());
 }
 
 class CatalogueEndToEnd : public ::testing::Test {
