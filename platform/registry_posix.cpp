@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/file.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/registry_text.h"
@@ -63,31 +64,6 @@ bool read_file(const std::string& path, std::string& text) {
     }
     ::close(fd);
     return true;
-}
-
-bool write_all(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// The new text goes to a temporary file beside the old one, which is replaced only once the new one
-// is complete on disk: a crash leaves either the old registry or the new one, never a truncated
-// file.
-bool replace_file(const std::string& path, const std::string& text) {
-    std::string temp = path + ".tmp.XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = write_all(fd, text) && fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
 }
 
 // Serialises writers across processes; the lock file stays in place because the data file is
@@ -175,7 +151,7 @@ class file_registry final : public registry {
         if (!read_file(path, text)) return false;
         rt::document doc = rt::parse(text);
         rt::set(doc, key, name, type, std::move(data));
-        return replace_file(path, rt::serialise(doc));
+        return replace_file(path, rt::serialise(doc), 0600).empty();
     }
 
     std::mutex mutex_;

@@ -1,5 +1,6 @@
 // userinfo.dat: exact bytes, reading back, hostile input and the file wrappers.
 #include "browser/core/logic/user_info.h"
+#include "platform/file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -182,12 +183,11 @@ TEST_F(UserInfoFile, WriteReplacesWholeFileOwnerOnly) {
 
 TEST_F(UserInfoFile, FailedWriteKeepsTheOldFile) {
     ASSERT_TRUE(write_user_info_file(path_, sample()));
-    // A folder where the temporary file would go makes the write fail before the rename.
-    std::filesystem::create_directory(path_ + ".tmp");
-    std::filesystem::create_directory(path_ + ".tmp/x");
     user_info other = sample();
     other.user_name = L"Eve";
+    platform::fail_replace_step_for_testing(platform::replace_step::write);
     EXPECT_FALSE(write_user_info_file(path_, other));
+    platform::fail_replace_step_for_testing(platform::replace_step::none);
     EXPECT_EQ(contents(), encode_user_info(sample()));
 }
 

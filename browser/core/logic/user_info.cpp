@@ -7,6 +7,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/file.h"
+
 namespace rx {
 
 namespace {
@@ -158,32 +160,8 @@ std::optional<user_info> read_user_info_file(const std::string& path) {
 }
 
 bool write_user_info_file(const std::string& path, const user_info& info) {
-    namespace fs = std::filesystem;
-    const std::string bytes = encode_user_info(info);
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".tmp";
-    std::error_code ec;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        // Restricted before the password is written into it.
-        fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write,
-                        fs::perm_options::replace, ec);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    // Owner-only from the first byte, since the record holds the password.
+    return platform::replace_file(path, encode_user_info(info), 0600, true).empty();
 }
 
 bool remove_user_info_file(const std::string& path) {

@@ -1,0 +1,83 @@
+// Whole-file reads and the atomic replace: failures at every step leave the original as it was.
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/files.h"
+
+namespace fs = std::filesystem;
+using rx::platform::read_status;
+using rx::platform::replace_step;
+
+namespace {
+
+std::size_t entries_in(const fs::path& dir) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+TEST(ReplaceFile, WritesNewBytesKeepingModeAndLeavesNoTemporaryFile) {
+    rx::test::temp_dir dir;
+    auto path = dir.file("vba.ini");
+    rx::test::write_file(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    std::string bytes("a\0b\r\nlast", 9);
+    EXPECT_EQ(rx::platform::replace_file(path, bytes), "");
+    EXPECT_EQ(rx::test::read_file(path), bytes);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
+TEST(ReplaceFile, NewFileGetsTheGivenMode) {
+    rx::test::temp_dir dir;
+    auto path = dir.file("userinfo.dat");
+    EXPECT_EQ(rx::platform::replace_file(path, "x", 0600), "");
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(ReplaceFile, EveryFailingStepLeavesTheOriginalAndNoTemporaryFile) {
+    for (auto step :
+         {replace_step::create, replace_step::write, replace_step::flush, replace_step::rename}) {
+        rx::test::temp_dir dir;
+        auto path = dir.file("gens.cfg");
+        rx::test::write_file(path, "original bytes");
+        rx::platform::fail_replace_step_for_testing(step);
+        std::string result = rx::platform::replace_file(path, "new bytes that must not land");
+        rx::platform::fail_replace_step_for_testing(replace_step::none);
+        EXPECT_NE(result, "") << static_cast<int>(step);
+        EXPECT_EQ(rx::test::read_file(path), "original bytes");
+        EXPECT_EQ(entries_in(dir.path()), 1u)
+            << "temporary file left after step " << static_cast<int>(step);
+    }
+}
+
+TEST(ReplaceFile, MissingFolderFailsCleanly) {
+    rx::test::temp_dir dir;
+    auto path = dir.file("no/such.ini");
+    EXPECT_NE(rx::platform::replace_file(path, "x"), "");
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(ReadWholeFile, ReadsEverythingUpToTheCap) {
+    rx::test::temp_dir dir;
+    auto path = dir.file("big.ini");
+    std::string big(200000, 'x');
+    big[12345] = '\0';
+    rx::test::write_file(path, big);
+    std::string bytes;
+    EXPECT_EQ(rx::platform::read_whole_file(path, bytes), read_status::ok);
+    EXPECT_EQ(bytes, big);
+    EXPECT_EQ(rx::platform::read_whole_file(path, bytes, big.size() - 1), read_status::too_large);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(rx::platform::read_whole_file(dir.file("none"), bytes), read_status::missing);
+    EXPECT_EQ(rx::platform::read_whole_file(dir.path(), bytes), read_status::failed);
+}
+
+}  // namespace
