@@ -10,7 +10,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(mkdir -p "${1:-$repo/build-win32/deps}" && cd "${1:-$repo/build-win32/deps}" && pwd)
 work="$prefix/work"
 stamps="$prefix/stamps"
-mkdir -p "$work" "$stamps" "$prefix/bin" "$prefix/lib" "$prefix/include"
+mkdir -p "$work" "$stamps" "$prefix/bin" "$prefix/lib" "$prefix/include" "$prefix/licenses"
 
 host=i686-w64-mingw32
 export CC="$host-gcc-posix" CXX="$host-g++-posix" AR="$host-ar" RANLIB="$host-ranlib" RC="$host-windres"
@@ -81,6 +81,7 @@ build_zlib() {
   done
   "$AR" rcs "$prefix/lib/libz.a" "$obj"/*.o
   install -m 644 "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
+  install -m 644 "$src/LICENSE" "$prefix/licenses/zlib-LICENSE.txt"
   mkdir -p "$prefix/lib/pkgconfig"
   printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib\nVersion: 1.2.13\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
     "$prefix" >"$prefix/lib/pkgconfig/zlib.pc"
@@ -91,6 +92,7 @@ build_libpng() {
   src=$(fetch_source libpng1.6)
   (cd "$src" && ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
     && make -j "$jobs" && make install)
+  install -m 644 "$src/LICENSE" "$prefix/licenses/libpng-LICENSE.txt"
 }
 
 build_freetype() {
@@ -104,6 +106,7 @@ build_freetype() {
     -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=OFF -DFT_REQUIRE_ZLIB=ON
   cmake --build "$out" -j "$jobs"
   cmake --install "$out"
+  install -m 644 "$src/docs/FTL.TXT" "$prefix/licenses/FreeType-LICENSE.txt"
 }
 
 build_sdl() {
@@ -112,6 +115,7 @@ build_sdl() {
   # Debian's tree carries no generated configure for every host; the release one is used as shipped.
   (cd "$src" && CC="$CC -static-libgcc" ./configure --host=$host --prefix="$prefix" --enable-shared --disable-static \
     --disable-nasm && make -j "$jobs" && make install)
+  install -m 644 "$src/COPYING" "$prefix/licenses/SDL-LICENSE.txt"
 }
 
 build_gtest() {
