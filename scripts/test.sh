@@ -39,3 +39,6 @@ cmake --build build-asan -j "$jobs" --target $unit_targets
 ( cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -L unit --timeout 300 )
 
 RX_RC_INCLUDE="$PWD/build/assets/rxlib" bash scripts/check_win32.sh
+
+# The Windows program folder: cross-built, its tests run under Wine, relicade-win32.zip packed.
+bash scripts/test_win32.sh
