@@ -1,7 +1,6 @@
 // The Nintendo 64, NES and Turbo Graphics 16 screens: captures through the boxes, Save Settings,
 // and the emulators' files and keys they read and write.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <random>
@@ -149,28 +148,8 @@ TEST_F(DinputScreens, N64WithoutItsFileKeepsTheRowsAndWritesNothing) {
 
 // ---- NES ----
 
-class NesScreen : public DinputScreens {
-  protected:
-    void SetUp() override {
-        DinputScreens::SetUp();
-        const char* old = getenv("RELICADE_REGISTRY_FILE");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv("RELICADE_REGISTRY_FILE", folder_.file("registry").c_str(), 1);
-    }
-    void TearDown() override {
-        if (had_) {
-            setenv("RELICADE_REGISTRY_FILE", old_.c_str(), 1);
-        } else {
-            unsetenv("RELICADE_REGISTRY_FILE");
-        }
-        DinputScreens::TearDown();
-    }
-
-  private:
-    bool had_ = false;
-    std::string old_;
-};
+// The program folder holds the user registry's file for the test (see program_folder).
+class NesScreen : public DinputScreens {};
 
 TEST_F(NesScreen, SecondControllerCapturesAreSavedAndTheRestLeftAlone) {
     rx_nes_controls_input s;
