@@ -51,7 +51,7 @@ TEST(N64Names, LinesReadAsTheCaptureBoxNamesThem) {
     EXPECT_EQ(rx::n64::emu_line(2, "Joystick 1 axis 1 dir 0"), "Button=0 02 1 1 2\r\n");
     EXPECT_EQ(rx::n64::emu_line(2, "Joystick 2 axis 3 dir 1"), "Button=0 02 5 0 2\r\n");
     EXPECT_EQ(rx::n64::emu_line(3, "Joystick 1 POV Right"), "Button=0 03 08 1 3\r\n");
-    EXPECT_EQ(rx::n64::emu_line(12, "Joystick 10 Button 3"), "Button=0 12 03 0 1\r\n");
+    EXPECT_EQ(rx::n64::emu_line(12, "Joystick 9 Button 3"), "Button=0 12 03 0 1\r\n");
     // Names the file cannot hold leave the control's line as it was.
     EXPECT_FALSE(rx::n64::emu_line(3, "Joystick 1 axis 4 dir 1").has_value());
     EXPECT_FALSE(rx::n64::emu_line(3, "Joystick 1 POV Middle").has_value());

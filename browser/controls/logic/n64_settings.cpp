@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "browser/controls/logic/joystick_text.h"
+#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 #include "browser/controls/logic/settings_lines.h"
 
@@ -37,6 +37,11 @@ bool is_header(std::string_view line) {
     std::string_view c = content_of(line);
     while (!c.empty() && (c.back() == ' ' || c.back() == '\t')) c.remove_suffix(1);
     return c == header;
+}
+
+std::optional<int> parse_decimal(std::string_view text) {
+    if (!is_decimal_number(text) || text.size() > 6) return std::nullopt;
+    return leading_integer(text);
 }
 
 bool starts_with(std::string_view text, std::string_view prefix) {
@@ -160,31 +165,33 @@ std::optional<std::string> emu_line(int button_id, std::string_view shown) {
         return format_line("Button=0 %02i %02X 0 5\r\n", button_id,
                            static_cast<unsigned>(key_code_of(shown)));
     }
-    auto joy = parse_joystick_text(shown);
+    using kind = joystick_input::input_kind;
+    auto joy = parse_joystick_name(shown);
     if (!joy) return std::nullopt;
-    if (auto button = joystick_button_of(joy->rest)) {
-        if (*button > 255) return std::nullopt;
-        return format_line("Button=0 %02i %02X 0 1\r\n", button_id, static_cast<unsigned>(*button));
-    }
-    static constexpr std::string_view hats[] = {"POV Up", "POV Right", "POV Down", "POV Left"};
-    for (unsigned d = 0; d < 4; ++d) {
-        if (joy->rest == hats[d]) return format_line("Button=0 %02i 08 %u 3\r\n", button_id, d);
-    }
-    struct axis_text {
-        std::string_view text;
-        unsigned offset;
-        int negative;
-    };
-    static constexpr axis_text axes[] = {{"axis 0 dir 0", 0, 1}, {"axis 0 dir 1", 0, 0},
-                                         {"axis 1 dir 0", 1, 1}, {"axis 1 dir 1", 1, 0},
-                                         {"axis 2 dir 0", 2, 1}, {"axis 2 dir 1", 2, 0},
-                                         {"axis 3 dir 0", 5, 1}, {"axis 3 dir 1", 5, 0}};
-    for (const axis_text& a : axes) {
-        if (joy->rest != a.text) continue;
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Button=0 %02i %u %i 2\r\n", button_id, a.offset,
-                      a.negative);
-        return std::string(buf);
+    char buf[64];
+    switch (joy->kind) {
+        case kind::button:
+            if (joy->index > 255) return std::nullopt;
+            return format_line("Button=0 %02i %02X 0 1\r\n", button_id,
+                               static_cast<unsigned>(joy->index));
+        case kind::hat: {
+            // The plug-in numbers hat directions clockwise from up.
+            unsigned d = joy->hat == hat_direction::up      ? 0
+                         : joy->hat == hat_direction::right ? 1
+                         : joy->hat == hat_direction::down  ? 2
+                                                            : 3;
+            return format_line("Button=0 %02i 08 %u 3\r\n", button_id, d);
+        }
+        case kind::axis: {
+            // Axes 0 to 3 are the plug-in's X, Y, Z and Rz (code 5).
+            static constexpr int codes[] = {0, 1, 2, 5};
+            if (joy->index < 0 || joy->index > 3) return std::nullopt;
+            std::snprintf(buf, sizeof buf, "Button=0 %02i %i %i 2\r\n", button_id,
+                          codes[joy->index], joy->positive ? 0 : 1);
+            return std::string(buf);
+        }
+        case kind::none:
+            break;
     }
     return std::nullopt;
 }

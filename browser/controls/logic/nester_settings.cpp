@@ -1,7 +1,7 @@
 // Reading, defaulting and writing nester's per-button registry keys.
 #include "browser/controls/logic/nester_settings.h"
 
-#include "browser/controls/logic/joystick_text.h"
+#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 
 namespace rx::nester {
@@ -113,18 +113,19 @@ std::optional<key_record> record_of(std::string_view shown, const key_record& lo
         r.key = static_cast<std::uint8_t>(key_code_of(shown));
         return r;
     }
-    auto joy = parse_joystick_text(shown);
+    using kind = joystick_input::input_kind;
+    auto joy = parse_joystick_name(shown);
     if (!joy) return std::nullopt;
-    r.device_number = joy->number - 1;
-    if (auto button = joystick_button_of(joy->rest)) {
-        if (*button >= joystick_buttons) return std::nullopt;
+    r.device_number = joy->joystick - 1;
+    if (joy->kind == kind::button) {
+        if (joy->index >= joystick_buttons) return std::nullopt;
         r.device_type = 2;
-        r.offset = first_button_offset + static_cast<std::uint32_t>(*button);
-    } else if (joy->rest == "axis 0 dir 0" || joy->rest == "axis 0 dir 1" ||
-               joy->rest == "axis 1 dir 0" || joy->rest == "axis 1 dir 1") {
+        r.offset = first_button_offset + static_cast<std::uint32_t>(joy->index);
+    } else if (joy->kind == kind::axis && (joy->index == 0 || joy->index == 1)) {
+        // X is at offset 0 of the joystick state, Y at 4.
         r.device_type = 3;
-        r.offset = joy->rest[5] == '0' ? 0 : 4;
-        r.axis_positive = joy->rest.back() == '1' ? 1 : 0;
+        r.offset = joy->index == 0 ? 0 : 4;
+        r.axis_positive = joy->positive ? 1 : 0;
     } else {
         return std::nullopt;
     }

@@ -1,7 +1,7 @@
 // Reading and writing the joypad blocks of Ootake's settings file.
 #include "browser/controls/logic/ootake_settings.h"
 
-#include "browser/controls/logic/joystick_text.h"
+#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 
 namespace rx::ootake {
@@ -48,19 +48,24 @@ std::optional<std::uint16_t> code_of(std::string_view shown) {
     if (shown.find("Joystick") == std::string_view::npos) {
         return static_cast<std::uint16_t>(key_code_of(shown));
     }
-    auto joy = parse_joystick_text(shown);
+    using kind = joystick_input::input_kind;
+    auto joy = parse_joystick_name(shown);
     if (!joy) return std::nullopt;
     int input = -1;
-    if (auto button = joystick_button_of(joy->rest)) {
-        if (*button >= codes_per_joystick - first_button_input) return std::nullopt;
-        input = first_button_input + *button;
-    } else {
-        for (int i = 0; i < 8; ++i) {
-            if (joy->rest == inputs[i]) input = i;
-        }
+    if (joy->kind == kind::button) {
+        if (joy->index >= codes_per_joystick - first_button_input) return std::nullopt;
+        input = first_button_input + joy->index;
+    } else if (joy->kind == kind::axis && (joy->index == 0 || joy->index == 1)) {
+        // Up, right, down, left: Y negative, X positive, Y positive, X negative.
+        input = joy->index == 1 ? (joy->positive ? 2 : 0) : (joy->positive ? 1 : 3);
+    } else if (joy->kind == kind::hat) {
+        input = joy->hat == hat_direction::up      ? 4
+                : joy->hat == hat_direction::right ? 5
+                : joy->hat == hat_direction::down  ? 6
+                                                   : 7;
     }
     if (input < 0) return std::nullopt;
-    long code = first_joystick_code + long(joy->number - 1) * codes_per_joystick + input;
+    long code = first_joystick_code + long(joy->joystick - 1) * codes_per_joystick + input;
     if (code > 0xFFFF) return std::nullopt;
     return static_cast<std::uint16_t>(code);
 }
