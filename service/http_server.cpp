@@ -221,7 +221,14 @@ class http_handler {
     // The ways a download goes wrong that the updater must refuse.
     reply broken_update_file(const std::string& mode, std::string data) {
         const std::string header = update_file_header(data.size(), request_.version);
-        if (mode == "not_found") return error(404, "no such update file");
+        if (mode == "not_found") {
+            // A web server's page, long enough to pass the ten header lines the updater skips.
+            std::string page =
+                "<!DOCTYPE html>\n<html>\n<head>\n<title>404 Not Found</title>\n</head>\n";
+            page += "<body>\n<h1>Not Found</h1>\n<p>The requested URL was not found.</p>\n<hr>\n";
+            page += "<address>rx_service</address>\n</body>\n</html>\n";
+            return reply{404, page, "text/html", false};
+        }
         if (mode == "short_header") {
             std::size_t cut = 0;
             for (int lines = 0; lines < 5; ++lines) cut = header.find('\n', cut) + 1;
