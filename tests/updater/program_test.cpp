@@ -1,0 +1,110 @@
+// The rx_update program itself on the dummy video driver: its arguments, exit codes, log and the
+// start of Relicade after a good update only.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "files.h"
+#include "service_process.h"
+#include "wait.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using rx::test::read_file;
+
+class update_program : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        program = fs::path(folder.path()) / "relicade";
+        fs::create_directories(program);
+        const fs::path real(RX_PROGRAM_DIR);
+        for (const char* name : {"rx_update", "NEURPOLI.TTF", "images"})
+            fs::copy(real / name, program / name, fs::copy_options::recursive);
+        // A stand-in browser that only notes that it was started.
+        ASSERT_TRUE(rx::test::write_file(
+            (program / "Relicade").string(),
+            "#!/bin/sh\necho \"started $#\" > \"$(dirname \"$0\")/started.txt\"\n"));
+        fs::permissions(program / "Relicade", fs::perms(0755));
+        ASSERT_TRUE(rx::test::write_file((program / "update_notes.txt").string(), "old notes"));
+    }
+
+    // Exit status of rx_update with `arguments`, -1 when it did not end within 30 s.
+    int run_updater(const std::vector<std::string>& arguments, int port) {
+        const std::string path = (program / "rx_update").string();
+        const std::string host = "localhost:" + std::to_string(port);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setenv("RELICADE_CATALOGUE_HOST", host.c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            std::vector<char*> argv{const_cast<char*>(path.c_str())};
+            for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(path.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        const bool ended =
+            rx::test::wait_until([&] { return waitpid(pid, &status, WNOHANG) == pid; },
+                                 std::chrono::milliseconds(30000));
+        if (!ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return -1;
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    std::string error_log() const { return read_file((program / "error_log.txt").string()); }
+
+    rx::test::temp_dir folder{"rx_update_program"};
+    fs::path program;
+};
+
+TEST_F(update_program, a_good_update_exits_0_and_starts_relicade_again) {
+    rx::test::service_process service;
+    ASSERT_TRUE(service.started());
+    EXPECT_EQ(run_updater({"0", "v4.30"}, service.http_port()), 0) << error_log();
+    EXPECT_TRUE(rx::test::wait_until([&] { return fs::exists(program / "started.txt"); }))
+        << "Relicade was not started";
+    EXPECT_EQ(read_file((program / "started.txt").string()), "started 0\n");
+    EXPECT_NE(read_file((program / "update_notes.txt").string()), "old notes");
+    EXPECT_TRUE(fs::exists(program / "data" / "levels" / "update_pack.bin"));
+    EXPECT_EQ(error_log(), "");
+}
+
+TEST_F(update_program, a_failed_update_exits_1_logs_and_starts_nothing) {
+    rx::test::service_process service({"--fault", "manifest=filesize:100\n/../escape.gz\n"});
+    ASSERT_TRUE(service.started());
+    EXPECT_EQ(run_updater({"1", "v4.30"}, service.http_port()), 1);
+    EXPECT_NE(error_log().find("Failure checking manifest - get_file_manifest"), std::string::npos)
+        << error_log();
+    EXPECT_FALSE(fs::exists(folder.path() + "/escape"));
+    // A second chance for a stray start to show up before the check.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(program / "started.txt"));
+    EXPECT_EQ(read_file((program / "update_notes.txt").string()), "old notes");
+    EXPECT_FALSE(fs::exists(program / "update"));
+}
+
+TEST_F(update_program, missing_arguments_or_a_service_that_is_not_there_exit_1) {
+    rx::test::service_process service;
+    ASSERT_TRUE(service.started());
+    // No location: nothing to ask for.
+    EXPECT_EQ(run_updater({}, service.http_port()), 1);
+    EXPECT_NE(error_log().find("Failure checking location - get_file_manifest"), std::string::npos)
+        << error_log();
+    const int port = service.http_port();
+    service.stop();
+    EXPECT_EQ(run_updater({"0", "v4.30"}, port), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(program / "started.txt"));
+    EXPECT_EQ(read_file((program / "update_notes.txt").string()), "old notes");
+}
+
+}  // namespace
