@@ -4,6 +4,8 @@
 
 #include <exception>
 #include <fstream>
+#include <future>
+#include <system_error>
 #include <vector>
 
 #include "platform/install.h"
@@ -37,6 +39,7 @@ class update_run {
 
     // Whatever this run wrote goes again unless it finished: downloads, staged files, new folders.
     ~update_run() {
+        if (unpacking_.valid()) unpacking_.wait();
         for (const std::string& path : staged_) platform::remove_file(path);
         remove_downloads();
         if (!succeeded_) {
@@ -55,15 +58,16 @@ class update_run {
             log("Failure creating the update folder - get_file_manifest");
             return false;
         }
-        for (const std::string& entry : manifest_.entries)
+        // Each file is unpacked beside its target while the next one downloads, so the two cores
+        // share the work as a download piped into gzip would; at most one unpacking runs at a time.
+        std::vector<platform::file_swap> swaps(manifest_.entries.size());
+        for (std::size_t i = 0; i < manifest_.entries.size(); ++i) {
+            const std::string& entry = manifest_.entries[i];
             if (!download_update(entry)) return false;
-
-        std::vector<platform::file_swap> swaps;
-        for (const std::string& entry : manifest_.entries) {
-            platform::file_swap swap;
-            if (!file_name(entry, swap)) return false;
-            swaps.push_back(std::move(swap));
+            if (!finish_unpacking()) return false;
+            if (!file_name(entry, swaps[i])) return false;
         }
+        if (!finish_unpacking()) return false;
         const std::string failure = platform::swap_in_files(swaps);
         if (!failure.empty()) {
             log("Failure installing files - file_name: " + failure);
@@ -217,7 +221,8 @@ class update_run {
         return false;
     }
 
-    // Unpacks one download beside its target and checks it whole; nothing is installed yet.
+    // Prepares one download's place beside its target and starts unpacking it there; nothing is
+    // installed yet. The outcome is collected by finish_unpacking.
     bool stage(const std::string& entry, platform::file_swap& swap) {
         swap.target = platform::join_path(settings_.program_folder, installed_path(entry));
         if (!platform::create_folders(parent_folder(swap.target), &made_folders_)) {
@@ -231,44 +236,62 @@ class update_run {
         }
         swap.staged = free_name(swap.target, ".rx_new");
         const unsigned mode = platform::file_mode(swap.target);
-        platform::output_file out;
-        if (!out.create(swap.staged, mode != 0 ? mode : 0644)) {
-            log("Failure creating file - file_name: " + entry);
-            return false;
-        }
         staged_.push_back(swap.staged);
-
-        std::ifstream in(download_path(entry), std::ios::binary);
-        if (!in) {
-            log("Failure opening download - file_name: " + entry);
-            return false;
-        }
-        gunzip reader;
-        const gunzip::sink write = [&](const char* data, std::size_t size) {
-            return out.write(data, size);
+        auto job = [entry, download = download_path(entry), staged = swap.staged,
+                    mode = mode != 0 ? mode : 0644u]() {
+            return unpack(entry, download, staged, mode);
         };
-        std::vector<char> buffer(65536);
-        while (in) {
-            in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-            const auto got = static_cast<std::size_t>(in.gcount());
-            if (got > 0 && !reader.feed(std::string_view(buffer.data(), got), write)) {
-                log("Failure unpacking file - file_name: " + entry + ": " + reader.error());
-                return false;
-            }
-        }
-        if (in.bad()) {
-            log("Failure reading download - file_name: " + entry);
-            return false;
-        }
-        if (!reader.complete()) {
-            log("Failure unpacking file - file_name: " + entry + ": the gzip data ends early");
-            return false;
-        }
-        if (!out.finish(true)) {
-            log("Failure writing file - file_name: " + entry);
-            return false;
+        try {
+            unpacking_ = std::async(std::launch::async, job);
+        } catch (const std::system_error&) {
+            // No thread to spare: unpack here.
+            std::promise<std::string> done;
+            done.set_value(job());
+            unpacking_ = done.get_future();
         }
         return true;
+    }
+
+    // Waits for the unpacking under way, if any; false (logged) when it failed.
+    bool finish_unpacking() {
+        if (!unpacking_.valid()) return true;
+        const std::string failure = unpacking_.get();
+        if (failure.empty()) return true;
+        log(failure);
+        return false;
+    }
+
+    // Unpacks `download` into the new file `staged` and checks it whole; "" or the line to log.
+    // Runs beside the download of the next file, so it touches nothing else of the run.
+    static std::string unpack(const std::string& entry, const std::string& download,
+                              const std::string& staged, unsigned mode) {
+        try {
+            platform::output_file out;
+            if (!out.create(staged, mode)) return "Failure creating file - file_name: " + entry;
+            std::ifstream in(download, std::ios::binary);
+            if (!in) return "Failure opening download - file_name: " + entry;
+            gunzip reader;
+            const gunzip::sink write = [&](const char* data, std::size_t size) {
+                return out.write(data, size);
+            };
+            std::vector<char> buffer(65536);
+            while (in) {
+                in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+                const auto got = static_cast<std::size_t>(in.gcount());
+                if (got > 0 && !reader.feed(std::string_view(buffer.data(), got), write))
+                    return "Failure unpacking file - file_name: " + entry + ": " + reader.error();
+            }
+            if (in.bad()) return "Failure reading download - file_name: " + entry;
+            if (!reader.complete())
+                return "Failure unpacking file - file_name: " + entry +
+                       ": the gzip data ends early";
+            if (!out.finish(true)) return "Failure writing file - file_name: " + entry;
+            return "";
+        } catch (const std::exception& e) {
+            return e.what();
+        } catch (...) {
+            return "Unknown Exception in update - file_name";
+        }
     }
 
     void remove_downloads() {
@@ -287,6 +310,7 @@ class update_run {
     std::vector<std::string> made_folders_;
     std::vector<std::string> downloads_;
     std::vector<std::string> staged_;
+    std::future<std::string> unpacking_;
     bool succeeded_ = false;
 };
 
