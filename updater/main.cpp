@@ -5,6 +5,7 @@
 #include <string>
 
 #include "browser/ui/program_folder.h"
+#include "platform/install.h"
 #include "platform/path.h"
 #include "platform/process.h"
 #include "platform/service_config.h"
@@ -39,6 +40,10 @@ int run(int argc, char** argv) {
 
     const auto dir = rx::get_directory();
     if (!dir) return 1;
+    // Windows keeps a running program's file, so an earlier update that replaced this updater left
+    // the old one set aside; it is free to go now.
+    rx::platform::remove_file(
+        rx::platform::join_path(*dir, rx::platform::program_file_name("rx_update")) + ".rx_old");
     rx::updater::update_settings settings;
     settings.program_folder = *dir;
     settings.location = location;

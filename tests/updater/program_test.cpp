@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -76,6 +77,46 @@ TEST_F(update_program, a_good_update_exits_0_and_starts_relicade_again) {
     EXPECT_NE(read_file((program / "update_notes.txt").string()), "old notes");
     EXPECT_TRUE(fs::exists(program / "data" / "levels" / "update_pack.bin"));
     EXPECT_EQ(error_log(), "");
+}
+
+// A served file as gzip, as the service stores its update files.
+std::string gzip(const std::string& data) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out(deflateBound(&z, data.size()) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+TEST_F(update_program, the_running_updater_replaces_its_own_file_and_it_stays_a_program) {
+    // A sample of our own whose update holds a new rx_update (the old one with bytes appended).
+    const fs::path sample = fs::path(folder.path()) / "sample";
+    const fs::path real_sample = fs::path(RX_PROGRAM_DIR) / "service";
+    fs::create_directories(sample / "update" / "vself");
+    for (const char* name : {"catalogue.tsv", "accounts.txt", "news.txt", "info_img"})
+        fs::create_symlink(real_sample / name, sample / name);
+    const std::string new_updater = read_file((program / "rx_update").string()) + "version 4.30";
+    ASSERT_TRUE(rx::test::write_file((sample / "update" / "vself" / "rx_update.gz").string(),
+                                     gzip(new_updater)));
+    ASSERT_TRUE(rx::test::write_file((sample / "update" / "vself" / "manifest.txt").string(),
+                                     "/rx_update.gz\n"));
+    rx::test::service_process service({"--sample", sample.string()});
+    ASSERT_TRUE(service.started());
+
+    EXPECT_EQ(run_updater({"0", "vself"}, service.http_port()), 0) << error_log();
+    EXPECT_EQ(read_file((program / "rx_update").string()), new_updater);
+    EXPECT_EQ(fs::status(program / "rx_update").permissions() & fs::perms::owner_exec,
+              fs::perms::owner_exec);
+    // The replaced updater still runs: a second start ends as a failed update would, with 1.
+    EXPECT_EQ(run_updater({"0", "../x"}, service.http_port()), 1);
+    for (const auto& item : fs::directory_iterator(program))
+        EXPECT_EQ(item.path().filename().string().find(".rx_"), std::string::npos) << item.path();
 }
 
 TEST_F(update_program, a_failed_update_exits_1_logs_and_starts_nothing) {
