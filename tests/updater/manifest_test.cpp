@@ -69,6 +69,8 @@ TEST(Manifest, HostileAndBrokenManifestsAreRefusedWhole) {
         {"file where a folder is needed", "filesize:100\n/data.gz\n/data/x.gz\n"},
         {"folder where a file is", "filesize:100\n/DATA/x.gz\n/data.gz\n"},
         {"into the update folder", "filesize:100\n/update/x.gz\n"},
+        {"a staged file's name", "filesize:100\n/a.gz\n/a.rx_new.gz\n"},
+        {"a set-aside file's name", "filesize:100\n/images/B.PNG.RX_OLD2.gz\n"},
         {"missing filesize", ok},
         {"filesize without line feed", "filesize:100"},
         {"negative total", "filesize:-5\n" + ok},
@@ -96,10 +98,11 @@ TEST(Manifest, AnEntryMustFitTheRequestBuffer) {
 TEST(Manifest, PlainNamesAndTheLargestCountableTotalPass) {
     const auto result = parse_manifest(
         "filesize:2147483647\n/NEURPOLI.TTF.gz\n/images/progress_bar_border.png.gz\n"
-        "/plugin/1964Input.dll.gz\n/a/b/c/d-e_f+g~(h).txt.gz\n/console.txt.gz\n/com10.gz\n",
+        "/plugin/1964Input.dll.gz\n/a/b/c/d-e_f+g~(h).txt.gz\n/console.txt.gz\n/com10.gz\n"
+        "/notes.rx_new.txt.gz\n",
         roomy);
     ASSERT_TRUE(result.value) << result.reason;
-    EXPECT_EQ(result.value->entries.size(), 6u);
+    EXPECT_EQ(result.value->entries.size(), 7u);
 }
 
 TEST(Manifest, DeviceNamesAreKnownWhateverTheirCaseOrExtension) {

@@ -57,6 +57,19 @@ std::vector<std::string_view> components(std::string_view path) {
     return parts;
 }
 
+// New files wait beside their targets as NAME.rx_new and old ones as NAME.rx_old (a number may
+// follow); an entry with such a name could take the place of another entry's file mid-swap.
+bool working_name(std::string_view part) {
+    const std::string name = lowered(part);
+    for (std::string_view suffix : {std::string_view(".rx_new"), std::string_view(".rx_old")}) {
+        std::size_t at = name.rfind(suffix);
+        if (at == std::string::npos) continue;
+        const std::size_t rest = at + suffix.size();
+        if (name.find_first_not_of("0123456789", rest) == std::string::npos) return true;
+    }
+    return false;
+}
+
 std::optional<std::uint64_t> plain_number(std::string_view text) {
     if (text.empty() || text.size() > 10) return std::nullopt;
     std::uint64_t value = 0;
@@ -98,6 +111,7 @@ std::string entry_problem(std::string_view entry) {
         // Windows drops trailing dots, so "a." would install as "a".
         if (part.back() == '.') return "a name ends in a dot";
         if (reserved_device_name(part)) return "names a device";
+        if (working_name(part)) return "uses a name kept for files being installed";
     }
     return "";
 }
