@@ -290,12 +290,15 @@ TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) 
     const std::string expected =
         "detached start: /tmp/rx_session_[A-Za-z0-9]+/rx_update\\| 0 v4\\.30";
     EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), expected);
+    fs::remove(fs::path(folder) / "rx_update");
 }
 
 TEST_F(with_service, a_newer_version_without_an_updater_logs_and_carries_on_to_the_login_screen) {
     service_process service(service_args({"--fault", "version=4.30"}));
     ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
+    // The folder is the suite's: no updater may be left there by another test.
+    fs::remove(fs::path(folder) / "rx_update");
     EXPECT_TRUE(rx::check_version());
     EXPECT_TRUE(runner().detached.empty());
     EXPECT_NE(
