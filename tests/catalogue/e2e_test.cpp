@@ -70,7 +70,7 @@ class CatalogueEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
         if (getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+            GTEST_SKIP() << "needs an X display";
         if (run("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "needs xdotool";
         const fs::path real(RX_PROGRAM_DIR);
         for (const char* needed :
