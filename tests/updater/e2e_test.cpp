@@ -46,12 +46,12 @@ void pause_ms(int ms) {
 class updater_e2e : public ::testing::Test {
   protected:
     void SetUp() override {
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X display (run under xvfb-run)";
         folder = rx::test::make_temp_dir("rx_update_e2e");
         ASSERT_FALSE(folder.empty());
         // The update replaces files: it runs in a copy, never in the shared program folder.
         program = folder / "relicade";
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr) << "needs an X display (run under xvfb-run)";
         const fs::path real(RX_PROGRAM_DIR);
         fs::create_directories(program);
         for (const char* name : {"Relicade", "rx_update", "NEURPOLI.TTF", "images"})
@@ -71,14 +71,19 @@ class updater_e2e : public ::testing::Test {
         }
         // The updater and the browser it starts again are not our children: end every process
         // still running from the copied folder, by its id.
-        for (pid_t pid : running_from_copy()) kill(pid, SIGKILL);
+        for (pid_t pid : running_from_copy())
+            if (pid > 1 && pid != getpid()) kill(pid, SIGKILL);
         service.reset();
         if (display) XCloseDisplay(display);
-        rx::test::remove_tree(folder.string());
+        if (!folder.empty()) rx::test::remove_tree(folder.string());
     }
 
     std::vector<pid_t> running_from_copy() const {
         std::vector<pid_t> found;
+        // Only a program folder of this test's own temporary folder names processes to end.
+        if (folder.empty() || program.empty() ||
+            program.string().rfind(folder.string() + "/", 0) != 0)
+            return found;
         std::error_code ignored;
         for (const auto& item : fs::directory_iterator("/proc", ignored)) {
             const std::string name = item.path().filename().string();
