@@ -1,6 +1,7 @@
 // The whole-file rewrite around each codec: a failed replace leaves the file and nothing else.
-#include <dirent.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "browser/controls/logic/binding_codec.h"
 #include "browser/controls/logic/gens_settings.h"
