@@ -4,9 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "browser/controls/logic/binding_codec.h"
 #include "browser/controls/logic/settings_lines.h"
 
 namespace rx::test {
+
+// What a capture box does to a record.
+inline void capture(settings_binding& record, const std::string& name) {
+    record.shown = name;
+    record.captured = true;
+}
 
 // Pads `lines` with "pad_N=..." lines until the text passes `size` bytes, and ends it with a last
 // line that has no line feed.

@@ -86,8 +86,8 @@ TEST(GensSave, UnchangedBigFileComesBackByteIdentical) {
 TEST(GensSave, EditsOfBothPlayersChangeExactlyTheirLines) {
     const std::string text = rx::test::padded(rx::test::gens_lines(), 5000);
     auto records = loaded(text);
-    records[2].shown = "Joystick 2 Button 5";  // player 1 Left
-    records[11 + 10].shown = "Right Ctrl";     // player 2 Z
+    rx::test::capture(records[2], "Joystick 2 Button 5");  // player 1 Left
+    rx::test::capture(records[11 + 10], "Right Ctrl");     // player 2 Z
     auto save = gens::save(text, records);
     ASSERT_TRUE(save.written);
     EXPECT_EQ(rx::test::changed_lines(text, save.bytes), (std::vector<std::size_t>{34, 95}));
@@ -115,12 +115,14 @@ TEST(GensSave, ValuesWithoutNamesOfTheirOwnSurviveUntouchedRows) {
     EXPECT_EQ(save.emu[0], "300\r");
 
     // Once the user captures something else the row is written like any other.
-    records[1].shown = "Enter (Pad)";
-    records[0].shown = "Q";
+    rx::test::capture(records[1], "Enter (Pad)");
+    rx::test::capture(records[0], "Q");
+    rx::test::capture(records[2], "0");  // the key 0, captured over a loaded 0
     save = gens::save(text, records);
     lines = rx::split_lines(save.bytes);
     EXPECT_EQ(lines[32], "P1.Up=16\r\n");
     EXPECT_EQ(lines[33], "P1.Down=0\r\n");
+    EXPECT_EQ(lines[34], "P1.Left=11\r\n");
 }
 
 TEST(GensSave, FileTooShortForPlayerTwoWritesNothing) {

@@ -106,10 +106,10 @@ TEST(MekaSave, UnchangedBigFileComesBackByteIdentical) {
 TEST(MekaSave, CapturedRowsChangeExactlyTheirLines) {
     const std::string text = rx::test::padded(rx::test::meka_lines(), 1000);
     auto records = loaded(text);
-    records[7 + 1].shown = "Joystick 1 axis 1 dir 1";  // player 1 Down, joystick
-    records[4].shown = "Space";                        // player 1 Button 1, keyboard
-    records[21 + 4].shown = "Joystick 2 Button 3";     // player 2 Button 1, joystick
-    records[21 + 3].shown = "Joystick 2 POV Left";     // player 2 Right, joystick
+    rx::test::capture(records[7 + 1], "Joystick 1 axis 1 dir 1");  // player 1 Down, joystick
+    rx::test::capture(records[4], "Space");                        // player 1 Button 1, keyboard
+    rx::test::capture(records[21 + 4], "Joystick 2 Button 3");     // player 2 Button 1, joystick
+    rx::test::capture(records[21 + 3], "Joystick 2 POV Left");     // player 2 Right, joystick
     auto save = meka::save(text, records);
     ASSERT_TRUE(save.written);
     EXPECT_EQ(rx::test::changed_lines(text, save.bytes),
@@ -137,8 +137,8 @@ TEST(MekaSave, UntouchedRowsTheFileCannotSayAgainKeepTheirLines) {
     EXPECT_EQ(save.emu[7], "joy stick 1 axis 0 dir 0\r");
 
     // A name no capture could give keeps the line; a real capture replaces it.
-    records[7].shown = "Joystick 12 Button 1";
-    records[11].shown = "Joystick 1 Button 4";
+    rx::test::capture(records[7], "Joystick 12 Button 1");
+    rx::test::capture(records[11], "Joystick 1 Button 4");
     save = meka::save(text, records);
     EXPECT_EQ(rx::test::changed_lines(text, save.bytes), (std::vector<std::size_t>{93}));
 }
@@ -174,7 +174,7 @@ TEST(MekaSave, LastLineWithoutLineFeedIsKept) {
     lines.push_back("trailing = no line feed");
     const std::string text = rx::join_lines(lines);
     auto records = loaded(text);
-    records[0].shown = "W";
+    rx::test::capture(records[0], "W");
     auto save = meka::save(text, records);
     ASSERT_TRUE(save.written);
     EXPECT_EQ(save.bytes.substr(save.bytes.size() - 23), "trailing = no line feed");

@@ -50,7 +50,7 @@ TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
         std::string bytes;
         ASSERT_EQ(rx::read_settings_file(path, bytes), rx::settings_file::read);
         c.load(bytes, records);
-        records[c.edited].shown = "Q";
+        rx::test::capture(records[c.edited], "Q");
         auto codec = [&](std::string_view b) { return c.save(b, records); };
 
         for (auto step : {rx::platform::replace_step::create, rx::platform::replace_step::write,
@@ -61,7 +61,7 @@ TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
             rx::platform::fail_replace_step_for_testing(rx::platform::replace_step::none);
             EXPECT_FALSE(outcome.written);
             EXPECT_EQ(outcome.log,
-                      "Failed to write " + std::string(c.file_name) + " - save_settings");
+                      "Failure writing " + std::string(c.file_name) + " - save_settings");
             EXPECT_EQ(emu, std::vector<std::string>{"untouched"});
             EXPECT_EQ(rx::test::read_file(path), c.text) << c.file_name;
             EXPECT_EQ(entries(dir.path()), std::vector<std::string>{c.file_name});

@@ -76,7 +76,7 @@ file_save_outcome save_settings_file(const std::string& path, std::string_view f
             break;
         case settings_file::unreadable:
             // Saving over a file that could not be read would lose whatever it holds.
-            outcome.log = "Failed to read " + std::string(file_name) + " - save_settings";
+            outcome.log = "Failure reading " + std::string(file_name) + " - save_settings";
             return outcome;
         default:
             return outcome;
@@ -87,7 +87,7 @@ file_save_outcome save_settings_file(const std::string& path, std::string_view f
         return outcome;
     }
     if (!platform::replace_file(path, save.bytes).empty()) {
-        outcome.log = "Failed to write " + std::string(file_name) + " - save_settings";
+        outcome.log = "Failure writing " + std::string(file_name) + " - save_settings";
         return outcome;
     }
     emu = std::move(save.emu);

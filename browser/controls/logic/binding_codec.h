@@ -12,6 +12,9 @@ namespace rx {
 struct settings_binding {
     std::string shown;  // the capture box's text, such as "Left Ctrl" or "Joystick 1 Button 3"
     std::string emu;    // the binding as the emulator's file holds it
+    // A capture wrote `shown` since the load. A row nobody captured into is written back as it
+    // was loaded wherever its shown name would not lead back to the same value.
+    bool captured = false;
 };
 
 // What a load did. When `ok` is false the records before the failure are already updated and

@@ -110,6 +110,7 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
         auto& binding = records[static_cast<std::size_t>(record)];
         binding.emu = get_control(lines[index]);
         binding.shown = std_name(binding.emu);
+        binding.captured = false;
     }
     result.ok = true;
     return result;
@@ -128,7 +129,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
         const int loaded = leading_int(binding.emu);
-        const bool untouched = binding.shown == std_name(binding.emu);
+        const bool untouched = !binding.captured;
         std::optional<int> code = emu_code(binding.shown);
         // A row still showing a name that does not lead back to its value (a bare key number,
         // 256 to 4095, a tenth joystick) would lose its binding; its line stays as it was.

@@ -168,6 +168,7 @@ load_outcome load(std::string_view bytes, std::vector<settings_binding>& records
                                      found.keyboard[player - 1], "key");
             binding.shown = binding.emu;
         }
+        binding.captured = false;
     }
     return outcome;
 }
@@ -198,15 +199,14 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         std::string& line = lines[static_cast<std::size_t>(line_of(record))];
         const std::size_t start = starts[static_cast<std::size_t>(record)];
         const bool joystick = is_joystick_record(record);
-        const bool untouched =
-            binding.shown ==
-            (joystick ? joy_std_name(binding.emu, player_of(record)) : binding.emu);
-        std::string value = joystick ? joy_emu_name(binding.shown) : binding.shown;
-        // A joystick name this file cannot hold, or a row left as loaded that would not come back
-        // the same (a stick other than 0 or 2, a text this program does not know), keeps its line.
-        const bool lost = joystick && value.empty() && !binding.shown.empty();
-        if (lost ||
-            (untouched && trimmed(value) != trimmed(std::string_view(line).substr(start)))) {
+        const std::string value = joystick ? joy_emu_name(binding.shown) : binding.shown;
+        // A captured joystick name this file cannot hold keeps the line; so does a row nobody
+        // captured into whose value would not come back the same (a stick other than 0 or 2, a
+        // button on a stick direction, a text this program does not know).
+        const bool keep = binding.captured
+                              ? joystick && value.empty()
+                              : trimmed(value) != trimmed(std::string_view(line).substr(start));
+        if (keep) {
             result.emu.push_back(binding.emu);
             continue;
         }

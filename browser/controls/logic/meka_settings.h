@@ -52,8 +52,8 @@ void load_missing_file(std::vector<settings_binding>& records);
 
 // The new file: the 28 fixed lines rewritten, every other byte kept. Every one of them is checked
 // first (its control's key, then "key" followed by text for keyboards, "=" for joysticks); if one
-// fails nothing is written. A row left as loaded whose value would not come back the same (an
-// unknown joystick text, a stick other than 0 or 2) keeps its line byte for byte.
+// fails nothing is written. A row no capture wrote into whose value would not come back the same
+// (an unknown joystick text, a stick other than 0 or 2) keeps its line byte for byte.
 settings_save save(std::string_view bytes, const std::vector<settings_binding>& records);
 
 // Logged when a section header is missing, as a range error on the section text would say.

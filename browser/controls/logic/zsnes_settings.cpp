@@ -109,6 +109,7 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
             auto& binding = records[static_cast<std::size_t>(record)];
             binding.emu = std::string(bytes.substr(equals + 1, line_end - equals - 1));
             binding.shown = std_name(binding.emu);
+            binding.captured = false;
             from = equals + 1;
         }
     }
@@ -156,7 +157,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
         const int loaded = leading_int(binding.emu);
-        const bool untouched = binding.shown == std_name(binding.emu);
+        const bool untouched = !binding.captured;
         std::optional<int> code = emu_code(binding.shown);
         // A row still showing a name that does not lead back to its value (a bare key number such
         // as 0, which would come back as the key "0") keeps its line.

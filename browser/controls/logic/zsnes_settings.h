@@ -35,8 +35,8 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
 // The new file: each "plNcontrl" line switched to "plNcontrl=1" and the twelve lines after it
 // rewritten, every other byte kept. Nothing is written when a "plNcontrl" line is missing, the
 // thirteen lines after it are not all there, the two players' lines overlap, or a line does not
-// hold the key that belongs there. A row left as loaded whose value has no name of its own keeps
-// its line byte for byte.
+// hold the key that belongs there. A row no capture wrote into whose value has no name of its own
+// keeps its line byte for byte.
 settings_save save(std::string_view bytes, const std::vector<settings_binding>& records);
 
 inline constexpr const char* bad_layout_text = "Failed to save controls - snes";
