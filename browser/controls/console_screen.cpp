@@ -101,7 +101,7 @@ std::vector<laid_widget> console_screen::layout() const {
 }
 
 void console_screen::init() {
-    run_logged(class_name_, "init", [&] {
+    run_logged(class_name_, init_name_, [&] {
         // A second init (tests) must not leak the first one's font and title.
         free_surface(title_surface_);
         if (font_ != nullptr) TTF_CloseFont(font_);
@@ -146,7 +146,7 @@ void console_screen::init() {
 }
 
 void console_screen::show() {
-    run_logged(class_name_, "show", [&] {
+    run_logged(class_name_, show_name_, [&] {
         SDL_Surface* screen = SDL_GetVideoSurface();
         if (title_surface_ != nullptr) blit_at(5, 5, title_surface_, screen);
         for (auto& image : images_) image->show();

@@ -31,7 +31,8 @@
 // 5. Name conversions shared by all emulators live in browser/controls/logic: key_names.h (the
 //    keyboard code names both ways) and input_names.h (joystick names built and parsed, leading
 //    integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
-// 6. `layout()` gives every widget's place and artwork for the 800 x 600 layout test.
+// 6. `layout()` gives every widget's place and artwork; tests/browser_core/layout_test.cpp checks
+//    that every widget of every console screen lies inside 800 x 600 and that none overlap.
 #pragma once
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -169,6 +170,11 @@ class console_screen : public screen {
 
   protected:
     void log_unknown(const char* operation) const;
+    // The names init and show carry in "Unknown Exception - <class>::<name>" lines.
+    void set_logged_names(const char* init_name, const char* show_name) {
+        init_name_ = init_name;
+        show_name_ = show_name;
+    }
 
   private:
     void run_set_all(const SDL_Event& event);
@@ -177,6 +183,8 @@ class console_screen : public screen {
     void bind_boxes();
 
     const char* class_name_;
+    const char* init_name_ = "init";
+    const char* show_name_ = "show";
     std::string title_;
     console_shape shape_;
     int return_screen_ = 6;

@@ -37,7 +37,9 @@ constexpr std::array<std::array<const char*, row_count>, 2> fixed_keys{{
 }  // namespace
 
 rx_atari2600_controls_input::rx_atari2600_controls_input()
-    : console_screen("rx_atari2600_controls_input", "Atari 2600 Controls:", atari_shape()) {}
+    : console_screen("rx_atari2600_controls_input", "Atari 2600 Controls:", atari_shape()) {
+    set_logged_names("init()", "show()");
+}
 
 void rx_atari2600_controls_input::init() {
     for (int p = 0; p < 2; ++p) {
