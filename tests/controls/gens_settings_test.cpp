@@ -35,7 +35,9 @@ TEST(GensNames, DesignExamplesAndEveryJoystickCodeComeBack) {
          {"Joystick", "Joystick 1", "Joystick 0 Button 1", "Joystick 12 Button 3",
           "Joystick x axis 0 dir 0", "Joystick 1 Button", "Joystick 1 Button x"})
         EXPECT_FALSE(gens::emu_code(broken).has_value()) << broken;
-    EXPECT_EQ(gens::std_name("99999999999999999999"), gens::joy_std_name(2147483647));
+    // A value longer than any int neither wraps into a key nor reads as a joystick it can be saved
+    // as.
+    EXPECT_FALSE(gens::emu_code(gens::std_name("99999999999999999999")).has_value());
 }
 
 TEST(GensLoad, LastInputLineIsTheBaseAndNoneMeansLineZero) {

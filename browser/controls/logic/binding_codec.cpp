@@ -14,33 +14,20 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Reads digits from `pos` into a saturated value; returns the position after them.
-std::size_t read_digits(std::string_view text, std::size_t pos, bool negative, int& value) {
+// Reads digits from `pos` into a saturated value, so a long run of digits cannot wrap into a
+// different binding.
+void read_digits(std::string_view text, std::size_t pos, bool negative, int& value) {
     long long n = 0;
-    while (pos < text.size() && is_digit(text[pos])) {
+    for (; pos < text.size() && is_digit(text[pos]); ++pos) {
         if (n <= INT_MAX) n = n * 10 + (text[pos] - '0');
-        ++pos;
     }
     if (negative) n = -n;
     if (n > INT_MAX) n = INT_MAX;
     if (n < INT_MIN) n = INT_MIN;
     value = static_cast<int>(n);
-    return pos;
 }
 
 }  // namespace
-
-int leading_int(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' ||
-                                 text[pos] == '\n' || text[pos] == '\v' || text[pos] == '\f'))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-    int value = 0;
-    read_digits(text, pos, negative, value);
-    return value;
-}
 
 bool exact_int(std::string_view text, int& value) {
     std::size_t pos = 0;

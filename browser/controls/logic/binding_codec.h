@@ -34,11 +34,6 @@ struct settings_save {
     std::string error;
 };
 
-// The value's leading decimal integer the way the C library reads one: blanks skipped, an
-// optional sign, digits; no digits give 0. Saturates instead of overflowing, so a long run of
-// digits cannot wrap into a different binding.
-int leading_int(std::string_view text);
-
 // The signed number right at the start of `text` (no blanks skipped), or false when no digit is
 // there: a joystick name is only converted when its number is really present.
 bool exact_int(std::string_view text, int& value);

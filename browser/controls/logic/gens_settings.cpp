@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 #include "browser/controls/logic/settings_lines.h"
 
@@ -66,7 +67,7 @@ std::string joy_std_name(int value) {
 }
 
 std::string std_name(std::string_view value) {
-    int n = leading_int(value);
+    int n = leading_integer(value);
     return n > 255 ? joy_std_name(n) : key_std_name(n);
 }
 
@@ -128,7 +129,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     }
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
-        const int loaded = leading_int(binding.emu);
+        const int loaded = leading_integer(binding.emu);
         const bool untouched = !binding.captured;
         std::optional<int> code = emu_code(binding.shown);
         // A row still showing a name that does not lead back to its value (a bare key number,

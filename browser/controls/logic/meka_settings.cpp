@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/settings_lines.h"
 
 namespace rx::meka {
@@ -107,7 +108,7 @@ std::string joy_std_name(std::string_view value, int player) {
     if (button != std::string_view::npos) {
         std::size_t number = button + 11;
         return joystick + "Button " +
-               std::to_string(number < value.size() ? leading_int(value.substr(number)) : 0);
+               std::to_string(number < value.size() ? leading_integer(value.substr(number)) : 0);
     }
     std::size_t axis = value.find("axis");
     if (value.find("joy stick 2") != std::string_view::npos) {
