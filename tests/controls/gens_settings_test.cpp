@@ -17,7 +17,7 @@ std::vector<settings_binding> loaded(const std::string& text) {
     return records;
 }
 
-TEST(GensNames, DesignExamplesAndEveryJoystickCodeComeBack) {
+TEST(GensNames, KeysJoysticksAndEveryJoystickCodeComeBack) {
     EXPECT_EQ(gens::std_name("200\r"), "Up");
     EXPECT_EQ(gens::std_name("4097"), "Joystick 1 axis 1 dir 0");
     EXPECT_EQ(gens::std_name("4113"), "Joystick 1 Button 1");
