@@ -18,26 +18,27 @@ std::vector<settings_binding> loaded(const std::string& text) {
 }
 
 TEST(GensNames, KeysJoysticksAndEveryJoystickCodeComeBack) {
-    EXPECT_EQ(gens::std_name("200\r"), "Up");
-    EXPECT_EQ(gens::std_name("4097"), "Joystick 1 axis 1 dir 0");
-    EXPECT_EQ(gens::std_name("4113"), "Joystick 1 Button 1");
-    EXPECT_EQ(gens::std_name("4481"), "Joystick 2 POV Up");
-    EXPECT_EQ(gens::std_name("4096"), "Joystick 1 Button -16");
-    EXPECT_EQ(gens::emu_code("Joystick 1 Button -16"), 4096);
-    EXPECT_EQ(gens::emu_code("Joystick 3 POV Left"), 4096 + 512 + 132);
-    EXPECT_EQ(gens::emu_code("Joystick 9 axis 0 dir 1"), 4096 + 8 * 256 + 4);
-    EXPECT_EQ(gens::emu_code("Up"), 200);
-    EXPECT_EQ(gens::emu_code("Enter (Pad)"), 0);
+    EXPECT_EQ(gens::get_std_name("200\r"), "Up");
+    EXPECT_EQ(gens::get_std_name("4097"), "Joystick 1 axis 1 dir 0");
+    EXPECT_EQ(gens::get_std_name("4113"), "Joystick 1 Button 1");
+    EXPECT_EQ(gens::get_std_name("4481"), "Joystick 2 POV Up");
+    EXPECT_EQ(gens::get_std_name("4096"), "Joystick 1 Button -16");
+    EXPECT_EQ(gens::get_emu_name("Joystick 1 Button -16"), 4096);
+    EXPECT_EQ(gens::get_emu_name("Joystick 3 POV Left"), 4096 + 512 + 132);
+    EXPECT_EQ(gens::get_emu_name("Joystick 9 axis 0 dir 1"), 4096 + 8 * 256 + 4);
+    EXPECT_EQ(gens::get_emu_name("Up"), 200);
+    EXPECT_EQ(gens::get_emu_name("Enter (Pad)"), 0);
     for (int code = 4096; code < 4096 + 9 * 256; ++code)
-        ASSERT_EQ(gens::emu_code(gens::joy_std_name(code)), code) << gens::joy_std_name(code);
+        ASSERT_EQ(gens::get_emu_name(gens::get_joy_std_name(code)), code)
+            << gens::get_joy_std_name(code);
     // Names that give no joystick digit or button number must not be read past their end.
     for (const char* broken :
          {"Joystick", "Joystick 1", "Joystick 0 Button 1", "Joystick 12 Button 3",
           "Joystick x axis 0 dir 0", "Joystick 1 Button", "Joystick 1 Button x"})
-        EXPECT_FALSE(gens::emu_code(broken).has_value()) << broken;
+        EXPECT_FALSE(gens::get_emu_name(broken).has_value()) << broken;
     // A value longer than any int neither wraps into a key nor reads as a joystick it can be saved
     // as.
-    EXPECT_FALSE(gens::emu_code(gens::std_name("99999999999999999999")).has_value());
+    EXPECT_FALSE(gens::get_emu_name(gens::get_std_name("99999999999999999999")).has_value());
 }
 
 TEST(GensLoad, LastInputLineIsTheBaseAndNoneMeansLineZero) {

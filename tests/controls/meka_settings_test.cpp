@@ -70,24 +70,24 @@ TEST(MekaLoad, ValuesStayOnTheirKeysLine) {
 }
 
 TEST(MekaNames, JoystickNamesBothWaysWithoutReadingPastShortTexts) {
-    EXPECT_EQ(meka::joy_std_name("joy_button 3\r", 1), "Joystick 1 Button 3");
-    EXPECT_EQ(meka::joy_std_name("joy stick 2 axis 0 dir 1", 2), "Joystick 2 POV Right");
-    EXPECT_EQ(meka::joy_std_name("joy stick 0 axis 0 dir 1\r", 2), "Joystick 2 axis 0 dir 1\r");
-    EXPECT_EQ(meka::joy_std_name("", 1), "");
-    EXPECT_EQ(meka::joy_std_name("joy_button", 1), "Joystick 1 Button 0");
-    EXPECT_EQ(meka::joy_std_name("joy stick 2", 1), "Joystick 1 Unknown");
-    EXPECT_EQ(meka::joy_std_name("joy stick 0", 1), "Joystick 1 Unknown");
-    EXPECT_EQ(meka::joy_std_name("joy stick 2 axis 3", 1), "Joystick 1 Unknown");
+    EXPECT_EQ(meka::get_joy_std_name("joy_button 3\r", 1), "Joystick 1 Button 3");
+    EXPECT_EQ(meka::get_joy_std_name("joy stick 2 axis 0 dir 1", 2), "Joystick 2 POV Right");
+    EXPECT_EQ(meka::get_joy_std_name("joy stick 0 axis 0 dir 1\r", 2), "Joystick 2 axis 0 dir 1\r");
+    EXPECT_EQ(meka::get_joy_std_name("", 1), "");
+    EXPECT_EQ(meka::get_joy_std_name("joy_button", 1), "Joystick 1 Button 0");
+    EXPECT_EQ(meka::get_joy_std_name("joy stick 2", 1), "Joystick 1 Unknown");
+    EXPECT_EQ(meka::get_joy_std_name("joy stick 0", 1), "Joystick 1 Unknown");
+    EXPECT_EQ(meka::get_joy_std_name("joy stick 2 axis 3", 1), "Joystick 1 Unknown");
 
-    EXPECT_EQ(meka::joy_emu_name("Joystick 1 Button 3"), " joy_button 3");
-    EXPECT_EQ(meka::joy_emu_name("Joystick 2 axis 1 dir 1"), " joy stick 0 axis 1 dir 1");
-    EXPECT_EQ(meka::joy_emu_name("Joystick 1 POV Up"), " joy stick 2 axis 1 dir 0");
-    EXPECT_EQ(meka::joy_emu_name("Joystick 1 POV Down"), " joy stick 2 axis 1 dir 1");
-    EXPECT_EQ(meka::joy_emu_name("Joystick 1 POV Left"), " joy stick 2 axis 0 dir 0");
-    EXPECT_EQ(meka::joy_emu_name("Joystick 1 POV Right"), " joy stick 2 axis 0 dir 1");
+    EXPECT_EQ(meka::get_joy_emu_name("Joystick 1 Button 3"), " joy_button 3");
+    EXPECT_EQ(meka::get_joy_emu_name("Joystick 2 axis 1 dir 1"), " joy stick 0 axis 1 dir 1");
+    EXPECT_EQ(meka::get_joy_emu_name("Joystick 1 POV Up"), " joy stick 2 axis 1 dir 0");
+    EXPECT_EQ(meka::get_joy_emu_name("Joystick 1 POV Down"), " joy stick 2 axis 1 dir 1");
+    EXPECT_EQ(meka::get_joy_emu_name("Joystick 1 POV Left"), " joy stick 2 axis 0 dir 0");
+    EXPECT_EQ(meka::get_joy_emu_name("Joystick 1 POV Right"), " joy stick 2 axis 0 dir 1");
     for (const char* broken : {"", "Button", "Joystick 1 Button", "Joystick 12 Button 3",
                                "Joystick 1 POV Sideways", "Joystick 1 Unknown"})
-        EXPECT_EQ(meka::joy_emu_name(broken), "") << broken;
+        EXPECT_EQ(meka::get_joy_emu_name(broken), "") << broken;
 }
 
 TEST(MekaSave, UnchangedBigFileComesBackByteIdentical) {

@@ -19,24 +19,25 @@ std::vector<settings_binding> loaded(const std::string& text) {
 }
 
 TEST(ZsnesNames, JoystickArithmeticBothWays) {
-    EXPECT_EQ(zsnes::std_name("305"), "Joystick 2 Button 1");
-    EXPECT_EQ(zsnes::std_name("273"), "Joystick 1 Button 1");
-    EXPECT_EQ(zsnes::std_name("291\r"), "Joystick 2 axis 1 dir 0");
-    EXPECT_EQ(zsnes::std_name("256"), "Joystick 1 axis 0 dir 1");
-    EXPECT_EQ(zsnes::std_name("0"), "0");
-    EXPECT_EQ(zsnes::emu_code("Joystick 1 POV Up"), 259);
-    EXPECT_EQ(zsnes::std_name("259"), "Joystick 1 axis 1 dir 0");
-    EXPECT_EQ(zsnes::emu_code("Joystick 1 POV Right"), 256);
-    EXPECT_EQ(zsnes::emu_code("Joystick 2 POV Left"), 289);
-    EXPECT_EQ(zsnes::emu_code("Joystick 2 POV Down"), 290);
-    EXPECT_EQ(zsnes::emu_code("Joystick 3 Button 2"), 338);
-    EXPECT_EQ(zsnes::emu_code("Joystick 4 axis 3 dir 1"), 32 * 4 + 224);  // no match: the base
-    EXPECT_EQ(zsnes::emu_code("Left Ctrl"), 29);
+    EXPECT_EQ(zsnes::get_std_name("305"), "Joystick 2 Button 1");
+    EXPECT_EQ(zsnes::get_std_name("273"), "Joystick 1 Button 1");
+    EXPECT_EQ(zsnes::get_std_name("291\r"), "Joystick 2 axis 1 dir 0");
+    EXPECT_EQ(zsnes::get_std_name("256"), "Joystick 1 axis 0 dir 1");
+    EXPECT_EQ(zsnes::get_std_name("0"), "0");
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 1 POV Up"), 259);
+    EXPECT_EQ(zsnes::get_std_name("259"), "Joystick 1 axis 1 dir 0");
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 1 POV Right"), 256);
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 2 POV Left"), 289);
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 2 POV Down"), 290);
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 3 Button 2"), 338);
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 4 axis 3 dir 1"), 32 * 4 + 224);  // no match: the base
+    EXPECT_EQ(zsnes::get_emu_name("Left Ctrl"), 29);
     for (int code = 256; code < 256 + 9 * 32; ++code)
-        ASSERT_EQ(zsnes::emu_code(zsnes::joy_std_name(code)), code) << zsnes::joy_std_name(code);
+        ASSERT_EQ(zsnes::get_emu_name(zsnes::get_joy_std_name(code)), code)
+            << zsnes::get_joy_std_name(code);
     for (const char* broken : {"Joystick", "Joystick 0 Button 1", "Joystick 10 Button 1",
                                "Joystick 1 Button", "Joystick 1 Button  2"})
-        EXPECT_FALSE(zsnes::emu_code(broken).has_value()) << broken;
+        EXPECT_FALSE(zsnes::get_emu_name(broken).has_value()) << broken;
 }
 
 TEST(ZsnesLoad, KeysInFileOrderFillScreenOrder) {

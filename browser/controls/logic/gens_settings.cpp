@@ -54,7 +54,7 @@ std::string get_control(std::string_view line) {
     return std::string(value);
 }
 
-std::string joy_std_name(int value) {
+std::string get_joy_std_name(int value) {
     // 64-bit so that any int a file holds divides without overflow.
     long long m = static_cast<long long>(value) - joystick_base;
     long long code = m - (m / 256) * 256;
@@ -66,12 +66,12 @@ std::string joy_std_name(int value) {
     return name + "Button " + std::to_string(code - 16);
 }
 
-std::string std_name(std::string_view value) {
+std::string get_std_name(std::string_view value) {
     int n = leading_integer(value);
-    return n > 255 ? joy_std_name(n) : key_std_name(n);
+    return n > 255 ? get_joy_std_name(n) : key_std_name(n);
 }
 
-std::optional<int> joy_emu_code(std::string_view name) {
+std::optional<int> get_joy_emu_name(std::string_view name) {
     constexpr std::string_view prefix = "Joystick ";
     if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
         name[9] > '9' || name[10] != ' ')
@@ -91,8 +91,8 @@ std::optional<int> joy_emu_code(std::string_view name) {
     return value;
 }
 
-std::optional<int> emu_code(std::string_view name) {
-    if (name.find("Joystick") != std::string_view::npos) return joy_emu_code(name);
+std::optional<int> get_emu_name(std::string_view name) {
+    if (name.find("Joystick") != std::string_view::npos) return get_joy_emu_name(name);
     return key_code_of(name);
 }
 
@@ -110,7 +110,7 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
         }
         auto& binding = records[static_cast<std::size_t>(record)];
         binding.emu = get_control(lines[index]);
-        binding.shown = std_name(binding.emu);
+        binding.shown = get_std_name(binding.emu);
         binding.captured = false;
     }
     result.ok = true;
@@ -131,7 +131,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         const auto& binding = records[static_cast<std::size_t>(record)];
         const int loaded = leading_integer(binding.emu);
         const bool untouched = !binding.captured;
-        std::optional<int> code = emu_code(binding.shown);
+        std::optional<int> code = get_emu_name(binding.shown);
         // A row still showing a name that does not lead back to its value (a bare key number,
         // 256 to 4095, a tenth joystick) would lose its binding; its line stays as it was.
         if (!code || (untouched && *code != loaded && !is_named_key(loaded))) {

@@ -26,13 +26,13 @@ std::size_t base_line(const std::vector<std::string>& lines);
 std::string get_control(std::string_view line);
 
 // Shown names of file values: keys up to 255, joysticks from 4096 on.
-std::string std_name(std::string_view value);
-std::string joy_std_name(int value);
+std::string get_std_name(std::string_view value);
+std::string get_joy_std_name(int value);
 
 // The file value of a shown name; nullopt for a joystick name this file cannot hold (no single
 // joystick digit 1 to 9, no button number), which leaves the row's line as it was.
-std::optional<int> joy_emu_code(std::string_view name);
-std::optional<int> emu_code(std::string_view name);
+std::optional<int> get_joy_emu_name(std::string_view name);
+std::optional<int> get_emu_name(std::string_view name);
 
 // Fills `records` (resized to 22 when smaller) from the file's bytes, in record order; stops at
 // the first binding whose line the file lacks.

@@ -101,7 +101,7 @@ std::string parse_line(std::string_view key, std::string_view section, std::stri
     return std::string(section.substr(start, line_end - start));
 }
 
-std::string joy_std_name(std::string_view value, int player) {
+std::string get_joy_std_name(std::string_view value, int player) {
     if (value.empty()) return {};
     const std::string joystick = "Joystick " + std::to_string(player) + " ";
     std::size_t button = value.find("joy_button");
@@ -122,7 +122,7 @@ std::string joy_std_name(std::string_view value, int player) {
     return joystick + std::string(value.substr(axis));
 }
 
-std::string joy_emu_name(std::string_view name) {
+std::string get_joy_emu_name(std::string_view name) {
     // "Joystick N " and then the input: one joystick digit, or the offsets below mean nothing.
     if (name.size() < 12 || name.substr(0, 9) != "Joystick " || name[9] < '0' || name[9] > '9' ||
         name[10] != ' ')
@@ -163,7 +163,7 @@ load_outcome load(std::string_view bytes, std::vector<settings_binding>& records
             binding.emu =
                 parse_line(control_keys[static_cast<std::size_t>(control)],
                            found.joypad[player - 1], type_words[static_cast<std::size_t>(control)]);
-            binding.shown = joy_std_name(binding.emu, player);
+            binding.shown = get_joy_std_name(binding.emu, player);
         } else {
             binding.emu = parse_line(control_keys[static_cast<std::size_t>(control)],
                                      found.keyboard[player - 1], "key");
@@ -200,7 +200,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         std::string& line = lines[static_cast<std::size_t>(line_of(record))];
         const std::size_t start = starts[static_cast<std::size_t>(record)];
         const bool joystick = is_joystick_record(record);
-        const std::string value = joystick ? joy_emu_name(binding.shown) : binding.shown;
+        const std::string value = joystick ? get_joy_emu_name(binding.shown) : binding.shown;
         // A captured joystick name this file cannot hold keeps the line; so does a row nobody
         // captured into whose value would not come back the same (a stick other than 0 or 2, a
         // button on a stick direction, a text this program does not know).

@@ -36,9 +36,9 @@ bool find_sections(std::string_view text, sections& found);
 std::string parse_line(std::string_view key, std::string_view section, std::string_view type_word);
 
 // Shown name of a joystick value for player `player`; "" for an empty value.
-std::string joy_std_name(std::string_view value, int player);
+std::string get_joy_std_name(std::string_view value, int player);
 // File text (starting with a blank) of a joystick shown name; "" when it is none this file holds.
-std::string joy_emu_name(std::string_view name);
+std::string get_joy_emu_name(std::string_view name);
 
 // What loading did: `load` fills the records; `missing_file` empties them (the emulator starts
 // with no bindings then); `no_section` leaves them alone and the screen must not open.

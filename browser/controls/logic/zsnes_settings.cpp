@@ -54,7 +54,7 @@ int offset_of(int record) {
     return buttons[static_cast<std::size_t>(record % button_count)].offset;
 }
 
-std::string joy_std_name(int value) {
+std::string get_joy_std_name(int value) {
     long long m = static_cast<long long>(value) - 256;
     long long r = m % 32;
     std::string name = "Joystick " + std::to_string(m / 32 + 1) + " ";
@@ -62,12 +62,12 @@ std::string joy_std_name(int value) {
     return name + "Button " + std::to_string(r - 16);
 }
 
-std::string std_name(std::string_view value) {
+std::string get_std_name(std::string_view value) {
     int n = leading_integer(value);
-    return n > 255 ? joy_std_name(n) : key_std_name(n);
+    return n > 255 ? get_joy_std_name(n) : key_std_name(n);
 }
 
-std::optional<int> joy_emu_code(std::string_view name) {
+std::optional<int> get_joy_emu_name(std::string_view name) {
     constexpr std::string_view prefix = "Joystick ";
     if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
         name[9] > '9' || name[10] != ' ')
@@ -87,8 +87,8 @@ std::optional<int> joy_emu_code(std::string_view name) {
     return base + 224;
 }
 
-std::optional<int> emu_code(std::string_view name) {
-    if (name.find("Joystick") != std::string_view::npos) return joy_emu_code(name);
+std::optional<int> get_emu_name(std::string_view name) {
+    if (name.find("Joystick") != std::string_view::npos) return get_joy_emu_name(name);
     return key_code_of(name);
 }
 
@@ -109,7 +109,7 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
             if (equals == std::string_view::npos || equals >= line_end) return result;
             auto& binding = records[static_cast<std::size_t>(record)];
             binding.emu = std::string(bytes.substr(equals + 1, line_end - equals - 1));
-            binding.shown = std_name(binding.emu);
+            binding.shown = get_std_name(binding.emu);
             binding.captured = false;
             from = equals + 1;
         }
@@ -159,7 +159,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         const auto& binding = records[static_cast<std::size_t>(record)];
         const int loaded = leading_integer(binding.emu);
         const bool untouched = !binding.captured;
-        std::optional<int> code = emu_code(binding.shown);
+        std::optional<int> code = get_emu_name(binding.shown);
         // A row still showing a name that does not lead back to its value (a bare key number such
         // as 0, which would come back as the key "0") keeps its line.
         if (!code || (untouched && *code != loaded && !is_named_key(loaded))) {

@@ -19,13 +19,13 @@ std::string key_of(int record);
 int offset_of(int record);
 
 // Shown names of file values: keys up to 255, joysticks from 256 on.
-std::string std_name(std::string_view value);
-std::string joy_std_name(int value);
+std::string get_std_name(std::string_view value);
+std::string get_joy_std_name(int value);
 
 // The file value of a shown name; nullopt for a joystick name without a single joystick digit or
 // a button number, which leaves the row's line as it was.
-std::optional<int> joy_emu_code(std::string_view name);
-std::optional<int> emu_code(std::string_view name);
+std::optional<int> get_joy_emu_name(std::string_view name);
+std::optional<int> get_emu_name(std::string_view name);
 
 // Fills `records` (resized to 24 when smaller), walking the keys in the order the file holds
 // them, each after the previous one. Stops at the first key that is missing, out of order or has
