@@ -378,5 +378,73 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
     EXPECT_EQ(folder.read("error_log.txt"), "");
 }
 
+class WineUpdater : public WineRelicade {};
+
+// A served file as gzip, as the service stores its update files.
+std::string gzip(const std::string& data) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out(deflateBound(&z, static_cast<uLong>(data.size())) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// rx_update.exe installs an update that holds a new rx_update.exe: Windows will not let a running
+// program's file be overwritten, so it is moved aside; the new updater still runs, and Relicade.exe
+// is started again after the good update.
+TEST_F(WineUpdater, ReplacesItsOwnRunningFileAndStartsRelicadeAgain) {
+    program_folder folder;
+    const std::string old_updater = folder.read("rx_update.exe");
+    ASSERT_FALSE(old_updater.empty());
+    const std::string new_updater = old_updater + "version 4.30";
+    temp_dir sample("rx_wine_sample");
+    const fs::path real_sample = fs::path(program_dir()) / "service";
+    fs::create_directories(fs::path(sample.path()) / "update" / "vself");
+    for (const char* name : {"catalogue.tsv", "accounts.txt", "news.txt", "info_img"}) {
+        fs::create_symlink(real_sample / name, fs::path(sample.path()) / name);
+    }
+    ASSERT_TRUE(write_file(sample.path() + "/update/vself/rx_update.exe.gz", gzip(new_updater)));
+    ASSERT_TRUE(write_file(sample.path() + "/update/vself/manifest.txt", "/rx_update.exe.gz\n"));
+    service_process service({"--sample", sample.path()});
+    ASSERT_TRUE(service.started()) << service.first_line();
+    const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
+    const std::vector<std::string> env =
+        with(wine_env(), {"RELICADE_WEB_HOST=" + web, "RELICADE_CATALOGUE_HOST=" + web,
+                          "RELICADE_FALLBACK_ADDRESS=127.0.0.1"});
+
+    // Output to a file, not a pipe: the Relicade it starts would hold a pipe open for as long as it
+    // runs.
+    background update({"/usr/bin/wine", folder.file("rx_update.exe"), "0", "vself"}, env,
+                      dir_.file("update.txt"));
+    EXPECT_EQ(update.wait(60000), 0)
+        << read_file(dir_.file("update.txt")) << folder.read("error_log.txt");
+    EXPECT_TRUE(folder.read("rx_update.exe") == new_updater);
+    EXPECT_EQ(folder.read("error_log.txt"), "");
+
+    // The browser comes back after the good update.
+    Window browser = wait_for_window([](const std::string& t) { return t == "Relicade"; }, 30s);
+    EXPECT_NE(browser, 0u);
+    if (browser != 0) {
+        std::this_thread::sleep_for(2s);
+        close_window(browser);
+        EXPECT_TRUE(wait_for(
+            [&] {
+                return window_titled([](const std::string& t) { return t == "Relicade"; }) == 0;
+            },
+            20s));
+    }
+
+    // The replaced updater is still a program: a start without a valid location ends with 1.
+    background again({"/usr/bin/wine", folder.file("rx_update.exe"), "0", "../x"}, env,
+                     dir_.file("again.txt"));
+    EXPECT_EQ(again.wait(60000), 1) << read_file(dir_.file("again.txt"));
+}
+
 }  // namespace
 }  // namespace rx::test
