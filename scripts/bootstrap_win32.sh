@@ -8,7 +8,7 @@ sudo_cmd=()
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 dpkg-dev make autoconf automake libtool zip unzip xvfb xdotool imagemagick x11-utils
 )
 changed=0
