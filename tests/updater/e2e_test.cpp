@@ -12,35 +12,26 @@
 #include <chrono>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 #include "files.h"
 #include "loopback.h"
+#include "relicade_window.h"
 #include "service_process.h"
 #include "updater/logic/gunzip.h"
 #include "wait.h"
 #include "x11_windows.h"
 
 namespace fs = std::filesystem;
+using rx::test::count_of;
+using rx::test::pause_ms;
 using rx::test::read_file;
 using rx::test::service_process;
 
 namespace {
 
-std::size_t count_of(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
 bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     return rx::test::wait_until(condition, std::chrono::milliseconds(timeout_ms),
                                 std::chrono::milliseconds(50));
-}
-
-void pause_ms(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 class updater_e2e : public ::testing::Test {
@@ -50,8 +41,8 @@ class updater_e2e : public ::testing::Test {
         ASSERT_FALSE(folder.empty());
         // The update replaces files: it runs in a copy, never in the shared program folder.
         program = folder / "relicade";
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X display (run under xvfb-run)";
+        x = std::make_unique<rx::test::x_watch>();
+        ASSERT_TRUE(x->connected()) << "needs an X display (run under xvfb-run)";
         const fs::path real(RX_PROGRAM_DIR);
         fs::create_directories(program);
         for (const char* name : {"Relicade", "rx_update", "NEURPOLI.TTF", "images"})
@@ -74,7 +65,7 @@ class updater_e2e : public ::testing::Test {
         for (pid_t pid : running_from_copy())
             if (pid > 1 && pid != getpid()) kill(pid, SIGKILL);
         service.reset();
-        if (display) XCloseDisplay(display);
+        x.reset();
         if (!folder.empty()) rx::test::remove_tree(folder.string());
     }
 
@@ -120,17 +111,14 @@ class updater_e2e : public ::testing::Test {
     }
 
     int wait_relicade_exit(int timeout_ms) {
-        int status = 0;
-        if (!wait_until([&] { return waitpid(relicade, &status, WNOHANG) == relicade; },
-                        timeout_ms))
-            return -1;
-        relicade = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        const int status = rx::test::wait_exit(relicade, timeout_ms);
+        if (status >= 0) relicade = -1;
+        return status;
     }
 
+    // The window titled "Relicade" as it shows now (the updater's and the browser's alike).
     Window find_window() {
-        return rx::test::find_window(display, DefaultRootWindow(display),
-                                     [](const std::string& title) { return title == "Relicade"; });
+        return x->wait_for_window(rx::test::title_is("Relicade"), std::chrono::milliseconds(0));
     }
 
     bool logged_requests(const std::string& what, std::size_t count, int timeout_ms = 15000) {
@@ -146,9 +134,7 @@ class updater_e2e : public ::testing::Test {
     }
 
     void xdotool(const std::string& arguments) {
-        const std::string command = "timeout 10 xdotool " + arguments + " >/dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        pause_ms(150);
+        EXPECT_TRUE(rx::test::xdotool(arguments)) << "xdotool " << arguments;
     }
 
     void click_at(Window window, int x, int y) {
@@ -157,7 +143,7 @@ class updater_e2e : public ::testing::Test {
         xdotool("click 1");
     }
 
-    Display* display = nullptr;
+    std::unique_ptr<rx::test::x_watch> x;
     fs::path folder;
     fs::path program;
     std::string request_log;
