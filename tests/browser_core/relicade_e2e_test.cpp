@@ -47,19 +47,6 @@ int closed_port() {
     return ntohs(addr.sin_port);
 }
 
-// What a window manager sends when the user closes the window.
-void send_delete_window(Display* display, Window window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
-}
-
 bool exited(pid_t pid, int& status) {
     return waitpid(pid, &status, WNOHANG) == pid;
 }
@@ -67,8 +54,7 @@ bool exited(pid_t pid, int& status) {
 class RelicadeWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "needs an X display";
+        if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
         const fs::path real(RX_PROGRAM_DIR);
         ASSERT_TRUE(fs::exists(real / "Relicade"));
         ASSERT_TRUE(fs::exists(real / "images" / "background.png")) << "artwork missing";
@@ -113,7 +99,7 @@ class RelicadeWindow : public ::testing::Test {
     }
     // Sends what a window manager sends on the close button and waits for a clean exit.
     void close_and_wait(Window window) {
-        send_delete_window(display_, window);
+        rx::test::send_delete_window(display_, window);
         int status = 0;
         bool ended = false;
         for (int i = 0; i < 100 && !ended; ++i) {

@@ -209,16 +209,7 @@ class CatalogueEndToEnd : public ::testing::Test {
     }
 
     void close_window(Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] =
-            static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display_, window, False, NoEventMask, &event);
-        XFlush(display_);
+        rx::test::send_delete_window(display_, window);
         wait_until([&] { return emulator_window() == 0; }, 3s);
     }
 

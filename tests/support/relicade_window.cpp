@@ -113,15 +113,7 @@ void relicade_window_test::stop_relicade() {
 }
 
 void relicade_window_test::close_window() {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
+    send_delete_window(display, window);
 }
 
 void relicade_window_test::input(const std::string& xdotool_arguments) {

@@ -40,6 +40,18 @@ Window find_window(Display* display, Window root,
     return found;
 }
 
+void send_delete_window(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
 x_watch::x_watch() {
     XSetErrorHandler(ignore_x_errors);
     display_ = XOpenDisplay(nullptr);

@@ -12,6 +12,9 @@ namespace rx::test {
 Window find_window(Display* display, Window root,
                    const std::function<bool(const std::string&)>& match);
 
+// What a window manager's close button does: WM_DELETE_WINDOW to `window`, flushed at once.
+void send_delete_window(Display* display, Window window);
+
 // One X connection held for a whole test. Window tests look for windows through it instead of
 // starting a client per poll: every short-lived client is a connect and disconnect the server has
 // to serve while the programs under test start their own windows.

@@ -7,22 +7,12 @@
 #include <random>
 #include <string>
 
+#include "gzip.h"
+
 namespace rx::updater {
 namespace {
 
-std::string gzip(const std::string& data) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&z, data.size()) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
+using rx::test::gzip;
 
 std::string sample(std::size_t size) {
     std::mt19937 random(7);

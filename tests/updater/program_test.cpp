@@ -3,19 +3,20 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "files.h"
+#include "gzip.h"
 #include "service_process.h"
 #include "wait.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using rx::test::gzip;
 using rx::test::read_file;
 
 class update_program : public ::testing::Test {
@@ -77,21 +78,6 @@ TEST_F(update_program, a_good_update_exits_0_and_starts_relicade_again) {
     EXPECT_NE(read_file((program / "update_notes.txt").string()), "old notes");
     EXPECT_TRUE(fs::exists(program / "data" / "levels" / "update_pack.bin"));
     EXPECT_EQ(error_log(), "");
-}
-
-// A served file as gzip, as the service stores its update files.
-std::string gzip(const std::string& data) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&z, data.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 TEST_F(update_program, the_running_updater_replaces_its_own_file_and_it_stays_a_program) {

@@ -6,7 +6,6 @@
 #include <SDL_net.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,6 +14,7 @@
 
 #include "../transport/test_server.h"
 #include "files.h"
+#include "gzip.h"
 #include "loopback.h"
 #include "platform/install.h"
 #include "service_process.h"
@@ -279,20 +279,8 @@ TEST_F(update_test, a_failure_at_any_move_of_the_swap_puts_everything_back) {
 
 TEST_F(update_test, the_file_starts_after_the_tenth_line_feed_whatever_the_header_says) {
     const std::string payload = "the new badge bytes\n\n\nwith line feeds of its own";
-    std::string packed;
-    {
-        // A tiny gzip writer: zlib's gzip framing through deflate.
-        z_stream z{};
-        ASSERT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-        packed.resize(256);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(payload.data()));
-        z.avail_in = static_cast<uInt>(payload.size());
-        z.next_out = reinterpret_cast<Bytef*>(packed.data());
-        z.avail_out = static_cast<uInt>(packed.size());
-        ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-        packed.resize(z.total_out);
-        deflateEnd(&z);
-    }
+    const std::string packed = test::gzip(payload, 9);
+    ASSERT_FALSE(packed.empty());
     rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
         if (request.find("manifest.php") != std::string::npos) {
             rx_test::test_server::send_all(

@@ -20,6 +20,7 @@
 
 #include "browser/core/logic/user_info.h"
 #include "browser/screens/logic/game_list.h"
+#include "gzip.h"
 #include "harness.h"
 #include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
@@ -254,18 +255,7 @@ class WineRelicade : public WineDisplay {
                         std::to_string(x) + " " + std::to_string(y) + " click 1"),
                   0);
     }
-    void close_window(Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] =
-            static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display_, window, False, NoEventMask, &event);
-        XFlush(display_);
-    }
+    void close_window(Window window) { send_delete_window(display_, window); }
 };
 
 // Log in as guest, open the free sampler's list, open a game and press Play: the Windows stand-in
@@ -379,21 +369,6 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
 }
 
 class WineUpdater : public WineRelicade {};
-
-// A served file as gzip, as the service stores its update files.
-std::string gzip(const std::string& data) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&z, static_cast<uLong>(data.size())) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 // rx_update.exe installs an update that holds a new rx_update.exe: Windows will not let a running
 // program's file be overwritten, so it is moved aside; the new updater still runs, and Relicade.exe
