@@ -160,6 +160,31 @@ SDL_Event make_joystick_button(bool down) {
     return e;
 }
 
+SDL_Event make_joystick_axis(int which, int axis, int value) {
+    SDL_Event e{};
+    e.type = SDL_JOYAXISMOTION;
+    e.jaxis.which = static_cast<Uint8>(which);
+    e.jaxis.axis = static_cast<Uint8>(axis);
+    e.jaxis.value = static_cast<Sint16>(value);
+    return e;
+}
+
+SDL_Event make_joystick_hat(int which, Uint8 value) {
+    SDL_Event e{};
+    e.type = SDL_JOYHATMOTION;
+    e.jhat.which = static_cast<Uint8>(which);
+    e.jhat.value = value;
+    return e;
+}
+
+SDL_Event make_joystick_press(int which, int number) {
+    SDL_Event e{};
+    e.type = SDL_JOYBUTTONDOWN;
+    e.jbutton.which = static_cast<Uint8>(which);
+    e.jbutton.button = static_cast<Uint8>(number);
+    return e;
+}
+
 void key(SDLKey sym, bool down) {
     SDL_GetKeyState(nullptr)[sym] = down ? 1 : 0;
     SDL_Event e = make_key(sym, down);

@@ -89,6 +89,10 @@ SDL_Event make_key(SDLKey sym, bool down);
 SDL_Event make_mouse_button(Uint8 which, bool down, int x, int y);
 SDL_Event make_mouse_motion(int x, int y);
 SDL_Event make_joystick_button(bool down);
+// Joystick `which`'s axis `axis` at `value`, its hat at `value`, its button `number` pressed.
+SDL_Event make_joystick_axis(int which, int axis, int value);
+SDL_Event make_joystick_hat(int which, Uint8 value);
+SDL_Event make_joystick_press(int which, int number);
 // Drops every pending event.
 void drain_events();
 

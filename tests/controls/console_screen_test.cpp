@@ -8,12 +8,17 @@
 #include "browser/core/handlers.h"
 #include "browser/core/screens.h"
 #include "tests/browser_core/sdl_support.h"
+#include "tests/controls/screen_input.h"
 
 namespace rx {
 namespace {
 
+using test::click;
 using test::make_key;
 using test::make_mouse_button;
+using test::press;
+using test::wrapper_click;
+using test::wrapper_key;
 
 // Two players, a keyboard column and a joystick-only column of three rows each.
 const console_shape& two_column_shape() {
@@ -56,23 +61,6 @@ class ConsoleScreenTest : public test::sdl_test {
         app::clear_controls();
         app::set_cursor_keys_enabled(true);
         sdl_test::TearDown();
-    }
-    static void click(console_screen& s, int x, int y) {
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, true, x, y));
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, false, x, y));
-    }
-    static void press(console_screen& s, SDLKey k) {
-        s.handle_events(make_key(k, true));
-        s.handle_events(make_key(k, false));
-    }
-    // Through the browser core's wrapper, as the main loop hands events over.
-    static void wrapper_click(int x, int y) {
-        dispatch_events(app::current_screen(), make_mouse_button(SDL_BUTTON_LEFT, true, x, y));
-        dispatch_events(app::current_screen(), make_mouse_button(SDL_BUTTON_LEFT, false, x, y));
-    }
-    static void wrapper_key(SDLKey k) {
-        dispatch_events(app::current_screen(), make_key(k, true));
-        dispatch_events(app::current_screen(), make_key(k, false));
     }
 };
 

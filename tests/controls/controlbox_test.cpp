@@ -12,33 +12,11 @@
 namespace rx {
 namespace {
 
+using test::make_joystick_axis;
+using test::make_joystick_hat;
+using test::make_joystick_press;
 using test::make_key;
 using test::make_mouse_button;
-
-SDL_Event axis(int which, int number, int value) {
-    SDL_Event e{};
-    e.type = SDL_JOYAXISMOTION;
-    e.jaxis.which = static_cast<Uint8>(which);
-    e.jaxis.axis = static_cast<Uint8>(number);
-    e.jaxis.value = static_cast<Sint16>(value);
-    return e;
-}
-
-SDL_Event hat(int which, Uint8 value) {
-    SDL_Event e{};
-    e.type = SDL_JOYHATMOTION;
-    e.jhat.which = static_cast<Uint8>(which);
-    e.jhat.value = value;
-    return e;
-}
-
-SDL_Event joy_button(int which, int number) {
-    SDL_Event e{};
-    e.type = SDL_JOYBUTTONDOWN;
-    e.jbutton.which = static_cast<Uint8>(which);
-    e.jbutton.button = static_cast<Uint8>(number);
-    return e;
-}
 
 class ControlboxTest : public test::sdl_test {
   protected:
@@ -65,20 +43,20 @@ class ControlboxTest : public test::sdl_test {
 
 TEST_F(ControlboxTest, StickMustPassTheDeadZoneAndThenSettles) {
     start();
-    box_.handle_events(axis(0, 1, 7999));
-    box_.handle_events(axis(0, 1, -7999));
+    box_.handle_events(make_joystick_axis(0, 1, 7999));
+    box_.handle_events(make_joystick_axis(0, 1, -7999));
     EXPECT_TRUE(box_.capturing());
     EXPECT_FALSE(box_.changed());
     EXPECT_EQ(name_, "Old");
     EXPECT_TRUE(waits_.empty());
-    box_.handle_events(axis(0, 1, 8000));
+    box_.handle_events(make_joystick_axis(0, 1, 8000));
     EXPECT_FALSE(box_.capturing());
     EXPECT_TRUE(box_.changed());
     EXPECT_EQ(name_, "Joystick 1 axis 1 dir 1");
     EXPECT_EQ(box_.shown_text(), name_);
     EXPECT_EQ(waits_, std::vector<Uint32>{250});
     start();
-    box_.handle_events(axis(1, 0, -8000));
+    box_.handle_events(make_joystick_axis(1, 0, -8000));
     EXPECT_EQ(name_, "Joystick 2 axis 0 dir 0");
     // The flag lasts one event only.
     box_.handle_events(make_key(SDLK_a, false));
@@ -87,52 +65,52 @@ TEST_F(ControlboxTest, StickMustPassTheDeadZoneAndThenSettles) {
 
 TEST_F(ControlboxTest, ExtraAxesOnlyWhenAllowed) {
     start();
-    box_.handle_events(axis(0, 2, 32767));
-    box_.handle_events(axis(0, 3, -32768));
+    box_.handle_events(make_joystick_axis(0, 2, 32767));
+    box_.handle_events(make_joystick_axis(0, 3, -32768));
     EXPECT_TRUE(box_.capturing());
     box_.set_extra_axes_allowed(true);
-    box_.handle_events(axis(0, 4, 32767));
+    box_.handle_events(make_joystick_axis(0, 4, 32767));
     EXPECT_TRUE(box_.capturing());
-    box_.handle_events(axis(0, 3, -32768));
+    box_.handle_events(make_joystick_axis(0, 3, -32768));
     EXPECT_EQ(name_, "Joystick 1 axis 3 dir 0");
     start();
-    box_.handle_events(axis(0, 2, 9000));
+    box_.handle_events(make_joystick_axis(0, 2, 9000));
     EXPECT_EQ(name_, "Joystick 1 axis 2 dir 1");
 }
 
 TEST_F(ControlboxTest, HatTakesUpOrDownBeforeSidesAndIgnoresCentre) {
     start();
-    box_.handle_events(hat(0, SDL_HAT_CENTERED));
+    box_.handle_events(make_joystick_hat(0, SDL_HAT_CENTERED));
     EXPECT_TRUE(box_.capturing());
-    box_.handle_events(hat(0, SDL_HAT_RIGHTUP));
+    box_.handle_events(make_joystick_hat(0, SDL_HAT_RIGHTUP));
     EXPECT_EQ(name_, "Joystick 1 POV Up");
     start();
-    box_.handle_events(hat(2, SDL_HAT_LEFTDOWN));
+    box_.handle_events(make_joystick_hat(2, SDL_HAT_LEFTDOWN));
     EXPECT_EQ(name_, "Joystick 3 POV Down");
     start();
-    box_.handle_events(hat(0, SDL_HAT_LEFT));
+    box_.handle_events(make_joystick_hat(0, SDL_HAT_LEFT));
     EXPECT_EQ(name_, "Joystick 1 POV Left");
     start();
-    box_.handle_events(hat(0, SDL_HAT_RIGHT));
+    box_.handle_events(make_joystick_hat(0, SDL_HAT_RIGHT));
     EXPECT_EQ(name_, "Joystick 1 POV Right");
     EXPECT_EQ(waits_.size(), 4u);
     box_.set_hats_allowed(false);
     start();
-    box_.handle_events(hat(0, SDL_HAT_UP));
+    box_.handle_events(make_joystick_hat(0, SDL_HAT_UP));
     EXPECT_TRUE(box_.capturing());
 }
 
 TEST_F(ControlboxTest, ButtonsAndKeysByDevicePermission) {
     start();
-    box_.handle_events(joy_button(0, 0));
+    box_.handle_events(make_joystick_press(0, 0));
     EXPECT_EQ(name_, "Joystick 1 Button 0");
     EXPECT_TRUE(waits_.empty());
     box_.set_joystick_allowed(false);
     start();
-    box_.handle_events(axis(0, 0, 30000));
+    box_.handle_events(make_joystick_axis(0, 0, 30000));
     EXPECT_TRUE(box_.capturing());
     // A joystick button the box may not take is a press at the pointer, which is elsewhere.
-    box_.handle_events(joy_button(1, 5));
+    box_.handle_events(make_joystick_press(1, 5));
     EXPECT_FALSE(box_.capturing());
     EXPECT_EQ(name_, "Joystick 1 Button 0");
     start();
@@ -143,7 +121,7 @@ TEST_F(ControlboxTest, ButtonsAndKeysByDevicePermission) {
     start();
     box_.handle_events(make_key(SDLK_a, true));
     EXPECT_TRUE(box_.capturing());
-    box_.handle_events(joy_button(1, 5));
+    box_.handle_events(make_joystick_press(1, 5));
     EXPECT_EQ(name_, "Joystick 2 Button 5");
 }
 
@@ -177,7 +155,7 @@ TEST_F(ControlboxTest, ClickOutsideCancelsAndPressKeysFollowThePointer) {
     box_.handle_events(make_key(SDLK_SPACE, true));
     EXPECT_FALSE(box_.capturing());
     test::place_pointer(200, 70);
-    box_.handle_events(joy_button(0, 1));
+    box_.handle_events(make_joystick_press(0, 1));
     EXPECT_TRUE(box_.capturing());
 }
 
@@ -189,9 +167,9 @@ TEST_F(ControlboxTest, LockedBoxIgnoresEverythingAndShowsItsName) {
     EXPECT_EQ(box_.shown_text(), "Old");
     name_ = "Crtl";
     test::place_pointer(200, 70);
-    for (const SDL_Event& e :
-         {make_mouse_button(SDL_BUTTON_LEFT, true, 150, 70), make_key(SDLK_RETURN, true),
-          joy_button(0, 0), axis(0, 0, 32767), hat(0, SDL_HAT_UP)}) {
+    for (const SDL_Event& e : {make_mouse_button(SDL_BUTTON_LEFT, true, 150, 70),
+                               make_key(SDLK_RETURN, true), make_joystick_press(0, 0),
+                               make_joystick_axis(0, 0, 32767), make_joystick_hat(0, SDL_HAT_UP)}) {
         box_.handle_events(e);
         EXPECT_FALSE(box_.capturing());
         EXPECT_FALSE(box_.changed());

@@ -12,12 +12,15 @@
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "tests/browser_core/sdl_support.h"
+#include "tests/controls/screen_input.h"
 
 namespace rx {
 namespace {
 
+using test::click;
 using test::make_key;
 using test::make_mouse_button;
+using test::press;
 
 const std::string keyboard = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
 const std::string pad = "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}";
@@ -39,29 +42,6 @@ class DinputScreens : public test::sdl_test {
         controlbox::set_settle_wait(nullptr);
         app::clear_controls();
         sdl_test::TearDown();
-    }
-    static void click(console_screen& s, int x, int y) {
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, true, x, y));
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, false, x, y));
-    }
-    static void press(console_screen& s, SDLKey k) {
-        s.handle_events(make_key(k, true));
-        s.handle_events(make_key(k, false));
-    }
-    static SDL_Event axis(Uint8 which, Sint16 value) {
-        SDL_Event e{};
-        e.type = SDL_JOYAXISMOTION;
-        e.jaxis.which = 0;
-        e.jaxis.axis = which;
-        e.jaxis.value = value;
-        return e;
-    }
-    static SDL_Event hat(Uint8 value) {
-        SDL_Event e{};
-        e.type = SDL_JOYHATMOTION;
-        e.jhat.which = 0;
-        e.jhat.value = value;
-        return e;
     }
     std::string error_log() { return folder_.read("error_log.txt"); }
 };
@@ -98,7 +78,7 @@ TEST_F(DinputScreens, N64CapturesIntoBothColumnsAndSavesTheSection) {
     // Stick left, in the left column, takes the second stick's axis.
     click(s, 200, 60 + 2 * 30 + 10);
     ASSERT_TRUE(s.box(0, 2).capturing());
-    s.handle_events(axis(2, -20000));
+    s.handle_events(test::make_joystick_axis(0, 2, -20000));
     EXPECT_EQ(s.record(0, 0, 2).shown_name, "Joystick 1 axis 2 dir 0");
     click(s, 380, 375);  // Save Settings
     const std::string saved = folder_.read("plugin/1964Input.ini");
@@ -168,9 +148,9 @@ TEST_F(NesScreen, SecondControllerCapturesAreSavedAndTheRestLeftAlone) {
     click(s, 300, 90 + 10);
     press(s, SDLK_t);
     click(s, 300, 90 + 30 + 10);
-    s.handle_events(hat(SDL_HAT_UP));  // hats are not taken here
+    s.handle_events(test::make_joystick_hat(0, SDL_HAT_UP));  // hats are not taken here
     EXPECT_TRUE(s.box(0, 1).capturing());
-    s.handle_events(axis(1, 30000));
+    s.handle_events(test::make_joystick_axis(0, 1, 30000));
     EXPECT_EQ(s.record(1, 0, 1).shown_name, "Joystick 1 axis 1 dir 1");
     click(s, 380, 345);  // Save Settings
 

@@ -13,12 +13,17 @@
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"
 #include "tests/controls/codec_fixtures.h"
+#include "tests/controls/screen_input.h"
 
 namespace rx {
 namespace {
 
+using test::click;
 using test::make_key;
 using test::make_mouse_button;
+using test::press;
+using test::save;
+using test::wrapper_click;
 
 class EmulatorScreenTest : public test::sdl_test {
   protected:
@@ -50,23 +55,6 @@ class EmulatorScreenTest : public test::sdl_test {
             names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
-    }
-    static void click(console_screen& s, int x, int y) {
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, true, x, y));
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, false, x, y));
-    }
-    static void press(console_screen& s, SDLKey k) {
-        s.handle_events(make_key(k, true));
-        s.handle_events(make_key(k, false));
-    }
-    // Save Settings acts on the event after its click.
-    static void save(console_screen& s, int x, int y) {
-        click(s, x, y);
-        s.handle_events(make_mouse_button(SDL_BUTTON_LEFT, false, 1, 599));
-    }
-    static void wrapper_click(int x, int y) {
-        dispatch_events(app::current_screen(), make_mouse_button(SDL_BUTTON_LEFT, true, x, y));
-        dispatch_events(app::current_screen(), make_mouse_button(SDL_BUTTON_LEFT, false, x, y));
     }
 };
 
