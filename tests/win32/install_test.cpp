@@ -10,20 +10,16 @@
 #include <vector>
 
 #include "files.h"
+#include "full_path.h"
 #include "platform/process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace platform = rx::platform;
+using rx::test::full_path;
 using rx::test::read_file;
 using rx::test::write_file;
-
-std::string full_path(const std::string& path) {
-    char buffer[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : path;
-}
 
 class Install : public testing::Test {
   protected:

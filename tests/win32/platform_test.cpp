@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files.h"
+#include "full_path.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/process.h"
@@ -18,15 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace platform = rx::platform;
+using rx::test::full_path;
 using rx::test::read_file;
 using rx::test::write_file;
-
-// A build path ("/work/...") as Windows names it ("Z:\work\...").
-std::string full_path(const std::string& path) {
-    char buffer[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : path;
-}
 
 std::vector<std::string> names_in(const std::string& dir) {
     std::vector<std::string> names;
