@@ -152,10 +152,8 @@ SDL_Event make_mouse_motion(int x, int y) {
 }
 
 SDL_Event make_joystick_button(bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-    e.jbutton.which = 0;
-    e.jbutton.button = 3;
+    SDL_Event e = make_joystick_press(0, 3);
+    if (!down) e.type = SDL_JOYBUTTONUP;
     e.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
     return e;
 }

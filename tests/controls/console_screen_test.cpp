@@ -13,12 +13,9 @@
 namespace rx {
 namespace {
 
-using test::click;
+using namespace test::screen_input;
 using test::make_key;
 using test::make_mouse_button;
-using test::press;
-using test::wrapper_click;
-using test::wrapper_key;
 
 // Two players, a keyboard column and a joystick-only column of three rows each.
 const console_shape& two_column_shape() {

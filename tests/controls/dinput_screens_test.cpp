@@ -17,10 +17,7 @@
 namespace rx {
 namespace {
 
-using test::click;
-using test::make_key;
-using test::make_mouse_button;
-using test::press;
+using namespace test::screen_input;
 
 const std::string keyboard = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
 const std::string pad = "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}";

@@ -18,12 +18,8 @@
 namespace rx {
 namespace {
 
-using test::click;
-using test::make_key;
+using namespace test::screen_input;
 using test::make_mouse_button;
-using test::press;
-using test::save;
-using test::wrapper_click;
 
 class EmulatorScreenTest : public test::sdl_test {
   protected:

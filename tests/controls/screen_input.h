@@ -8,7 +8,7 @@
 #include "browser/core/handlers.h"
 #include "tests/browser_core/sdl_support.h"
 
-namespace rx::test {
+namespace rx::test::screen_input {
 
 // A left press and release at (x, y).
 inline void click(console_screen& s, int x, int y) {
@@ -37,4 +37,4 @@ inline void wrapper_key(SDLKey k) {
     dispatch_events(app::current_screen(), make_key(k, false));
 }
 
-}  // namespace rx::test
+}  // namespace rx::test::screen_input

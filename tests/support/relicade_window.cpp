@@ -33,6 +33,21 @@ bool xdotool(const std::string& arguments) {
     return done;
 }
 
+pid_t spawn_relicade(const std::string& program, const std::string& web_host) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("RELICADE_WEB_HOST", web_host.c_str(), 1);
+        setenv("RELICADE_CATALOGUE_HOST", web_host.c_str(), 1);
+        setenv("RELICADE_SOCIAL_HOST", web_host.c_str(), 1);
+        setenv("BROWSER", "true", 1);  // web pages open nowhere
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        unsetenv("SDL_VIDEODRIVER");
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
 void pause_ms(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -78,19 +93,7 @@ void relicade_window_test::TearDown() {
 }
 
 void relicade_window_test::start_relicade() {
-    const std::string program = (folder / "Relicade").string();
-    const std::string host = service->web_host();
-    pid = fork();
-    if (pid == 0) {
-        setenv("RELICADE_WEB_HOST", host.c_str(), 1);
-        setenv("RELICADE_CATALOGUE_HOST", host.c_str(), 1);
-        setenv("RELICADE_SOCIAL_HOST", host.c_str(), 1);
-        setenv("BROWSER", "true", 1);  // web pages open nowhere
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        unsetenv("SDL_VIDEODRIVER");
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    pid = spawn_relicade((folder / "Relicade").string(), service->web_host());
     ASSERT_GT(pid, 0);
     // No window manager runs under Xvfb: the title is exactly the program's name.
     window = x->wait_for_window(title_is("Relicade"), std::chrono::milliseconds(15000));

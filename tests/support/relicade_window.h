@@ -25,6 +25,10 @@ std::size_t count_of(const std::string& text, const std::string& what);
 // Every input is followed by 150 ms, the time Relicade takes to see it.
 bool xdotool(const std::string& arguments);
 
+// Starts the Relicade program at `program` with every host at `web_host` (the service), web pages
+// opening nowhere, no sound and the real video driver; its process id, -1 when fork failed.
+pid_t spawn_relicade(const std::string& program, const std::string& web_host);
+
 // Sleeps for `ms` milliseconds: the screens need time between a person's steps.
 void pause_ms(int ms);
 

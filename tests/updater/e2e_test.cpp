@@ -97,16 +97,7 @@ class updater_e2e : public ::testing::Test {
     }
 
     void start_relicade() {
-        const std::string path = (program / "Relicade").string();
-        const std::string host = service->web_host();
-        relicade = fork();
-        if (relicade == 0) {
-            setenv("RELICADE_WEB_HOST", host.c_str(), 1);
-            setenv("RELICADE_CATALOGUE_HOST", host.c_str(), 1);
-            unsetenv("SDL_VIDEODRIVER");
-            execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        relicade = rx::test::spawn_relicade((program / "Relicade").string(), service->web_host());
         ASSERT_GT(relicade, 0);
     }
 
