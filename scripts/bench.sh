@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every benchmark, printing their figures: the browser frame and idle CPU, the game
+# list, rx_service, rxlib's start-up and rx_update's throughput. Windows that need a display get a private
+# Xvfb (-noreset). Nothing here is a pass/fail test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/bootstrap.sh
+bash scripts/build.sh
+b=build/bench
+echo "== browser frame (dummy video driver)"
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$b/frame/rx_frame_bench"
+echo "== Relicade idle CPU"
+bash scripts/with_xvfb.sh sh bench/frame/idle_cpu.sh build
+echo "== game list"
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$b/game_list/game_list_bench"
+echo "== rx_service"
+"$b/service/service_bench"
+echo "== rxlib start-up"
+bash scripts/with_xvfb.sh "$b/rxlib/rxlib_init_bench" 3
+echo "== rx_update"
+bash scripts/with_xvfb.sh "$b/updater/update_bench"
