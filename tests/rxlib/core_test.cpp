@@ -121,5 +121,24 @@ TEST_F(Core, SavePathThatWouldNotFitIsRefused) {
               std::string::npos);
 }
 
+TEST_F(Core, FailedPasswordSendLogsTheStepButNeverThePassword) {
+    const std::string log_path = get_directory() + "rxlib_error_log.txt";
+    std::remove(log_path.c_str());
+    // A password far larger than the socket buffers keeps the send going until the server's reset
+    // meets it, so the send fails every time.
+    const std::string password = "Sw0rdfish-" + std::string(32 << 20, 'p');
+    session().password = password;
+    test::fake_game game({"?"});
+    game.reset_after(0);
+    use(game);
+    load_game("any.sav");
+    EXPECT_EQ(game.tokens(), std::vector<std::string>{"player"});
+    std::string log = test::read_file(log_path);
+    std::remove(log_path.c_str());
+    EXPECT_NE(log.find("Failed to send.\n"), std::string::npos);
+    EXPECT_EQ(log.find("Sw0rdfish"), std::string::npos);
+    EXPECT_LT(log.size(), 4096u);
+}
+
 }  // namespace
 }  // namespace rx::lib
