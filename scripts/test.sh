@@ -39,3 +39,6 @@ cmake --build build-asan -j "$jobs" --target $unit_targets
 ( cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -L unit --timeout 300 )
 
 RX_RC_INCLUDE="$PWD/build/assets/rxlib" bash scripts/check_win32.sh
+
+# Every fuzz target for a short fixed time (clang, libFuzzer, AddressSanitizer and UBSan).
+bash fuzz/run.sh 8
