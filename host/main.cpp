@@ -197,6 +197,8 @@ int run_interactive(const char* launch) {
 
     host_window window;
     if (!window.open()) {
+        // A test that finds no window must be able to say why.
+        std::fprintf(stderr, "rx_host: cannot open the window: %s\n", SDL_GetError());
         rx_shutdown();
         return 1;
     }

@@ -47,6 +47,22 @@ std::string guid_text(const std::array<std::uint8_t, 16>& bytes) {
 
 namespace {
 
+// Set by tests before the code under test runs, so no lock is needed (and the MinGW runtime here
+// has no std::mutex).
+std::optional<device_list> fake_devices;
+
+}  // namespace
+
+void fake_input_devices_for_testing(std::optional<device_list> fake) {
+    fake_devices = std::move(fake);
+}
+
+std::optional<device_list> faked_input_devices() {
+    return fake_devices;
+}
+
+namespace {
+
 std::uint64_t fnv1a(const std::string& text, std::uint64_t seed) {
     std::uint64_t h = seed;
     for (unsigned char c : text) {

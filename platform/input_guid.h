@@ -14,6 +14,24 @@ struct input_device {
     std::string guid;  // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
 };
 
+// What the system reports about its input devices when a controls screen saves.
+struct device_list {
+    // False when the devices could not be asked for at all (DirectInput or the joystick subsystem
+    // would not start): then an empty `controllers` means "unknown", not "none attached".
+    bool enumerated = false;
+    std::string keyboard;                   // the system keyboard's GUID text
+    std::vector<input_device> controllers;  // attached game controllers in enumeration order
+};
+
+// The keyboard and the attached controllers, or what a test installed in their place.
+device_list input_devices();
+
+// Every input_devices() call returns `fake` until this is called again with nullopt.
+void fake_input_devices_for_testing(std::optional<device_list> fake);
+
+// The installed fake, if any (for the platform implementations of input_devices).
+std::optional<device_list> faked_input_devices();
+
 // The system keyboard's instance GUID.
 std::string keyboard_guid();
 

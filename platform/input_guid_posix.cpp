@@ -9,23 +9,38 @@ std::string keyboard_guid() {
     return "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
 }
 
-std::vector<input_device> game_controllers() {
-    std::vector<input_device> devices;
+namespace {
+
+device_list enumerate() {
+    device_list list;
+    list.keyboard = keyboard_guid();
     bool opened_here = false;
     if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) {
-        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return devices;
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return list;
         opened_here = true;
     }
+    list.enumerated = true;
     int count = SDL_NumJoysticks();
     for (int i = 0; i < count; ++i) {
         const char* name = SDL_JoystickName(i);
         input_device device;
         device.name = name != nullptr ? name : "";
         device.guid = derived_controller_guid(device.name, i);
-        devices.push_back(std::move(device));
+        list.controllers.push_back(std::move(device));
     }
     if (opened_here) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-    return devices;
+    return list;
+}
+
+}  // namespace
+
+std::vector<input_device> game_controllers() {
+    return input_devices().controllers;
+}
+
+device_list input_devices() {
+    if (auto fake = faked_input_devices()) return *fake;
+    return enumerate();
 }
 
 }  // namespace rx::platform

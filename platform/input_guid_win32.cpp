@@ -36,17 +36,36 @@ std::string keyboard_guid() {
     return text_of(GUID_SysKeyboard);
 }
 
-std::vector<input_device> game_controllers() {
-    std::vector<input_device> devices;
+namespace {
+
+// Every attached controller is listed, in enumeration order, so that the n-th entry is the n-th
+// joystick however many there are.
+device_list enumerate() {
+    device_list list;
+    list.keyboard = keyboard_guid();
     IDirectInput8A* input = nullptr;
     if (FAILED(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION,
                                   IID_IDirectInput8A, reinterpret_cast<void**>(&input), nullptr)) ||
         input == nullptr) {
-        return devices;
+        return list;
     }
-    input->EnumDevices(DI8DEVCLASS_GAMECTRL, add_controller, &devices, DIEDFL_ATTACHEDONLY);
+    HRESULT rc = input->EnumDevices(DI8DEVCLASS_GAMECTRL, add_controller, &list.controllers,
+                                    DIEDFL_ATTACHEDONLY);
     input->Release();
-    return devices;
+    list.enumerated = SUCCEEDED(rc);
+    if (!list.enumerated) list.controllers.clear();
+    return list;
+}
+
+}  // namespace
+
+std::vector<input_device> game_controllers() {
+    return input_devices().controllers;
+}
+
+device_list input_devices() {
+    if (auto fake = faked_input_devices()) return *fake;
+    return enumerate();
 }
 
 }  // namespace rx::platform

@@ -279,6 +279,21 @@ void set(document& doc, std::string_view key, std::string_view name, value_type 
     s->lines.push_back(std::move(l));
 }
 
+bool has_key(const document& doc, std::string_view key) {
+    std::string k = normal_key(key);
+    if (k.empty()) return true;  // the root itself
+    for (const section& s : doc.sections) {
+        if (s.key.size() < k.size() || !same_name(std::string_view(s.key).substr(0, k.size()), k))
+            continue;
+        if (s.key.size() == k.size() || s.key[k.size()] == '\\') return true;
+    }
+    return false;
+}
+
+void add_key(document& doc, std::string_view key) {
+    if (find_section(doc, key) == nullptr) doc.sections.push_back(section{normal_key(key), {}});
+}
+
 std::uint32_t dword_value(const std::vector<std::uint8_t>& four_bytes) {
     std::uint32_t v = 0;
     for (std::size_t i = 0; i < 4; ++i) v |= std::uint32_t(four_bytes[i]) << (8 * i);

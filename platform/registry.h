@@ -7,6 +7,15 @@
 
 namespace rx::platform {
 
+// One value of a key as write_values sets it; `data` holds the bytes the registry stores (a dword
+// little-endian, a string without its terminator).
+struct registry_value {
+    enum class kind { dword, binary, string };
+    std::string name;
+    kind type = kind::binary;
+    std::vector<std::uint8_t> data;
+};
+
 // A seam so that tests and the controls screens can work against a fake store.
 class registry {
   public:
@@ -26,6 +35,12 @@ class registry {
                               const std::string& value) = 0;
     virtual bool write_binary(const std::string& key, const std::string& name,
                               const std::vector<std::uint8_t>& value) = 0;
+    // True when the key (or a key below it) is there, whether or not it holds values.
+    virtual bool key_exists(const std::string& key) = 0;
+    // Creates the key when it is missing and sets all `values` in one write of the store, so a
+    // reader never sees half of them; false when the store could not be written.
+    virtual bool write_values(const std::string& key,
+                              const std::vector<registry_value>& values) = 0;
 };
 
 // The current user's registry (on POSIX a file in $XDG_CONFIG_HOME/relicade, written atomically).

@@ -129,6 +129,21 @@ class file_registry final : public registry {
         return write(key, name, rt::value_type::binary, value);
     }
 
+    bool key_exists(const std::string& key) override {
+        std::string path = registry_path();
+        std::string text;
+        if (path.empty() || !read_file(path, text)) return false;
+        return rt::has_key(rt::parse(text), key);
+    }
+
+    bool write_values(const std::string& key, const std::vector<registry_value>& values) override {
+        return edit([&](rt::document& doc) {
+            rt::add_key(doc, key);
+            for (const registry_value& v : values)
+                rt::set(doc, key, v.name, type_of(v.type), v.data);
+        });
+    }
+
   private:
     std::optional<rt::line> read(const std::string& key, const std::string& name) {
         std::string path = registry_path();
@@ -140,17 +155,35 @@ class file_registry final : public registry {
         return *found;
     }
 
+    static rt::value_type type_of(registry_value::kind kind) {
+        switch (kind) {
+            case registry_value::kind::dword:
+                return rt::value_type::dword;
+            case registry_value::kind::string:
+                return rt::value_type::string;
+            case registry_value::kind::binary:
+                break;
+        }
+        return rt::value_type::binary;
+    }
+
     bool write(const std::string& key, const std::string& name, rt::value_type type,
                std::vector<std::uint8_t> data) {
+        return edit([&](rt::document& doc) { rt::set(doc, key, name, type, std::move(data)); });
+    }
+
+    // One locked read, change and replace of the whole store.
+    template <typename Change>
+    bool edit(Change&& change) {
         std::string path = registry_path();
         if (path.empty() || !make_parent_folders(path)) return false;
         std::lock_guard<std::mutex> guard(mutex_);
         file_lock lock(path);
         std::string text;
-        // An unreadable registry must not be replaced by one holding only this value.
+        // An unreadable registry must not be replaced by one holding only this change.
         if (!read_file(path, text)) return false;
         rt::document doc = rt::parse(text);
-        rt::set(doc, key, name, type, std::move(data));
+        change(doc);
         return replace_file(path, rt::serialise(doc), 0600).empty();
     }
 

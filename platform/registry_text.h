@@ -35,6 +35,11 @@ std::string serialise(const document& doc);
 const line* find(const document& doc, std::string_view key, std::string_view name);
 void set(document& doc, std::string_view key, std::string_view name, value_type type,
          std::vector<std::uint8_t> data);
+// A key is there when it has a section of its own or a key below it has one, as on Windows, where
+// creating a key creates its parents.
+bool has_key(const document& doc, std::string_view key);
+// Adds an empty section for the key when it has none.
+void add_key(document& doc, std::string_view key);
 
 // Value bytes as the registry interface hands them out, the same for the file and the Windows
 // store: a four-byte little-endian dword, and a string without its terminating NULs.

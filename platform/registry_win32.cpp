@@ -51,6 +51,18 @@ bool set(const std::string& key, const std::string& name, DWORD type, const BYTE
     return rc == ERROR_SUCCESS;
 }
 
+DWORD type_of(registry_value::kind kind) {
+    switch (kind) {
+        case registry_value::kind::dword:
+            return REG_DWORD;
+        case registry_value::kind::string:
+            return REG_SZ;
+        case registry_value::kind::binary:
+            break;
+    }
+    return REG_BINARY;
+}
+
 class win32_registry final : public registry {
   public:
     // A REG_DWORD, or a 4-byte REG_BINARY as nester keeps DeviceNumber.
@@ -93,6 +105,36 @@ class win32_registry final : public registry {
                       const std::vector<std::uint8_t>& value) override {
         return set(key, name, REG_BINARY, value.empty() ? nullptr : value.data(),
                    static_cast<DWORD>(value.size()));
+    }
+
+    bool key_exists(const std::string& key) override {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(handle);
+        return true;
+    }
+
+    // The Windows registry has no transaction here; every value is still tried, and any failure
+    // is reported.
+    bool write_values(const std::string& key, const std::vector<registry_value>& values) override {
+        HKEY handle = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+            return false;
+        }
+        bool all = true;
+        for (const registry_value& v : values) {
+            std::vector<std::uint8_t> bytes = v.data;
+            // Strings are stored with their terminating NUL.
+            if (v.type == registry_value::kind::string) bytes.push_back(0);
+            LONG rc = RegSetValueExA(handle, v.name.c_str(), 0, type_of(v.type),
+                                     bytes.empty() ? nullptr : bytes.data(),
+                                     static_cast<DWORD>(bytes.size()));
+            if (rc != ERROR_SUCCESS) all = false;
+        }
+        if (RegCloseKey(handle) != ERROR_SUCCESS) all = false;
+        return all;
     }
 };
 

@@ -34,7 +34,10 @@ const std::string& get_directory();
 // A message box (on POSIX also logged, as there is no desktop to show it).
 void show_message(const std::string& text, const std::string& caption);
 // A message box, then the process ends with status 0.
-[[noreturn]] void fatal(const std::string& text, const std::string& caption);
+// Shows the message box and ends the process with status 0. A non-empty `detail` (the library's own
+// error text, such as SDL's) goes only to the log line, so the box keeps its fixed text.
+[[noreturn]] void fatal(const std::string& text, const std::string& caption,
+                        const std::string& detail = "");
 
 // The whole start-up of rx_init; returns only with the game in memory.
 void start_up(const char* launch_argument, int fullscreen);

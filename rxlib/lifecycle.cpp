@@ -91,8 +91,13 @@ void show_message(const std::string& text, const std::string& caption) {
 #endif
 }
 
-void fatal(const std::string& text, const std::string& caption) {
-    show_message(text, caption);
+void fatal(const std::string& text, const std::string& caption, const std::string& detail) {
+    platform::message_box(text, caption);
+#ifdef _WIN32
+    if (!detail.empty()) write_log(caption + ": " + text + " - " + detail);
+#else
+    write_log(caption + ": " + text + (detail.empty() ? "" : " - " + detail));
+#endif
     platform::exit_process(0);
 }
 
@@ -125,8 +130,9 @@ void start_up(const char* launch_argument, int fullscreen) {
     record.host = fields.host;
     record.game_name = fields.game_name;
 
-    if (!init_sdl()) fatal("init_SDL()", "Error");
-    if (!window::load_images(fullscreen != 0)) fatal("Failed to load images", "Error");
+    if (!init_sdl()) fatal("init_SDL()", "Error", SDL_GetError());
+    if (!window::load_images(fullscreen != 0))
+        fatal("Failed to load images", "Error", SDL_GetError());
     window::draw();
     if (!open_game()) fatal("Failed to load game.", "Error");
     window::free_images();

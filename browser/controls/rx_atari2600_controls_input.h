@@ -1,4 +1,4 @@
-// Screen 7: the Atari 2600 controls screen.
+// Screen 7: the Atari 2600 controls screen, showing the emulator's fixed keys for both players.
 #pragma once
 #include "browser/controls/console_screen.h"
 
@@ -6,8 +6,12 @@ namespace rx {
 
 class rx_atari2600_controls_input : public console_screen {
   public:
-    rx_atari2600_controls_input()
-        : console_screen("rx_atari2600_controls_input", "Atari 2600 Controls:") {}
+    rx_atari2600_controls_input();
+
+    // Sets the ten fixed texts once; they never change.
+    void init() override;
+    // Nothing is read: the keys are the emulator's own.
+    bool load_controls() override { return true; }
 };
 
 }  // namespace rx

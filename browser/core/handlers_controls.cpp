@@ -11,7 +11,7 @@ namespace {
 // The clicks were left by the previous event; the first set one acts, then the screen sees this
 // event.
 void handle_console(console_screen& screen, bool gates_cursor, const SDL_Event& event) {
-    if (gates_cursor) app::set_cursor_keys_enabled(!screen.set_all_running());
+    if (gates_cursor) app::set_cursor_keys_enabled(!screen.capture_in_progress());
     if (screen.home_button().clicked()) {
         go_to(screen_main);
     } else if (screen.back_button().clicked()) {

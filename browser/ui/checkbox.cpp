@@ -40,6 +40,11 @@ void checkbox::set_ticked() {
     current_ = &ticked_frame_;
 }
 
+void checkbox::set_unticked() {
+    ticked_ = false;
+    current_ = &unticked_frame_;
+}
+
 void checkbox::toggle() {
     ticked_ = !ticked_;
     changed_ = true;

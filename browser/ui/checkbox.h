@@ -21,6 +21,7 @@ class checkbox {
 
     bool ticked() const { return ticked_; }
     void set_ticked();
+    void set_unticked();
     bool focused() const { return focused_; }
     void set_focused(bool value) { focused_ = value; }
     // True only after the event that toggled the box, until the next event.

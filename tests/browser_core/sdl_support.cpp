@@ -31,9 +31,18 @@ program_folder::program_folder() {
         fs::create_directory_symlink(real / "images", fs::path(path_) / "images", ec);
     if (fs::exists(real / "NEURPOLI.TTF", ec))
         fs::create_symlink(real / "NEURPOLI.TTF", fs::path(path_) / "NEURPOLI.TTF", ec);
+    const char* registry = getenv("RELICADE_REGISTRY_FILE");
+    had_registry_ = registry != nullptr;
+    if (had_registry_) old_registry_ = registry;
+    setenv("RELICADE_REGISTRY_FILE", file("registry").c_str(), 1);
 }
 
 program_folder::~program_folder() {
+    if (had_registry_) {
+        setenv("RELICADE_REGISTRY_FILE", old_registry_.c_str(), 1);
+    } else {
+        unsetenv("RELICADE_REGISTRY_FILE");
+    }
     std::error_code ec;
     fs::remove_all(path_, ec);
 }

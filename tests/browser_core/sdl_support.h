@@ -13,8 +13,8 @@ namespace rx::test {
 bool artwork_present();
 
 // A fresh temporary folder that stands in for the program folder: get_directory points at it, and
-// its images folder and font lead to the real artwork, so logs and userinfo.dat stay private to the
-// test.
+// its images folder and font lead to the real artwork, so logs, userinfo.dat and the user registry
+// stay private to the test.
 class program_folder {
   public:
     program_folder();
@@ -30,6 +30,10 @@ class program_folder {
 
   private:
     std::string path_;
+    // The user registry's file, pointed into the folder so that screens which read or create
+    // registry keys (the NES screen) never touch the real one.
+    bool had_registry_ = false;
+    std::string old_registry_;
 };
 
 // SDL (video, timer, joystick) on the dummy driver with an 800 x 600 x 32 video surface and TTF.

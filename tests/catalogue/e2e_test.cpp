@@ -69,8 +69,7 @@ int run(const std::string& command) {
 class CatalogueEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+        if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
         if (run("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "needs xdotool";
         const fs::path real(RX_PROGRAM_DIR);
         for (const char* needed :
@@ -162,10 +161,13 @@ class CatalogueEndToEnd : public ::testing::Test {
         return {wx, wy};
     }
 
-    void click(int x, int y) {
-        ASSERT_EQ(run("xdotool mousemove --sync --window " + std::to_string(window_) + " " +
-                      std::to_string(x) + " " + std::to_string(y) + " click 1"),
-                  0);
+    // A click that fails stops the test at once (the caller asserts), instead of letting every
+    // later step wait out its own bound.
+    ::testing::AssertionResult click(int x, int y) {
+        const std::string command = "xdotool mousemove --sync --window " + std::to_string(window_) +
+                                    " " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+        if (run(command) == 0) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "failed or timed out: " << command;
     }
 
     std::string requests() {
@@ -252,11 +254,11 @@ TEST_F(CatalogueEndToEnd, BrowseOpenAGamePlayItAndComeBack) {
     std::this_thread::sleep_for(700ms);
 
     // The Genesis console, then the S-T filter.
-    click(400, 225);
+    ASSERT_TRUE(click(400, 225));
     ASSERT_TRUE(
         wait_until([&] { return requested("system=GEN&criteria=^[a-b]&end=1 HTTP/1.0"); }, 10s));
     std::this_thread::sleep_for(500ms);
-    click(52, 84 + 34 * 9 + 20);
+    ASSERT_TRUE(click(52, 84 + 34 * 9 + 20));
     const std::string list_target =
         "/browser/gamelist.php?status=Full&search=1&system=GEN&criteria=^[s-t]&end=1";
     ASSERT_TRUE(wait_until([&] { return requested(list_target); }, 10s));
@@ -275,7 +277,7 @@ TEST_F(CatalogueEndToEnd, BrowseOpenAGamePlayItAndComeBack) {
     ASSERT_GE(chosen, 0) << "no playable game with screenshots in the list";
     const rx::catalogue::game_row game = rows[static_cast<std::size_t>(chosen)];
     const int before_info = count("browser_gameinfo.php?game=" + game.game_id);
-    click(400, 55 + 25 * chosen + 12);
+    ASSERT_TRUE(click(400, 55 + 25 * chosen + 12));
     ASSERT_TRUE(wait_until(
         [&] { return count("browser_gameinfo.php?game=" + game.game_id) > before_info; }, 10s));
     ASSERT_TRUE(wait_until([&] { return count("GET /info_img/") >= 2; }, 10s));
@@ -284,7 +286,7 @@ TEST_F(CatalogueEndToEnd, BrowseOpenAGamePlayItAndComeBack) {
     ASSERT_FALSE(info_screen.empty());
 
     // Play: the stand-in emulator fetches the game and runs until Escape.
-    click(400, 570);
+    ASSERT_TRUE(click(400, 570));
     Window emulator = 0;
     ASSERT_TRUE(wait_until([&] { return (emulator = emulator_window()) != 0; }, 15s));
     EXPECT_TRUE(wait_until([&] { return requested("current_status=is_playing_"); }, 5s));
@@ -306,7 +308,7 @@ TEST_F(CatalogueEndToEnd, BrowseOpenAGamePlayItAndComeBack) {
     EXPECT_EQ(capture(50, 540), info_screen);
 
     // Once more, ended by holding the Pause key.
-    click(400, 570);
+    ASSERT_TRUE(click(400, 570));
     ASSERT_TRUE(wait_until([&] { return (emulator = emulator_window()) != 0; }, 15s));
     std::this_thread::sleep_for(1500ms);
     ASSERT_EQ(run("xdotool keydown Pause"), 0);
@@ -320,10 +322,10 @@ TEST_F(CatalogueEndToEnd, BrowseOpenAGamePlayItAndComeBack) {
     EXPECT_EQ(capture(50, 540), info_screen);
 
     // Still working: Back returns to the list.
-    click(565, 25);
+    ASSERT_TRUE(click(565, 25));
     std::this_thread::sleep_for(500ms);
     const int lists = count("gamelist.php");
-    click(52, 84 + 34 * 1 + 20);
+    ASSERT_TRUE(click(52, 84 + 34 * 1 + 20));
     EXPECT_TRUE(wait_until([&] { return count("gamelist.php") > lists; }, 10s));
     int status = 0;
     EXPECT_EQ(waitpid(relicade_, &status, WNOHANG), 0) << "Relicade ended";

@@ -51,4 +51,30 @@ TEST(InputGuid, DerivedControllerGuidsAreStableAndDistinct) {
     EXPECT_EQ(rx::platform::guid_text(*bytes), pad);
 }
 
+TEST(InputGuid, AFakeDeviceListStandsInUntilCleared) {
+    rx::platform::device_list fake;
+    fake.enumerated = false;  // the system could not be asked
+    fake.keyboard = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
+    rx::platform::fake_input_devices_for_testing(fake);
+    auto seen = rx::platform::input_devices();
+    EXPECT_FALSE(seen.enumerated);
+    EXPECT_TRUE(seen.controllers.empty());
+    fake.enumerated = true;
+    for (int i = 0; i < 7; ++i)
+        fake.controllers.push_back({"Pad", rx::platform::derived_controller_guid("Pad", i)});
+    rx::platform::fake_input_devices_for_testing(fake);
+    EXPECT_EQ(rx::platform::input_devices().controllers.size(), 7u);
+    EXPECT_EQ(rx::platform::game_controllers().size(), 7u);
+    rx::platform::fake_input_devices_for_testing(std::nullopt);
+
+    // The real list: under the dummy video driver the joystick subsystem starts, so the list is an
+    // enumeration (possibly of nothing) and names the system keyboard.
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    auto real = rx::platform::input_devices();
+    EXPECT_TRUE(real.enumerated);
+    EXPECT_EQ(real.keyboard, rx::platform::keyboard_guid());
+    EXPECT_EQ(real.controllers.size(), rx::platform::game_controllers().size());
+    SDL_Quit();
+}
+
 }  // namespace

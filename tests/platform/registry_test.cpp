@@ -2,6 +2,8 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/file.h"
 #include "platform/process.h"
 #include "platform/registry_text.h"
 #include "test_util.h"
@@ -165,6 +168,87 @@ TEST_F(Registry, DefaultLocationIsUnderTheConfigFolder) {
     ASSERT_TRUE(reg.write_string("Software\\X", "n", "v"));
     EXPECT_NE(read_file(dir.file("config/relicade/registry")).find("\"n\"=\"v\""),
               std::string::npos);
+}
+
+TEST_F(Registry, KeysExistOnceCreatedAndTheirParentsWithThem) {
+    const std::string button = "Software\\nester\\NES\\Input\\Controller2\\Select";
+    EXPECT_FALSE(reg.key_exists(button));  // no store at all yet
+    ASSERT_TRUE(reg.write_values(button, {}));
+    EXPECT_TRUE(reg.key_exists(button));
+    EXPECT_TRUE(reg.key_exists("software\\NESTER\\nes\\"));
+    EXPECT_TRUE(reg.key_exists("Software\\nester\\NES\\Input\\Controller2"));
+    // A sibling whose name merely starts the same is another key.
+    EXPECT_FALSE(reg.key_exists("Software\\nester\\NES\\Input\\Controller2\\Sel"));
+    EXPECT_FALSE(reg.key_exists("Software\\nester\\NES\\Input\\Controller1"));
+    // An empty key survives a rewrite caused by another key.
+    ASSERT_TRUE(reg.write_dword("Software\\Other", "v", 1));
+    EXPECT_TRUE(reg.key_exists(button));
+}
+
+// Counts the renames onto the store file: each one is one replace of the store.
+class rename_counter {
+  public:
+    rename_counter(const std::string& folder, std::string file_name)
+        : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), name_(std::move(file_name)) {
+        if (fd_ >= 0) inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO);
+    }
+    ~rename_counter() {
+        if (fd_ >= 0) close(fd_);
+    }
+    int count() {
+        int found = 0;
+        alignas(inotify_event) char buffer[8192];
+        for (;;) {
+            ssize_t n = read(fd_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            for (char* p = buffer; p < buffer + n;) {
+                auto* event = reinterpret_cast<inotify_event*>(p);
+                if (event->len > 0 && name_ == event->name) ++found;
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return found;
+    }
+    bool ok() const { return fd_ >= 0; }
+
+  private:
+    int fd_;
+    std::string name_;
+};
+
+TEST_F(Registry, AKeysValuesAreWrittenInOneReplaceWithTheirTypes) {
+    ASSERT_TRUE(reg.write_dword("Software\\Before", "v", 7));
+    rename_counter renames(dir.file("sub"), "registry");
+    ASSERT_TRUE(renames.ok());
+    using kind = rx::platform::registry_value::kind;
+    std::vector<rx::platform::registry_value> values = {
+        {"DeviceGUID", kind::binary, std::vector<std::uint8_t>(16, 0xAB)},
+        {"DeviceNumber", kind::binary, {0xff, 0xff, 0xff, 0xff}},
+        {"DeviceType", kind::dword, {2, 0, 0, 0}},
+        {"Key", kind::binary, {0x9c}},
+        {"Name", kind::string, {'p', 'a', 'd'}},
+    };
+    ASSERT_TRUE(reg.write_values(key, values));
+    EXPECT_EQ(renames.count(), 1);
+    std::string text = read_file(file);
+    EXPECT_NE(text.find("\"DeviceGUID\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"DeviceNumber\"=hex:ff,ff,ff,ff\n"), std::string::npos);
+    EXPECT_NE(text.find("\"DeviceType\"=dword:00000002\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Key\"=hex:9c\n"), std::string::npos);
+    EXPECT_EQ(reg.read_string(key, "Name"), "pad");
+    EXPECT_EQ(reg.read_dword("Software\\Before", "v"), 7u);
+
+    // A failed replace leaves every value as it was: none of the new ones is half there.
+    values[2].data = {3, 0, 0, 0};
+    values[3].data = {0x1c};
+    rx::platform::fail_replace_step_for_testing(rx::platform::replace_step::rename);
+    bool written = reg.write_values(key, values);
+    rx::platform::fail_replace_step_for_testing(rx::platform::replace_step::none);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(reg.read_dword(key, "DeviceType"), 2u);
+    EXPECT_EQ(reg.read_binary(key, "Key"), std::vector<std::uint8_t>{0x9c});
+    EXPECT_EQ(read_file(file), text);
 }
 
 TEST(RegistryText, SerialiseThenParseIsStable) {

@@ -12,6 +12,7 @@
 #include "browser/screens/logic/game_list.h"
 #include "harness.h"
 #include "wait.h"
+#include "x11_windows.h"
 
 namespace rx::test {
 namespace {
@@ -33,15 +34,27 @@ std::string xdo(const std::vector<std::string>& args) {
     return r.exit_code == 0 ? out : std::string();
 }
 
-std::string window_named(const std::string& pattern) {
-    std::string ids = xdo({"search", "--onlyvisible", "--name", pattern});
-    return ids.substr(0, ids.find('\n'));
+// Windows are found and watched through the test's one X connection; xdotool is only the hands.
+x_watch& x() {
+    static x_watch watch;
+    return watch;
+}
+
+// The mapped window whose title satisfies `match` now; "" when there is none.
+std::string window_named(const std::function<bool(const std::string&)>& match) {
+    Window found = x().wait_for_window(match, 0ms);
+    return found == 0 ? std::string() : std::to_string(found);
+}
+
+std::string name_of(const std::string& window) {
+    return x().title(std::stoul(window));
 }
 
 class PlayFromTheBrowser : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        if (!getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+        ASSERT_TRUE(x().connected());
         const fs::path real(program_dir());
         for (const char* needed :
              {"Relicade", "rx_host", "librxlib.so", "NEURPOLI.TTF", "images"}) {
@@ -103,7 +116,8 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     relicade_ = std::make_unique<background>(std::vector<std::string>{program_ + "/Relicade"}, env,
                                              program_ + "/relicade_output.txt");
     std::string browser;
-    ASSERT_TRUE(wait_until([&] { return !(browser = window_named("^Relicade$")).empty(); }, 15s));
+    ASSERT_TRUE(
+        wait_until([&] { return !(browser = window_named(title_is("Relicade"))).empty(); }, 15s));
 
     // Log in with the keyboard; the pointer over the window gives it the keyboard.
     xdo({"mousemove", "--sync", "--window", browser, "400", "300"});
@@ -139,26 +153,21 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     auto play = [&] {
         click(browser, 400, 570);
         std::string emulator;
-        EXPECT_TRUE(
-            wait_until([&] { return !(emulator = window_named("^rx_host ")).empty(); }, 30s));
+        EXPECT_TRUE(wait_until(
+            [&] { return !(emulator = window_named(title_starts_with("rx_host "))).empty(); },
+            30s));
         return emulator;
     };
 
     // First game: no save yet; one is made and stored on the service; the Pause key ends the game.
     std::string emulator = play();
     ASSERT_FALSE(emulator.empty());
-    EXPECT_TRUE(wait_until(
-        [&] {
-            return xdo({"getwindowname", emulator}).find(game + " ") != std::string::npos;
-        },
-        5s));
-    EXPECT_NE(xdo({"getwindowname", emulator}).find("saves=0"), std::string::npos);
+    EXPECT_TRUE(
+        wait_until([&] { return name_of(emulator).find(game + " ") != std::string::npos; }, 5s));
+    EXPECT_NE(name_of(emulator).find("saves=0"), std::string::npos);
     key_to(emulator, "s");
-    EXPECT_TRUE(wait_until(
-        [&] {
-            return xdo({"getwindowname", emulator}).find("saves=1") != std::string::npos;
-        },
-        10s));
+    EXPECT_TRUE(
+        wait_until([&] { return name_of(emulator).find("saves=1") != std::string::npos; }, 10s));
     bool stored = wait_until(
         [&] {
             std::error_code ec;
@@ -172,9 +181,10 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
         10s);
     EXPECT_TRUE(stored) << "the save is not on the service";
     xdo({"keydown", "Pause"});
-    EXPECT_TRUE(wait_until([&] { return window_named("^rx_host ").empty(); }, 5s));
+    EXPECT_TRUE(
+        wait_until([&] { return window_named(title_starts_with("rx_host ")).empty(); }, 5s));
     xdo({"keyup", "Pause"});
-    ASSERT_TRUE(wait_until([&] { return !window_named("^Relicade$").empty(); }, 5s))
+    ASSERT_TRUE(wait_until([&] { return !window_named(title_is("Relicade")).empty(); }, 5s))
         << "the browser did not return";
     std::this_thread::sleep_for(1000ms);
 
@@ -182,16 +192,14 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     std::remove((program_ + "/" + game + ".sav").c_str());
     emulator = play();
     ASSERT_FALSE(emulator.empty());
-    EXPECT_TRUE(wait_until(
-        [&] {
-            return xdo({"getwindowname", emulator}).find("saves=1") != std::string::npos;
-        },
-        5s))
-        << xdo({"getwindowname", emulator});
+    EXPECT_TRUE(
+        wait_until([&] { return name_of(emulator).find("saves=1") != std::string::npos; }, 5s))
+        << name_of(emulator);
     EXPECT_EQ(read_file(program_ + "/" + game + ".sav").size(), 8192u);
     key_to(emulator, "Escape");
-    EXPECT_TRUE(wait_until([&] { return window_named("^rx_host ").empty(); }, 10s));
-    EXPECT_TRUE(wait_until([&] { return !window_named("^Relicade$").empty(); }, 5s));
+    EXPECT_TRUE(
+        wait_until([&] { return window_named(title_starts_with("rx_host ")).empty(); }, 10s));
+    EXPECT_TRUE(wait_until([&] { return !window_named(title_is("Relicade")).empty(); }, 5s));
     EXPECT_TRUE(relicade_->running()) << "Relicade ended";
     EXPECT_NE(read_file(program_ + "/rxlib_error_log.txt").find("RXLIB Initialized"),
               std::string::npos);

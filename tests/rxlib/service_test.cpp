@@ -137,6 +137,17 @@ TEST_F(Service, RefusedLoginFailsTheStartUp) {
     EXPECT_EQ(folder.log().find("RXLIB Initialized"), std::string::npos);
 }
 
+TEST_F(Service, VideoThatCannotStartIsLoggedWithSdlsReason) {
+    // The log line carries SDL's own reason, so a machine without a display says why.
+    run_result r = run({folder.host(), launch("g1"), "init", "state"},
+                       {"SDL_VIDEODRIVER=no_such_driver"}, 20000);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(r.output.find("game name="), std::string::npos) << r.output;
+    std::string log = folder.log();
+    EXPECT_EQ(log.rfind("Error: init_SDL() - ", 0), 0u) << log;
+    EXPECT_GT(log.size(), std::string("Error: init_SDL() - \n").size()) << log;
+}
+
 TEST_F(Service, ErrorReplyToTheGameIsLoggedAndFails) {
     auto game = game_sized(1, 4 * 1024 * 1024);
     ASSERT_TRUE(game);

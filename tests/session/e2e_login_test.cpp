@@ -52,7 +52,7 @@ class relicade_e2e : public ::testing::Test {
   protected:
     void SetUp() override {
         display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "needs an X display (run under xvfb-run)";
+        ASSERT_NE(display, nullptr) << "needs an X display";
         char pattern[] = "/tmp/rx_e2e_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;

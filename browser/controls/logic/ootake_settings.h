@@ -1,0 +1,54 @@
+// Ootake's two-button joypad settings inside its binary ootake.dat.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rx::ootake {
+
+inline constexpr int player_count = 2;
+inline constexpr int button_count = 8;
+inline constexpr int slot_count = player_count * button_count;
+
+// The marker the blocks are measured from. The file holds NUL bytes, so it is searched for by
+// length, never as a C string.
+inline constexpr std::string_view marker = "[APP INPUT] JoyPad Setting for 2Button";
+// Each player's eight 16-bit little-endian codes start this far from the marker's first byte.
+inline constexpr std::array<std::size_t, player_count> block_offsets = {280, 304};
+inline constexpr std::size_t block_size = 2 * button_count;
+
+// The file's entry of each screen button: the screen reads Up, Down, Left, Right, Select, Run,
+// I, II; the file keeps Up, Right, Down, Left, Select, Run, I, II.
+inline constexpr std::array<int, button_count> entry_of_button = {0, 2, 3, 1, 4, 5, 6, 7};
+
+// The marker's position when the file holds it and both blocks after it; nullopt otherwise.
+std::optional<std::size_t> find_marker(std::string_view bytes);
+
+// A code as the capture box names it: a key name (or the code's number), "Joystick 2 Button 3",
+// "Joystick 1 axis 1 dir 0" or "Joystick 1 POV Down".
+std::string std_name(std::uint16_t code);
+
+// The code of a shown name; nullopt for a joystick name the file cannot hold.
+std::optional<std::uint16_t> code_of(std::string_view shown);
+
+// One button of one player on the screen.
+struct slot {
+    std::string shown;
+    std::string loaded_shown;
+    std::uint16_t code = 0;  // the code loaded (or last saved)
+    bool touched = false;    // a capture ended on this button since the load
+    bool changed() const { return touched || shown != loaded_shown; }
+};
+using slots = std::array<slot, slot_count>;  // player 1 buttons 0 to 7, then player 2
+
+// The sixteen bindings; nullopt when the file lacks the marker or is too short for both blocks.
+std::optional<slots> load(std::string_view bytes);
+
+// The file with the two blocks rewritten and every other byte as it was; nullopt (write nothing)
+// when the file lacks the marker or is too short. A button the user did not change keeps its
+// code, so unnamed codes survive; so does one whose name the file cannot hold.
+std::optional<std::string> save(std::string_view bytes, const slots& buttons);
+
+}  // namespace rx::ootake

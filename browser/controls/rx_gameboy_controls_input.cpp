@@ -1,0 +1,104 @@
+// The VisualBoyAdvance screens: the ten rows, reading vba.ini when opened and rewriting its ten
+// binding lines on Save Settings.
+#include "browser/controls/rx_gameboy_controls_input.h"
+
+#include "browser/controls/logic/settings_lines.h"
+#include "browser/controls/logic/vba_settings.h"
+#include "browser/core/app.h"
+#include "platform/file.h"
+#include "platform/path.h"
+
+namespace rx {
+
+namespace {
+
+const console_shape& gameboy_shape() {
+    static const console_shape shape = [] {
+        console_shape s;
+        std::vector<const char*> labels;
+        for (const auto& r : vba::rows()) {
+            s.prompts.push_back(r.prompt);
+            labels.push_back(r.label);
+        }
+        s.images = label_column(5, 60, labels);
+        s.images.push_back({"information", 0, 501, 800, 99, "gameboy_information.png"});
+        capture_column column;
+        column.boxes = box_column(160, 60, vba::row_count);
+        column.set_all = widget_place{"set all", 158, 360, 150, 40, "button_set_all.png"};
+        s.columns.push_back(column);
+        s.save = widget_place{"save settings", 312, 360, 150, 40, "button_save_settings.png"};
+        return s;
+    }();
+    return shape;
+}
+
+// The whole file, or nothing when there is no folder, no file or no byte in it.
+std::optional<std::string> read_settings(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::string bytes;
+    if (platform::read_whole_file(path, bytes) != platform::read_status::ok) return std::nullopt;
+    if (bytes.empty()) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+rx_gameboy_controls_input::rx_gameboy_controls_input(const char* class_name, const char* title)
+    : console_screen(class_name, title, gameboy_shape()) {}
+
+std::string rx_gameboy_controls_input::settings_path() {
+    auto dir = get_directory();
+    return dir ? platform::join_path(*dir, "vba.ini") : std::string();
+}
+
+bool rx_gameboy_controls_input::load_controls() {
+    bool loaded = false;
+    run_logged(class_name(), "load_controls", [&] {
+        const auto text = read_settings(settings_path());
+        if (!text) return;
+        const vba::load_result result = vba::parse(*text);
+        // Rows read before a missing line keep what was read, as the file gave them.
+        for (int r = 0; r < vba::row_count; ++r) {
+            const auto& value = result.values[static_cast<std::size_t>(r)];
+            if (!value) continue;
+            binding& b = record(0, 0, r);
+            b.emulator_name = *value;
+            b.shown_name = vba::get_std_name(*value);
+            b.captured = false;
+        }
+        if (!result.complete) log_error(missing_line_text);
+        loaded = result.complete;
+    });
+    select_player(0);
+    return loaded;
+}
+
+void rx_gameboy_controls_input::save_settings() {
+    run_logged(class_name(), "save_settings", [&] {
+        const std::string path = settings_path();
+        const auto text = read_settings(path);
+        if (!text) return;
+        std::array<std::string, vba::row_count> values;
+        for (int r = 0; r < vba::row_count; ++r) {
+            const binding& b = record(0, 0, r);
+            values[static_cast<std::size_t>(r)] =
+                vba::get_emu_name(b.shown_name, b.emulator_name, b.captured);
+        }
+        const auto rewritten = vba::rewrite(*text, values);
+        if (!rewritten) {
+            log_error(missing_line_text);
+            return;
+        }
+        const std::string failed = platform::replace_file(path, *rewritten);
+        if (!failed.empty()) {
+            log_error("Failure writing vba.ini - save_settings");
+            return;
+        }
+        // Only a written file changes what the rows hold as saved.
+        for (int r = 0; r < vba::row_count; ++r) {
+            record(0, 0, r).emulator_name = values[static_cast<std::size_t>(r)];
+        }
+    });
+}
+
+}  // namespace rx

@@ -1,0 +1,114 @@
+// The Turbo Graphics 16 screen: eight rows for each of Ootake's two players, kept in ootake.dat.
+#include "browser/controls/rx_pce_controls_input.h"
+
+#include <optional>
+
+#include "browser/core/app.h"
+#include "platform/file.h"
+#include "platform/path.h"
+
+namespace rx {
+
+namespace {
+
+const console_shape& pce_shape() {
+    static const console_shape shape = [] {
+        console_shape s;
+        s.prompts = {"Press Up",     "Press Down", "Press Left",     "Press Right",
+                     "Press Select", "Press Run",  "Press Button I", "Press Button II"};
+        s.images = label_column(5, 90,
+                                {"static_up.png", "static_down.png", "static_left.png",
+                                 "static_right.png", "static_select.png"});
+        auto wide = label_column(
+            5, 90 + 30 * 5, {"static_run.png", "static_buttoni.png", "static_buttonii.png"}, 200);
+        s.images.insert(s.images.end(), wide.begin(), wide.end());
+        capture_column column;
+        // The Run, I and II labels are 200 px wide: the boxes start after them.
+        column.boxes = box_column(210, 90, ootake::button_count);
+        // Ootake's codes name the first stick and buttons; hats are not captured here.
+        column.hats = false;
+        column.set_all = widget_place{"set all", 158, 330, 150, 40, "button_set_all.png"};
+        s.columns.push_back(column);
+        s.save = widget_place{"save settings", 312, 330, 150, 40, "button_save_settings.png"};
+        s.players = ootake::player_count;
+        return s;
+    }();
+    return shape;
+}
+
+}  // namespace
+
+rx_pce_controls_input::rx_pce_controls_input()
+    : console_screen("rx_pce_controls_input", "Turbo Graphics 16 Controls:", pce_shape()) {}
+
+std::string rx_pce_controls_input::settings_path() {
+    auto dir = get_directory();
+    return dir ? platform::join_path(*dir, "ootake.dat") : std::string();
+}
+
+void rx_pce_controls_input::take(const ootake::slots& loaded) {
+    slots_ = loaded;
+    for (int p = 0; p < ootake::player_count; ++p) {
+        for (int r = 0; r < ootake::button_count; ++r) {
+            const ootake::slot& s = loaded[static_cast<std::size_t>(p * ootake::button_count + r)];
+            binding& b = record(p, 0, r);
+            b.shown_name = s.shown;
+            b.emulator_name =
+                std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)};
+            b.captured = false;
+        }
+    }
+}
+
+bool rx_pce_controls_input::load_controls() {
+    bool loaded = false;
+    run_logged(class_name(), "load_controls", [&] {
+        const std::string path = settings_path();
+        if (path.empty()) {
+            log_error("Failed to get path - TG-16");
+            return;
+        }
+        std::string bytes;
+        std::optional<ootake::slots> read;
+        if (platform::read_whole_file(path, bytes) == platform::read_status::ok)
+            read = ootake::load(bytes);
+        // A missing or empty file, or one without the joypad blocks, leaves the rows as they were.
+        if (!read) {
+            log_error("Failed to load controls - TG-16");
+            return;
+        }
+        take(*read);
+        loaded = true;
+    });
+    select_player(0);
+    return loaded;
+}
+
+void rx_pce_controls_input::save_settings() {
+    run_logged(class_name(), "save_settings", [&] {
+        const std::string path = settings_path();
+        std::string bytes;
+        if (path.empty() || platform::read_whole_file(path, bytes) != platform::read_status::ok)
+            return;
+        ootake::slots now = slots_;
+        for (int p = 0; p < ootake::player_count; ++p) {
+            for (int r = 0; r < ootake::button_count; ++r) {
+                ootake::slot& s = now[static_cast<std::size_t>(p * ootake::button_count + r)];
+                const binding& b = record(p, 0, r);
+                s.shown = b.shown_name;
+                s.touched = b.captured;
+            }
+        }
+        const auto rewritten = ootake::save(bytes, now);
+        // Without the marker and room for both blocks, writing would damage the file.
+        if (!rewritten || !platform::replace_file(path, *rewritten).empty()) {
+            log_error("Failure writing ootake.dat - save_settings");
+            return;
+        }
+        const int player = selected_player();
+        take(*ootake::load(*rewritten));
+        select_player(player);
+    });
+}
+
+}  // namespace rx
