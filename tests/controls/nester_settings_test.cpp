@@ -210,6 +210,14 @@ TEST(NesterNames, RecordsAndNamesBothWays) {
     ASSERT_TRUE(enter.has_value());
     EXPECT_EQ(enter->key, 0);
     EXPECT_EQ(enter->device_type, 1u);
+    // An empty box and the bare number of a code without a name are no keys: stored as key 0
+    // they would unbind the button.
+    nester::key_record unnamed;
+    unnamed.device_type = 1;
+    unnamed.key = 55;
+    EXPECT_EQ(nester::std_name(unnamed, 0), "55");
+    EXPECT_FALSE(nester::record_of("55", unnamed, pads(0)).has_value());
+    EXPECT_FALSE(nester::record_of("", {}, pads(0)).has_value());
     // A failed enumeration knows no joystick at all.
     rx::platform::device_list failed;
     EXPECT_FALSE(nester::record_of("Joystick 1 Button 0", {}, failed).has_value());
