@@ -197,6 +197,11 @@ TEST(NesterNames, RecordsAndNamesBothWays) {
     EXPECT_EQ(nester::std_name(r, 0), "Joystick 1 axis 1 dir 0");
     r.device_type = 7;
     EXPECT_EQ(nester::std_name(r, 0), "");
+    // Any DeviceNumber a key may hold is named, the largest too.
+    r.device_type = 2;
+    r.offset = 48;
+    r.device_number = 2147483647;
+    EXPECT_EQ(nester::std_name(r, 0), "Joystick 2147483648 Button 0");
 
     auto axis = nester::record_of("Joystick 1 axis 0 dir 1", {}, pads(1));
     ASSERT_TRUE(axis.has_value());

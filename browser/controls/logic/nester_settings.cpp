@@ -87,7 +87,9 @@ key_record read_record(platform::registry& store, const std::string& key) {
 }
 
 std::string std_name(const key_record& r, int controller) {
-    int joystick = (r.device_number == -1 ? controller : r.device_number) + 1;
+    // DeviceNumber comes from the registry as any 32-bit value; the sum must not overflow.
+    const std::int64_t joystick =
+        (r.device_number == -1 ? controller : static_cast<std::int64_t>(r.device_number)) + 1;
     std::string prefix = "Joystick " + std::to_string(joystick) + " ";
     switch (r.device_type) {
         case 1:
