@@ -22,7 +22,8 @@ struct reply {
     int status = 200;
     std::string body;
     std::string content_type = "text/plain";
-    bool raw = false;  // body already holds the whole reply, header included
+    bool raw = false;   // body already holds the whole reply, header included
+    bool hold = false;  // after sending, keep the connection open without a word (at most hold_ms)
 };
 
 reply text(int status, std::string body) {
@@ -182,6 +183,7 @@ class http_handler {
         const std::string location = arg("location");
         if (!safe_relative_path(location) || location.find('/') != std::string::npos)
             return error(403, "refused location");
+        if (const auto& served = state_.faults().manifest) return text(200, *served);
         const fs::path folder = fs::path(state_.sample_dir()) / "update" / location;
         const auto list = read_file(folder / "manifest.txt");
         if (!list) return error(404, "no update at location " + location);
@@ -206,7 +208,40 @@ class http_handler {
             return error(404, "no such update file");
         const auto data = read_file(fs::path(state_.sample_dir()) / "update" / rest);
         if (!data) return error(404, "no such update file");
+        const fault_settings faults = state_.faults();
+        const std::string& only = faults.update_file_only;
+        const bool broken =
+            !faults.update_file.empty() &&
+            (only.empty() || (rest.size() >= only.size() &&
+                              rest.compare(rest.size() - only.size(), only.size(), only) == 0));
+        if (broken) return broken_update_file(faults.update_file, *data);
         return reply{200, update_file_header(data->size(), request_.version) + *data, "", true};
+    }
+
+    // The ways a download goes wrong that the updater must refuse.
+    reply broken_update_file(const std::string& mode, std::string data) {
+        const std::string header = update_file_header(data.size(), request_.version);
+        if (mode == "not_found") {
+            // A web server's page, long enough to pass the ten header lines the updater skips.
+            std::string page =
+                "<!DOCTYPE html>\n<html>\n<head>\n<title>404 Not Found</title>\n</head>\n";
+            page += "<body>\n<h1>Not Found</h1>\n<p>The requested URL was not found.</p>\n<hr>\n";
+            page += "<address>rx_service</address>\n</body>\n</html>\n";
+            return reply{404, page, "text/html", false};
+        }
+        if (mode == "short_header") {
+            std::size_t cut = 0;
+            for (int lines = 0; lines < 5; ++lines) cut = header.find('\n', cut) + 1;
+            return reply{200, header.substr(0, cut), "", true};
+        }
+        if (mode == "bad_crc" && data.size() >= 8) {
+            // The CRC-32 is the trailer's first four bytes.
+            data[data.size() - 8] = static_cast<char>(data[data.size() - 8] ^ 0x5A);
+            return reply{200, header + data, "", true};
+        }
+        reply cut{200, header + data.substr(0, data.size() / 2), "", true};
+        cut.hold = mode == "silent";
+        return cut;
     }
 
     reply assert_alive() {
@@ -393,7 +428,7 @@ void serve_http(service_state& state, int fd) {
         faults.garbage ? random_bytes()
         : answer.raw   ? answer.body
                        : http_reply(answer.status, answer.body, answer.content_type, version);
-    if (send_all(fd, out, options.io_timeout_ms) && faults.keep_open)
+    if (send_all(fd, out, options.io_timeout_ms) && (faults.keep_open || answer.hold))
         hold_connection(fd, options.hold_ms);
     finish_connection(fd);
 }

@@ -1,4 +1,5 @@
-// Screen 13: the Genesis controls screen.
+// Screen 13: the Genesis controls screen, editing both of Gens' pads in the "[Input]" section of
+// gens.cfg.
 #pragma once
 #include "browser/controls/console_screen.h"
 
@@ -6,8 +7,10 @@ namespace rx {
 
 class rx_genesis_controls_input : public console_screen {
   public:
-    rx_genesis_controls_input()
-        : console_screen("rx_genesis_controls_input", "Genesis Controls:") {}
+    rx_genesis_controls_input();
+
+    bool load_controls() override;
+    void save_settings() override;
 };
 
 }  // namespace rx

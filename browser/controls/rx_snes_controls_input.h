@@ -1,4 +1,4 @@
-// Screen 16: the Super NES controls screen.
+// Screen 16: the SNES controls screen, editing both of ZSNES' pads in zinput.cfg.
 #pragma once
 #include "browser/controls/console_screen.h"
 
@@ -6,7 +6,10 @@ namespace rx {
 
 class rx_snes_controls_input : public console_screen {
   public:
-    rx_snes_controls_input() : console_screen("rx_snes_controls_input", "SNES Controls:") {}
+    rx_snes_controls_input();
+
+    bool load_controls() override;
+    void save_settings() override;
 };
 
 }  // namespace rx

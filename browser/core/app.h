@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "browser/core/logic/user_info.h"
+#include "browser/ui/program_folder.h"
 
 namespace rx {
 
@@ -111,12 +112,6 @@ void set_login_choices_source(std::function<login_choices()> source);
 
 }  // namespace app
 
-// The running program's folder (no trailing separator) and the one-line error log beside it.
-std::optional<std::string> get_directory();
-void log_error(std::string_view text);
-// Inside a catch block: logs the exception's message, or `unknown_text` when it carries none.
-void log_current_exception(std::string_view unknown_text);
-
 // Runs one step of a screen or widget so that an exception never reaches the main loop: it is
 // logged with its message, or as "Unknown Exception - <scope>::<operation>" when it carries none.
 template <typename Body>
@@ -127,9 +122,5 @@ void run_logged(const char* scope, const char* operation, Body&& body) {
         log_current_exception(std::string("Unknown Exception - ") + scope + "::" + operation);
     }
 }
-
-// Points get_directory at another folder (tests run outside the program folder); nullopt restores
-// it.
-void set_directory_override(std::optional<std::string> directory);
 
 }  // namespace rx

@@ -9,6 +9,7 @@
 #include "browser/core/app.h"
 #include "browser/core/logic/session_text.h"
 #include "platform/input.h"
+#include "platform/install.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"
@@ -93,13 +94,21 @@ void launch_update(const std::string& version_text) {
         if (!directory) return;
         const std::string program =
             platform::join_path(*directory, platform::program_file_name("rx_update"));
-        platform::processes().start_detached(
-            program, update_parameters(app::fullscreen() ? 1 : 0, version_text));
+        if (!platform::processes().start_detached(
+                program, update_parameters(app::fullscreen() ? 1 : 0, version_text)))
+            log_error("Failure starting rx_update - launch_update");
     } catch (const std::exception& e) {
         log_error(e.what());
     } catch (...) {
         log_error("Unknown Exception - launch_update");
     }
+}
+
+bool updater_present() {
+    const auto directory = get_directory();
+    if (!directory) return false;
+    return platform::kind_of(platform::join_path(
+               *directory, platform::program_file_name("rx_update"))) == platform::path_kind::file;
 }
 
 void watch_game(const std::string& program_path, const std::wstring& launch_argument) {

@@ -32,8 +32,11 @@ void close_game(process_handle process);
 void restore_window();
 
 // Starts the updater with " <fullscreen 0/1> <version text>"; the caller ends the browser right
-// after.
+// after. A start that fails is logged.
 void launch_update(const std::string& version_text);
+
+// True when the updater's program file stands beside the browser.
+bool updater_present();
 
 // The whole life of a game seen from the browser: start the emulator, iconify after 1 s, poll every
 // 50 ms (Pause ends the game), then restore the window and centre the pointer. Returns when the

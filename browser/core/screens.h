@@ -7,12 +7,10 @@
 #include "browser/controls/rx_gameboy_controls_input.h"
 #include "browser/controls/rx_gameboyadvance_controls_input.h"
 #include "browser/controls/rx_gameboycolor_controls_input.h"
-#include "browser/controls/rx_gamegear_controls_input.h"
 #include "browser/controls/rx_genesis_controls_input.h"
 #include "browser/controls/rx_n64_controls_input.h"
 #include "browser/controls/rx_nes_controls_input.h"
 #include "browser/controls/rx_pce_controls_input.h"
-#include "browser/controls/rx_sms_controls_input.h"
 #include "browser/controls/rx_snes_controls_input.h"
 #include "browser/screens/rx_facebook_input.h"
 #include "browser/screens/rx_game_info_input.h"
@@ -35,14 +33,16 @@ struct screen_set {
     rx_gameboy_controls_input gameboy;                // 9
     rx_gameboycolor_controls_input gameboycolor;      // 10
     rx_gameboyadvance_controls_input gameboyadvance;  // 11
-    rx_gamegear_controls_input gamegear;              // 12
-    rx_genesis_controls_input genesis;                // 13
-    rx_nes_controls_input nes;                        // 14
-    rx_sms_controls_input sms;                        // 15
-    rx_snes_controls_input snes;                      // 16
-    rx_facebook_input facebook;                       // 17
-    rx_pce_controls_input pce;                        // 18
-    rx_n64_controls_input n64;                        // 19
+    // 12
+    rx_colecovision_controls_input gamegear{rx_colecovision_controls_input::console::gamegear};
+    rx_genesis_controls_input genesis;  // 13
+    rx_nes_controls_input nes;          // 14
+    // 15
+    rx_colecovision_controls_input sms{rx_colecovision_controls_input::console::sms};
+    rx_snes_controls_input snes;  // 16
+    rx_facebook_input facebook;   // 17
+    rx_pce_controls_input pce;    // 18
+    rx_n64_controls_input n64;    // 19
 
     // The screen object of a screen number, null outside 1..19.
     screen* by_number(int number);

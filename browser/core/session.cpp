@@ -188,6 +188,11 @@ bool check_version() {
 
         const auto version = parse_version(reply.text);
         if (version && update_due(*version)) {
+            // Without an updater to hand over to, quitting would only repeat at every start.
+            if (!updater_present()) {
+                log_error("Failure finding rx_update - check_version");
+                return true;
+            }
             app::clean_up();
             launch_update(std::string(built_in_version));
             platform::exit_process(0);

@@ -235,4 +235,29 @@ reply http_get(const request& req, const log_sink& log) {
     return result;
 }
 
+reply_stream::reply_stream(const request& req, const log_sink& log) : silence_ms_(req.silence_ms) {
+    socket_ = open_and_send(req, log);
+    if (!socket_) return;
+    set_ = SDLNet_AllocSocketSet(1);
+    if (!set_ || SDLNet_TCP_AddSocket(set_, socket_) < 0) {
+        log_line(log, SDL_GetError());
+        if (set_) SDLNet_FreeSocketSet(set_);
+        set_ = nullptr;
+    }
+}
+
+reply_stream::~reply_stream() {
+    if (set_) SDLNet_FreeSocketSet(set_);
+    if (socket_) SDLNet_TCP_Close(socket_);
+}
+
+int reply_stream::receive(char* buffer, int capacity) {
+    if (!set_ || capacity <= 0) return receive_error;
+    const int ready = SDLNet_CheckSockets(set_, silence_ms_);
+    if (ready < 0) return receive_error;
+    if (ready == 0 || !SDLNet_SocketReady(socket_)) return silent;
+    const int received = SDLNet_TCP_Recv(socket_, buffer, capacity);
+    return received < 0 ? receive_error : received;
+}
+
 }  // namespace rx::web

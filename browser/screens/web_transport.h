@@ -64,4 +64,30 @@ reply http_get(const request& req, const log_sink& log);
 // socket.
 TCPsocket open_and_send(const request& req, const log_sink& log);
 
+// A reply the caller reads itself (the updater's downloads): the request is sent on construction,
+// every wait for bytes is bounded by the request's silence_ms, and the connection closes with the
+// object.
+class reply_stream {
+  public:
+    static constexpr int closed = 0;
+    static constexpr int receive_error = -1;
+    static constexpr int silent = -2;
+
+    reply_stream(const request& req, const log_sink& log);
+    ~reply_stream();
+    reply_stream(const reply_stream&) = delete;
+    reply_stream& operator=(const reply_stream&) = delete;
+
+    // False when resolving, connecting or sending failed.
+    bool ok() const { return set_ != nullptr; }
+    // The number of bytes received (at most `capacity`), `closed` when the server ended the reply,
+    // `receive_error`, or `silent` when nothing arrived within silence_ms.
+    int receive(char* buffer, int capacity);
+
+  private:
+    TCPsocket socket_ = nullptr;
+    SDLNet_SocketSet set_ = nullptr;
+    unsigned silence_ms_;
+};
+
 }  // namespace rx::web

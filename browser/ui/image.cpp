@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/ui/program_folder.h"
 #include "platform/path.h"
 
 namespace rx {

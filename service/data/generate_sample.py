@@ -206,10 +206,15 @@ def main():
 
     # An update location named after the client version the browser hands the updater.
     update = os.path.join(out, "update", "v4.30")
+    # Several files: two with the same name in different folders, one two folders deep, and one
+    # that takes many receive chunks (random bytes do not shrink).
+    pack = bytes(rng.randrange(256) for _ in range(512 * 1024))
     files = {
         "/update_notes.txt.gz": b"Relicade v4.30 update notes\nFaster game lists and new sampler games.\n",
         "/images/update_badge.png.gz": screenshot(rng, 64, 32),
         "/data/update_version.txt.gz": b"4.30\n",
+        "/docs/update_notes.txt.gz": b"Relicade v4.30 release notes for the documentation folder.\n",
+        "/data/levels/update_pack.bin.gz": pack,
     }
     for entry, data in files.items():
         write(os.path.join(update, entry[1:]), gz(data, os.path.basename(entry)[:-3]))

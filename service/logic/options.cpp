@@ -55,6 +55,14 @@ bool apply_fault(fault_settings& f, std::string_view name, std::string_view valu
         ok = parse_flag(value, f.session_invalid);
     else if (name == "version")
         f.version = std::string(value);
+    else if (name == "manifest")
+        f.manifest = std::string(value);
+    else if (name == "update_file") {
+        ok = value.empty() || value == "not_found" || value == "truncate" || value == "bad_crc" ||
+             value == "short_header" || value == "silent";
+        if (ok) f.update_file = std::string(value);
+    } else if (name == "update_file_only")
+        f.update_file_only = std::string(value);
     else {
         if (error) *error = "unknown fault: " + std::string(name);
         return false;
@@ -154,7 +162,9 @@ std::string usage_text() {
            "close_before_reply,\n"
            "                        never_reply, garbage, keep_open, truncate_game=N, "
            "refuse_logins,\n"
-           "                        user_in_use=N, game_error=TEXT, session_invalid, version=TEXT\n"
+           "                        user_in_use=N, game_error=TEXT, session_invalid, "
+           "version=TEXT,\n"
+           "                        manifest=TEXT, update_file=MODE, update_file_only=NAME\n"
            "  --help                this text\n"
            "The first line on standard output is \"rx_service listening http=PORT game=PORT\".\n";
 }

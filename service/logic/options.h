@@ -21,6 +21,12 @@ struct fault_settings {
     std::optional<std::string> game_error;  // reply to the game id instead of "ok"
     bool session_invalid = false;           // clear_free_game_counter.php answers "0"
     std::optional<std::string> version;     // served by current_version.php instead of the default
+    std::optional<std::string> manifest;    // served by manifest.php instead of the listed files
+    // Update files served broken: "not_found" (a 404 page), "truncate" (half the file, then close),
+    // "bad_crc" (the gzip trailer's CRC changed), "short_header" (five header lines, then close),
+    // "silent" (the header and half the file, then nothing while the connection is held).
+    std::string update_file;
+    std::string update_file_only;  // when set, only update files whose path ends with this
 };
 
 // Sets one switch by its name ("delay_ms", "garbage", ...). Flags accept an empty value, "1",

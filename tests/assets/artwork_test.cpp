@@ -205,7 +205,8 @@ TEST_F(Artwork, SizesMatchTheScreens) {
         {"static_save_username_password.png", 390, 20},
         {"static_up.png", 100, 20},
         {"static_player1.png", 200, 20},
-        {"static_start_pause.png", 200, 20},
+        // 150 wide so the MEKA screen's long labels end before its keyboard boxes at x 160.
+        {"static_start_pause.png", 150, 20},
         {"list_bar_odd.png", 600, 25},
         {"list_button_unavailable.png", 100, 25},
         {"background.png", 800, 600},

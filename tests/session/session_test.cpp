@@ -284,10 +284,27 @@ TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) 
     service_process service(service_args({"--fault", "version=4.3"}));
     ASSERT_TRUE(service.started());
     use_web_host(service.web_host());
+    // The hand-off needs an updater beside the browser.
+    ASSERT_TRUE(rx::test::write_file(folder + "/rx_update", "updater"));
     // The child re-runs this test in a program folder of its own.
     const std::string expected =
         "detached start: /tmp/rx_session_[A-Za-z0-9]+/rx_update\\| 0 v4\\.30";
     EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), expected);
+    fs::remove(fs::path(folder) / "rx_update");
+}
+
+TEST_F(with_service, a_newer_version_without_an_updater_logs_and_carries_on_to_the_login_screen) {
+    service_process service(service_args({"--fault", "version=4.30"}));
+    ASSERT_TRUE(service.started());
+    use_web_host(service.web_host());
+    // The folder is the suite's: no updater may be left there by another test.
+    fs::remove(fs::path(folder) / "rx_update");
+    EXPECT_TRUE(rx::check_version());
+    EXPECT_TRUE(runner().detached.empty());
+    EXPECT_NE(
+        rx::test::read_file(log_path().string()).find("Failure finding rx_update - check_version"),
+        std::string::npos);
+    EXPECT_EQ(rx::app::current_screen(), rx::screen_login);
 }
 
 TEST_F(with_service, closing_the_window_during_the_splash_ends_the_program_at_once) {

@@ -1,0 +1,73 @@
+// The copy between a console screen's records and a codec's binding list.
+#include "browser/controls/codec_records.h"
+
+#include "browser/core/app.h"
+#include "platform/path.h"
+
+namespace rx {
+
+namespace {
+
+template <typename Visit>
+void each_record(const console_screen& screen, Visit&& visit) {
+    std::size_t index = 0;
+    for (int p = 0; p < screen.players(); ++p)
+        for (int c = 0; c < screen.columns(); ++c)
+            for (int r = 0; r < screen.rows(); ++r) visit(index++, p, c, r);
+}
+
+}  // namespace
+
+std::vector<settings_binding> codec_records(const console_screen& screen) {
+    std::vector<settings_binding> records;
+    each_record(screen, [&](std::size_t, int p, int c, int r) {
+        const binding& b = screen.record(p, c, r);
+        records.push_back({b.shown_name, b.emulator_name, b.captured});
+    });
+    return records;
+}
+
+void store_codec_records(console_screen& screen, const std::vector<settings_binding>& records) {
+    each_record(screen, [&](std::size_t i, int p, int c, int r) {
+        if (i >= records.size()) return;
+        binding& b = screen.record(p, c, r);
+        b.shown_name = records[i].shown;
+        b.emulator_name = records[i].emu;
+        b.captured = records[i].captured;
+    });
+}
+
+void store_saved_names(console_screen& screen, const std::vector<std::string>& emu) {
+    each_record(screen, [&](std::size_t i, int p, int c, int r) {
+        if (i < emu.size()) screen.record(p, c, r).emulator_name = emu[i];
+    });
+}
+
+std::string program_file(const char* file_name) {
+    auto dir = get_directory();
+    return dir ? platform::join_path(*dir, file_name) : std::string();
+}
+
+bool load_with_codec(console_screen& screen, const char* file_name, const codec_load& load) {
+    const std::string path = program_file(file_name);
+    std::string bytes;
+    if (path.empty() || read_settings_file(path, bytes) != settings_file::read) return false;
+    auto records = codec_records(screen);
+    const settings_load result = load(bytes, records);
+    store_codec_records(screen, records);
+    if (!result.error.empty()) log_error(result.error);
+    return result.ok;
+}
+
+void save_with_codec(console_screen& screen, const char* file_name, const codec_save& save) {
+    const std::string path = program_file(file_name);
+    if (path.empty()) return;
+    const auto records = codec_records(screen);
+    std::vector<std::string> emu;
+    const file_save_outcome outcome = save_settings_file(
+        path, file_name, [&](std::string_view bytes) { return save(bytes, records); }, emu);
+    if (!outcome.log.empty()) log_error(outcome.log);
+    if (outcome.written) store_saved_names(screen, emu);
+}
+
+}  // namespace rx

@@ -1,0 +1,85 @@
+// Number reading, key-name checks and the whole-file rewrite shared by the controls codecs.
+#include "browser/controls/logic/binding_codec.h"
+
+#include <climits>
+
+#include "browser/controls/logic/key_names.h"
+#include "platform/file.h"
+
+namespace rx {
+
+namespace {
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Reads digits from `pos` into a saturated value, so a long run of digits cannot wrap into a
+// different binding.
+void read_digits(std::string_view text, std::size_t pos, bool negative, int& value) {
+    long long n = 0;
+    for (; pos < text.size() && is_digit(text[pos]); ++pos) {
+        if (n <= INT_MAX) n = n * 10 + (text[pos] - '0');
+    }
+    if (negative) n = -n;
+    if (n > INT_MAX) n = INT_MAX;
+    if (n < INT_MIN) n = INT_MIN;
+    value = static_cast<int>(n);
+}
+
+}  // namespace
+
+bool exact_int(std::string_view text, int& value) {
+    std::size_t pos = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++pos;
+    if (pos >= text.size() || !is_digit(text[pos])) return false;
+    read_digits(text, pos, negative, value);
+    return true;
+}
+
+bool is_named_key(int code) {
+    return code >= 0 && code <= 255 && key_std_name(code) != std::to_string(code);
+}
+
+settings_file read_settings_file(const std::string& path, std::string& bytes) {
+    switch (platform::read_whole_file(path, bytes)) {
+        case platform::read_status::ok:
+            return bytes.empty() ? settings_file::empty : settings_file::read;
+        case platform::read_status::missing:
+            return settings_file::missing;
+        default:
+            return settings_file::unreadable;
+    }
+}
+
+file_save_outcome save_settings_file(const std::string& path, std::string_view file_name,
+                                     const std::function<settings_save(std::string_view)>& codec,
+                                     std::vector<std::string>& emu) {
+    file_save_outcome outcome;
+    std::string bytes;
+    switch (read_settings_file(path, bytes)) {
+        case settings_file::read:
+            break;
+        case settings_file::unreadable:
+            // Saving over a file that could not be read would lose whatever it holds.
+            outcome.log = "Failure reading " + std::string(file_name) + " - save_settings";
+            return outcome;
+        default:
+            return outcome;
+    }
+    settings_save save = codec(bytes);
+    if (!save.written) {
+        outcome.log = save.error;
+        return outcome;
+    }
+    if (!platform::replace_file(path, save.bytes).empty()) {
+        outcome.log = "Failure writing " + std::string(file_name) + " - save_settings";
+        return outcome;
+    }
+    emu = std::move(save.emu);
+    outcome.written = true;
+    return outcome;
+}
+
+}  // namespace rx

@@ -1,0 +1,150 @@
+// Reading and rewriting the Gens pad bindings in gens.cfg.
+#include "browser/controls/logic/gens_settings.h"
+
+#include <array>
+
+#include "browser/controls/logic/input_names.h"
+#include "browser/controls/logic/key_names.h"
+#include "browser/controls/logic/settings_lines.h"
+
+namespace rx::gens {
+
+namespace {
+
+constexpr std::array<const char*, row_count> control_names{
+    "Up", "Down", "Left", "Right", "Start", "A", "B", "C", "X", "Y", "Z"};
+// Offset 10 (between C and X) belongs to a control this screen does not edit.
+constexpr std::array<int, row_count> player1_offsets{2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13};
+constexpr int player2_shift = 52;
+constexpr int joystick_base = 4096;
+
+// Joystick input codes and their names after "Joystick N ".
+struct joy_input {
+    int code;
+    const char* name;
+};
+constexpr std::array<joy_input, 4> axis_inputs{
+    {{1, "axis 1 dir 0"}, {2, "axis 1 dir 1"}, {3, "axis 0 dir 0"}, {4, "axis 0 dir 1"}}};
+constexpr std::array<joy_input, 4> hat_inputs{
+    {{129, "POV Up"}, {130, "POV Right"}, {131, "POV Down"}, {132, "POV Left"}}};
+
+}  // namespace
+
+std::string key_of(int record) {
+    return std::string("P") + (record < row_count ? "1." : "2.") +
+           control_names[static_cast<std::size_t>(record % row_count)] + "=";
+}
+
+int offset_of(int record) {
+    return player1_offsets[static_cast<std::size_t>(record % row_count)] +
+           (record < row_count ? 0 : player2_shift);
+}
+
+std::size_t base_line(const std::vector<std::string>& lines) {
+    std::size_t base = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].find("[Input]") != std::string::npos) base = i;
+    return base;
+}
+
+std::string get_control(std::string_view line) {
+    std::size_t equals = line.find('=');
+    std::string_view value = equals == std::string_view::npos ? line : line.substr(equals + 1);
+    if (!value.empty() && value.back() == '\n') value.remove_suffix(1);
+    return std::string(value);
+}
+
+std::string get_joy_std_name(int value) {
+    // 64-bit so that any int a file holds divides without overflow.
+    long long m = static_cast<long long>(value) - joystick_base;
+    long long code = m - (m / 256) * 256;
+    std::string name = "Joystick " + std::to_string(m / 256 + 1) + " ";
+    for (const auto& input : axis_inputs)
+        if (input.code == code) return name + input.name;
+    for (const auto& input : hat_inputs)
+        if (input.code == code) return name + input.name;
+    return name + "Button " + std::to_string(code - 16);
+}
+
+std::string get_std_name(std::string_view value) {
+    int n = leading_integer(value);
+    return n > 255 ? get_joy_std_name(n) : key_std_name(n);
+}
+
+std::optional<int> get_joy_emu_name(std::string_view name) {
+    constexpr std::string_view prefix = "Joystick ";
+    if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
+        name[9] > '9' || name[10] != ' ')
+        return std::nullopt;
+    int value = (name[9] - '0') * 256 + (joystick_base - 256);
+    std::size_t button = name.find("Button");
+    if (button != std::string_view::npos) {
+        int number = 0;
+        if (button + 7 > name.size() || !exact_int(name.substr(button + 7), number))
+            return std::nullopt;
+        return value + 16 + number;
+    }
+    std::string_view input = name.substr(11);
+    const auto& table = name.find("POV") != std::string_view::npos ? hat_inputs : axis_inputs;
+    for (const auto& entry : table)
+        if (input == entry.name) return value + entry.code;
+    return value;
+}
+
+std::optional<int> get_emu_name(std::string_view name) {
+    if (name.find("Joystick") != std::string_view::npos) return get_joy_emu_name(name);
+    return key_code_of(name);
+}
+
+settings_load load(std::string_view bytes, std::vector<settings_binding>& records) {
+    settings_load result;
+    if (bytes.empty()) return result;
+    if (records.size() < binding_count) records.resize(binding_count);
+    const auto lines = split_lines(bytes);
+    const std::size_t base = base_line(lines);
+    for (int record = 0; record < binding_count; ++record) {
+        std::size_t index = base + static_cast<std::size_t>(offset_of(record));
+        if (index >= lines.size()) {
+            result.error = missing_line_text;
+            return result;
+        }
+        auto& binding = records[static_cast<std::size_t>(record)];
+        binding.emu = get_control(lines[index]);
+        binding.shown = get_std_name(binding.emu);
+        binding.captured = false;
+    }
+    result.ok = true;
+    return result;
+}
+
+settings_save save(std::string_view bytes, const std::vector<settings_binding>& records) {
+    settings_save result;
+    if (bytes.empty() || records.size() < binding_count) return result;
+    auto lines = split_lines(bytes);
+    const std::size_t base = base_line(lines);
+    // Player 2's Z is the furthest line; without it nothing is written at all.
+    if (base + static_cast<std::size_t>(offset_of(binding_count - 1)) >= lines.size()) {
+        result.error = missing_line_text;
+        return result;
+    }
+    for (int record = 0; record < binding_count; ++record) {
+        const auto& binding = records[static_cast<std::size_t>(record)];
+        const int loaded = leading_integer(binding.emu);
+        const bool untouched = !binding.captured;
+        std::optional<int> code = get_emu_name(binding.shown);
+        // A row still showing a name that does not lead back to its value (a bare key number,
+        // 256 to 4095, a tenth joystick) would lose its binding; its line stays as it was.
+        if (!code || (untouched && *code != loaded && !is_named_key(loaded))) {
+            result.emu.push_back(binding.emu);
+            continue;
+        }
+        result.emu.push_back(std::to_string(*code));
+        lines[base + static_cast<std::size_t>(offset_of(record))] =
+            key_of(record) + result.emu.back() + "\r\n";
+    }
+    result.bytes = join_lines(lines);
+    result.written = true;
+    return result;
+}
+
+}  // namespace rx::gens

@@ -1,0 +1,179 @@
+// Reading zinput.cfg key by key and rewriting its binding lines by position.
+#include "browser/controls/logic/zsnes_settings.h"
+
+#include <algorithm>
+#include <array>
+
+#include "browser/controls/logic/input_names.h"
+#include "browser/controls/logic/key_names.h"
+#include "browser/controls/logic/settings_lines.h"
+
+namespace rx::zsnes {
+
+namespace {
+
+struct button_entry {
+    const char* suffix;  // after "plN"
+    int offset;          // lines after "plNcontrl"
+};
+// Screen order.
+constexpr std::array<button_entry, button_count> buttons{{{"upk", 4},
+                                                          {"downk", 5},
+                                                          {"leftk", 6},
+                                                          {"rightk", 7},
+                                                          {"selk", 2},
+                                                          {"startk", 3},
+                                                          {"Ak", 9},
+                                                          {"Bk", 12},
+                                                          {"Xk", 8},
+                                                          {"Yk", 11},
+                                                          {"Lk", 10},
+                                                          {"Rk", 13}}};
+// The screen index of each key in the order the file holds them.
+constexpr std::array<int, button_count> file_order{4, 5, 0, 1, 2, 3, 8, 6, 10, 9, 7, 11};
+constexpr int last_offset = 13;
+
+// Joystick inputs in the remainder r of (code - 256) / 32.
+constexpr std::array<const char*, 4> axis_names{"axis 0 dir 1", "axis 0 dir 0", "axis 1 dir 1",
+                                                "axis 1 dir 0"};
+// A hat direction is kept as the stick direction it matches.
+constexpr std::array<const char*, 4> hat_names{"POV Right", "POV Left", "POV Down", "POV Up"};
+
+std::string contrl_word(int player) {
+    return "pl" + std::to_string(player) + "contrl";
+}
+
+}  // namespace
+
+std::string key_of(int record) {
+    return "pl" + std::to_string(record < button_count ? 1 : 2) +
+           buttons[static_cast<std::size_t>(record % button_count)].suffix;
+}
+
+int offset_of(int record) {
+    return buttons[static_cast<std::size_t>(record % button_count)].offset;
+}
+
+std::string get_joy_std_name(int value) {
+    long long m = static_cast<long long>(value) - 256;
+    long long r = m % 32;
+    std::string name = "Joystick " + std::to_string(m / 32 + 1) + " ";
+    if (r >= 0 && r < 4) return name + axis_names[static_cast<std::size_t>(r)];
+    return name + "Button " + std::to_string(r - 16);
+}
+
+std::string get_std_name(std::string_view value) {
+    int n = leading_integer(value);
+    return n > 255 ? get_joy_std_name(n) : key_std_name(n);
+}
+
+std::optional<int> get_joy_emu_name(std::string_view name) {
+    constexpr std::string_view prefix = "Joystick ";
+    if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
+        name[9] > '9' || name[10] != ' ')
+        return std::nullopt;
+    const int base = 32 * (name[9] - '0');
+    std::size_t button = name.find("Button");
+    if (button != std::string_view::npos) {
+        int number = 0;
+        if (button + 7 > name.size() || !exact_int(name.substr(button + 7), number))
+            return std::nullopt;
+        return base + 240 + number;
+    }
+    std::string_view input = name.substr(11);
+    const auto& table = name.find("POV") != std::string_view::npos ? hat_names : axis_names;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (input == table[i]) return base + 224 + static_cast<int>(i);
+    return base + 224;
+}
+
+std::optional<int> get_emu_name(std::string_view name) {
+    if (name.find("Joystick") != std::string_view::npos) return get_joy_emu_name(name);
+    return key_code_of(name);
+}
+
+settings_load load(std::string_view bytes, std::vector<settings_binding>& records) {
+    settings_load result;
+    if (bytes.empty()) return result;
+    if (records.size() < binding_count) records.resize(binding_count);
+    std::size_t from = 0;
+    for (int player = 0; player < 2; ++player) {
+        for (int index : file_order) {
+            const int record = player * button_count + index;
+            const std::string key = key_of(record);
+            std::size_t at = bytes.find(key, from);
+            if (at == std::string_view::npos) return result;
+            std::size_t line_end = bytes.find('\n', at);
+            if (line_end == std::string_view::npos) line_end = bytes.size();
+            std::size_t equals = bytes.find('=', at + key.size());
+            if (equals == std::string_view::npos || equals >= line_end) return result;
+            auto& binding = records[static_cast<std::size_t>(record)];
+            binding.emu = std::string(bytes.substr(equals + 1, line_end - equals - 1));
+            binding.shown = get_std_name(binding.emu);
+            binding.captured = false;
+            from = equals + 1;
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+settings_save save(std::string_view bytes, const std::vector<settings_binding>& records) {
+    settings_save result;
+    if (bytes.empty() || records.size() < binding_count) return result;
+    auto lines = split_lines(bytes);
+    std::array<std::size_t, 2> contrl{};
+    for (int player = 0; player < 2; ++player) {
+        const std::string word = contrl_word(player + 1);
+        std::size_t found = std::string::npos;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find(word) != std::string::npos) found = i;
+        if (found == std::string::npos) {
+            result.error = bad_layout_text;
+            return result;
+        }
+        if (found + last_offset >= lines.size()) {
+            result.error = missing_line_text;
+            return result;
+        }
+        contrl[static_cast<std::size_t>(player)] = found;
+    }
+    // Overlapping blocks would rewrite one player's lines with the other's keys.
+    const std::size_t first = std::min(contrl[0], contrl[1]);
+    const std::size_t second = std::max(contrl[0], contrl[1]);
+    if (second <= first + last_offset) {
+        result.error = bad_layout_text;
+        return result;
+    }
+    for (int record = 0; record < binding_count; ++record) {
+        const std::size_t line = contrl[static_cast<std::size_t>(record / button_count)] +
+                                 static_cast<std::size_t>(offset_of(record));
+        if (lines[line].find(key_of(record)) == std::string::npos) {
+            result.error = bad_layout_text;
+            return result;
+        }
+    }
+    for (int player = 0; player < 2; ++player)
+        lines[contrl[static_cast<std::size_t>(player)]] = contrl_word(player + 1) + "=1\r\n";
+    for (int record = 0; record < binding_count; ++record) {
+        const auto& binding = records[static_cast<std::size_t>(record)];
+        const int loaded = leading_integer(binding.emu);
+        const bool untouched = !binding.captured;
+        std::optional<int> code = get_emu_name(binding.shown);
+        // A row still showing a name that does not lead back to its value (a bare key number such
+        // as 0, which would come back as the key "0") keeps its line.
+        if (!code || (untouched && *code != loaded && !is_named_key(loaded))) {
+            result.emu.push_back(binding.emu);
+            continue;
+        }
+        result.emu.push_back(std::to_string(*code));
+        lines[contrl[static_cast<std::size_t>(record / button_count)] +
+              static_cast<std::size_t>(offset_of(record))] =
+            key_of(record) + "=" + result.emu.back() + "\r\n";
+    }
+    result.bytes = join_lines(lines);
+    result.written = true;
+    return result;
+}
+
+}  // namespace rx::zsnes

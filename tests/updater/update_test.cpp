@@ -1,0 +1,353 @@
+// The update run against rx_service: a whole update installed byte for byte, and every hostile or
+// broken manifest, download and swap leaving the program folder exactly as it was.
+#include "updater/update.h"
+
+#include <SDL.h>
+#include <SDL_net.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "../transport/test_server.h"
+#include "files.h"
+#include "loopback.h"
+#include "platform/install.h"
+#include "service_process.h"
+#include "updater/logic/gunzip.h"
+
+namespace rx::updater {
+namespace {
+
+namespace fs = std::filesystem;
+using test::read_file;
+using test::service_process;
+using test::write_file;
+
+const fs::path sample_update = fs::path(RX_PROGRAM_DIR) / "service" / "update" / "v4.30";
+
+// Every file (with its bytes and permissions) and folder below `root`.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> seen;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        const std::string name = fs::relative(item.path(), root).generic_string();
+        if (item.is_directory()) {
+            seen[name] = "folder";
+        } else {
+            struct stat info {};
+            ::stat(item.path().c_str(), &info);
+            seen[name] = std::to_string(info.st_mode & 07777) + ":" + read_file(item.path());
+        }
+    }
+    return seen;
+}
+
+std::vector<std::string> sample_entries() {
+    std::vector<std::string> entries;
+    std::istringstream lines(read_file((sample_update / "manifest.txt").string()));
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty()) entries.push_back(line);
+    return entries;
+}
+
+std::string unpacked_sample(const std::string& entry) {
+    std::string out;
+    EXPECT_TRUE(gunzip_all(read_file((sample_update / entry.substr(1)).string()), out)) << entry;
+    return out;
+}
+
+std::string percent_encoded(const std::string& text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        out += '%';
+        out += hex[c >> 4];
+        out += hex[c & 15];
+    }
+    return out;
+}
+
+class update_test : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ASSERT_EQ(SDLNet_Init(), 0); }
+    static void TearDownTestSuite() { SDLNet_Quit(); }
+
+    void SetUp() override {
+        program = fs::path(folder.path()) / "relicade";
+        fs::create_directories(program / "images");
+        ASSERT_TRUE(write_file((program / "Relicade").string(), "the old browser"));
+        fs::permissions(program / "Relicade", fs::perms(0755));
+        ASSERT_TRUE(write_file((program / "update_notes.txt").string(), "old notes"));
+        fs::permissions(program / "update_notes.txt", fs::perms(0600));
+        ASSERT_TRUE(write_file((program / "images" / "update_badge.png").string(), "old badge"));
+        ASSERT_TRUE(write_file((program / "images" / "background.png").string(), "kept"));
+        before = snapshot(program);
+    }
+
+    void TearDown() override { platform::fail_swap_move_for_testing(0); }
+
+    bool run(int port, unsigned silence_ms = 5000) {
+        update_settings settings;
+        settings.program_folder = program.string();
+        settings.location = location;
+        settings.catalogue = config::endpoint{"localhost", static_cast<std::uint16_t>(port)};
+        settings.silence_ms = silence_ms;
+        settings.log = [this](std::string_view text) { log.emplace_back(text); };
+        settings.progress = [this](std::int64_t done, std::int64_t total) {
+            progress.emplace_back(done, total);
+            return true;
+        };
+        return get_file_manifest(settings);
+    }
+
+    bool logged(const std::string& part) const {
+        for (const std::string& line : log)
+            if (line.find(part) != std::string::npos) return true;
+        return false;
+    }
+
+    std::string all_log() const {
+        std::string text;
+        for (const std::string& line : log) text += line + "\n";
+        return text;
+    }
+
+    void set_fault(const service_process& service, const std::string& name,
+                   const std::string& value) {
+        const std::string reply = test::exchange(
+            service.http_port(),
+            "GET /control?fault=" + name + "&value=" + percent_encoded(value) + " HTTP/1.0\n\n");
+        ASSERT_NE(reply.find("ok||EOL"), std::string::npos) << reply;
+    }
+
+    void expect_unchanged(const std::string& why) {
+        EXPECT_EQ(snapshot(program), before) << why << "\n" << all_log();
+    }
+
+    test::temp_dir folder{"rx_update_run"};
+    fs::path program;
+    std::string location = "v4.30";
+    std::map<std::string, std::string> before;
+    std::vector<std::string> log;
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+};
+
+TEST_F(update_test, installs_every_file_byte_for_byte_and_removes_the_downloads) {
+    service_process service;
+    ASSERT_TRUE(service.started());
+    ASSERT_TRUE(run(service.http_port())) << all_log();
+
+    std::int64_t packed_total = 0;
+    for (const std::string& entry : sample_entries()) {
+        packed_total += static_cast<std::int64_t>(fs::file_size(sample_update / entry.substr(1)));
+        const std::string installed = entry.substr(1, entry.size() - 4);
+        EXPECT_EQ(read_file((program / installed).string()), unpacked_sample(entry)) << entry;
+    }
+    // The two files named update_notes.txt came from different downloads.
+    EXPECT_NE(read_file((program / "update_notes.txt").string()),
+              read_file((program / "docs" / "update_notes.txt").string()));
+    EXPECT_EQ(read_file((program / "images" / "background.png").string()), "kept");
+    EXPECT_EQ(read_file((program / "Relicade").string()), "the old browser");
+    // A replaced file keeps its permissions.
+    EXPECT_EQ(fs::status(program / "update_notes.txt").permissions(), fs::perms(0600));
+    // Nothing is left over: no downloads, no staged or set-aside files.
+    ASSERT_TRUE(fs::is_directory(program / "update"));
+    EXPECT_TRUE(fs::is_empty(program / "update"));
+    for (const auto& item : fs::recursive_directory_iterator(program))
+        EXPECT_EQ(item.path().string().find(".rx_"), std::string::npos) << item.path();
+    EXPECT_TRUE(log.empty()) << all_log();
+
+    // The counter ends at the manifest's total and never goes back.
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), std::make_pair(packed_total, packed_total));
+    for (std::size_t i = 1; i < progress.size(); ++i)
+        EXPECT_GE(progress[i].first, progress[i - 1].first);
+    EXPECT_GT(progress.size(), 512u * 1024 / download_chunk);
+}
+
+TEST_F(update_test, hostile_manifests_are_refused_before_anything_is_fetched) {
+    const std::string request_log = folder.file("requests.log");
+    service_process service({"--request-log", request_log});
+    ASSERT_TRUE(service.started());
+    const std::string good = "/update_notes.txt.gz\n";
+    const std::vector<std::pair<const char*, std::string>> manifests = {
+        {"parent", "filesize:500\n" + good + "/../x.gz\n"},
+        {"parent after a folder", "filesize:500\n" + good + "/a/../../x.gz\n"},
+        {"backslash", "filesize:500\n" + good + "/..\\x.gz\n"},
+        {"drive", "filesize:500\n" + good + "/C:/x.gz\n"},
+        {"device", "filesize:500\n" + good + "/nul.gz\n"},
+        {"empty line", "filesize:500\n" + good + "\n/docs/update_notes.txt.gz\n"},
+        {"duplicate", "filesize:500\n" + good + "/UPDATE_NOTES.TXT.gz\n"},
+        {"no filesize", good},
+    };
+    for (const auto& [name, body] : manifests) {
+        set_fault(service, "manifest", body);
+        log.clear();
+        EXPECT_FALSE(run(service.http_port())) << name;
+        EXPECT_TRUE(logged("Failure checking manifest - get_file_manifest")) << name << all_log();
+        expect_unchanged(name);
+    }
+    const std::string requests = read_file(request_log);
+    EXPECT_EQ(requests.find("GET /clients/update/v4.30/"), std::string::npos) << requests;
+}
+
+TEST_F(update_test, a_location_that_is_not_a_version_text_is_not_asked_for) {
+    service_process service;
+    ASSERT_TRUE(service.started());
+    location = "../v4.30";
+    EXPECT_FALSE(run(service.http_port()));
+    EXPECT_TRUE(logged("Failure checking location - get_file_manifest"));
+    expect_unchanged("location");
+}
+
+TEST_F(update_test, broken_downloads_fail_the_update_and_change_nothing) {
+    service_process service;
+    ASSERT_TRUE(service.started());
+    // The last file breaks, so four good files were already downloaded when it fails.
+    set_fault(service, "update_file_only", "update_pack.bin.gz");
+    const std::vector<std::pair<const char*, const char*>> modes = {
+        {"not_found",
+         "Failure unpacking file - file_name: /data/levels/update_pack.bin.gz: not valid"},
+        {"truncate", "the gzip data ends early"},
+        {"bad_crc", "incorrect data check"},
+        {"short_header", "the reply ended inside its header"},
+    };
+    for (const auto& [mode, why] : modes) {
+        set_fault(service, "update_file", mode);
+        log.clear();
+        EXPECT_FALSE(run(service.http_port())) << mode;
+        EXPECT_TRUE(logged(why)) << mode << "\n" << all_log();
+        expect_unchanged(mode);
+    }
+    // A 404 page for every file: its text is never installed.
+    set_fault(service, "update_file_only", "");
+    set_fault(service, "update_file", "not_found");
+    log.clear();
+    EXPECT_FALSE(run(service.http_port()));
+    EXPECT_TRUE(logged("Failure unpacking file - file_name")) << all_log();
+    expect_unchanged("404 for every file");
+}
+
+TEST_F(update_test, a_silent_server_fails_within_the_bound) {
+    service_process service({"--hold-ms", "20000"});
+    ASSERT_TRUE(service.started());
+    for (const char* fault : {"update_file", "never_reply"}) {
+        set_fault(service, "update_file", fault == std::string("update_file") ? "silent" : "");
+        set_fault(service, "never_reply", fault == std::string("never_reply") ? "1" : "0");
+        log.clear();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(run(service.http_port(), 500)) << fault;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << fault;
+        if (fault == std::string("update_file")) {
+            EXPECT_TRUE(logged("the server went silent")) << all_log();
+        }
+        expect_unchanged(fault);
+    }
+}
+
+TEST_F(update_test, a_server_that_sends_more_than_the_total_is_stopped) {
+    service_process service;
+    ASSERT_TRUE(service.started());
+    set_fault(service, "manifest", "filesize:1000\n/data/levels/update_pack.bin.gz\n");
+    EXPECT_FALSE(run(service.http_port()));
+    EXPECT_TRUE(logged("more bytes than the manifest announced")) << all_log();
+    expect_unchanged("over the total");
+    for (const auto& [done, total] : progress) EXPECT_LE(done, total);
+}
+
+TEST_F(update_test, a_failure_at_any_move_of_the_swap_puts_everything_back) {
+    service_process service;
+    ASSERT_TRUE(service.started());
+    // Two of the five targets exist (each is moved aside, then replaced), three are new: seven
+    // moves in all. Failing any one of them must leave the old installation.
+    for (int move = 1; move <= 7; ++move) {
+        platform::fail_swap_move_for_testing(move);
+        log.clear();
+        EXPECT_FALSE(run(service.http_port())) << "move " << move;
+        EXPECT_TRUE(logged("Failure installing files - file_name")) << all_log();
+        expect_unchanged("move " + std::to_string(move));
+    }
+    platform::fail_swap_move_for_testing(8);
+    EXPECT_TRUE(run(service.http_port())) << all_log();
+    EXPECT_EQ(read_file((program / "update_notes.txt").string()),
+              unpacked_sample("/update_notes.txt.gz"));
+}
+
+TEST_F(update_test, the_file_starts_after_the_tenth_line_feed_whatever_the_header_says) {
+    const std::string payload = "the new badge bytes\n\n\nwith line feeds of its own";
+    std::string packed;
+    {
+        // A tiny gzip writer: zlib's gzip framing through deflate.
+        z_stream z{};
+        ASSERT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+        packed.resize(256);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(payload.data()));
+        z.avail_in = static_cast<uInt>(payload.size());
+        z.next_out = reinterpret_cast<Bytef*>(packed.data());
+        z.avail_out = static_cast<uInt>(packed.size());
+        ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+        packed.resize(z.total_out);
+        deflateEnd(&z);
+    }
+    rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
+        if (request.find("manifest.php") != std::string::npos) {
+            rx_test::test_server::send_all(
+                fd, "HTTP/1.0 200 OK\n\nfilesize:" + std::to_string(packed.size()) +
+                        "\n/images/b.png.gz\n");
+        } else {
+            // Ten lines that say nothing true: the status and length are not read.
+            rx_test::test_server::send_all(fd,
+                                           "HTTP/1.0 404 Not Found\nContent-Length: 3\nX: 1\nX: "
+                                           "2\nX: 3\nX: 4\nX: 5\nX: 6\nX: 7\n\n" +
+                                               packed);
+        }
+    });
+    ASSERT_TRUE(run(server.port())) << all_log();
+    EXPECT_EQ(read_file((program / "images" / "b.png").string()), payload);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], std::string("GET /clients/update/manifest.php?location=v4.30 "
+                                       "HTTP/1.0\nHost: localhost\n\n") +
+                               '\0');
+    EXPECT_EQ(
+        requests[1],
+        std::string("GET /clients/update/v4.30/images/b.png.gz HTTP/1.0\nHost: localhost\n\n") +
+            '\0');
+}
+
+TEST_F(update_test, a_connection_closed_inside_the_header_or_before_any_reply_fails) {
+    rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
+        if (request.find("manifest.php") != std::string::npos)
+            rx_test::test_server::send_all(fd,
+                                           "HTTP/1.0 200 OK\n\nfilesize:100\n/images/b.png.gz\n");
+        else
+            rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\nA: 1\nB: 2\n");
+    });
+    EXPECT_FALSE(run(server.port()));
+    EXPECT_TRUE(logged("the reply ended inside its header")) << all_log();
+    expect_unchanged("closed in the header");
+
+    service_process service({"--fault", "close_before_reply"});
+    ASSERT_TRUE(service.started());
+    log.clear();
+    EXPECT_FALSE(run(service.http_port()));
+    expect_unchanged("closed before the manifest");
+}
+
+TEST_F(update_test, an_existing_update_folder_and_a_stale_download_are_handled) {
+    fs::create_directories(program / "update");
+    ASSERT_TRUE(write_file((program / "update" / "update_notes.txt.gz").string(), "stale"));
+    service_process service;
+    ASSERT_TRUE(service.started());
+    ASSERT_TRUE(run(service.http_port())) << all_log();
+    EXPECT_EQ(read_file((program / "update_notes.txt").string()),
+              unpacked_sample("/update_notes.txt.gz"));
+    EXPECT_TRUE(fs::is_empty(program / "update"));
+}
+
+}  // namespace
+}  // namespace rx::updater

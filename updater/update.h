@@ -1,0 +1,32 @@
+// The whole update: manifest, downloads into the update folder, verified unpacking and the swap.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "browser/screens/web_transport.h"
+#include "platform/service_config.h"
+
+namespace rx::updater {
+
+struct update_settings {
+    std::string program_folder;
+    std::string location;  // the version text, e.g. "v4.30"
+    config::endpoint catalogue;
+    // Longest wait for the server's next bytes before a download fails.
+    unsigned silence_ms = web::default_silence_ms;
+    // Called after every received chunk with the bytes received so far and the manifest's total;
+    // false abandons the update (the window was closed).
+    std::function<bool(std::int64_t done, std::int64_t total)> progress;
+    web::log_sink log;
+};
+
+// Receive size of one download chunk.
+inline constexpr int download_chunk = 4095;
+
+// Runs the update. True only when every file was downloaded, verified and installed; on false the
+// program's files are exactly as they were and the downloaded copies are gone.
+bool get_file_manifest(const update_settings& settings);
+
+}  // namespace rx::updater
