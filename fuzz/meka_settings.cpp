@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         },
         [](std::string_view b, const std::vector<rx::settings_binding>& r) {
             return meka::save(b, r);
-        });
+        },
+        false);
     return 0;
 }
