@@ -42,4 +42,4 @@ cmake --build build-asan -j "$jobs" --target $unit_targets
 RX_RC_INCLUDE="$PWD/build/assets/rxlib" bash scripts/check_win32.sh
 
 # Every fuzz target for a short fixed time (clang, libFuzzer, AddressSanitizer and UBSan).
-bash fuzz/run.sh 8
+bash fuzz/run.sh 5
