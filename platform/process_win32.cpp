@@ -25,7 +25,9 @@ class win32_processes final : public process_runner {
     process_handle start(const std::string& program, const std::string& parameters) override {
         SHELLEXECUTEINFOA info{};
         info.cbSize = sizeof info;
-        info.fMask = SEE_MASK_NOCLOSEPROCESS;
+        // No shell error box: a missing emulator comes back as a failed start, which the browser
+        // reports itself, instead of a modal box over a window that is about to iconify.
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         info.hwnd = nullptr;
         info.lpVerb = "open";
         info.lpFile = program.c_str();

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -17,11 +18,23 @@ std::string program_dir() {
 }
 
 std::string make_temp_dir(const std::string& prefix) {
+#ifdef _WIN32
+    // No mkdtemp on Windows: a new folder with a random suffix, created only if it did not exist.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / (prefix + "_" + std::to_string(random()));
+        std::error_code error;
+        if (fs::create_directory(candidate, error)) return candidate.string();
+    }
+    return {};
+#else
     const std::string pattern = (fs::temp_directory_path() / (prefix + "_XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data())) return {};
     return buffer.data();
+#endif
 }
 
 void remove_tree(const std::string& path) {

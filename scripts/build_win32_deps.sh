@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Builds the Windows programs' libraries (zlib, libpng, FreeType, SDL 1.2, GoogleTest, and the SDL_image /
+# SDL_ttf / SDL_net layer) for i686 mingw-w64 into a prefix under the build folder, from Debian's own source
+# packages fetched with `apt-get source`. Each library is built once; its stamp holds the recipe it was built
+# with, so a second run does nothing and a changed recipe rebuilds only that library.
+#
+# Usage: build_win32_deps.sh <prefix>   (default build-win32/deps)
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+prefix=$(mkdir -p "${1:-$repo/build-win32/deps}" && cd "${1:-$repo/build-win32/deps}" && pwd)
+work="$prefix/work"
+stamps="$prefix/stamps"
+mkdir -p "$work" "$stamps" "$prefix/bin" "$prefix/lib" "$prefix/include" "$prefix/licenses"
+
+host=i686-w64-mingw32
+export CC="$host-gcc-posix" CXX="$host-g++-posix" AR="$host-ar" RANLIB="$host-ranlib" RC="$host-windres"
+export WINDRES="$RC" STRIP="$host-strip"
+# The runtime of the compiler itself goes inside every DLL, so nothing but our own DLLs ships.
+export LDFLAGS="-static-libgcc -L$prefix/lib"
+export CPPFLAGS="-I$prefix/include"
+export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
+jobs=$(nproc)
+log="$prefix/build.log"
+
+# Runs one library's recipe unless its stamp already holds the same recipe text.
+step() {
+  local name=$1 recipe=$2
+  local stamp="$stamps/$name"
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
+    return 0
+  fi
+  echo "build_win32_deps: building $name" >&2
+  local start=$SECONDS
+  # Not in a condition, so that `set -e` still stops the recipe at its first failing command.
+  local status=0
+  set +e
+  (set -e; "build_$name") >>"$log" 2>&1
+  status=$?
+  set -e
+  if [ $status -ne 0 ]; then
+    echo "build_win32_deps: $name failed; the end of $log:" >&2
+    tail -n 40 "$log" >&2
+    exit 1
+  fi
+  printf '%s' "$recipe" >"$stamp"
+  echo "build_win32_deps: $name took $((SECONDS - start)) s" >&2
+}
+
+# Unpacks a Debian source package (with Debian's patches applied) into work/<package>; the newest version
+# apt knows is tried first, then older ones, since a mirror may no longer carry every file of the newest.
+fetch_source() {
+  local package=$1 dir="$work/$1"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  local version
+  for version in $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -Vr -u); do
+    if (cd "$dir" && apt-get source -qq "$package=$version") >>"$log" 2>&1; then
+      local tree
+      tree=$(find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+      [ -n "$tree" ] || continue
+      echo "$tree"
+      return 0
+    fi
+    rm -rf "${dir:?}"/*
+  done
+  echo "build_win32_deps: no source of $package could be fetched (is there a deb-src entry?)" >&2
+  return 1
+}
+
+build_zlib() {
+  local src
+  src=$(fetch_source zlib)
+  # Debian's tree has no Windows makefile; the library is its top-level C files.
+  local obj="$work/zlib-obj"
+  rm -rf "$obj"
+  mkdir -p "$obj"
+  local c
+  for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
+    uncompr zutil; do
+    "$CC" -O2 -D_LARGEFILE64_SOURCE=1 -I "$src" -c "$src/$c.c" -o "$obj/$c.o"
+  done
+  "$AR" rcs "$prefix/lib/libz.a" "$obj"/*.o
+  install -m 644 "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
+  install -m 644 "$src/LICENSE" "$prefix/licenses/zlib-LICENSE.txt"
+  mkdir -p "$prefix/lib/pkgconfig"
+  printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib\nVersion: 1.2.13\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
+    "$prefix" >"$prefix/lib/pkgconfig/zlib.pc"
+}
+
+build_libpng() {
+  local src
+  src=$(fetch_source libpng1.6)
+  (cd "$src" && ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
+    && make -j "$jobs" && make install)
+  install -m 644 "$src/LICENSE" "$prefix/licenses/libpng-LICENSE.txt"
+}
+
+build_freetype() {
+  local src
+  src=$(fetch_source freetype)
+  local out="$work/freetype-build"
+  rm -rf "$out"
+  cmake -S "$src" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+    -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
+    -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=OFF -DFT_REQUIRE_ZLIB=ON
+  cmake --build "$out" -j "$jobs"
+  cmake --install "$out"
+  install -m 644 "$src/docs/FTL.TXT" "$prefix/licenses/FreeType-LICENSE.txt"
+}
+
+build_sdl() {
+  local src
+  src=$(fetch_source libsdl1.2)
+  # Debian's tree carries no generated configure for every host; the release one is used as shipped.
+  (cd "$src" && CC="$CC -static-libgcc" ./configure --host=$host --prefix="$prefix" --enable-shared --disable-static \
+    --disable-nasm && make -j "$jobs" && make install)
+  install -m 644 "$src/COPYING" "$prefix/licenses/SDL-LICENSE.txt"
+}
+
+build_gtest() {
+  local out="$work/gtest-build"
+  rm -rf "$out"
+  cmake -S /usr/src/googletest -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+    -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_FLAGS="-static-libgcc -static-libstdc++"
+  cmake --build "$out" -j "$jobs"
+  cmake --install "$out"
+}
+
+build_sdl_layer() {
+  local out="$work/sdl-layer-build"
+  rm -rf "$out"
+  cmake -S "$repo/win32/sdl_layer" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+    -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$out" -j "$jobs"
+  cmake --install "$out"
+}
+
+# A recipe is the text of its function plus, for our own layer, the hash of its sources.
+recipe() { declare -f "build_$1"; }
+layer_hash=$(cd "$repo/win32/sdl_layer" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
+toolchain_hash=$(sha256sum "$repo/cmake/mingw-i686.cmake")
+
+step zlib "$(recipe zlib)"
+step libpng "$(recipe libpng)"
+step freetype "$(recipe freetype) $toolchain_hash"
+step sdl "$(recipe sdl)"
+step gtest "$(recipe gtest) $toolchain_hash"
+step sdl_layer "$(recipe sdl_layer) $toolchain_hash $layer_hash"
