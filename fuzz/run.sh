@@ -2,7 +2,7 @@
 # Builds every fuzz target with clang (libFuzzer, AddressSanitizer, UBSan) into build-fuzz/ and runs
 # each for SECONDS (default 10), starting from its seeds and its kept failures. Prints one line per
 # target and a total; fails when a target finds a fault (the input is kept under build-fuzz/fuzz/found/).
-#   fuzz/run.sh 5            the short run of the test script
+#   fuzz/run.sh 4            the short run of the test script
 #   fuzz/run.sh 600 news     a longer run of some targets
 set -euo pipefail
 cd "$(dirname "$0")/.."

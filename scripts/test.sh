@@ -45,4 +45,4 @@ RX_RC_INCLUDE="$PWD/build/assets/rxlib" bash scripts/check_win32.sh
 bash scripts/test_win32.sh
 
 # Every fuzz target for a short fixed time (clang, libFuzzer, AddressSanitizer and UBSan).
-bash fuzz/run.sh 5
+bash fuzz/run.sh 4
