@@ -38,6 +38,9 @@ class table_lock {
     table& t_;
 };
 
+std::atomic<resource_step> injected_step{resource_step::none};
+std::atomic<int> injected_id{-1};
+
 table& registered() {
     static table* t = new table();  // never destroyed: late static destructors may still look up
     return *t;
@@ -51,6 +54,36 @@ void register_resource(int id, const unsigned char* data, std::size_t size) {
     table_lock lock(t);
     t.entries.push_back(
         {id, module_base(data), std::string_view(reinterpret_cast<const char*>(data), size)});
+}
+
+const char* resource_step_name(resource_step step) {
+    switch (step) {
+        case resource_step::none:
+            return "";
+        case resource_step::module:
+            return "GetModuleHandle";
+        case resource_step::find:
+            return "FindResource";
+        case resource_step::size:
+            return "SizeofResource";
+        case resource_step::load:
+            return "LoadResource";
+        case resource_step::lock:
+            return "LockResource";
+    }
+    return "";
+}
+
+void fail_resource_step_for_testing(resource_step step, int id) {
+    injected_id = id;
+    injected_step = step;
+}
+
+resource_step injected_resource_failure(int id) {
+    const resource_step step = injected_step;
+    if (step == resource_step::none) return step;
+    const int only = injected_id;
+    return only == -1 || only == id ? step : resource_step::none;
 }
 
 std::optional<std::string_view> find_registered_resource(int id, const void* module_address) {

@@ -6,9 +6,27 @@
 
 namespace rx::platform {
 
+// The steps of a resource lookup, in the order Windows takes them.
+enum class resource_step { none, module, find, size, load, lock };
+
+// The Windows call behind a step ("GetModuleHandle", "FindResource", "SizeofResource",
+// "LoadResource", "LockResource"); empty for none.
+const char* resource_step_name(resource_step step);
+
+struct resource_lookup {
+    std::optional<std::string_view> bytes;
+    resource_step failed = resource_step::none;  // the step that failed when there are no bytes
+};
+
 // The bytes of resource `id` in the module that contains `module_address`
-// (FindResourceA/LockResource).
-std::optional<std::string_view> find_resource(int id, const void* module_address);
+// (GetModuleHandleA, FindResourceA, SizeofResource, LoadResource, LockResource).
+resource_lookup load_resource(int id, const void* module_address);
+inline std::optional<std::string_view> find_resource(int id, const void* module_address) {
+    return load_resource(id, module_address).bytes;
+}
+
+// Tests only: the lookup of resource `id` (any id when -1) fails at `step`; none clears it.
+void fail_resource_step_for_testing(resource_step step, int id = -1);
 
 // POSIX only: generated tables register their bytes at load time.
 void register_resource(int id, const unsigned char* data, std::size_t size);

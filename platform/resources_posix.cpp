@@ -12,8 +12,20 @@ const void* module_base(const void* address) {
     return info.dli_fbase;
 }
 
-std::optional<std::string_view> find_resource(int id, const void* module_address) {
-    return find_registered_resource(id, module_address);
+resource_lookup load_resource(int id, const void* module_address) {
+    resource_lookup result;
+    if (resource_step injected = injected_resource_failure(id); injected != resource_step::none) {
+        result.failed = injected;
+        return result;
+    }
+    if (module_address != nullptr && module_base(module_address) == nullptr) {
+        result.failed = resource_step::module;
+        return result;
+    }
+    result.bytes = find_registered_resource(id, module_address);
+    // A registered table is mapped with its module: the other Windows steps cannot fail here.
+    if (!result.bytes) result.failed = resource_step::find;
+    return result;
 }
 
 }  // namespace rx::platform

@@ -41,9 +41,10 @@ void show_message(const std::string& text, const std::string& caption);
 
 // The whole start-up of rx_init; returns only with the game in memory.
 void start_up(const char* launch_argument, int fullscreen);
-// The shutdown sequence; the monitor leaves the image alone because the emulator may still be
-// reading it.
-void shut_down(bool release_image);
+// The shutdown sequence of rx_shutdown (`by_emulator`), or the monitor's, which only hands the
+// game back: the process ends right after it while the emulator's thread may still be reading the
+// image and drawing, so the image, the window, SDL_ttf and SDL stay as they are.
+void shut_down(bool by_emulator);
 
 // Game server and web host (game_server.cpp).
 bool open_game();

@@ -1,6 +1,7 @@
 // The fourteen exports: each runs its operation and lets no exception reach the emulator.
 #include <SDL.h>
 
+#include <atomic>
 #include <exception>
 #include <string>
 
@@ -39,8 +40,11 @@ void rx_init(const char* launch_argument, int fullscreen) {
     guarded(
         "rx_init",
         [&] {
-            // A second start-up would open a second session and monitor beside the first.
-            if (!rx::lib::initialised()) rx::lib::start_up(launch_argument, fullscreen);
+            // Start-up runs once per process: the first session's monitor thread goes on reading
+            // the session strings until the process ends, so a second start-up (also one after
+            // rx_shutdown) would rewrite them under it.
+            static std::atomic<bool> started{false};
+            if (!started.exchange(true)) rx::lib::start_up(launch_argument, fullscreen);
             return 0;
         },
         0);

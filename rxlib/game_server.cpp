@@ -30,15 +30,10 @@ class game_connection final : public game_channel {
     // Runs while the download waits for data, so the window stays responsive to Cancel and Pause.
     std::function<void()> while_waiting;
 
-    bool send_token(std::string_view text) override {
-        std::vector<char> token(text.begin(), text.end());
-        token.push_back('\0');
-        if (link_->send(token.data(), token.size())) return true;
-        write_log("Failed to send.");
-        write_log(text);
-        write_log(SDL_GetError());
-        return false;
-    }
+    bool send_token(std::string_view text) override { return send(text, text); }
+    // The log names the step instead of the password: the log is a plain file anyone may read or
+    // attach to a report.
+    bool send_secret(std::string_view text) override { return send(text, "(password)"); }
 
     std::optional<std::string> receive_reply() override {
         char reply[reply_buffer_size] = {};
@@ -61,6 +56,16 @@ class game_connection final : public game_channel {
     }
 
   private:
+    bool send(std::string_view text, std::string_view shown) {
+        std::vector<char> token(text.begin(), text.end());
+        token.push_back('\0');
+        if (link_->send(token.data(), token.size())) return true;
+        write_log("Failed to send.");
+        write_log(shown);
+        write_log(SDL_GetError());
+        return false;
+    }
+
     std::unique_ptr<net::link> link_;
 };
 

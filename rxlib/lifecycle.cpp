@@ -141,14 +141,16 @@ void start_up(const char* launch_argument, int fullscreen) {
     write_log("RXLIB Initialized");
 }
 
-void shut_down(bool release_image) {
+void shut_down(bool by_emulator) {
     std::lock_guard<std::mutex> lock(shutdown_mutex);
+    if (!by_emulator) {
+        free_game();
+        return;
+    }
     session_record& record = session();
-    if (release_image) {
-        if (std::uint8_t* image = record.game_location.exchange(nullptr)) {
-            std::free(image);
-            game_size() = 0;
-        }
+    if (std::uint8_t* image = record.game_location.exchange(nullptr)) {
+        std::free(image);
+        game_size() = 0;
     }
     free_game();
     window::free_images();

@@ -60,12 +60,16 @@ const void* own_module() {
 }
 
 std::optional<std::string_view> resource(int id, const std::string& suffix) {
-    std::optional<std::string_view> bytes = platform::find_resource(id, own_module());
-    if (!bytes || bytes->empty()) {
-        show_message("FindResource" + suffix, "Failed");
+    platform::resource_lookup found = platform::load_resource(id, own_module());
+    if (!found.bytes || found.bytes->empty()) {
+        // The message names the step that failed, so a damaged installation can be told apart.
+        platform::resource_step step = found.failed == platform::resource_step::none
+                                           ? platform::resource_step::size
+                                           : found.failed;
+        show_message(platform::resource_step_name(step) + suffix, "Failed");
         return std::nullopt;
     }
-    return bytes;
+    return found.bytes;
 }
 
 SDL_Surface* load_image(int id) {

@@ -43,3 +43,6 @@ RX_RC_INCLUDE="$PWD/build/assets/rxlib" bash scripts/check_win32.sh
 
 # The Windows program folder: cross-built, its tests run under Wine, relicade-win32.zip packed.
 bash scripts/test_win32.sh
+
+# Every fuzz target for a short fixed time (clang, libFuzzer, AddressSanitizer and UBSan).
+bash fuzz/run.sh 4

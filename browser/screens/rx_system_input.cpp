@@ -347,13 +347,19 @@ void rx_system_input::show_refusal(int availability, const char* operation) {
         }
         free_surface(background);
 
-        // Ten seconds, or until the user presses anything.
+        // Ten seconds, or until the user presses anything. A window close ends the wait too and is
+        // put back for the main loop, which would otherwise never see it.
         for (int i = 0; i < 1000; ++i) {
             SDL_Event event;
-            if (SDL_PollEvent(&event) &&
-                (event.type == SDL_KEYDOWN || event.type == SDL_MOUSEBUTTONDOWN ||
-                 event.type == SDL_JOYBUTTONDOWN)) {
-                break;
+            if (SDL_PollEvent(&event)) {
+                if (event.type == SDL_QUIT) {
+                    SDL_PushEvent(&event);
+                    break;
+                }
+                if (event.type == SDL_KEYDOWN || event.type == SDL_MOUSEBUTTONDOWN ||
+                    event.type == SDL_JOYBUTTONDOWN) {
+                    break;
+                }
             }
             SDL_Delay(10);
         }

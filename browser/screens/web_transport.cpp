@@ -171,8 +171,20 @@ reply http_get(const request& req, const log_sink& log) {
     const std::size_t chunk_size =
         req.mode == receive_mode::raw ? 32768 : (req.chunk_size < 2 ? 2 : req.chunk_size);
     std::vector<char> chunk(chunk_size);
+    // A host that keeps sending a little at a time never falls silent: the whole reply gets one
+    // deadline, so the window it holds comes back.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(req.deadline_ms);
     for (;;) {
-        switch (wait_readable(conn, req.silence_ms)) {
+        const auto now = std::chrono::steady_clock::now();
+        const auto left =
+            now >= deadline
+                ? 0
+                : std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        const bool deadline_first = static_cast<unsigned long long>(left) < req.silence_ms;
+        const unsigned wait_ms = deadline_first ? static_cast<unsigned>(left) : req.silence_ms;
+        wait_result waited = left == 0 ? wait_result::silent : wait_readable(conn, wait_ms);
+        switch (waited) {
             case wait_result::ready:
                 break;
             case wait_result::silent:
@@ -202,9 +214,19 @@ reply http_get(const request& req, const log_sink& log) {
             }
             result.text.append(chunk.data(), static_cast<std::size_t>(received));
         } else {
+            const std::size_t held = result.text.size();
             append_text(result.text, chunk.data(), received);
+            // Text replies are a few kilobytes; one without end would grow until memory runs out.
+            if (result.text.size() > text_limit) {
+                log_line(log, "Failure reply too large - " + failure_subject(req));
+                result.text.clear();
+                result.last_result = -1;
+                return result;
+            }
+            // Only the new bytes (and the marker's first four before them) can complete it.
+            const std::size_t from = held > 4 ? held - 4 : 1;
             if (req.mode == receive_mode::marker &&
-                result.text.find("||EOL", 1) != std::string::npos)
+                result.text.find("||EOL", from) != std::string::npos)
                 break;
         }
         if (received == 0) break;

@@ -20,8 +20,12 @@ enum class receive_mode {
 
 inline constexpr std::size_t request_buffer_size = 512;
 inline constexpr std::size_t raw_limit = 524288;
+// The marker and close modes hold at most this many bytes of text; a longer reply fails.
+inline constexpr std::size_t text_limit = 2 * 1024 * 1024;
 // A server silent this long fails the exchange instead of freezing the caller.
 inline constexpr unsigned default_silence_ms = 15000;
+// However the server trickles its bytes, the reply must be complete this long after the request.
+inline constexpr unsigned default_deadline_ms = 60000;
 
 struct request {
     config::endpoint host;  // the name goes in the Host line even when the fallback is used
@@ -36,11 +40,13 @@ struct request {
     bool three_line_open_failure = false;
     // Also bounds the connect: a peer that never answers fails the exchange after this long.
     unsigned silence_ms = default_silence_ms;
+    // Bounds the whole receive, in every mode.
+    unsigned deadline_ms = default_deadline_ms;
 };
 
 struct reply {
-    bool ok =
-        false;  // false on failures of resolve, connect, send (and on a timeout or raw overflow)
+    // false on failures of resolve, connect, send, and on a timeout, the deadline or an overflow
+    bool ok = false;
     std::string text;     // the raw reply: status line, headers and body
     int last_result = 0;  // result of the last receive (the game list treats -1 as failure)
 };

@@ -47,7 +47,7 @@ bool login(game_channel& channel, session_observer& observer, std::string_view u
     for (;;) {
         if (attempts >= 2) return false;
         if (!exchange(channel, user_name)) return false;
-        if (!channel.send_token(password)) return false;
+        if (!channel.send_secret(password)) return false;
         std::optional<std::string> reply = channel.receive_reply();
         if (!reply) return false;
         switch (classify_login_reply(*reply)) {

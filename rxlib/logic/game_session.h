@@ -15,8 +15,10 @@ namespace rx::lib {
 class game_channel {
   public:
     virtual ~game_channel() = default;
-    // Sends text + NUL in one send; logs its own failure.
+    // Sends text + NUL in one send; logs its own failure, naming the token.
     virtual bool send_token(std::string_view text) = 0;
+    // The same for the password, whose failure is logged without its text.
+    virtual bool send_secret(std::string_view text) = 0;
     // One receive of at most 255 bytes, read as text up to its first NUL; none on failure (logged).
     virtual std::optional<std::string> receive_reply() = 0;
     // Sends raw bytes; false unless all were sent.

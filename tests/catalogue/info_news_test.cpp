@@ -91,6 +91,14 @@ TEST_F(GameInfo, TwoNamesTwoPicturesDrawnAndNoneCarriedToTheNextGame) {
     EXPECT_EQ(info().screenshot(1), nullptr);
 }
 
+TEST_F(GameInfo, ReplyWithOneNameFetchesOnlyThatPicture) {
+    serve("||red.bmp||EOL", "||EOL");
+    info().load_game({"Game A", "GEN", "a.bin", 1});
+    info().load_game({"Game B", "GEN", "b.bin", 1});
+    EXPECT_EQ(picture_requests(), 1);
+    for (const auto& t : service_->targets()) EXPECT_NE(t, "/info_img/EOL");
+}
+
 class News : public test::catalogue_test {
   protected:
     rx_news_input& news() { return screens().news; }

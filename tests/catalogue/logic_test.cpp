@@ -189,6 +189,19 @@ TEST(ParseInfo, NoSeparatorLeavesNamesAndShortReplyStopsSafely) {
     EXPECT_EQ(names[2], "");
 }
 
+TEST(ParseInfo, FewerThanFourNamesLeaveTheRestEmptyNotTheEndMarker) {
+    screenshot_names names{"old1", "old2", "old3", "old4"};
+    ASSERT_TRUE(parse_info(std::string(header) + "||a.png||b.jpg||EOL", names));
+    EXPECT_EQ(names, (screenshot_names{"a.png", "b.jpg", "", ""}));
+    ASSERT_TRUE(parse_info(std::string(header) + "||a.png||EOL\r\n", names));
+    EXPECT_EQ(names, (screenshot_names{"a.png", "", "", ""}));
+    ASSERT_TRUE(parse_info(std::string(header) + "||EOL", names));
+    EXPECT_EQ(names, (screenshot_names{"", "", "", ""}));
+    // A name that merely begins with the marker's letters is a name.
+    ASSERT_TRUE(parse_info("||EOLIAN.png||EOL", names));
+    EXPECT_EQ(names, (screenshot_names{"EOLIAN.png", "", "", ""}));
+}
+
 TEST(ParseInfo, ScreenshotBodyAfterHeader) {
     const std::string reply =
         std::string("HTTP/1.0 200 OK\r\n\r\n") + std::string("\x89PNG\0\r\n\r\nz", 9);

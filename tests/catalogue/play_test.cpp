@@ -74,6 +74,18 @@ TEST_F(Play, RefusalsShowTheirMessageUntilAKeyAndStartNothing) {
     EXPECT_EQ(status_requests(), 0u);
 }
 
+TEST_F(Play, WindowCloseDuringARefusalEndsTheWaitAndReachesTheMainLoop) {
+    RX_REQUIRE_ARTWORK();
+    load({{"Busy Game", "GEN", "busy.bin", 0}});
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    EXPECT_LT(click_play(0, &quit), 2.0);
+    SDL_Event kept{};
+    EXPECT_EQ(SDL_PeepEvents(&kept, 1, SDL_GETEVENT, SDL_QUITMASK), 1);
+    EXPECT_EQ(kept.type, SDL_QUIT);
+    EXPECT_TRUE(processes_.starts().empty());
+}
+
 TEST_F(Play, PlaceholderRowLeadsToTheUnavailableMessage) {
     RX_REQUIRE_ARTWORK();
     answer([](const std::string&) { return test::fake_reply{{test::http_reply("nothing")}, 0}; });

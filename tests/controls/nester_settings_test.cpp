@@ -197,6 +197,11 @@ TEST(NesterNames, RecordsAndNamesBothWays) {
     EXPECT_EQ(nester::std_name(r, 0), "Joystick 1 axis 1 dir 0");
     r.device_type = 7;
     EXPECT_EQ(nester::std_name(r, 0), "");
+    // Any DeviceNumber a key may hold is named, the largest too.
+    r.device_type = 2;
+    r.offset = 48;
+    r.device_number = 2147483647;
+    EXPECT_EQ(nester::std_name(r, 0), "Joystick 2147483648 Button 0");
 
     auto axis = nester::record_of("Joystick 1 axis 0 dir 1", {}, pads(1));
     ASSERT_TRUE(axis.has_value());
@@ -210,6 +215,14 @@ TEST(NesterNames, RecordsAndNamesBothWays) {
     ASSERT_TRUE(enter.has_value());
     EXPECT_EQ(enter->key, 0);
     EXPECT_EQ(enter->device_type, 1u);
+    // An empty box and the bare number of a code without a name are no keys: stored as key 0
+    // they would unbind the button.
+    nester::key_record unnamed;
+    unnamed.device_type = 1;
+    unnamed.key = 55;
+    EXPECT_EQ(nester::std_name(unnamed, 0), "55");
+    EXPECT_FALSE(nester::record_of("55", unnamed, pads(0)).has_value());
+    EXPECT_FALSE(nester::record_of("", {}, pads(0)).has_value());
     // A failed enumeration knows no joystick at all.
     rx::platform::device_list failed;
     EXPECT_FALSE(nester::record_of("Joystick 1 Button 0", {}, failed).has_value());

@@ -70,6 +70,18 @@ TEST(ZsnesLoad, MissingOrMisorderedKeyStopsKeepingWhatCameBefore) {
     EXPECT_EQ(records[5].emu, "old");   // startk lies before selk now
 }
 
+TEST(ZsnesLoad, AKeyNamedEarlierDoesNotHideTheLineASaveWrites) {
+    auto lines = rx::test::zsnes_lines();
+    lines[39] = "; pl2selk=1 was the old select\r\n";  // before player 2's block
+    const std::string text = rx::join_lines(lines);
+    auto records = loaded(text);
+    EXPECT_EQ(records[16].emu, "296\r");  // the pl2selk line itself
+    auto save = zsnes::save(text, records);
+    ASSERT_TRUE(save.written);
+    EXPECT_EQ(rx::split_lines(save.bytes)[42], "pl2selk=296\r\n");
+    EXPECT_EQ(save.bytes.substr(0, 20), text.substr(0, 20));
+}
+
 TEST(ZsnesSave, UnchangedBigFileComesBackByteIdenticalAndSwitchesContrlOn) {
     const std::string text = rx::test::padded(rx::test::zsnes_lines("pl1contrl=1"), 5000);
     ASSERT_GT(text.size(), 4096u);

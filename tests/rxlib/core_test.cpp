@@ -121,5 +121,64 @@ TEST_F(Core, SavePathThatWouldNotFitIsRefused) {
               std::string::npos);
 }
 
+TEST_F(Core, MonitorsShutdownHandsTheGameBackAndLeavesSdlToTheEmulator) {
+    const std::string raw(5000, 'g');
+    uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(packed_size, '\0');
+    ASSERT_EQ(compress(reinterpret_cast<Bytef*>(packed.data()), &packed_size,
+                       reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size())),
+              Z_OK);
+    packed.resize(packed_size);
+    // Tokens: player, secret, address, id, op, g1, ok (size), ok (the stream).
+    test::fake_game game(with(login_replies, {"?", "ok", std::to_string(packed.size())}), 7,
+                         packed);
+    use(game);
+    test::fake_web web({"1"});
+    setenv("RELICADE_WEB_HOST", ("127.0.0.1:" + std::to_string(web.port())).c_str(), 1);
+    // The monitor started by open_game stays asleep for the whole test.
+    set_monitor_timing({3600000, 3, 1000});
+    ASSERT_TRUE(window::load_images(false));
+    ASSERT_TRUE(open_game());
+    std::uint8_t* image = session().game_location.load();
+    ASSERT_NE(image, nullptr);
+
+    shut_down(false);
+    ASSERT_EQ(web.requests().size(), 1u);
+    EXPECT_NE(web.requests()[0].find("GET /connection/free_game.php?username=player&id=SID "),
+              std::string::npos);
+    // The emulator's thread may still draw and read the game while the process ends.
+    EXPECT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_NE(TTF_WasInit(), 0);
+    EXPECT_NE(SDL_GetVideoSurface(), nullptr);
+    EXPECT_EQ(session().game_location.load(), image);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image), raw.size()), raw);
+
+    shut_down(true);
+    EXPECT_EQ(session().game_location.load(), nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);  // for the fixture's TearDown
+    ASSERT_EQ(TTF_Init(), 0);
+    ASSERT_EQ(SDLNet_Init(), 0);
+}
+
+TEST_F(Core, FailedPasswordSendLogsTheStepButNeverThePassword) {
+    const std::string log_path = get_directory() + "rxlib_error_log.txt";
+    std::remove(log_path.c_str());
+    // A password far larger than the socket buffers keeps the send going until the server's reset
+    // meets it, so the send fails every time.
+    const std::string password = "Sw0rdfish-" + std::string(32 << 20, 'p');
+    session().password = password;
+    test::fake_game game({"?"});
+    game.reset_after(0);
+    use(game);
+    load_game("any.sav");
+    EXPECT_EQ(game.tokens(), std::vector<std::string>{"player"});
+    std::string log = test::read_file(log_path);
+    std::remove(log_path.c_str());
+    EXPECT_NE(log.find("Failed to send.\n"), std::string::npos);
+    EXPECT_EQ(log.find("Sw0rdfish"), std::string::npos);
+    EXPECT_LT(log.size(), 4096u);
+}
+
 }  // namespace
 }  // namespace rx::lib

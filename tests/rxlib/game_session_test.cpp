@@ -27,6 +27,7 @@ class scripted_channel : public game_channel {
         sent.emplace_back(text);
         return true;
     }
+    bool send_secret(std::string_view text) override { return send_token(text); }
     std::optional<std::string> receive_reply() override {
         if (replies.empty()) return std::nullopt;
         std::string r = replies.front();

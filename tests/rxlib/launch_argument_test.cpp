@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "browser/core/logic/session_text.h"
+#include "browser/screens/logic/launch.h"
+
 namespace rx::lib {
 namespace {
 
@@ -49,10 +55,10 @@ TEST(LaunchArgument, WithoutAtThePasswordRunsToTheEndAndHostAndGameStayEmpty) {
     EXPECT_EQ(f.game_name, "");
 }
 
-TEST(LaunchArgument, LeadingColonsOfThePasswordAndSlashesOfTheGameAreLost) {
+TEST(LaunchArgument, LeadingColonsOfThePasswordAreKeptAndSlashesOfTheGameAreLost) {
     launch_fields f = parse("rxgba://erin:::pw@h//game");
     EXPECT_EQ(f.user_name, "erin");
-    EXPECT_EQ(f.password, "pw");
+    EXPECT_EQ(f.password, "::pw");
     EXPECT_EQ(f.host, "h");
     EXPECT_EQ(f.game_name, "game");
 }
@@ -76,6 +82,66 @@ TEST(LaunchArgument, EmptyFieldsBetweenSeparators) {
     EXPECT_EQ(f.password, "");
     EXPECT_EQ(f.host, "");
     EXPECT_EQ(f.game_name, "");
+}
+
+TEST(LaunchArgument, PasswordHoldingAtSurvivesAndTheHostFollowsTheLastAt) {
+    launch_fields f = parse("rxgen://frank:p@ss@games.relicade.net/sonic_2");
+    EXPECT_EQ(f.user_name, "frank");
+    EXPECT_EQ(f.password, "p@ss");
+    EXPECT_EQ(f.host, "games.relicade.net");
+    EXPECT_EQ(f.game_name, "sonic_2");
+
+    // A game id holding "@" does not move the host.
+    launch_fields g = parse("rxgen://frank:pw@host/game@2");
+    EXPECT_EQ(g.password, "pw");
+    EXPECT_EQ(g.host, "host");
+    EXPECT_EQ(g.game_name, "game@2");
+}
+
+TEST(LaunchArgument, UserNameEndsAtItsFirstColon) {
+    // A user name holding ":" gives its tail to the password; the game server then refuses the
+    // login.
+    launch_fields f = parse("rxnes://a:b:pw@host/1");
+    EXPECT_EQ(f.user_name, "a");
+    EXPECT_EQ(f.password, "b:pw");
+    EXPECT_EQ(f.host, "host");
+}
+
+// Every password the login box takes (Latin-1 from 33 up, at most 20 characters) comes back from
+// the argument the browser writes, through the narrowing the emulator start applies.
+TEST(LaunchArgument, EveryLoginBoxPasswordSurvivesTheRoundTrip) {
+    std::vector<std::wstring> passwords = {L"p@ss",
+                                           L"@",
+                                           L"@@",
+                                           L"a@b@c",
+                                           L":lead",
+                                           L"::",
+                                           L"trail:",
+                                           L"/",
+                                           L"a/b@c:d",
+                                           L"@host/x",
+                                           L"x@",
+                                           L"/@/:",
+                                           L"\u00e9t\u00e9@\u00ff",
+                                           L"12345678901234567890"};
+    // Each single character, and each at the start, middle and end of a password.
+    for (unsigned c = 33; c <= 255; ++c) {
+        if (c > 127 && c < 160) continue;
+        std::wstring one(1, static_cast<wchar_t>(c));
+        passwords.push_back(one);
+        passwords.push_back(one + L"ab");
+        passwords.push_back(L"a" + one + L"b");
+        passwords.push_back(L"ab" + one);
+    }
+    for (const std::wstring& password : passwords) {
+        std::string argument = rx::narrow_text(
+            catalogue::launch_argument(L"rxgen://", L"user", password, "emu.host", "game_7"));
+        launch_fields f = parse(argument.c_str());
+        EXPECT_EQ(f.user_name, "user") << argument;
+        EXPECT_EQ(f.password, rx::narrow_text(password)) << argument;
+        EXPECT_EQ(f.host, "emu.host") << argument;
+        EXPECT_EQ(f.game_name, "game_7") << argument;
+    }
 }
 
 }  // namespace

@@ -213,6 +213,20 @@ TEST_F(Service, ExportsBeforeInitAndShutdownTwice) {
     EXPECT_EQ(count(requests, "GET /connection/free_game.php"), 1u) << requests;
 }
 
+TEST_F(Service, InitAfterShutdownStartsNoSecondSession) {
+    auto game = game_sized(1, 2 * 1024 * 1024);
+    ASSERT_TRUE(game);
+    service_process s;
+    run_result r = host(s, game->id, {"init", "close", "shutdown", "init", "state"});
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(count(r.output, "location=set"), 1u) << r.output;
+    EXPECT_NE(r.output.find("size=0 crc=00000000 location=null\nstate init=0"), std::string::npos)
+        << r.output;
+    // One login on the game server: the user name token arrives once.
+    EXPECT_EQ(count(read_file(s.data_dir() + "/game_requests.log"), std::string("player") + '\0'),
+              1u);
+}
+
 TEST(Exports, ExactlyTheFourteenNames) {
     run_result r =
         run({"/usr/bin/nm", "-D", "--defined-only", program_dir() + "/librxlib.so"}, {}, 20000);

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+#include "harness.h"
+#include "platform/resources.h"
 #include "rxlib/core.h"
 
 namespace rx::lib {
@@ -49,6 +51,33 @@ TEST_F(LoadingWindow, OpensWindowedWithItsCaptionAndArtwork) {
     EXPECT_EQ(window::bar_offset(), 300);
     EXPECT_TRUE(window::progress_text().empty());
     window::draw();
+}
+
+// Each failing resource step is named in its own message; the font's carry " - Font".
+TEST_F(LoadingWindow, EachFailedResourceStepNamesItsCall) {
+    using platform::resource_step;
+    const std::string log_path = get_directory() + "rxlib_error_log.txt";
+    const std::pair<resource_step, const char*> steps[] = {
+        {resource_step::module, "GetModuleHandle"},
+        {resource_step::find, "FindResource"},
+        {resource_step::size, "SizeofResource"},
+        {resource_step::load, "LoadResource"},
+        {resource_step::lock, "LockResource"}};
+    for (const auto& [step, name] : steps) {
+        for (int id : {1001, 1003}) {
+            const std::string expected =
+                std::string("Failed: ") + name + (id == 1003 ? " - Font" : "") + "\n";
+            const std::size_t before = test::read_file(log_path).size();
+            platform::fail_resource_step_for_testing(step, id);
+            bool loaded = window::load_images(false);
+            platform::fail_resource_step_for_testing(resource_step::none);
+            window::free_images();
+            window::close_font();
+            EXPECT_FALSE(loaded) << expected;
+            EXPECT_EQ(test::read_file(log_path).substr(before), expected);
+        }
+    }
+    ASSERT_TRUE(window::load_images(false));
 }
 
 TEST_F(LoadingWindow, FullScreenIs800By600) {

@@ -197,6 +197,55 @@ TEST_F(transport, silence_after_partial_data_still_fails_and_never_logs_the_quer
     EXPECT_EQ(log[0], "Failure receiving data - /browser/browser_gameinfo.php");
 }
 
+TEST_F(transport, a_server_that_trickles_without_end_fails_at_the_deadline) {
+    // A byte every 50 ms never lets the silence bound fire.
+    test_server server([](test_server& s, int fd, const std::string&) {
+        test_server::send_all(fd, "HTTP/1.1 200 OK\r\n\r\n");
+        while (!s.stopping()) {
+            test_server::send_all(fd, "x");
+            test_server::pause_ms(50);
+        }
+    });
+    for (auto mode : {web::receive_mode::marker, web::receive_mode::close}) {
+        log.clear();
+        web::request req = make_request(server.port(), mode, 256);
+        req.operation = "update_facebook_status";
+        req.deadline_ms = 700;
+        auto start = std::chrono::steady_clock::now();
+        web::reply reply = get(req);
+        const double elapsed = seconds_since(start);
+        EXPECT_FALSE(reply.ok);
+        EXPECT_EQ(reply.last_result, -1);
+        EXPECT_GE(elapsed, 0.6);
+        EXPECT_LT(elapsed, 2.0);
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0], "Failure receiving data - update_facebook_status");
+    }
+}
+
+TEST_F(transport, a_text_reply_beyond_the_limit_fails_and_keeps_nothing) {
+    const std::string flood(web::text_limit + 1, 'y');
+    test_server server(
+        [&flood](test_server&, int fd, const std::string&) { test_server::send_all(fd, flood); });
+    for (auto mode : {web::receive_mode::marker, web::receive_mode::close}) {
+        log.clear();
+        web::request req = make_request(server.port(), mode, 4096);
+        req.operation = "login";
+        web::reply reply = get(req);
+        EXPECT_FALSE(reply.ok);
+        EXPECT_TRUE(reply.text.empty());
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0], "Failure reply too large - login");
+    }
+    // Exactly the limit is still a reply.
+    const std::string whole(web::text_limit, 'z');
+    test_server exact(
+        [&whole](test_server&, int fd, const std::string&) { test_server::send_all(fd, whole); });
+    web::reply reply = get(make_request(exact.port(), web::receive_mode::close, 4096));
+    EXPECT_TRUE(reply.ok);
+    EXPECT_EQ(reply.text.size(), web::text_limit);
+}
+
 TEST_F(transport, send_only_mode_reads_nothing) {
     test_server server([](test_server& s, int, const std::string&) { s.hold_open(); });
     auto start = std::chrono::steady_clock::now();

@@ -87,7 +87,9 @@ key_record read_record(platform::registry& store, const std::string& key) {
 }
 
 std::string std_name(const key_record& r, int controller) {
-    int joystick = (r.device_number == -1 ? controller : r.device_number) + 1;
+    // DeviceNumber comes from the registry as any 32-bit value; the sum must not overflow.
+    const std::int64_t joystick =
+        (r.device_number == -1 ? controller : static_cast<std::int64_t>(r.device_number)) + 1;
     std::string prefix = "Joystick " + std::to_string(joystick) + " ";
     switch (r.device_type) {
         case 1:
@@ -108,6 +110,9 @@ std::optional<key_record> record_of(std::string_view shown, const key_record& lo
                                     const platform::device_list& devices) {
     key_record r;
     if (shown.find("Joystick") == std::string_view::npos) {
+        // No capture gives an empty name or a bare number (the name of a code without one); stored
+        // as key 0 they would unbind the button, so the button keeps its key instead.
+        if (shown.empty() || is_decimal_number(shown)) return std::nullopt;
         r.device_guid = guid_of(devices.keyboard);
         r.device_type = 1;
         r.key = static_cast<std::uint8_t>(key_code_of(shown));

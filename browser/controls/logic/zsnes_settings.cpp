@@ -43,6 +43,43 @@ std::string contrl_word(int player) {
     return "pl" + std::to_string(player) + "contrl";
 }
 
+// The "pl1contrl" and "pl2contrl" lines (the last of each) when both blocks hold every key at its
+// offset without overlapping, which is where a save writes; false with the line to log otherwise.
+bool fixed_layout(const std::vector<std::string>& lines, std::array<std::size_t, 2>& contrl,
+                  std::string* error) {
+    for (int player = 0; player < 2; ++player) {
+        const std::string word = contrl_word(player + 1);
+        std::size_t found = std::string::npos;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find(word) != std::string::npos) found = i;
+        if (found == std::string::npos) {
+            if (error) *error = bad_layout_text;
+            return false;
+        }
+        if (found + last_offset >= lines.size()) {
+            if (error) *error = missing_line_text;
+            return false;
+        }
+        contrl[static_cast<std::size_t>(player)] = found;
+    }
+    // Overlapping blocks would rewrite one player's lines with the other's keys.
+    const std::size_t first = std::min(contrl[0], contrl[1]);
+    const std::size_t second = std::max(contrl[0], contrl[1]);
+    if (second <= first + last_offset) {
+        if (error) *error = bad_layout_text;
+        return false;
+    }
+    for (int record = 0; record < binding_count; ++record) {
+        const std::size_t line = contrl[static_cast<std::size_t>(record / button_count)] +
+                                 static_cast<std::size_t>(offset_of(record));
+        if (lines[line].find(key_of(record)) == std::string::npos) {
+            if (error) *error = bad_layout_text;
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string key_of(int record) {
@@ -96,6 +133,30 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
     settings_load result;
     if (bytes.empty()) return result;
     if (records.size() < binding_count) records.resize(binding_count);
+    // Where a save would write, the values are read from those very lines: a key's name found
+    // earlier (in a comment, or run into another line) would otherwise show one value while the
+    // save rewrites another line with it.
+    const std::vector<std::string> lines = split_lines(bytes);
+    std::array<std::size_t, 2> contrl{};
+    if (fixed_layout(lines, contrl, nullptr)) {
+        for (int player = 0; player < 2; ++player) {
+            for (int index : file_order) {
+                const int record = player * button_count + index;
+                const std::string& line = lines[contrl[static_cast<std::size_t>(player)] +
+                                                static_cast<std::size_t>(offset_of(record))];
+                const std::string key = key_of(record);
+                const std::size_t end = std::min(line.find('\n'), line.size());
+                const std::size_t equals = line.find('=', line.find(key) + key.size());
+                if (equals == std::string::npos || equals >= end) return result;
+                auto& binding = records[static_cast<std::size_t>(record)];
+                binding.emu = line.substr(equals + 1, end - equals - 1);
+                binding.shown = get_std_name(binding.emu);
+                binding.captured = false;
+            }
+        }
+        result.ok = true;
+        return result;
+    }
     std::size_t from = 0;
     for (int player = 0; player < 2; ++player) {
         for (int index : file_order) {
@@ -123,36 +184,7 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     if (bytes.empty() || records.size() < binding_count) return result;
     auto lines = split_lines(bytes);
     std::array<std::size_t, 2> contrl{};
-    for (int player = 0; player < 2; ++player) {
-        const std::string word = contrl_word(player + 1);
-        std::size_t found = std::string::npos;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            if (lines[i].find(word) != std::string::npos) found = i;
-        if (found == std::string::npos) {
-            result.error = bad_layout_text;
-            return result;
-        }
-        if (found + last_offset >= lines.size()) {
-            result.error = missing_line_text;
-            return result;
-        }
-        contrl[static_cast<std::size_t>(player)] = found;
-    }
-    // Overlapping blocks would rewrite one player's lines with the other's keys.
-    const std::size_t first = std::min(contrl[0], contrl[1]);
-    const std::size_t second = std::max(contrl[0], contrl[1]);
-    if (second <= first + last_offset) {
-        result.error = bad_layout_text;
-        return result;
-    }
-    for (int record = 0; record < binding_count; ++record) {
-        const std::size_t line = contrl[static_cast<std::size_t>(record / button_count)] +
-                                 static_cast<std::size_t>(offset_of(record));
-        if (lines[line].find(key_of(record)) == std::string::npos) {
-            result.error = bad_layout_text;
-            return result;
-        }
-    }
+    if (!fixed_layout(lines, contrl, &result.error)) return result;
     for (int player = 0; player < 2; ++player)
         lines[contrl[static_cast<std::size_t>(player)]] = contrl_word(player + 1) + "=1\r\n";
     for (int record = 0; record < binding_count; ++record) {

@@ -13,7 +13,11 @@ bool parse_info(std::string_view reply, screenshot_names& names) {
         if (p >= reply.size()) break;
         std::size_t q = reply.find("||", p);
         if (q == std::string_view::npos) q = reply.size();
-        found[i] = std::string(reply.substr(p, q - p));
+        const std::string_view field = reply.substr(p, q - p);
+        // A reply with fewer than four names ends early with the end marker, which names no
+        // picture (a last field may carry the body's line end after it).
+        if (field == "EOL" || (q == reply.size() && field.substr(0, 3) == "EOL")) break;
+        found[i] = std::string(field);
         p = q + 2;
     }
     names = std::move(found);

@@ -11,7 +11,8 @@ inline constexpr int screenshot_slots = 4;
 using screenshot_names = std::array<std::string, screenshot_slots>;
 
 // "||n1||n2||n3||n4||EOL" after the HTTP header. False (names untouched) without any "||"; a name
-// that has no closing "||" runs to the end of the reply and the names after it stay empty.
+// that has no closing "||" runs to the end of the reply. The end marker "EOL" is no name: it and
+// the names after it stay empty.
 bool parse_info(std::string_view reply, screenshot_names& names);
 
 // The game information screen shows titles of up to 35 characters whole.

@@ -1,0 +1,21 @@
+// Fuzz target: Gens's gens.cfg read and saved back with nothing captured.
+#include "browser/controls/logic/gens_settings.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "fuzz/binding_codec_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    namespace codec = rx::gens;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    rx::fuzz::check_unchanged_save(
+        bytes, codec::binding_count,
+        [](std::string_view b, std::vector<rx::settings_binding>& r) {
+            return codec::load(b, r).ok;
+        },
+        [](std::string_view b, const std::vector<rx::settings_binding>& r) {
+            return codec::save(b, r);
+        });
+    return 0;
+}
