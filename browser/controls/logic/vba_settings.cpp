@@ -132,17 +132,16 @@ std::string get_key_emu_name(std::string_view name) {
 }
 
 std::string get_emu_name(std::string_view shown, std::string_view loaded, bool captured) {
-    // A row left alone that still shows its value keeps that code: some names read back as
-    // another code ("Joystick 2 " for an input the emulator names nothing for gives the joystick's
-    // first axis, "Enter" for keypad Enter gives the main Enter key).
-    if (!captured && get_std_name(loaded) == shown) return std::to_string(leading_integer(loaded));
     if (shown.find("Joystick") != std::string_view::npos) {
         if (auto code = get_joy_emu_name(shown)) return *code;
         return std::string(without_line_end(loaded));
     }
-    if (!captured && is_decimal_number(shown)) {
+    if (!captured) {
+        // A row left alone that shows a bare number (a code without a name, negative ones too)
+        // keeps that code.
         const int n = leading_integer(loaded);
-        if (n >= 0 && n <= 255 && key_std_name(n) == shown) return std::to_string(n);
+        if (n <= 255 && shown == std::to_string(n) && key_std_name(n) == shown)
+            return std::string(shown);
     }
     return get_key_emu_name(shown);
 }

@@ -38,10 +38,10 @@ std::optional<std::string> get_joy_emu_name(std::string_view name);
 std::string get_key_emu_name(std::string_view name);
 
 // The value to write for a row. `loaded` is what the row held before (its last loaded or saved
-// value) and `captured` whether a capture has written the shown name since. A row left alone that
-// still shows its value keeps that code (so codes without a name, inputs the emulator names
-// nothing for and keypad Enter survive a save); a joystick name that cannot be read keeps `loaded`;
-// otherwise the shown name is converted.
+// value) and `captured` whether a capture has written the shown name since. A row left alone whose
+// value was a key code without a name (shown as its number) keeps that code; a joystick name that
+// cannot be read keeps `loaded`; otherwise the shown name is converted, so keypad Enter (shown
+// "Enter") saves as 28 and an input without a name ("Joystick 2 ") as its joystick's base.
 std::string get_emu_name(std::string_view shown, std::string_view loaded, bool captured);
 
 // What a read of vba.ini gave: the values found in file order until a line was missing.
