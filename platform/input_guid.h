@@ -32,6 +32,9 @@ void fake_input_devices_for_testing(std::optional<device_list> fake);
 // The installed fake, if any (for the platform implementations of input_devices).
 std::optional<device_list> faked_input_devices();
 
+// What the system itself reports, never the fake (each platform's input_guid file).
+device_list enumerate_input_devices();
+
 // The system keyboard's instance GUID.
 std::string keyboard_guid();
 
