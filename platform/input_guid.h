@@ -29,8 +29,11 @@ device_list input_devices();
 // Every input_devices() call returns `fake` until this is called again with nullopt.
 void fake_input_devices_for_testing(std::optional<device_list> fake);
 
-// The installed fake, if any (for the platform implementations of input_devices).
+// The installed fake, if any (for input_devices).
 std::optional<device_list> faked_input_devices();
+
+// What the system itself reports, never the fake (each platform's input_guid file).
+device_list enumerate_input_devices();
 
 // The system keyboard's instance GUID.
 std::string keyboard_guid();

@@ -9,9 +9,7 @@ std::string keyboard_guid() {
     return "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
 }
 
-namespace {
-
-device_list enumerate() {
+device_list enumerate_input_devices() {
     device_list list;
     list.keyboard = keyboard_guid();
     bool opened_here = false;
@@ -30,17 +28,6 @@ device_list enumerate() {
     }
     if (opened_here) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     return list;
-}
-
-}  // namespace
-
-std::vector<input_device> game_controllers() {
-    return input_devices().controllers;
-}
-
-device_list input_devices() {
-    if (auto fake = faked_input_devices()) return *fake;
-    return enumerate();
 }
 
 }  // namespace rx::platform

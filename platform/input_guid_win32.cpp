@@ -36,11 +36,9 @@ std::string keyboard_guid() {
     return text_of(GUID_SysKeyboard);
 }
 
-namespace {
-
 // Every attached controller is listed, in enumeration order, so that the n-th entry is the n-th
 // joystick however many there are.
-device_list enumerate() {
+device_list enumerate_input_devices() {
     device_list list;
     list.keyboard = keyboard_guid();
     IDirectInput8A* input = nullptr;
@@ -55,17 +53,6 @@ device_list enumerate() {
     list.enumerated = SUCCEEDED(rc);
     if (!list.enumerated) list.controllers.clear();
     return list;
-}
-
-}  // namespace
-
-std::vector<input_device> game_controllers() {
-    return input_devices().controllers;
-}
-
-device_list input_devices() {
-    if (auto fake = faked_input_devices()) return *fake;
-    return enumerate();
 }
 
 }  // namespace rx::platform

@@ -6,17 +6,18 @@
 
 namespace rx {
 
-namespace {
-
-template <typename Visit>
-void each_record(const console_screen& screen, Visit&& visit) {
-    std::size_t index = 0;
-    for (int p = 0; p < screen.players(); ++p)
-        for (int c = 0; c < screen.columns(); ++c)
-            for (int r = 0; r < screen.rows(); ++r) visit(index++, p, c, r);
+void show_loaded(binding& record, std::string shown, std::string emulator) {
+    record.shown_name = std::move(shown);
+    record.emulator_name = std::move(emulator);
+    record.captured = false;
 }
 
-}  // namespace
+bool logged_load(console_screen& screen, const char* operation, const std::function<bool()>& body) {
+    bool loaded = false;
+    run_logged(screen.class_name(), operation, [&] { loaded = body(); });
+    screen.select_player(0);
+    return loaded;
+}
 
 std::vector<settings_binding> codec_records(const console_screen& screen) {
     std::vector<settings_binding> records;
@@ -68,6 +69,18 @@ void save_with_codec(console_screen& screen, const char* file_name, const codec_
         path, file_name, [&](std::string_view bytes) { return save(bytes, records); }, emu);
     if (!outcome.log.empty()) log_error(outcome.log);
     if (outcome.written) store_saved_names(screen, emu);
+}
+
+bool load_controls_with_codec(console_screen& screen, const char* file_name,
+                              const codec_load& load) {
+    return logged_load(screen, "load_controls",
+                       [&] { return load_with_codec(screen, file_name, load); });
+}
+
+void save_settings_with_codec(console_screen& screen, const char* file_name,
+                              const codec_save& save) {
+    run_logged(screen.class_name(), "save_settings",
+               [&] { save_with_codec(screen, file_name, save); });
 }
 
 }  // namespace rx

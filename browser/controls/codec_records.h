@@ -4,12 +4,31 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "browser/controls/console_screen.h"
 #include "browser/controls/logic/binding_codec.h"
 
 namespace rx {
+
+// Calls `visit(index, player, column, row)` for every record in (player, column, row) order,
+// `index` counting records in that order.
+template <typename Visit>
+void each_record(const console_screen& screen, Visit&& visit) {
+    std::size_t index = 0;
+    for (int p = 0; p < screen.players(); ++p)
+        for (int c = 0; c < screen.columns(); ++c)
+            for (int r = 0; r < screen.rows(); ++r) visit(index++, p, c, r);
+}
+
+// A record as a load leaves it: the names read, nothing captured since.
+void show_loaded(binding& record, std::string shown, std::string emulator);
+
+// A screen's whole Load Controls around `body`: an exception from it is logged under
+// `operation`, then the first player's rows are shown. Returns what `body` returned, false when
+// it threw.
+bool logged_load(console_screen& screen, const char* operation, const std::function<bool()>& body);
 
 // Every record in (player, column, row) order, the order the codecs number them in.
 std::vector<settings_binding> codec_records(const console_screen& screen);
@@ -31,5 +50,12 @@ bool load_with_codec(console_screen& screen, const char* file_name, const codec_
 // Rewrites `file_name` from the records through `save`, replacing the file atomically; a refusal
 // or a failed write is logged and leaves the file as it was.
 void save_with_codec(console_screen& screen, const char* file_name, const codec_save& save);
+
+// Load Controls and Save Settings of a screen whose file a codec handles whole, each guarded
+// like every screen step ("load_controls", "save_settings").
+bool load_controls_with_codec(console_screen& screen, const char* file_name,
+                              const codec_load& load);
+void save_settings_with_codec(console_screen& screen, const char* file_name,
+                              const codec_save& save);
 
 }  // namespace rx

@@ -110,8 +110,7 @@ bool rx_colecovision_controls_input::load_controls() {
 }
 
 void rx_colecovision_controls_input::save_settings() {
-    run_logged(class_name(), "save_settings",
-               [&] { save_with_codec(*this, "meka.inp", meka::save); });
+    save_settings_with_codec(*this, "meka.inp", meka::save);
 }
 
 }  // namespace rx

@@ -2,6 +2,7 @@
 // binding lines on Save Settings.
 #include "browser/controls/rx_gameboy_controls_input.h"
 
+#include "browser/controls/codec_records.h"
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
 #include "browser/core/app.h"
@@ -47,30 +48,23 @@ rx_gameboy_controls_input::rx_gameboy_controls_input(const char* class_name, con
     : console_screen(class_name, title, gameboy_shape()) {}
 
 std::string rx_gameboy_controls_input::settings_path() {
-    auto dir = get_directory();
-    return dir ? platform::join_path(*dir, "vba.ini") : std::string();
+    return program_file("vba.ini");
 }
 
 bool rx_gameboy_controls_input::load_controls() {
-    bool loaded = false;
-    run_logged(class_name(), "load_controls", [&] {
+    return logged_load(*this, "load_controls", [&] {
         const auto text = read_settings(settings_path());
-        if (!text) return;
+        if (!text) return false;
         const vba::load_result result = vba::parse(*text);
         // Rows read before a missing line keep what was read, as the file gave them.
         for (int r = 0; r < vba::row_count; ++r) {
             const auto& value = result.values[static_cast<std::size_t>(r)];
             if (!value) continue;
-            binding& b = record(0, 0, r);
-            b.emulator_name = *value;
-            b.shown_name = vba::get_std_name(*value);
-            b.captured = false;
+            show_loaded(record(0, 0, r), vba::get_std_name(*value), *value);
         }
         if (!result.complete) log_error(missing_line_text);
-        loaded = result.complete;
+        return result.complete;
     });
-    select_player(0);
-    return loaded;
 }
 
 void rx_gameboy_controls_input::save_settings() {

@@ -37,16 +37,11 @@ rx_genesis_controls_input::rx_genesis_controls_input()
     : console_screen("rx_genesis_controls_input", "Genesis Controls:", genesis_shape()) {}
 
 bool rx_genesis_controls_input::load_controls() {
-    bool loaded = false;
-    run_logged(class_name(), "load_controls",
-               [&] { loaded = load_with_codec(*this, "gens.cfg", gens::load); });
-    select_player(0);
-    return loaded;
+    return load_controls_with_codec(*this, "gens.cfg", gens::load);
 }
 
 void rx_genesis_controls_input::save_settings() {
-    run_logged(class_name(), "save_settings",
-               [&] { save_with_codec(*this, "gens.cfg", gens::save); });
+    save_settings_with_codec(*this, "gens.cfg", gens::save);
 }
 
 }  // namespace rx

@@ -1,6 +1,7 @@
 // The Nintendo 64 screen: eighteen rows in two columns, read from and written to 1964Input.ini.
 #include "browser/controls/rx_n64_controls_input.h"
 
+#include "browser/controls/codec_records.h"
 #include "browser/core/app.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
@@ -61,28 +62,22 @@ void rx_n64_controls_input::take(const n64::bindings& loaded) {
     loaded_ = loaded;
     for (int k = 0; k < n64::control_count; ++k) {
         const n64::binding& from = loaded[static_cast<std::size_t>(k)];
-        binding& b = record(0, 0, k);
-        b.shown_name = from.shown;
-        b.emulator_name = from.line;
-        b.captured = false;
+        show_loaded(record(0, 0, k), from.shown, from.line);
     }
 }
 
 bool rx_n64_controls_input::load_controls() {
-    bool loaded = false;
-    run_logged(class_name(), "load_controls", [&] {
+    return logged_load(*this, "load_controls", [&] {
         const std::string path = settings_path();
         std::string text;
         // A missing or empty file leaves the rows as they were.
         if (path.empty() || platform::read_whole_file(path, text) != platform::read_status::ok ||
             text.empty()) {
-            return;
+            return false;
         }
         take(n64::load(text));
-        loaded = true;
+        return true;
     });
-    select_player(0);
-    return loaded;
 }
 
 void rx_n64_controls_input::save_settings() {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/controls/codec_records.h"
 #include "browser/core/app.h"
 #include "platform/input_guid.h"
 
@@ -47,53 +48,35 @@ platform::registry& rx_nes_controls_input::store() {
 }
 
 bool rx_nes_controls_input::load_controls() {
-    bool loaded = false;
-    run_logged(class_name(), "load_nes", [&] {
+    return logged_load(*this, "load_nes", [&] {
         std::vector<std::string> log;
         slots_ = nester::load(store(), platform::keyboard_guid(), log);
         log_all(log);
-        for (int c = 0; c < nester::controller_count; ++c) {
-            for (int r = 0; r < nester::button_count; ++r) {
-                const nester::slot& s =
-                    slots_[static_cast<std::size_t>(c * nester::button_count + r)];
-                binding& b = record(c, 0, r);
-                b.shown_name = s.shown;
-                b.emulator_name = s.shown;
-                b.captured = false;
-            }
-        }
-        loaded = true;
+        each_record(*this, [&](std::size_t i, int c, int column, int r) {
+            show_loaded(record(c, column, r), slots_[i].shown, slots_[i].shown);
+        });
+        return true;
     });
-    select_player(0);
-    return loaded;
 }
 
 void rx_nes_controls_input::save_settings() {
     run_logged(class_name(), "save_nes", [&] {
-        for (int c = 0; c < nester::controller_count; ++c) {
-            for (int r = 0; r < nester::button_count; ++r) {
-                nester::slot& s = slots_[static_cast<std::size_t>(c * nester::button_count + r)];
-                const binding& b = record(c, 0, r);
-                s.shown = b.shown_name;
-                s.touched = s.touched || b.captured;
-            }
-        }
+        each_record(*this, [&](std::size_t i, int c, int column, int r) {
+            const binding& b = record(c, column, r);
+            slots_[i].shown = b.shown_name;
+            slots_[i].touched = slots_[i].touched || b.captured;
+        });
         std::vector<std::string> log;
         nester::save(store(), slots_, platform::input_devices(), log);
         log_all(log);
         // A button that was written is the new saved state; one that was not stays marked so the
         // next save tries it again.
-        for (int c = 0; c < nester::controller_count; ++c) {
-            for (int r = 0; r < nester::button_count; ++r) {
-                const nester::slot& s =
-                    slots_[static_cast<std::size_t>(c * nester::button_count + r)];
-                binding& b = record(c, 0, r);
-                if (!s.changed()) {
-                    b.emulator_name = s.shown;
-                    b.captured = false;
-                }
-            }
-        }
+        each_record(*this, [&](std::size_t i, int c, int column, int r) {
+            if (slots_[i].changed()) return;
+            binding& b = record(c, column, r);
+            b.emulator_name = slots_[i].shown;
+            b.captured = false;
+        });
     });
 }
 

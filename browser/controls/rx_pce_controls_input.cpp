@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "browser/controls/codec_records.h"
 #include "browser/core/app.h"
 #include "platform/file.h"
 #include "platform/path.h"
@@ -42,31 +43,24 @@ rx_pce_controls_input::rx_pce_controls_input()
     : console_screen("rx_pce_controls_input", "Turbo Graphics 16 Controls:", pce_shape()) {}
 
 std::string rx_pce_controls_input::settings_path() {
-    auto dir = get_directory();
-    return dir ? platform::join_path(*dir, "ootake.dat") : std::string();
+    return program_file("ootake.dat");
 }
 
 void rx_pce_controls_input::take(const ootake::slots& loaded) {
     slots_ = loaded;
-    for (int p = 0; p < ootake::player_count; ++p) {
-        for (int r = 0; r < ootake::button_count; ++r) {
-            const ootake::slot& s = loaded[static_cast<std::size_t>(p * ootake::button_count + r)];
-            binding& b = record(p, 0, r);
-            b.shown_name = s.shown;
-            b.emulator_name =
-                std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)};
-            b.captured = false;
-        }
-    }
+    each_record(*this, [&](std::size_t i, int p, int c, int r) {
+        const ootake::slot& s = loaded[i];
+        show_loaded(record(p, c, r), s.shown,
+                    std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)});
+    });
 }
 
 bool rx_pce_controls_input::load_controls() {
-    bool loaded = false;
-    run_logged(class_name(), "load_controls", [&] {
+    return logged_load(*this, "load_controls", [&] {
         const std::string path = settings_path();
         if (path.empty()) {
             log_error("Failed to get path - TG-16");
-            return;
+            return false;
         }
         std::string bytes;
         std::optional<ootake::slots> read;
@@ -75,13 +69,11 @@ bool rx_pce_controls_input::load_controls() {
         // A missing or empty file, or one without the joypad blocks, leaves the rows as they were.
         if (!read) {
             log_error("Failed to load controls - TG-16");
-            return;
+            return false;
         }
         take(*read);
-        loaded = true;
+        return true;
     });
-    select_player(0);
-    return loaded;
 }
 
 void rx_pce_controls_input::save_settings() {
@@ -91,14 +83,11 @@ void rx_pce_controls_input::save_settings() {
         if (path.empty() || platform::read_whole_file(path, bytes) != platform::read_status::ok)
             return;
         ootake::slots now = slots_;
-        for (int p = 0; p < ootake::player_count; ++p) {
-            for (int r = 0; r < ootake::button_count; ++r) {
-                ootake::slot& s = now[static_cast<std::size_t>(p * ootake::button_count + r)];
-                const binding& b = record(p, 0, r);
-                s.shown = b.shown_name;
-                s.touched = b.captured;
-            }
-        }
+        each_record(*this, [&](std::size_t i, int p, int c, int r) {
+            const binding& b = record(p, c, r);
+            now[i].shown = b.shown_name;
+            now[i].touched = b.captured;
+        });
         const auto rewritten = ootake::save(bytes, now);
         // Without the marker and room for both blocks, writing would damage the file.
         if (!rewritten || !platform::replace_file(path, *rewritten).empty()) {

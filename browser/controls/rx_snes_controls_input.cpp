@@ -37,16 +37,11 @@ rx_snes_controls_input::rx_snes_controls_input()
     : console_screen("rx_snes_controls_input", "SNES Controls:", snes_shape()) {}
 
 bool rx_snes_controls_input::load_controls() {
-    bool loaded = false;
-    run_logged(class_name(), "load_controls",
-               [&] { loaded = load_with_codec(*this, "zinput.cfg", zsnes::load); });
-    select_player(0);
-    return loaded;
+    return load_controls_with_codec(*this, "zinput.cfg", zsnes::load);
 }
 
 void rx_snes_controls_input::save_settings() {
-    run_logged(class_name(), "save_settings",
-               [&] { save_with_codec(*this, "zinput.cfg", zsnes::save); });
+    save_settings_with_codec(*this, "zinput.cfg", zsnes::save);
 }
 
 }  // namespace rx

@@ -28,6 +28,19 @@ void set_socket_error(const char* what) {
     SDL_SetError("%s (Winsock error %d)", what, WSAGetLastError());
 }
 
+// A socket object owning `channel`; without memory for it the channel is closed, so no handle
+// outlives a failed open or accept.
+TCPsocket wrap_channel(SOCKET channel) {
+    TCPsocket sock = new (std::nothrow) _TCPsocket{};
+    if (sock == nullptr) {
+        closesocket(channel);
+        SDL_OutOfMemory();
+        return nullptr;
+    }
+    sock->channel = channel;
+    return sock;
+}
+
 }  // namespace
 
 extern "C" {
@@ -105,13 +118,8 @@ TCPsocket SDLNet_TCP_Open(IPaddress* ip) {
         setsockopt(channel, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes),
                    sizeof yes);
     }
-    TCPsocket sock = new (std::nothrow) _TCPsocket{};
-    if (sock == nullptr) {
-        closesocket(channel);
-        SDL_OutOfMemory();
-        return nullptr;
-    }
-    sock->channel = channel;
+    TCPsocket sock = wrap_channel(channel);
+    if (sock == nullptr) return nullptr;
     sock->server = server;
     sock->remote = *ip;
     sockaddr_in mine{};
@@ -136,13 +144,8 @@ TCPsocket SDLNet_TCP_Accept(TCPsocket server) {
         set_socket_error("accept() failed");
         return nullptr;
     }
-    TCPsocket sock = new (std::nothrow) _TCPsocket{};
-    if (sock == nullptr) {
-        closesocket(channel);
-        SDL_OutOfMemory();
-        return nullptr;
-    }
-    sock->channel = channel;
+    TCPsocket sock = wrap_channel(channel);
+    if (sock == nullptr) return nullptr;
     sock->remote.host = peer.sin_addr.s_addr;
     sock->remote.port = peer.sin_port;
     return sock;

@@ -73,6 +73,14 @@ std::vector<Uint16> from_ucs2(const Uint16* text) {
     return units;
 }
 
+// The pen's move in whole pixels between two glyphs; 0 when either is missing.
+int kerning_offset(TTF_Font* font, FT_UInt previous, FT_UInt index) {
+    if (!previous || !index) return 0;
+    FT_Vector delta;
+    FT_Get_Kerning(font->face, previous, index, FT_KERNING_DEFAULT, &delta);
+    return static_cast<int>(delta.x >> 6);
+}
+
 bool measure(TTF_Font* font, const std::vector<Uint16>& units, int& width, int& height,
              int& shift) {
     if (font == nullptr) {
@@ -89,11 +97,7 @@ bool measure(TTF_Font* font, const std::vector<Uint16>& units, int& width, int& 
             SDL_SetError("Couldn't find glyph");
             return false;
         }
-        if (kerning && previous && index) {
-            FT_Vector delta;
-            FT_Get_Kerning(font->face, previous, index, FT_KERNING_DEFAULT, &delta);
-            x += static_cast<int>(delta.x >> 6);
-        }
+        if (kerning) x += kerning_offset(font, previous, index);
         minx = std::min(minx, x + box.minx);
         maxx = std::max(maxx, x + std::max(box.advance, box.maxx));
         x += box.advance;
@@ -133,11 +137,7 @@ SDL_Surface* render_solid(TTF_Font* font, const std::vector<Uint16>& units, SDL_
             SDL_SetError("Couldn't render glyph");
             return nullptr;
         }
-        if (kerning && previous && index) {
-            FT_Vector delta;
-            FT_Get_Kerning(font->face, previous, index, FT_KERNING_DEFAULT, &delta);
-            x += static_cast<int>(delta.x >> 6);
-        }
+        if (kerning) x += kerning_offset(font, previous, index);
         const FT_GlyphSlot slot = font->face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         const int left = x + slot->bitmap_left;

@@ -2,7 +2,9 @@
 #include "browser/controls/logic/binding_codec.h"
 
 #include <climits>
+#include <utility>
 
+#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 #include "platform/file.h"
 
@@ -40,6 +42,52 @@ bool exact_int(std::string_view text, int& value) {
 
 bool is_named_key(int code) {
     return code >= 0 && code <= 255 && key_std_name(code) != std::to_string(code);
+}
+
+std::optional<joystick_name> split_joystick_name(std::string_view name) {
+    constexpr std::string_view prefix = "Joystick ";
+    if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
+        name[9] > '9' || name[10] != ' ')
+        return std::nullopt;
+    joystick_name split;
+    split.joystick = name[9] - '0';
+    split.input = name.substr(11);
+    std::size_t button = name.find("Button");
+    if (button != std::string_view::npos) {
+        int number = 0;
+        if (button + 7 > name.size() || !exact_int(name.substr(button + 7), number))
+            return std::nullopt;
+        split.button = number;
+    }
+    return split;
+}
+
+std::string value_std_name(std::string_view value, std::string (*joystick_std_name)(int)) {
+    int n = leading_integer(value);
+    return n > 255 ? joystick_std_name(n) : key_std_name(n);
+}
+
+std::optional<int> shown_name_value(std::string_view name,
+                                    std::optional<int> (*joystick_value)(std::string_view)) {
+    if (name.find("Joystick") != std::string_view::npos) return joystick_value(name);
+    return key_code_of(name);
+}
+
+void set_loaded(settings_binding& binding, std::string emu, std::string shown) {
+    binding.emu = std::move(emu);
+    binding.shown = std::move(shown);
+    binding.captured = false;
+}
+
+bool append_saved_value(const settings_binding& binding, std::optional<int> code,
+                        std::vector<std::string>& emu) {
+    const int loaded = leading_integer(binding.emu);
+    if (!code || (!binding.captured && *code != loaded && !is_named_key(loaded))) {
+        emu.push_back(binding.emu);
+        return false;
+    }
+    emu.push_back(std::to_string(*code));
+    return true;
 }
 
 settings_file read_settings_file(const std::string& path, std::string& bytes) {

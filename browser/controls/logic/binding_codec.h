@@ -2,6 +2,7 @@
 // number reading every settings value goes through and the whole-file rewrite around them.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,35 @@ bool exact_int(std::string_view text, int& value);
 // A keyboard code whose name exists in the key-name table (as opposed to one shown as a bare
 // number, which would not come back as itself).
 bool is_named_key(int code);
+
+// "Joystick N <input>" taken apart, N being a single digit 1 to 9.
+struct joystick_name {
+    int joystick = 0;
+    std::optional<int> button;  // set when the name holds "Button" with a number right after it
+    std::string_view input;     // everything after "Joystick N "
+};
+// nullopt when `name` is not in that form, or names a button without its number: such a name
+// has no file value, so the row's line stays as it was.
+std::optional<joystick_name> split_joystick_name(std::string_view name);
+
+// For the files whose values are keys up to 255 and joysticks above: the shown name of `value`,
+// a joystick's through `joystick_std_name`.
+std::string value_std_name(std::string_view value, std::string (*joystick_std_name)(int));
+
+// The file value of a shown name: a joystick's through `joystick_value`, a key's from the
+// key-name table.
+std::optional<int> shown_name_value(std::string_view name,
+                                    std::optional<int> (*joystick_value)(std::string_view));
+
+// A record as a load leaves it: `emu` from the file, its shown name, nothing captured yet.
+void set_loaded(settings_binding& binding, std::string emu, std::string shown);
+
+// A row's part of a save, given `code`, the file value of its shown name: appends the value the
+// row keeps to `emu` and returns true when its line is to be rewritten with it. A row still
+// showing a name that does not lead back to its loaded value (a bare key number, a value no name
+// stands for) keeps its line and its value.
+bool append_saved_value(const settings_binding& binding, std::optional<int> code,
+                        std::vector<std::string>& emu);
 
 // Everything a console screen's Save Settings does around a codec: read the whole file, let
 // `codec` build the new bytes, replace the file atomically. A file that is missing or empty is

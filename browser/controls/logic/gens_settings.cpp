@@ -2,6 +2,7 @@
 #include "browser/controls/logic/gens_settings.h"
 
 #include <array>
+#include <utility>
 
 #include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
@@ -67,33 +68,23 @@ std::string get_joy_std_name(int value) {
 }
 
 std::string get_std_name(std::string_view value) {
-    int n = leading_integer(value);
-    return n > 255 ? get_joy_std_name(n) : key_std_name(n);
+    return value_std_name(value, get_joy_std_name);
 }
 
 std::optional<int> get_joy_emu_name(std::string_view name) {
-    constexpr std::string_view prefix = "Joystick ";
-    if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
-        name[9] > '9' || name[10] != ' ')
-        return std::nullopt;
-    int value = (name[9] - '0') * 256 + (joystick_base - 256);
-    std::size_t button = name.find("Button");
-    if (button != std::string_view::npos) {
-        int number = 0;
-        if (button + 7 > name.size() || !exact_int(name.substr(button + 7), number))
-            return std::nullopt;
-        return value + 16 + number;
-    }
-    std::string_view input = name.substr(11);
-    const auto& table = name.find("POV") != std::string_view::npos ? hat_inputs : axis_inputs;
+    const auto split = split_joystick_name(name);
+    if (!split) return std::nullopt;
+    int value = split->joystick * 256 + (joystick_base - 256);
+    if (split->button) return value + 16 + *split->button;
+    const auto& table =
+        split->input.find("POV") != std::string_view::npos ? hat_inputs : axis_inputs;
     for (const auto& entry : table)
-        if (input == entry.name) return value + entry.code;
+        if (split->input == entry.name) return value + entry.code;
     return value;
 }
 
 std::optional<int> get_emu_name(std::string_view name) {
-    if (name.find("Joystick") != std::string_view::npos) return get_joy_emu_name(name);
-    return key_code_of(name);
+    return shown_name_value(name, get_joy_emu_name);
 }
 
 settings_load load(std::string_view bytes, std::vector<settings_binding>& records) {
@@ -108,10 +99,9 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
             result.error = missing_line_text;
             return result;
         }
-        auto& binding = records[static_cast<std::size_t>(record)];
-        binding.emu = get_control(lines[index]);
-        binding.shown = get_std_name(binding.emu);
-        binding.captured = false;
+        std::string emu = get_control(lines[index]);
+        std::string shown = get_std_name(emu);
+        set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), std::move(shown));
     }
     result.ok = true;
     return result;
@@ -129,16 +119,8 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     }
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
-        const int loaded = leading_integer(binding.emu);
-        const bool untouched = !binding.captured;
-        std::optional<int> code = get_emu_name(binding.shown);
-        // A row still showing a name that does not lead back to its value (a bare key number,
-        // 256 to 4095, a tenth joystick) would lose its binding; its line stays as it was.
-        if (!code || (untouched && *code != loaded && !is_named_key(loaded))) {
-            result.emu.push_back(binding.emu);
-            continue;
-        }
-        result.emu.push_back(std::to_string(*code));
+        // Values 256 to 4095 and a tenth joystick have no name that leads back to them.
+        if (!append_saved_value(binding, get_emu_name(binding.shown), result.emu)) continue;
         lines[base + static_cast<std::size_t>(offset_of(record))] =
             key_of(record) + result.emu.back() + "\r\n";
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
@@ -100,33 +101,22 @@ std::string get_joy_std_name(int value) {
 }
 
 std::string get_std_name(std::string_view value) {
-    int n = leading_integer(value);
-    return n > 255 ? get_joy_std_name(n) : key_std_name(n);
+    return value_std_name(value, get_joy_std_name);
 }
 
 std::optional<int> get_joy_emu_name(std::string_view name) {
-    constexpr std::string_view prefix = "Joystick ";
-    if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
-        name[9] > '9' || name[10] != ' ')
-        return std::nullopt;
-    const int base = 32 * (name[9] - '0');
-    std::size_t button = name.find("Button");
-    if (button != std::string_view::npos) {
-        int number = 0;
-        if (button + 7 > name.size() || !exact_int(name.substr(button + 7), number))
-            return std::nullopt;
-        return base + 240 + number;
-    }
-    std::string_view input = name.substr(11);
-    const auto& table = name.find("POV") != std::string_view::npos ? hat_names : axis_names;
+    const auto split = split_joystick_name(name);
+    if (!split) return std::nullopt;
+    const int base = 32 * split->joystick;
+    if (split->button) return base + 240 + *split->button;
+    const auto& table = split->input.find("POV") != std::string_view::npos ? hat_names : axis_names;
     for (std::size_t i = 0; i < table.size(); ++i)
-        if (input == table[i]) return base + 224 + static_cast<int>(i);
+        if (split->input == table[i]) return base + 224 + static_cast<int>(i);
     return base + 224;
 }
 
 std::optional<int> get_emu_name(std::string_view name) {
-    if (name.find("Joystick") != std::string_view::npos) return get_joy_emu_name(name);
-    return key_code_of(name);
+    return shown_name_value(name, get_joy_emu_name);
 }
 
 settings_load load(std::string_view bytes, std::vector<settings_binding>& records) {
@@ -148,10 +138,10 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
                 const std::size_t end = std::min(line.find('\n'), line.size());
                 const std::size_t equals = line.find('=', line.find(key) + key.size());
                 if (equals == std::string::npos || equals >= end) return result;
-                auto& binding = records[static_cast<std::size_t>(record)];
-                binding.emu = line.substr(equals + 1, end - equals - 1);
-                binding.shown = get_std_name(binding.emu);
-                binding.captured = false;
+                std::string emu = line.substr(equals + 1, end - equals - 1);
+                std::string shown = get_std_name(emu);
+                set_loaded(records[static_cast<std::size_t>(record)], std::move(emu),
+                           std::move(shown));
             }
         }
         result.ok = true;
@@ -168,10 +158,9 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
             if (line_end == std::string_view::npos) line_end = bytes.size();
             std::size_t equals = bytes.find('=', at + key.size());
             if (equals == std::string_view::npos || equals >= line_end) return result;
-            auto& binding = records[static_cast<std::size_t>(record)];
-            binding.emu = std::string(bytes.substr(equals + 1, line_end - equals - 1));
-            binding.shown = get_std_name(binding.emu);
-            binding.captured = false;
+            std::string emu(bytes.substr(equals + 1, line_end - equals - 1));
+            std::string shown = get_std_name(emu);
+            set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), std::move(shown));
             from = equals + 1;
         }
     }
@@ -189,16 +178,8 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         lines[contrl[static_cast<std::size_t>(player)]] = contrl_word(player + 1) + "=1\r\n";
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
-        const int loaded = leading_integer(binding.emu);
-        const bool untouched = !binding.captured;
-        std::optional<int> code = get_emu_name(binding.shown);
-        // A row still showing a name that does not lead back to its value (a bare key number such
-        // as 0, which would come back as the key "0") keeps its line.
-        if (!code || (untouched && *code != loaded && !is_named_key(loaded))) {
-            result.emu.push_back(binding.emu);
-            continue;
-        }
-        result.emu.push_back(std::to_string(*code));
+        // A bare key number such as 0 would come back as the key "0".
+        if (!append_saved_value(binding, get_emu_name(binding.shown), result.emu)) continue;
         lines[contrl[static_cast<std::size_t>(record / button_count)] +
               static_cast<std::size_t>(offset_of(record))] =
             key_of(record) + "=" + result.emu.back() + "\r\n";
