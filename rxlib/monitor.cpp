@@ -32,8 +32,8 @@ void run_monitor(session_record* record, monitor_timing settings) {
         platform::sleep_ms(settings.countdown_step_ms);
         --record->shutdown_count;
     }
-    // The emulator may still be reading the image and drawing on its own thread, so only the game is
-    // handed back; the image, SDL and SDL_ttf are left to the process's end.
+    // The emulator may still be reading the image and drawing on its own thread, so only the game
+    // is handed back; the image, SDL and SDL_ttf are left to the process's end.
     shut_down(false);
     platform::exit_process(0);
 }

@@ -1,6 +1,5 @@
 // userinfo.dat: exact bytes, reading back, hostile input and the file wrappers.
 #include "browser/core/logic/user_info.h"
-#include "platform/file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -13,6 +12,7 @@
 #include <sstream>
 
 #include "files.h"
+#include "platform/file.h"
 
 namespace rx {
 namespace {
