@@ -42,6 +42,8 @@ controlbox::~controlbox() {
 
 void controlbox::release() {
     free_surface(image_);
+    free_surface(text_surface_);
+    rendered_ = false;
     if (font_ != nullptr) {
         TTF_CloseFont(font_);
         font_ = nullptr;
@@ -89,8 +91,15 @@ void controlbox::show() {
     run_logged("controlbox", "show", [&] {
         SDL_Surface* screen = SDL_GetVideoSurface();
         blit_at(box_.x, box_.y, image_, screen, &frame_);
-        // draw_text skips an empty text (SDL_ttf refuses it) and a missing font.
-        draw_text(font_, shown_, SDL_Color{0, 0, 0, 0}, box_.x + 3, box_.y, screen);
+        if (!rendered_ || rendered_text_ != shown_) {
+            free_surface(text_surface_);
+            // SDL_ttf refuses an empty text; no font or no text draws nothing.
+            if (font_ != nullptr && !shown_.empty())
+                text_surface_ = TTF_RenderText_Solid(font_, shown_.c_str(), SDL_Color{0, 0, 0, 0});
+            rendered_text_ = shown_;
+            rendered_ = true;
+        }
+        blit_at(box_.x + 3, box_.y, text_surface_, screen);
     });
 }
 

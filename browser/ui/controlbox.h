@@ -72,6 +72,11 @@ class controlbox {
     SDL_Surface* image_ = nullptr;
     TTF_Font* font_ = nullptr;
     std::string shown_;
+    // The shown text as last rendered: a screen of boxes would otherwise render every box's text
+    // with SDL_ttf in every frame, though it changes only when a capture starts or ends.
+    SDL_Surface* text_surface_ = nullptr;
+    std::string rendered_text_;
+    bool rendered_ = false;
     std::string prompt_;
     std::string* bound_ = nullptr;
     bool capturing_ = false;
