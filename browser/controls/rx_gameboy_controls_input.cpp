@@ -3,6 +3,7 @@
 #include "browser/controls/rx_gameboy_controls_input.h"
 
 #include "browser/controls/codec_records.h"
+#include "browser/controls/logic/binding_codec.h"
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
 #include "browser/core/app.h"
@@ -37,8 +38,7 @@ const console_shape& gameboy_shape() {
 std::optional<std::string> read_settings(const std::string& path) {
     if (path.empty()) return std::nullopt;
     std::string bytes;
-    if (platform::read_whole_file(path, bytes) != platform::read_status::ok) return std::nullopt;
-    if (bytes.empty()) return std::nullopt;
+    if (read_settings_file(path, bytes) != settings_file::read) return std::nullopt;
     return bytes;
 }
 
