@@ -31,6 +31,7 @@ class audio_output {
   private:
     static void fill(void* self, std::uint8_t* stream, int length);
     bool open_ = false;
+    bool playing_ = false;
     int rate_ = 0;
     std::vector<std::int16_t> ring_;    // capacity_frames stereo frames
     std::size_t read_ = 0, count_ = 0;  // in frames

@@ -105,8 +105,11 @@ std::vector<pad_binding> bindings_for(const console_entry& console) {
 struct run_timings {
     double first_frame_epoch_ms = 0;  // wall clock, comparable across processes
     std::uint64_t frames = 0;
-    double core_ms = 0;      // inside retro_run
-    double frontend_ms = 0;  // everything else a frame costs, waiting excluded
+    double core_ms = 0;        // inside retro_run
+    double frontend_ms = 0;    // everything else a frame costs, waiting excluded
+    double queued_frames = 0;  // sound queued, summed over the frames
+    std::uint64_t underrun_frames = 0;
+    int sound_rate = 0;
 };
 
 void write_timings(const run_timings& t, const core& game) {
@@ -116,9 +119,12 @@ void write_timings(const run_timings& t, const core& game) {
     char line[256];
     std::snprintf(line, sizeof line,
                   "first_frame_epoch_ms=%.1f frames=%llu core_ms_per_frame=%.3f "
-                  "frontend_ms_per_frame=%.3f fps=%.3f\n",
+                  "frontend_ms_per_frame=%.3f fps=%.3f sound_rate=%d mean_queue=%.0f "
+                  "underrun_frames=%llu\n",
                   t.first_frame_epoch_ms, static_cast<unsigned long long>(t.frames),
-                  t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second());
+                  t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second(),
+                  t.sound_rate, t.queued_frames / t.frames,
+                  static_cast<unsigned long long>(t.underrun_frames));
     out << line;
 }
 
@@ -161,6 +167,8 @@ class player {
         restore_save();
         loop();
         store_save_if_changed();
+        timings_.underrun_frames = audio_.underrun_frames();
+        timings_.sound_rate = audio_.rate();
         write_timings(timings_, game_);
         close_joysticks();
         if (shadow_) SDL_FreeSurface(shadow_);
@@ -315,6 +323,7 @@ class player {
             }
             double end = now_ms();
             timings_.frames += 1;
+            timings_.queued_frames += static_cast<double>(audio_.queued());
             timings_.core_ms += core_end - core_start;
             timings_.frontend_ms += (end - start) - (core_end - core_start);
             pacer.set_rate(game_.frames_per_second());
