@@ -40,9 +40,14 @@ bool audio_output::open(int wanted_rate, std::string& error) {
 }
 
 audio_output::~audio_output() {
+    close();
+}
+
+void audio_output::close() {
     if (!open_) return;
     SDL_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    open_ = false;
 }
 
 std::size_t audio_output::queued() const {

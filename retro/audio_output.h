@@ -18,6 +18,8 @@ class audio_output {
     // Opens the device at about `wanted_rate`; false (and the game plays silent) without one.
     bool open(int wanted_rate, std::string& error);
     ~audio_output();
+    // Stops the device; the queue is dropped.
+    void close();
     bool is_open() const { return open_; }
     int rate() const { return rate_; }
 
