@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   python3 python3-pil
   fonts-beteckna fonts-comfortaa
+  retroarch-dev libinih1 libsndfile1
 )
 missing=()
 for p in "${packages[@]}"; do
