@@ -31,6 +31,8 @@ const game_case games[] = {
     {"relicade_gb.gb",   "gambatte_libretro.so", {160, 160, 160}, {80, 80, 80},    {248, 248, 248}, {0, 0, 0},     48, 16, 8,  76, 68, 8},
     {"relicade_gbc.gbc", "gambatte_libretro.so", {16, 64, 168},   {80, 80, 80},    {248, 248, 248}, {200, 0, 48},  48, 16, 8,  76, 68, 8},
     {"relicade_gba.gba", "mgba_libretro.so",     {0, 0, 248},     {80, 80, 80},    {248, 248, 248}, {248, 0, 0},   88, 16, 8,  116, 76, 8},
+    {"relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
+                                            {0, 0, 255},     {82, 82, 82},    {255, 255, 255}, {255, 0, 0},   96, 32, 8,  124, 108, 8},
 };
 // clang-format on
 

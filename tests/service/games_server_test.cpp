@@ -165,8 +165,8 @@ TEST(BuiltGamesFolder, TestGamesComeWithTheServiceAndInflateToTheBuiltFiles) {
     EXPECT_EQ(list.rfind("||Relicade Test Game NES||NES||relicade_nes.nes||50||EOL", 0), 0u)
         << list.substr(0, 80);
     const std::string games = program_dir() + "/service/games/";
-    for (const char* id :
-         {"relicade_nes.nes", "relicade_gb.gb", "relicade_gbc.gbc", "relicade_gba.gba"}) {
+    for (const char* id : {"relicade_nes.nes", "relicade_gb.gb", "relicade_gbc.gbc",
+                           "relicade_gba.gba", "relicade_snes.sfc"}) {
         SCOPED_TRACE(id);
         const std::string file = read_file(games + id);
         ASSERT_FALSE(file.empty());
