@@ -33,6 +33,8 @@ const game_case games[] = {
     {"relicade_gba.gba", "mgba_libretro.so",     {0, 0, 248},     {80, 80, 80},    {248, 248, 248}, {248, 0, 0},   88, 16, 8,  116, 76, 8},
     {"relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
                                             {0, 0, 255},     {82, 82, 82},    {255, 255, 255}, {255, 0, 0},   96, 32, 8,  124, 108, 8},
+    {"relicade_pce.pce", "mednafen_pce_fast_libretro.so",
+                                            {0, 0, 248},     {104, 108, 104}, {248, 252, 248}, {248, 0, 0},   96, 32, 8,  124, 116, 8},
 };
 // clang-format on
 

@@ -166,7 +166,7 @@ TEST(BuiltGamesFolder, TestGamesComeWithTheServiceAndInflateToTheBuiltFiles) {
         << list.substr(0, 80);
     const std::string games = program_dir() + "/service/games/";
     for (const char* id : {"relicade_nes.nes", "relicade_gb.gb", "relicade_gbc.gbc",
-                           "relicade_gba.gba", "relicade_snes.sfc"}) {
+                           "relicade_gba.gba", "relicade_snes.sfc", "relicade_pce.pce"}) {
         SCOPED_TRACE(id);
         const std::string file = read_file(games + id);
         ASSERT_FALSE(file.empty());
