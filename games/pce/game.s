@@ -10,7 +10,8 @@ VCE_ADDR   = $0402
 VCE_DATA   = $0404
 JOYPAD     = $1000
 IRQ_MASK   = $1402
-SAVE       = $4000          ; the backup memory bank, mapped at $4000: "RLCD" then the counter
+SAVE       = $4010          ; in the backup memory bank (mapped at $4000), after the 16-byte header
+                            ; the memory keeps for its own format: "RLCD" then the counter
 SATB       = $7F00          ; sprite table in video memory, copied to the sprites every frame
 BG_TILES   = $1000          ; video memory address of the background tiles (tile number $100)
 SPRITE     = $2000          ; video memory address of the square's pattern

@@ -22,6 +22,7 @@ struct game_case {
     rgb background, unlit, lit, square;
     int box_x, box_y, box_size;  // the leftmost of the eight counter boxes
     int square_x, square_y, square_size;
+    std::size_t save_at = 0;  // where the game's record starts in battery memory
 };
 
 // clang-format off
@@ -34,7 +35,7 @@ const game_case games[] = {
     {"relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
                                             {0, 0, 255},     {82, 82, 82},    {255, 255, 255}, {255, 0, 0},   96, 32, 8,  124, 108, 8},
     {"relicade_pce.pce", "mednafen_pce_fast_libretro.so",
-                                            {0, 0, 248},     {104, 108, 104}, {248, 252, 248}, {248, 0, 0},   96, 32, 8,  124, 116, 8},
+                                            {0, 0, 248},     {104, 108, 104}, {248, 252, 248}, {248, 0, 0},   96, 32, 8,  124, 116, 8, 16},
 };
 // clang-format on
 
@@ -157,19 +158,20 @@ TEST_P(TestGame, StartCounterComesBackFromBatteryMemory) {
     {
         auto c = start();
         ASSERT_TRUE(c && c->game_loaded());
-        ASSERT_GT(c->save_size(), 5u);
+        ASSERT_GT(c->save_size(), g.save_at + 5);
         run(*c, 30);
         save = c->read_save();
     }
-    ASSERT_EQ(std::string(save.begin(), save.begin() + 4), "RLCD");
-    EXPECT_EQ(save[4], 1);
+    const std::size_t at = g.save_at;
+    ASSERT_EQ(std::string(save.begin() + at, save.begin() + at + 4), "RLCD");
+    EXPECT_EQ(save[at + 4], 1);
     for (int start_number = 2; start_number <= 3; ++start_number) {
         auto c = start(save);
         ASSERT_TRUE(c);
         run(*c, 30);
         EXPECT_EQ(shown_counter(c->frame(), g), start_number);
         save = c->read_save();
-        EXPECT_EQ(save[4], start_number);
+        EXPECT_EQ(save[at + 4], start_number);
     }
     // A fresh cartridge (no save) starts counting at one again.
     auto fresh = start();
