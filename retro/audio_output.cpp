@@ -35,14 +35,19 @@ bool audio_output::open(int wanted_rate, std::string& error) {
     rate_ = got.freq;
     ring_.assign(2 * capacity_frames, 0);
     open_ = true;
-    SDL_PauseAudio(0);
+    // The device starts once the queue holds its target, so the first frames play without a gap.
     return true;
 }
 
 audio_output::~audio_output() {
+    close();
+}
+
+void audio_output::close() {
     if (!open_) return;
     SDL_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    open_ = false;
 }
 
 std::size_t audio_output::queued() const {
@@ -74,7 +79,12 @@ void audio_output::push(const std::vector<std::int16_t>& samples) {
         write = (write + 1) % capacity_frames;
     }
     count_ += frames;
+    bool start = !playing_ && count_ >= target_frames;
     SDL_UnlockAudio();
+    if (start) {
+        playing_ = true;
+        SDL_PauseAudio(0);
+    }
 }
 
 void audio_output::fill(void* self, std::uint8_t* stream, int length) {

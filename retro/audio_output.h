@@ -18,6 +18,8 @@ class audio_output {
     // Opens the device at about `wanted_rate`; false (and the game plays silent) without one.
     bool open(int wanted_rate, std::string& error);
     ~audio_output();
+    // Stops the device; the queue is dropped.
+    void close();
     bool is_open() const { return open_; }
     int rate() const { return rate_; }
 
@@ -31,6 +33,7 @@ class audio_output {
   private:
     static void fill(void* self, std::uint8_t* stream, int length);
     bool open_ = false;
+    bool playing_ = false;
     int rate_ = 0;
     std::vector<std::int16_t> ring_;    // capacity_frames stereo frames
     std::size_t read_ = 0, count_ = 0;  // in frames

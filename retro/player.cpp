@@ -3,9 +3,11 @@
 // keys set on the console's controls screen and keeps the battery save on the game server.
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -44,6 +46,11 @@ constexpr const char* caption = "Relicade";
 // How often the save memory is compared with what was last stored.
 constexpr double save_check_ms = 1000;
 
+double epoch_ms() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
+}
+
 double now_ms() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -63,6 +70,41 @@ void tell_player(const std::string& message, const std::string& log_text) {
     log_line(log_text);
     rx::platform::message_box(message, caption);
 }
+
+// One exchange with the game server at a time, on a worker thread: rxlib holds each load or store
+// for over a second, which neither the start of the game nor its frames should wait for.
+class server_job {
+  public:
+    server_job() = default;
+    // rxlib is not ended under a job that is still running.
+    ~server_job() { wait(); }
+    server_job(const server_job&) = delete;
+    server_job& operator=(const server_job&) = delete;
+    bool busy() const { return done_ && !done_->load(); }
+    // Runs `body` unless a job is still running (false then); without a thread it runs here.
+    bool start(std::function<void()> body) {
+        if (busy()) return false;
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        if (!rx::platform::start_thread(
+                [body, done] {
+                    body();
+                    done->store(true);
+                },
+                rx::platform::thread_priority::normal)) {
+            body();
+            done->store(true);
+        }
+        done_ = done;
+        return true;
+    }
+    // Every network wait in rxlib is bounded, so this ends.
+    void wait() const {
+        while (busy()) rx::platform::sleep_ms(2);
+    }
+
+  private:
+    std::shared_ptr<std::atomic<bool>> done_;
+};
 
 // One save per game, named after it without folder parts.
 std::string save_name() {
@@ -103,10 +145,17 @@ std::vector<pad_binding> bindings_for(const console_entry& console) {
 
 // Where the timings of a run go when a benchmark asks for them.
 struct run_timings {
-    double first_frame_epoch_ms = 0;  // wall clock, comparable across processes
+    double start_epoch_ms = 0;  // wall clock, comparable across processes
+    double init_done_ms = 0;    // from the start: rx_init returned
+    double core_ready_ms = 0;   // the core holds the game
+    double window_ms = 0;       // the window is open
+    double first_frame_epoch_ms = 0;
     std::uint64_t frames = 0;
-    double core_ms = 0;      // inside retro_run
-    double frontend_ms = 0;  // everything else a frame costs, waiting excluded
+    double core_ms = 0;        // inside retro_run
+    double frontend_ms = 0;    // everything else a frame costs, waiting excluded
+    double queued_frames = 0;  // sound queued, summed over the frames
+    std::uint64_t underrun_frames = 0;
+    int sound_rate = 0;
 };
 
 void write_timings(const run_timings& t, const core& game) {
@@ -115,16 +164,22 @@ void write_timings(const run_timings& t, const core& game) {
     std::ofstream out(path, std::ios::app);
     char line[256];
     std::snprintf(line, sizeof line,
+                  "start_epoch_ms=%.1f rx_init_ms=%.1f core_ready_ms=%.1f window_ms=%.1f "
                   "first_frame_epoch_ms=%.1f frames=%llu core_ms_per_frame=%.3f "
-                  "frontend_ms_per_frame=%.3f fps=%.3f\n",
+                  "frontend_ms_per_frame=%.3f fps=%.3f sound_rate=%d mean_queue=%.0f "
+                  "underrun_frames=%llu\n",
+                  t.start_epoch_ms, t.init_done_ms, t.core_ready_ms, t.window_ms,
                   t.first_frame_epoch_ms, static_cast<unsigned long long>(t.frames),
-                  t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second());
+                  t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second(),
+                  t.sound_rate, t.queued_frames / t.frames,
+                  static_cast<unsigned long long>(t.underrun_frames));
     out << line;
 }
 
 class player {
   public:
-    player(const console_entry& console, core& game) : console_(console), game_(game) {}
+    player(const console_entry& console, core& game, server_job& server, const run_timings& start)
+        : console_(console), game_(game), server_(server), timings_(start) {}
 
     int run(bool fullscreen) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == -1) {
@@ -140,6 +195,7 @@ class player {
             return 1;
         }
         SDL_WM_SetCaption(rx_get_game_name(), nullptr);
+        timings_.window_ms = epoch_ms() - timings_.start_epoch_ms;
         if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
         direct_ = screen_->format->BytesPerPixel == 4 && screen_->format->Rmask == 0xFF0000 &&
                   screen_->format->Gmask == 0xFF00 && screen_->format->Bmask == 0xFF;
@@ -160,10 +216,16 @@ class player {
                                                  audio_.is_open() ? audio_.rate() : 48000);
         restore_save();
         loop();
-        store_save_if_changed();
+        timings_.underrun_frames = audio_.underrun_frames();
+        timings_.sound_rate = audio_.rate();
         write_timings(timings_, game_);
+        // The window goes at once; the last store of the save takes rxlib over a second.
+        audio_.close();
         close_joysticks();
         if (shadow_) SDL_FreeSurface(shadow_);
+        shadow_ = nullptr;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        store_save_if_changed();
         return 0;
     }
 
@@ -206,10 +268,11 @@ class player {
         return read_pads(bindings_, reader);
     }
 
+    // The save was asked for while the core loaded; the game starts once it is in.
     void restore_save() {
         save_name_ = save_name();
+        server_.wait();
         if (game_.save_size() == 0) return;
-        rx_load_game(save_name_.c_str());
         int size = rx_get_load_size();
         if (size > 0) {
             const unsigned char* at = rx_get_load_location();
@@ -222,7 +285,11 @@ class player {
         keeper_ = std::make_unique<save_keeper>(game_.read_save(), now_ms());
     }
 
-    void store_save(std::vector<unsigned char> bytes) {
+    // Writes the save beside the program and hands it to rxlib on the worker, unless the last one
+    // is still on its way (then the next check tries again). At the end it is stored here.
+    void store_save(std::vector<unsigned char> bytes, bool at_end) {
+        if (at_end) server_.wait();
+        if (server_.busy()) return;
         const std::string path = folder() + save_name_;
         std::string failed = rx::platform::replace_file(
             path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -230,14 +297,19 @@ class player {
             log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
             return;
         }
-        rx_save_game(save_name_.c_str());
+        const std::string name = save_name_;
+        if (at_end) {
+            rx_save_game(name.c_str());
+        } else {
+            server_.start([name] { rx_save_game(name.c_str()); });
+        }
         keeper_->stored(std::move(bytes), now_ms());
     }
 
     void store_save_if_changed() {
         if (!keeper_) return;
         std::vector<unsigned char> bytes = game_.read_save();
-        if (keeper_->changed(bytes)) store_save(std::move(bytes));
+        if (keeper_->changed(bytes)) store_save(std::move(bytes), true);
     }
 
     bool handle_events() {
@@ -271,11 +343,7 @@ class player {
                            static_cast<Uint32>(place.h));
         }
         last_place_ = place;
-        if (timings_.first_frame_epoch_ms == 0) {
-            using namespace std::chrono;
-            timings_.first_frame_epoch_ms =
-                duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
-        }
+        if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
     }
 
     void play_sound() {
@@ -311,10 +379,11 @@ class player {
             if (keeper_ && core_end - last_save_check >= save_check_ms) {
                 last_save_check = core_end;
                 std::vector<unsigned char> bytes = game_.read_save();
-                if (keeper_->due(bytes, core_end)) store_save(std::move(bytes));
+                if (keeper_->due(bytes, core_end)) store_save(std::move(bytes), false);
             }
             double end = now_ms();
             timings_.frames += 1;
+            timings_.queued_frames += static_cast<double>(audio_.queued());
             timings_.core_ms += core_end - core_start;
             timings_.frontend_ms += (end - start) - (core_end - core_start);
             pacer.set_rate(game_.frames_per_second());
@@ -326,6 +395,7 @@ class player {
 
     const console_entry& console_;
     core& game_;
+    server_job& server_;
     SDL_Surface* screen_ = nullptr;
     SDL_Surface* shadow_ = nullptr;
     bool direct_ = true;
@@ -342,7 +412,11 @@ class player {
 };
 
 // Everything between rx_init and rx_shutdown; a failure has been told to the player on return.
-int play(const char* launch, bool fullscreen) {
+int play(const char* launch, bool fullscreen, run_timings timings) {
+    // The battery save is fetched while the core loads.
+    server_job server;
+    const std::string name = save_name();
+    server.start([name] { rx_load_game(name.c_str()); });
     std::optional<console_entry> console = console_of_launch(launch);
     if (!console) {
         tell_player("This game's console cannot be played with this emulator.",
@@ -380,7 +454,8 @@ int play(const char* launch, bool fullscreen) {
                         error + " - rx_retro");
         return 1;
     }
-    player p(*console, *game);
+    timings.core_ready_ms = epoch_ms() - timings.start_epoch_ms;
+    player p(*console, *game, server, timings);
     return p.run(fullscreen);
 }
 
@@ -395,9 +470,12 @@ int main(int argc, char** argv) {
     }
     // The same switch the stand-in emulator reads: the launch argument carries no display mode.
     const bool fullscreen = rx::platform::get_environment("RX_HOST_FULLSCREEN") == "1";
+    run_timings timings;
+    timings.start_epoch_ms = epoch_ms();
     rx_init(argv[1], fullscreen ? 1 : 0);
+    timings.init_done_ms = epoch_ms() - timings.start_epoch_ms;
     rx_close_window();
-    play(argv[1], fullscreen);
+    play(argv[1], fullscreen, timings);
     rx_shutdown();
     return 0;
 }

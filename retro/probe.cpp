@@ -12,7 +12,8 @@
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s CORE_LIBRARY GAME_IMAGE FRAMES [BUTTON_MASK]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s CORE_LIBRARY GAME_IMAGE FRAMES [BUTTON_MASK [SAVE_FILE]]\n",
+                     argv[0]);
         return 2;
     }
     std::string image;
@@ -34,6 +35,16 @@ int main(int argc, char** argv) {
                          error)) {
         std::fprintf(stderr, "load: %s\n", error.c_str());
         return 1;
+    }
+    // A save file is copied into the save memory first and written back from it at the end.
+    const char* save_path = argc > 5 ? argv[5] : nullptr;
+    if (save_path) {
+        std::string save;
+        if (rx::platform::read_whole_file(save_path, save) == rx::platform::read_status::ok &&
+            !core->write_save(reinterpret_cast<const unsigned char*>(save.data()), save.size())) {
+            std::fprintf(stderr, "save: %zu bytes where the game keeps %zu\n", save.size(),
+                         core->save_size());
+        }
     }
     long frames = std::strtol(argv[3], nullptr, 10);
     unsigned mask = argc > 4 ? static_cast<unsigned>(std::strtoul(argv[4], nullptr, 0)) : 0;
@@ -61,5 +72,10 @@ int main(int argc, char** argv) {
         core->sample_rate(), f.width, f.height, static_cast<int>(f.format), crc,
         static_cast<unsigned long long>(core->frames_drawn()), sound.size() / 2, core->save_size(),
         frames ? seconds * 1000 / frames : 0.0);
+    if (save_path) {
+        auto save = core->read_save();
+        rx::platform::replace_file(
+            save_path, std::string(reinterpret_cast<const char*>(save.data()), save.size()));
+    }
     return 0;
 }

@@ -11,6 +11,7 @@ packages=(
   python3 python3-pil
   cc65 sdcc binutils-arm-none-eabi
   fonts-beteckna fonts-comfortaa
+  retroarch-dev libinih1 libsndfile1
 )
 missing=()
 for p in "${packages[@]}"; do

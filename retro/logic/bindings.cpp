@@ -3,6 +3,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 
 #include "browser/controls/logic/binding_codec.h"
 #include "browser/controls/logic/key_names.h"
@@ -28,6 +29,22 @@ const std::multimap<std::string, int>& symbols_by_name() {
         return t;
     }();
     return table;
+}
+
+// Names the key-name table gives to more than one code.
+const std::set<std::string>& shared_key_names() {
+    static const std::set<std::string> names = [] {
+        std::map<std::string, int> uses;
+        for (int code = 1; code < 256; ++code) {
+            if (is_named_key(code)) ++uses[key_std_name(code)];
+        }
+        std::set<std::string> shared;
+        for (const auto& [name, count] : uses) {
+            if (count > 1) shared.insert(name);
+        }
+        return shared;
+    }();
+    return names;
 }
 
 // DirectInput codes of the player's default first pad: the arrows, Right Shift for Select,
@@ -126,10 +143,16 @@ std::optional<input_source> source_of(std::string_view shown) {
         }
         return s;
     }
-    auto range = symbols_by_name().equal_range(std::string(shown));
-    if (range.first == range.second) return std::nullopt;
     input_source s;
-    for (auto it = range.first; it != range.second; ++it) s.key_syms.push_back(it->second);
+    auto take = [&](const std::string& name) {
+        auto range = symbols_by_name().equal_range(name);
+        for (auto it = range.first; it != range.second; ++it) s.key_syms.push_back(it->second);
+    };
+    take(std::string(shown));
+    if (s.key_syms.empty()) return std::nullopt;
+    // The key-name table gives keypad Enter the plain name "Enter" the capture box keeps for
+    // Return: a name the table gives to two keys stands for the keypad one too.
+    if (shared_key_names().count(std::string(shown))) take(std::string(shown) + " (Pad)");
     return s;
 }
 
