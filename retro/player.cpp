@@ -439,11 +439,14 @@ int play(const char* launch, bool fullscreen, run_timings timings) {
     std::unique_ptr<core> game = core::open(library, settings, error);
     if (!game) {
         bool missing = !std::ifstream(library).good();
-        tell_player(missing ? "The " + console_name +
-                                  " emulator is not installed. Please reinstall Relicade."
-                            : "The " + console_name + " emulator could not be started.",
-                    (missing ? "Missing core " : "Failed to start core ") + library + ": " + error +
-                        " - rx_retro");
+        if (missing) {
+            tell_player(
+                "The " + console_name + " emulator is not installed. Please reinstall Relicade.",
+                "Missing core " + library + " - rx_retro");
+        } else {
+            tell_player("The " + console_name + " emulator could not be started.",
+                        "Failed to start core " + library + ": " + error + " - rx_retro");
+        }
         return 1;
     }
     if (!game->load_game(rx_get_game_location(), static_cast<std::size_t>(rx_get_game_size()),

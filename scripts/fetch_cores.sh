@@ -12,6 +12,15 @@ libraries=(gambatte_libretro.so mgba_libretro.so nestopia_libretro.so
            bsnes_mercury_performance_libretro.so mednafen_pce_fast_libretro.so)
 mkdir -p "$program_dir/cores" "$cache_dir"
 cd "$cache_dir"
+# One apt-get call for every package not fetched yet: apt's start-up is most of the time.
+wanted=()
+for i in "${!packages[@]}"; do
+  [ -f "$program_dir/cores/${libraries[$i]}" ] && continue
+  ls "${packages[$i]}"_*.deb >/dev/null 2>&1 || wanted+=("${packages[$i]}")
+done
+if [ ${#wanted[@]} -gt 0 ]; then
+  apt-get download -q "${wanted[@]}" >/dev/null 2>&1 || true
+fi
 for i in "${!packages[@]}"; do
   package=${packages[$i]}
   library=${libraries[$i]}
