@@ -60,6 +60,7 @@ const console_case consoles[] = {
     // name       code    menu        Right Save store                            key  code game               background unlit     lit       square
     {"NES",     "NES",  560, 225,   191,  350, settings_store::nester_registry, "k", 0x25, "relicade_nes.nes",  0x153CFE, 0x585858, 0xFFFFFF, 0xD22C00, 0},
     {"Gameboy", "GB",   560,  75,   161,  380, settings_store::vba_ini,         "l", 0x26, "relicade_gb.gb",    0xA5A2A5, 0x525152, 0xFFFBFF, 0x000000, 0},
+    {"GBA",     "GBA",   80, 225,   161,  380, settings_store::vba_ini,         "h", 0x23, "relicade_gba.gba",  0x0000FF, 0x525152, 0xFFFBFF, 0xFF0000, 0},
     {"SNES",    "SNES", 240, 375,   191,  470, settings_store::zinput_cfg,      "j", 0x24, "relicade_snes.sfc", 0x0000FF, 0x525252, 0xFFFFFF, 0xFF0000, 0},
 };
 // clang-format on
