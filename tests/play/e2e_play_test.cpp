@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browser/controls/logic/nester_settings.h"
@@ -213,13 +215,34 @@ class play_e2e : public rx::test::relicade_window_test,
 
     window_picture browser_picture() { return capture_window(display, window); }
 
-    // Clicks and waits until Relicade shows another screen.
+    // Relicade's picture once it has stayed the same for 300 ms: a screen whose list has
+    // arrived, not the loading page drawn before the request (empty when it never settles).
+    window_picture settled_picture() {
+        window_picture last = browser_picture();
+        auto since = std::chrono::steady_clock::now();
+        const bool settled = wait_until(
+            [&] {
+                window_picture now = browser_picture();
+                if (now.pixels != last.pixels) {
+                    last = std::move(now);
+                    since = std::chrono::steady_clock::now();
+                }
+                return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(300);
+            },
+            15000);
+        return settled ? last : window_picture{};
+    }
+
+    // Clicks once the screen has settled and waits until Relicade has settled on another one.
+    // A click that reached the old screen in the same frame as this one would land there.
     ::testing::AssertionResult click_to_new_screen(int x, int y) {
-        const window_picture before = browser_picture();
+        const window_picture before = settled_picture();
+        if (before.empty()) return ::testing::AssertionFailure() << "the screen never settled";
         click_at(x, y);
         if (wait_until(
                 [&] { return changed_pixels(before, browser_picture()) > new_screen_pixels; },
-                15000))
+                15000) &&
+            changed_pixels(before, settled_picture()) > new_screen_pixels)
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "no new screen after the click at " << x << "," << y;
