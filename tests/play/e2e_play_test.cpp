@@ -1,7 +1,8 @@
-// Playing a test game as a person would, under X against rx_service: log in with a full account,
-// capture a key for Right on the console's controls screen and save it, open the console's list,
-// Play the test game in rx_retro, see its picture, move its square with the captured key, close the
-// window, find the save on the service, and Play again to see the start count come back.
+// Playing the NES, Gameboy, Gameboy Advance and SNES test games as a person would, under X against
+// rx_service: log in with a full account, capture a key for Right on the console's controls screen
+// and save it, open the console's list, Play the test game in rx_retro, see its picture, move its
+// square with the captured key, close the window, find the save on the service, and Play again to
+// see the start count come back.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/types.h>
@@ -53,17 +54,24 @@ struct console_case {
     const char* key;  // the key captured for Right, as xdotool names it
     int key_code;     // the same key as the settings keep it (a DirectInput scan code)
     const char* game_id;
+    const char* core;  // in the program folder's cores/
     std::uint32_t background, unlit, lit, square;
     std::size_t save_at;  // where the game's record starts in its battery memory
 };
 
 // clang-format off
 const console_case consoles[] = {
-    // name       code    menu        Right Save store                            key  code game               background unlit     lit       square
-    {"NES",     "NES",  560, 225,   191,  350, settings_store::nester_registry, "k", 0x25, "relicade_nes.nes",  0x153CFE, 0x585858, 0xFFFFFF, 0xD22C00, 0},
-    {"Gameboy", "GB",   560,  75,   161,  380, settings_store::vba_ini,         "l", 0x26, "relicade_gb.gb",    0xA5A2A5, 0x525152, 0xFFFBFF, 0x000000, 0},
-    {"GBA",     "GBA",   80, 225,   161,  380, settings_store::vba_ini,         "h", 0x23, "relicade_gba.gba",  0x0000FF, 0x525152, 0xFFFBFF, 0xFF0000, 0},
-    {"SNES",    "SNES", 240, 375,   191,  470, settings_store::zinput_cfg,      "j", 0x24, "relicade_snes.sfc", 0x0000FF, 0x525252, 0xFFFFFF, 0xFF0000, 0},
+    // name     code    menu      Right Save store                             key  code  game                 core
+    //          background unlit     lit       square    record
+    {"NES",     "NES",  560, 225, 191,  350, settings_store::nester_registry, "k", 0x25, "relicade_nes.nes",  "nestopia_libretro.so",
+                0x153CFE,  0x585858, 0xFFFFFF, 0xD22C00, 0},
+    {"Gameboy", "GB",   560,  75, 161,  380, settings_store::vba_ini,         "l", 0x26, "relicade_gb.gb",    "gambatte_libretro.so",
+                0xA5A2A5,  0x525152, 0xFFFBFF, 0x000000, 0},
+    // The Gameboy Advance game keeps the count through mGBA's change of save memory size.
+    {"GBA",     "GBA",   80, 225, 161,  380, settings_store::vba_ini,         "h", 0x23, "relicade_gba.gba",  "mgba_libretro.so",
+                0x0000FF,  0x525152, 0xFFFBFF, 0xFF0000, 0},
+    {"SNES",    "SNES", 240, 375, 191,  470, settings_store::zinput_cfg,      "j", 0x24, "relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
+                0x0000FF,  0x525252, 0xFFFFFF, 0xFF0000, 0},
 };
 // clang-format on
 
@@ -188,6 +196,8 @@ class play_e2e : public rx::test::relicade_window_test,
         const fs::path real(rx::test::program_dir());
         for (const char* needed : {"rx_retro", "librxlib.so", "cores"})
             ASSERT_TRUE(fs::exists(real / needed)) << needed;
+        ASSERT_TRUE(fs::exists(real / "cores" / GetParam().core))
+            << GetParam().core << " was not fetched (scripts/fetch_cores.sh)";
         fs::copy_file(real / "rx_retro", folder / "rx_retro");
         fs::permissions(folder / "rx_retro", fs::perms::owner_all);
         fs::create_symlink(real / "librxlib.so", folder / "librxlib.so");
