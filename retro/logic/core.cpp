@@ -230,8 +230,10 @@ std::vector<unsigned char> core::read_save() const {
 
 bool core::write_save(const unsigned char* data, std::size_t size) {
     std::size_t own = save_size();
-    if (own == 0 || size != own) return false;
-    std::memcpy(api_->get_memory_data(RETRO_MEMORY_SAVE_RAM), data, size);
+    if (own == 0 || size == 0 || size > own) return false;
+    auto* memory = static_cast<unsigned char*>(api_->get_memory_data(RETRO_MEMORY_SAVE_RAM));
+    std::memcpy(memory, data, size);
+    std::memset(memory + size, 0xFF, own - size);
     return true;
 }
 

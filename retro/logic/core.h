@@ -107,8 +107,10 @@ class core {
     // The battery-backed memory of the game (empty when it has none).
     std::size_t save_size() const;
     std::vector<unsigned char> read_save() const;
-    // Copies a save into the core's memory; false, nothing copied, when its size is not the
-    // memory's.
+    // Copies a save into the core's memory; false, nothing copied, when it is larger than the
+    // memory. A shorter save fills the start and the rest reads erased (0xFF): mGBA offers its
+    // largest save memory (128 KiB) until the game's first write shows which kind the cartridge
+    // has, so a 32 KiB save comes back into a 128 KiB memory.
     bool write_save(const unsigned char* data, std::size_t size);
 
     // The value a core option has (its default unless changed here); empty when unknown.

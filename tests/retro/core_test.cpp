@@ -174,7 +174,7 @@ TEST(RetroCore, FramesSoundAndRepeatedFrames) {
     EXPECT_TRUE(sound.empty());
 }
 
-TEST(RetroCore, SaveMemoryInAndOutAndAWrongSizeIgnored) {
+TEST(RetroCore, SaveMemoryInAndOutALargerSaveIgnoredAShorterOneErasedAfter) {
     loaded_core c;
     open_core(c, RX_FAKE_CORE);
     const auto game = image(16);
@@ -189,8 +189,17 @@ TEST(RetroCore, SaveMemoryInAndOutAndAWrongSizeIgnored) {
 
     std::vector<unsigned char> wrong(fake_core_save_size + 1, 0xEE);
     EXPECT_FALSE(c.game->write_save(wrong.data(), wrong.size()));
-    EXPECT_FALSE(c.game->write_save(wrong.data(), fake_core_save_size - 1));
+    EXPECT_FALSE(c.game->write_save(wrong.data(), 0));
     EXPECT_EQ(c.game->read_save(), save);
+
+    // A save kept while the core offered less memory than now (mGBA before the game's first
+    // write): its bytes first, the rest erased.
+    const std::vector<unsigned char> shorter(save.begin(), save.begin() + 100);
+    EXPECT_TRUE(c.game->write_save(shorter.data(), shorter.size()));
+    std::vector<unsigned char> expected = shorter;
+    expected.resize(fake_core_save_size, 0xFF);
+    EXPECT_EQ(c.game->read_save(), expected);
+    ASSERT_TRUE(c.game->write_save(save.data(), save.size()));
 
     // What the game writes while it runs comes out.
     c.game->run_frame();
