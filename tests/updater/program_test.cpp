@@ -174,6 +174,37 @@ TEST_F(update_program, missing_arguments_or_a_service_that_is_not_there_exit_1) 
     EXPECT_EQ(read_file((program / "update_notes.txt").string()), "old notes");
 }
 
+// The operator's signing step refuses what it cannot sign whole and writes no signature then.
+TEST_F(update_program, signing_an_update_folder_needs_a_key_and_every_listed_file) {
+    const fs::path update = fs::path(folder.path()) / "vsign";
+    fs::create_directories(update);
+    ASSERT_TRUE(rx::test::write_file((update / "a.txt.gz").string(), gzip("a")));
+    ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n"));
+    const std::string bad_key = folder.file("bad.key");
+    ASSERT_TRUE(rx::test::write_file(bad_key, "not a key\n"));
+    const std::string service = (fs::path(RX_PROGRAM_DIR) / "rx_service").string();
+    auto sign = [&](const std::string& key) {
+        return std::system(("'" + service + "' --sign-update '" + update.string() + "' --key '" +
+                            key + "' 2>/dev/null")
+                               .c_str());
+    };
+    EXPECT_NE(sign(folder.file("missing.key")), 0);
+    EXPECT_NE(sign(bad_key), 0);
+    EXPECT_FALSE(fs::exists(update / "signature.txt"));
+    ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n/b.gz\n"));
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE), 0);
+    EXPECT_FALSE(fs::exists(update / "signature.txt"));
+    ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n"));
+    EXPECT_EQ(sign(RX_UPDATE_SIGNING_KEY_FILE), 0);
+    const auto signature =
+        rx::updater::parse_signature(read_file((update / "signature.txt").string()));
+    ASSERT_TRUE(signature.value) << signature.reason;
+    EXPECT_EQ(signature.value->location, "vsign");
+    ASSERT_EQ(signature.value->files.size(), 1u);
+    EXPECT_EQ(signature.value->files[0].sha256,
+              rx::updater::sha256(read_file((update / "a.txt.gz").string())));
+}
+
 // A man in the middle between rx_update and the service: every request goes on to the service, and
 // the attack may rewrite the reply. Only an honest relay may change the program folder.
 TEST_F(update_program, only_the_update_the_service_signed_is_installed_through_a_relay) {
