@@ -371,6 +371,15 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
 
 class WineUpdater : public WineRelicade {};
 
+// The Wine loader for the program folder: the one the build names (32- or 64-bit), else the system's.
+const char* wine_loader() {
+#ifdef RX_WINE_LOADER
+    return RX_WINE_LOADER;
+#else
+    return "/usr/bin/wine";
+#endif
+}
+
 // Signs the update folder `dir` with the build's key, which the Windows build was given too.
 bool sign_with_build_key(const std::string& dir) {
     const std::string command = "'" + program_dir() + "/rx_service' --sign-update '" + dir +
@@ -483,7 +492,7 @@ TEST_F(WineUpdater, RefusesWhatTheServiceDidNotSignAndChangesNothing) {
         for (const auto& item : files_before)
             before.push_back(item.path().filename().string() + ":" +
                              read_file(item.path().string()));
-        background run({"/usr/bin/wine", folder.file("rx_update.exe"), "0", "vbad"}, env,
+        background run({wine_loader(), folder.file("rx_update.exe"), "0", "vbad"}, env,
                        dir_.file("refused.txt"));
         EXPECT_EQ(run.wait(60000), 1) << r.name << read_file(dir_.file("refused.txt"));
         const std::string log = folder.read("error_log.txt");
