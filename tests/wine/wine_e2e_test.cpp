@@ -371,7 +371,8 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
 
 class WineUpdater : public WineRelicade {};
 
-// The Wine loader for the program folder: the one the build names (32- or 64-bit), else the system's.
+// The Wine loader for the program folder: the one the build names (32- or 64-bit), else the
+// system's.
 const char* wine_loader() {
 #ifdef RX_WINE_LOADER
     return RX_WINE_LOADER;
