@@ -175,7 +175,7 @@ class http_handler {
     reply screenshot(const std::string& name) {
         if (!safe_relative_path(name) || name.find('/') != std::string::npos)
             return error(403, "refused file name");
-        const auto data = read_file(fs::path(state_.sample_dir()) / "info_img" / name);
+        const auto data = read_file(fs::path(state_.screenshot_path(name)));
         if (!data) return error(404, "no such picture " + name);
         return reply{200, *data, "image/png", false};
     }

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "platform/path.h"
@@ -91,7 +92,10 @@ int main(int argc, char** argv) {
 
     service_state state(*options, sample, data);
     if (!state.load(error)) {
-        std::cerr << "rx_service: " << error << "\n";
+        // One line for every refused catalogue line, so the operator fixes them all in one go.
+        std::istringstream lines(error);
+        for (std::string line; std::getline(lines, line);)
+            std::cerr << "rx_service: " << line << "\n";
         return 1;
     }
     int http_port = 0, game_port = 0;

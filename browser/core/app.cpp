@@ -466,7 +466,7 @@ void load_system(int number) {
 
 void load_search(const std::string& filter) {
     try {
-        state().user.name_filter = filter;
+        state().user.name_filter = storable_name_filter(filter);
         const user_info copy = state().user;
         screens().game_list.set_user_info(copy);
         screens().game_list.load_list();

@@ -108,6 +108,8 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             o.data_dir = value;
         else if (name == "--sample")
             o.sample_dir = value;
+        else if (name == "--games")
+            o.games_dir = value;
         else if (name == "--host")
             o.host = value;
         else if (name == "--bind")
@@ -130,6 +132,8 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             ok = number(o.session_timeout_s, 1);
         else if (name == "--io-timeout-ms")
             ok = number(o.io_timeout_ms, 1);
+        else if (name == "--memory-cache-mib")
+            ok = number(o.memory_cache_mib, 0);
         else if (name == "--hold-ms")
             ok = number(o.hold_ms, 0);
         else if (name == "--fault") {
@@ -156,6 +160,8 @@ std::string usage_text() {
            "program)\n"
            "  --sample DIR          sample data: catalogue, accounts, news, screenshots, updates\n"
            "                        (default: the service folder beside the program)\n"
+           "  --games DIR           the operator's games: game files and catalogue.txt (default:\n"
+           "                        SAMPLE/games when it exists)\n"
            "  --http-port N         HTTP port (default 80; 0 picks a free port)\n"
            "  --game-port N         game server port (default 11001; 0 picks a free port)\n"
            "  --host NAME           host name written into pages and messages (default localhost)\n"
@@ -169,6 +175,8 @@ std::string usage_text() {
            "  --io-timeout-ms N     longest wait for a client's next bytes (default 30000)\n"
            "  --hold-ms N           longest hold of never_reply / keep_open connections (default "
            "60000)\n"
+           "  --memory-cache-mib N  compressed images kept in memory (default 384); compressed\n"
+           "                        real games are also kept in DATA/compressed\n"
            "  --fault NAME[=VALUE]  switch a fault on (repeatable): delay_ms=N, "
            "close_before_reply,\n"
            "                        never_reply, garbage, keep_open, truncate_game=N, "
