@@ -12,6 +12,7 @@
 #include "platform/path.h"
 #include "service/net.h"
 #include "service/servers.h"
+#include "service/update_folder.h"
 
 using namespace rx::service;
 
@@ -63,6 +64,18 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::cout << usage_text() << std::flush;
+        return 0;
+    }
+    if (!options->sign_update.empty()) {
+        std::string folder = options->sign_update;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        const std::string location = options->sign_location.empty()
+                                         ? folder.substr(folder.rfind('/') + 1)
+                                         : options->sign_location;
+        if (!sign_update_folder(folder, options->key_file, location, &error)) {
+            std::cerr << "rx_service: " << error << "\n";
+            return 1;
+        }
         return 0;
     }
     const auto program = rx::platform::executable_directory();

@@ -57,6 +57,8 @@ bool apply_fault(fault_settings& f, std::string_view name, std::string_view valu
         f.version = std::string(value);
     else if (name == "manifest")
         f.manifest = std::string(value);
+    else if (name == "signature")
+        f.signature = std::string(value);
     else if (name == "update_file") {
         ok = value.empty() || value == "not_found" || value == "truncate" || value == "bad_crc" ||
              value == "short_header" || value == "silent";
@@ -120,6 +122,12 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             o.request_log = value;
         else if (name == "--game-log")
             o.game_log = value;
+        else if (name == "--sign-update")
+            o.sign_update = value;
+        else if (name == "--key")
+            o.key_file = value;
+        else if (name == "--location")
+            o.sign_location = value;
         else if (name == "--session-timeout")
             ok = number(o.session_timeout_s, 1);
         else if (name == "--io-timeout-ms")
@@ -139,6 +147,9 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
         }
         if (!ok) return fail("bad value for " + name + ": " + value);
     }
+    if (!o.sign_update.empty() && o.key_file.empty()) return fail("--sign-update needs --key");
+    if (o.sign_update.empty() && (!o.key_file.empty() || !o.sign_location.empty()))
+        return fail("--key and --location belong to --sign-update");
     return o;
 }
 
@@ -172,7 +183,11 @@ std::string usage_text() {
            "refuse_logins,\n"
            "                        user_in_use=N, game_error=TEXT, session_invalid, "
            "version=TEXT,\n"
-           "                        manifest=TEXT, update_file=MODE, update_file_only=NAME\n"
+           "                        manifest=TEXT, signature=TEXT, update_file=MODE,\n"
+           "                        update_file_only=NAME\n"
+           "  --sign-update DIR --key FILE [--location NAME]\n"
+           "                        write DIR/signature.txt for the update folder DIR (location:\n"
+           "                        DIR's name) with the private key in FILE, then end\n"
            "  --help                this text\n"
            "The first line on standard output is \"rx_service listening http=PORT game=PORT\".\n";
 }

@@ -22,6 +22,7 @@ struct fault_settings {
     bool session_invalid = false;           // clear_free_game_counter.php answers "0"
     std::optional<std::string> version;     // served by current_version.php instead of the default
     std::optional<std::string> manifest;    // served by manifest.php instead of the listed files
+    std::optional<std::string> signature;   // served by signature.php instead of signature.txt
     // Update files served broken: "not_found" (a 404 page), "truncate" (half the file, then close),
     // "bad_crc" (the gzip trailer's CRC changed), "short_header" (five header lines, then close),
     // "silent" (the header and half the file, then nothing while the connection is held).
@@ -51,6 +52,11 @@ struct service_options {
     int memory_cache_mib = 384;  // compressed images kept in memory; real games spill to DATA
     fault_settings faults;
     bool help = false;
+    // Signing instead of serving: the update folder, the private key file and the location signed
+    // for (empty: the folder's name).
+    std::string sign_update;
+    std::string key_file;
+    std::string sign_location;
 };
 
 // Parses argv (without the program name). Unknown options, missing values and bad numbers are
