@@ -31,11 +31,6 @@ const std::multimap<std::string, int>& symbols_by_name() {
     return table;
 }
 
-// The key-name table gives a code without a name its decimal number, which no named key has.
-bool is_named_key(int code) {
-    return key_std_name(code) != std::to_string(code);
-}
-
 // Names the key-name table gives to more than one code.
 const std::set<std::string>& shared_key_names() {
     static const std::set<std::string> names = [] {
