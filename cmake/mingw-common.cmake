@@ -25,7 +25,8 @@ set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 # path: Debian's `wine` command picks the 32-bit loader whenever wine32 is installed, even on a machine
 # that cannot start 32-bit programs, and there is no `wine64` command without that package.
 set(RX_WINE_LOADER "/usr/lib/wine/${RX_MINGW_WINE}" CACHE FILEPATH "Wine loader that runs this build's programs")
-set(CMAKE_CROSSCOMPILING_EMULATOR "${RX_WINE_LOADER}")
+# The loader runs behind cmake/wine_run.sh, which keeps Wine's own helpers off CTest's output pipe.
+set(CMAKE_CROSSCOMPILING_EMULATOR "sh;${CMAKE_CURRENT_LIST_DIR}/wine_run.sh;${RX_WINE_LOADER}")
 
 # The compiler's own runtime (libgcc, libstdc++, winpthread) goes inside every program and DLL, so the program
 # folder ships only SDL's DLLs and ours; SDL's import libraries are named by full path, so -static keeps them.
