@@ -51,10 +51,6 @@ console_screen::~console_screen() {
     if (font_ != nullptr) TTF_CloseFont(font_);
 }
 
-void console_screen::log_unknown(const char* operation) const {
-    log_error(std::string("Unknown Exception - ") + class_name_ + "::" + operation);
-}
-
 binding& console_screen::record(int player, int column, int row) {
     return records_.at(static_cast<std::size_t>((player * columns() + column) * rows() + row));
 }

@@ -146,6 +146,8 @@ class console_screen : public screen {
     int rows() const { return static_cast<int>(shape_.prompts.size()); }
     int columns() const { return static_cast<int>(shape_.columns.size()); }
     int players() const { return shape_.players; }
+    // Display only: the boxes show their records and never capture.
+    bool locked() const { return shape_.locked; }
     int selected_player() const { return player_; }
     binding& record(int player, int column, int row);
     const binding& record(int player, int column, int row) const;
@@ -169,7 +171,6 @@ class console_screen : public screen {
     std::vector<laid_widget> layout() const;
 
   protected:
-    void log_unknown(const char* operation) const;
     // The names init and show carry in "Unknown Exception - <class>::<name>" lines.
     void set_logged_names(const char* init_name, const char* show_name) {
         init_name_ = init_name;

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "browser/core/logic/consoles.h"
+
 namespace rx::service {
 namespace {
 
@@ -112,8 +114,11 @@ std::optional<std::vector<account_record>> parse_accounts(std::string_view text,
 }
 
 const std::vector<std::string>& system_codes() {
-    static const std::vector<std::string> codes = {"2600", "COL", "GB",  "GBC",  "GBA", "SGG",
-                                                   "GEN",  "NES", "SMS", "SNES", "PCE", "N64"};
+    static const std::vector<std::string> codes = [] {
+        std::vector<std::string> c;
+        for (const auto& row : console_table) c.emplace_back(row.code);
+        return c;
+    }();
     return codes;
 }
 
