@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 

@@ -6,7 +6,8 @@
 
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/meka_settings.h"
-#include "browser/core/app.h"
+#include "browser/core/program.h"
+#include "browser/ui/guard.h"
 
 namespace rx {
 
@@ -80,7 +81,7 @@ bool rx_colecovision_controls_input::load_controls() {
     });
     if (no_section) {
         // The click that opened this screen must not open it again on the next event.
-        app::clear_controls();
+        program().clear_controls();
         throw std::out_of_range(meka::missing_section_text);
     }
     select_player(0);

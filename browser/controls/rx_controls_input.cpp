@@ -3,8 +3,8 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
 #include "browser/core/logic/consoles.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 

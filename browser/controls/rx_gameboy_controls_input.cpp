@@ -6,7 +6,7 @@
 #include "browser/controls/logic/binding_codec.h"
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "platform/file.h"
 #include "platform/path.h"
 

@@ -2,7 +2,7 @@
 #include "browser/controls/rx_n64_controls_input.h"
 
 #include "browser/controls/codec_records.h"
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/path.h"

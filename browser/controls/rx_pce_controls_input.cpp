@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "browser/controls/codec_records.h"
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "platform/file.h"
 #include "platform/path.h"
 

@@ -11,6 +11,8 @@
 
 #include "browser/core/handlers.h"
 #include "browser/core/logic/emulators.h"
+#include "browser/core/processes.h"
+#include "browser/core/program.h"
 #include "browser/core/screens.h"
 #include "browser/core/session.h"
 #include "browser/ui/display_message.h"
@@ -394,6 +396,29 @@ void show(int x, int y, SDL_Surface* surface) {
     blit_at(0, 0, state().background_dark, screen);
     blit_at(x, y, surface, screen);
     if (SDL_Flip(screen) == -1) log_error("Failed to Flip SDL - show");
+}
+
+// ---- the screens' way back ----
+
+namespace {
+
+class core_services final : public program_services {
+  public:
+    const user_info& user() override { return app::user(); }
+    void clear_controls() override { app::clear_controls(); }
+    void watch_game(const std::string& program_path, const std::wstring& launch_argument) override {
+        rx::watch_game(program_path, launch_argument);
+    }
+    void open_facebook_status(const std::wstring& user_name) override {
+        rx::open_facebook_status(user_name);
+    }
+};
+
+}  // namespace
+
+program_services& services() {
+    static core_services instance;
+    return instance;
 }
 
 // ---- screens and settings ----

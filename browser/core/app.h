@@ -16,7 +16,12 @@ namespace rx {
 
 class display_message;
 
+class program_services;
+
 namespace app {
+
+// The browser core's side of the screens' one way back into the program (browser/core/program.h).
+program_services& services();
 
 user_info& user();
 int current_screen();

@@ -3,7 +3,9 @@
 #include <stdexcept>
 
 #include "browser/controls/settings_screens.h"
+#include "browser/core/app.h"
 #include "browser/core/handlers.h"
+#include "browser/core/program.h"
 #include "browser/core/screens.h"
 
 namespace rx {
@@ -43,6 +45,8 @@ int console_index(int number) {
 }  // namespace
 
 screen_set::screen_set() {
+    // Screens call back into the program only through this; it is in place before any is made.
+    installed_program = &app::services();
     for (std::size_t i = 0; i < console_count; ++i) {
         consoles_[i] = make_console_screen(console_table[i]);
         if (!consoles_[i]) {

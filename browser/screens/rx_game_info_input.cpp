@@ -6,8 +6,8 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 #include "platform/service_config.h"

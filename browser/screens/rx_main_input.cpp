@@ -3,8 +3,8 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
 #include "browser/core/logic/emulators.h"
+#include "browser/ui/guard.h"
 
 namespace rx {
 namespace {

@@ -4,9 +4,9 @@
 #include <exception>
 #include <string>
 
-#include "browser/core/app.h"
 #include "browser/screens/logic/news.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 #include "platform/service_config.h"

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <exception>
 
-#include "browser/core/app.h"
 #include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
