@@ -203,12 +203,9 @@ def base_background(w, h, seed, logo=None, fonts=None, floor=True, dark=False, h
 
 
 def bg_main(fonts, w, h, label):
-    # Every screen is drawn over this picture, so the mark is outlined rather than solid and stays out of the
-    # way of the controls screens' white titles and labels.
-    img = base_background(w, h, 1, ("RELICADE", 200, 100), fonts, hollow=True)
-    d = ImageDraw.Draw(img)
-    draw_text_centered(d, fonts.get(20), "retro games online", w // 2, 275, CYAN_DIM, 1)
-    return img
+    # Every screen of the browser is drawn over this picture and the main menu's tiles cover it edge to edge, so
+    # it carries no lettering: a mark would only show in pieces between the tiles and the capture boxes.
+    return base_background(w, h, 1, None, fonts)
 
 
 def bg_dark(fonts, w, h, label):

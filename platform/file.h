@@ -23,12 +23,27 @@ read_status read_whole_file(const std::string& path, std::string& bytes,
 // `new_file_mode` (POSIX mode bits; Windows ignores them), unless `force_mode`, which gives the
 // file `new_file_mode` from its first byte whatever it had (a file holding a password). On failure
 // the temporary file is removed, the original is untouched, and the result names the step that
-// failed ("" on success).
+// failed ("" on success). Should Windows' replace remove the original and then fail, the new file
+// is put at the path and the result is "": after any failure a whole file is there.
 std::string replace_file(const std::string& path, std::string_view bytes,
                          unsigned new_file_mode = 0644, bool force_mode = false);
 
 // Tests make one step of the next replace_file calls fail, as a full disk or a locked file would.
 enum class replace_step { none, create, write, flush, rename };
 void fail_replace_step_for_testing(replace_step step);
+
+// Tests see each step of replace_file as it is taken (every write call, the flush to disk, the
+// rename), so they can check the bytes reach the disk before the new file takes the old one's
+// place. nullptr stops it.
+void watch_replace_steps_for_testing(void (*watch)(replace_step));
+
+// Windows replaces an existing file with one call (ReplaceFileA) that can fail half way. Tests
+// stand in for it to play such failures: `call` gets the target, the replacement and the name for
+// the original's backup, leaves the files as the system would and returns 0 or the system's error
+// code. nullptr restores the system's call. The POSIX rename is a single step and uses no such
+// call.
+using system_replace = unsigned long (*)(const std::string& target, const std::string& replacement,
+                                         const std::string& backup);
+void set_system_replace_for_testing(system_replace call);
 
 }  // namespace rx::platform

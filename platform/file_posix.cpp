@@ -24,6 +24,13 @@ std::string folder_of(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The file's bytes on the disk before the rename makes them the file: otherwise a crash soon after
+// could leave the new name on empty or partial data.
+int flush_to_disk(int fd) {
+    detail::taking(replace_step::flush);
+    return fsync(fd);
+}
+
 }  // namespace
 
 read_status read_whole_file(const std::string& path, std::string& bytes, std::size_t cap) {
@@ -65,6 +72,7 @@ read_status read_whole_file(const std::string& path, std::string& bytes, std::si
 std::string replace_file(const std::string& path, std::string_view bytes, unsigned new_file_mode,
                          bool force_mode) {
     std::string temp = path + ".tmp.XXXXXX";
+    detail::taking(replace_step::create);
     int fd = detail::injected(replace_step::create) ? (errno = EACCES, -1) : mkstemp(temp.data());
     if (fd < 0) return failure("create", errno);
     auto give_up = [&](const char* step, int error) {
@@ -79,6 +87,7 @@ std::string replace_file(const std::string& path, std::string_view bytes, unsign
     if (fchmod(fd, mode) != 0) return give_up("permissions", errno);
     std::size_t done = 0;
     while (done < bytes.size()) {
+        detail::taking(replace_step::write);
         ssize_t n = detail::injected(replace_step::write)
                         ? (errno = ENOSPC, -1)
                         : ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -86,13 +95,14 @@ std::string replace_file(const std::string& path, std::string_view bytes, unsign
         if (n <= 0) return give_up("write", n < 0 ? errno : EIO);
         done += static_cast<std::size_t>(n);
     }
-    if (detail::injected(replace_step::flush) || fsync(fd) != 0)
+    if (detail::injected(replace_step::flush) || flush_to_disk(fd) != 0)
         return give_up("flush", detail::injected(replace_step::flush) ? EIO : errno);
     if (::close(fd) != 0) {
         int error = errno;
         ::unlink(temp.c_str());
         return failure("close", error);
     }
+    detail::taking(replace_step::rename);
     if (detail::injected(replace_step::rename) || ::rename(temp.c_str(), path.c_str()) != 0) {
         int error = detail::injected(replace_step::rename) ? EBUSY : errno;
         ::unlink(temp.c_str());

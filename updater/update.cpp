@@ -163,6 +163,8 @@ class update_run {
         downloads_.push_back(path);
 
         const auto total = static_cast<std::int64_t>(manifest_.total);
+        const std::uint64_t limit = download_limit(manifest_.total, settings_.download_margin);
+        std::uint64_t file_bytes = 0;
         std::vector<char> buffer(download_chunk);
         int line_feeds = 0;
         for (;;) {
@@ -183,9 +185,16 @@ class update_run {
                 if (buffer[static_cast<std::size_t>(start++)] == '\n') ++line_feeds;
             const int body = line_feeds < header_line_feeds ? 0 : received - start;
             if (body > 0) {
-                if (done_ + body > total) {
-                    log("Failure receiving data - download_update: more bytes than the manifest "
-                        "announced");
+                // The total only drives the counter; the limits keep a runaway server off the disk.
+                file_bytes += static_cast<std::uint64_t>(body);
+                if (file_bytes > settings_.max_file_bytes) {
+                    log("Failure receiving data - download_update: a file larger than an update "
+                        "may bring");
+                    return false;
+                }
+                if (static_cast<std::uint64_t>(done_ + body) > limit) {
+                    log("Failure receiving data - download_update: far more bytes than the "
+                        "manifest announced");
                     return false;
                 }
                 if (!out.write(buffer.data() + start, static_cast<std::size_t>(body))) {

@@ -7,6 +7,7 @@
 
 #include "browser/screens/web_transport.h"
 #include "platform/service_config.h"
+#include "updater/logic/manifest.h"
 
 namespace rx::updater {
 
@@ -16,6 +17,10 @@ struct update_settings {
     config::endpoint catalogue;
     // Longest wait for the server's next bytes before a download fails.
     unsigned silence_ms = web::default_silence_ms;
+    // Bytes all downloads may bring beyond four times the manifest's total, and the most one
+    // download may bring.
+    std::uint64_t download_margin = default_download_margin;
+    std::uint64_t max_file_bytes = max_file_download;
     // Called after every received chunk with the bytes received so far and the manifest's total;
     // false abandons the update (the window was closed).
     std::function<bool(std::int64_t done, std::int64_t total)> progress;

@@ -79,8 +79,10 @@ bool update_window::show() {
         blit_at(96, 420, border_, screen_);
         blit_at(100, 424, bar_, screen_, &view_);
         ++redraws_;
-        if (SDL_Flip(screen_) == -1) {
-            log_error("Failed to Flip SDL in update - main");
+        if (flip_(screen_) == -1) {
+            // A display that refuses frames tends to refuse them all: one line says it.
+            if (!flip_failure_logged_) log_error("Failed to Flip SDL in update - main");
+            flip_failure_logged_ = true;
             return false;
         }
         return true;
@@ -92,14 +94,17 @@ bool update_window::update_status(std::int64_t done, std::int64_t total) {
         view_.x = static_cast<Sint16>(bar_view_x(done, total));
         const Uint32 now = SDL_GetTicks();
         // The counter is exact whenever it is drawn; drawing more often than the display shows
-        // frames would only slow the download.
-        if (!drawn_once_ || done >= total || now - last_draw_ >= frame_ms) {
+        // frames would only slow the download. Bytes past an understated total are paced too.
+        const bool reaches_total = done == total || (done > total && drawn_done_ < total);
+        if (!drawn_once_ || reaches_total || now - last_draw_ >= frame_ms) {
             free_surface(counter_);
             if (font_)
                 counter_ = TTF_RenderText_Solid(font_, counter_text(done, total).c_str(), white);
             drawn_once_ = true;
+            drawn_done_ = done;
             last_draw_ = now;
-            if (!show()) return false;
+            // A frame the display refused is not a failed download (show logged it).
+            show();
         }
         SDL_Event event;
         if (SDL_PollEvent(&event) && event.type == SDL_QUIT) return false;

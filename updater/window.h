@@ -20,8 +20,8 @@ class update_window {
     // Background, counter, border and bar, then the flip; false when the flip failed.
     bool show();
     // New counter and bar position; draws at most once per display frame, and always for the last
-    // byte, so a fast download is not held back by drawing. Looks at one pending event: false when
-    // it asks to close the window.
+    // byte, so a fast download is not held back by drawing. A refused frame does not stop the
+    // download. Looks at one pending event: false when it asks to close the window.
     bool update_status(std::int64_t done, std::int64_t total);
     void clean_up();
 
@@ -29,6 +29,8 @@ class update_window {
     int view_x() const { return view_.x; }
     const SDL_Surface* counter() const { return counter_; }
     unsigned redraws() const { return redraws_; }
+    // Tests stand in for SDL_Flip to make the display refuse a frame.
+    void set_flip_for_testing(decltype(&SDL_Flip) flip) { flip_ = flip; }
 
   private:
     bool started_ = false;
@@ -43,7 +45,10 @@ class update_window {
     SDL_Rect view_{600, 0, 600, 40};
     Uint32 last_draw_ = 0;
     bool drawn_once_ = false;
+    std::int64_t drawn_done_ = 0;
     unsigned redraws_ = 0;
+    bool flip_failure_logged_ = false;
+    decltype(&SDL_Flip) flip_ = SDL_Flip;
 };
 
 }  // namespace rx::updater

@@ -68,6 +68,7 @@ void save_with_codec(console_screen& screen, const char* file_name, const codec_
     const file_save_outcome outcome = save_settings_file(
         path, file_name, [&](std::string_view bytes) { return save(bytes, records); }, emu);
     if (!outcome.log.empty()) log_error(outcome.log);
+    for (const std::string& line : outcome.unsaved) log_error(line);
     if (outcome.written) store_saved_names(screen, emu);
 }
 

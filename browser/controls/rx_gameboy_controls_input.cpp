@@ -7,6 +7,7 @@
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
 #include "browser/ui/guard.h"
+#include "browser/ui/logic/input_names.h"
 #include "platform/file.h"
 #include "platform/path.h"
 
@@ -70,15 +71,29 @@ bool rx_gameboy_controls_input::load_controls() {
 void rx_gameboy_controls_input::save_settings() {
     run_logged(class_name(), "save_settings", [&] {
         const std::string path = settings_path();
-        const auto text = read_settings(path);
-        if (!text) return;
+        if (path.empty()) return;
+        std::string text;
+        switch (read_settings_file(path, text)) {
+            case settings_file::read:
+                break;
+            case settings_file::unreadable:
+                // Saving over a file that could not be read would lose whatever it holds.
+                log_error("Failure reading vba.ini - save_settings");
+                return;
+            default:
+                return;
+        }
         std::array<std::string, vba::row_count> values;
+        std::vector<std::string> unsaved;
         for (int r = 0; r < vba::row_count; ++r) {
             const binding& b = record(0, 0, r);
             values[static_cast<std::size_t>(r)] =
                 vba::get_emu_name(b.shown_name, b.emulator_name, b.captured);
+            if (b.captured && parse_joystick_name(b.shown_name) &&
+                !vba::get_joy_emu_name(b.shown_name))
+                unsaved.push_back(unstorable_text(b.shown_name));
         }
-        const auto rewritten = vba::rewrite(*text, values);
+        const auto rewritten = vba::rewrite(text, values);
         if (!rewritten) {
             log_error(missing_line_text);
             return;
@@ -88,6 +103,7 @@ void rx_gameboy_controls_input::save_settings() {
             log_error("Failure writing vba.ini - save_settings");
             return;
         }
+        for (const std::string& line : unsaved) log_error(line);
         // Only a written file changes what the rows hold as saved.
         for (int r = 0; r < vba::row_count; ++r) {
             record(0, 0, r).emulator_name = values[static_cast<std::size_t>(r)];

@@ -2,6 +2,7 @@
 #include "browser/controls/rx_n64_controls_input.h"
 
 #include "browser/controls/codec_records.h"
+#include "browser/controls/logic/binding_codec.h"
 #include "browser/ui/guard.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
@@ -83,11 +84,16 @@ bool rx_n64_controls_input::load_controls() {
 void rx_n64_controls_input::save_settings() {
     run_logged(class_name(), "save_settings", [&] {
         const std::string path = settings_path();
+        if (path.empty()) return;
         std::string text;
-        // Without the plug-in's file there is nothing to edit.
-        if (path.empty() || platform::read_whole_file(path, text) != platform::read_status::ok) {
+        const settings_file read = read_settings_file(path, text);
+        if (read == settings_file::unreadable) {
+            // Saving over a file that could not be read would lose whatever it holds.
+            log_error("Failure reading 1964Input.ini - save_settings");
             return;
         }
+        // Without the plug-in's file there is nothing to edit.
+        if (read == settings_file::missing) return;
         n64::bindings now = loaded_;
         for (int k = 0; k < n64::control_count; ++k) {
             const binding& b = record(0, 0, k);

@@ -2,9 +2,14 @@
 #include "browser/controls/rx_pce_controls_input.h"
 
 #include <optional>
+#include <stdexcept>
+#include <vector>
 
 #include "browser/controls/codec_records.h"
+#include "browser/controls/logic/binding_codec.h"
+#include "browser/core/program.h"
 #include "browser/ui/guard.h"
+#include "browser/ui/logic/input_names.h"
 #include "platform/file.h"
 #include "platform/path.h"
 
@@ -56,37 +61,69 @@ void rx_pce_controls_input::take(const ootake::slots& loaded) {
 }
 
 bool rx_pce_controls_input::load_controls() {
-    return logged_load(*this, "load_controls", [&] {
+    bool no_blocks = false;
+    const bool loaded = logged_load(*this, "load_controls", [&] {
         const std::string path = settings_path();
         if (path.empty()) {
             log_error("Failed to get path - TG-16");
             return false;
         }
         std::string bytes;
-        std::optional<ootake::slots> read;
-        if (platform::read_whole_file(path, bytes) == platform::read_status::ok)
-            read = ootake::load(bytes);
-        // A missing or empty file, or one without the joypad blocks, leaves the rows as they were.
+        switch (read_settings_file(path, bytes)) {
+            case settings_file::read:
+                break;
+            case settings_file::missing:
+                no_blocks = true;
+                return false;
+            default:
+                // Opened, but not one byte came: the rows stay as they were.
+                log_error("Failed to load controls - TG-16");
+                return false;
+        }
+        const std::optional<ootake::slots> read = ootake::load(bytes);
         if (!read) {
-            log_error("Failed to load controls - TG-16");
+            no_blocks = true;
             return false;
         }
         take(*read);
         return true;
     });
+    if (no_blocks) {
+        // Without both joypad blocks the screen would open on stale rows and Save Settings could
+        // write nothing: the load stops with a range error, which the opener logs, staying where
+        // it is. The click that opened this screen must not open it again on the next event.
+        program().clear_controls();
+        throw std::out_of_range(ootake::missing_blocks_text);
+    }
+    return loaded;
 }
 
 void rx_pce_controls_input::save_settings() {
     run_logged(class_name(), "save_settings", [&] {
         const std::string path = settings_path();
+        if (path.empty()) return;
         std::string bytes;
-        if (path.empty() || platform::read_whole_file(path, bytes) != platform::read_status::ok)
-            return;
+        switch (read_settings_file(path, bytes)) {
+            case settings_file::missing:
+                return;
+            case settings_file::unreadable:
+                // Saving over a file that could not be read would lose whatever it holds.
+                log_error("Failure reading ootake.dat - save_settings");
+                return;
+            default:
+                break;
+        }
         ootake::slots now = slots_;
+        std::vector<std::string> unsaved;
         each_record(*this, [&](std::size_t i, int p, int c, int r) {
             const binding& b = record(p, c, r);
             now[i].shown = b.shown_name;
             now[i].touched = b.captured;
+            // A button past the 50 the codes hold keeps its code.
+            const auto joystick = parse_joystick_name(b.shown_name);
+            if (now[i].changed() && !ootake::code_of(b.shown_name) && joystick &&
+                joystick->kind == joystick_input::input_kind::button)
+                unsaved.push_back(unstorable_text(b.shown_name));
         });
         const auto rewritten = ootake::save(bytes, now);
         // Without the marker and room for both blocks, writing would damage the file.
@@ -94,6 +131,7 @@ void rx_pce_controls_input::save_settings() {
             log_error("Failure writing ootake.dat - save_settings");
             return;
         }
+        for (const std::string& line : unsaved) log_error(line);
         const int player = selected_player();
         take(*ootake::load(*rewritten));
         select_player(player);

@@ -421,6 +421,13 @@ program_services& services() {
     return instance;
 }
 
+namespace {
+
+// In place before main, so that a screen made on its own (tests) reaches the program too.
+const bool services_installed = (installed_program = &services(), true);
+
+}  // namespace
+
 // ---- screens and settings ----
 
 void clear_controls() {
@@ -477,7 +484,7 @@ void load_system(int number) {
 
 void load_search(const std::string& filter) {
     run_logged("main", "load_search", [&] {
-        state().user.name_filter = filter;
+        state().user.name_filter = storable_name_filter(filter);
         const user_info copy = state().user;
         screens().game_list.set_user_info(copy);
         screens().game_list.load_list();

@@ -2,6 +2,7 @@
 // screens and controls call back into. The core installs its implementation before any screen is
 // made; this header reaches nothing of the core back, so the screens link without it.
 #pragma once
+#include <stdexcept>
 #include <string>
 
 #include "browser/core/logic/user_info.h"
@@ -22,10 +23,11 @@ class program_services {
     virtual void open_facebook_status(const std::wstring& user_name) = 0;
 };
 
-// Set by the browser core; null only before it starts.
+// Set by the browser core during static initialisation; null only in a program without it.
 inline program_services* installed_program = nullptr;
 
 inline program_services& program() {
+    if (installed_program == nullptr) throw std::logic_error("no program services");
     return *installed_program;
 }
 

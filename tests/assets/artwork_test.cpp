@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -270,6 +271,45 @@ TEST_F(Artwork, EveryButtonStripHasThreeFramesAndCheckBoxesTwo) {
         }
     }
     EXPECT_GE(buttons, 70);
+}
+
+// background.png lies under every screen of the browser. Lettering on it would show between the
+// widgets standing on it (the main menu's tiles, the controls screens' rows of capture boxes), so
+// under every widget and in the gaps between them it must be plain backdrop: stars and grid lines
+// are single pixels, lettering has strokes, so no 3 x 3 block of it may be bright.
+TEST_F(Artwork, NoScreenStandsOnLetteringOfTheSharedBackground) {
+    struct area {
+        const char* what;
+        int x, y, w, h;
+    };
+    std::vector<area> areas;
+    // The main menu's 150 x 150 tiles, 160 px apart across and 150 px down, and the gaps between.
+    areas.push_back({"main menu tiles", 5, 0, 790, 600});
+    // The controls menu's console buttons.
+    areas.push_back({"controls menu buttons", 5, 50, 200, 535});
+    // The console screens' rows of labels and capture boxes, and their buttons.
+    areas.push_back({"controls screen rows", 5, 60, 790, 340});
+    areas.push_back({"Set All and Save Settings", 158, 330, 382, 130});
+    // The login screen's fields and buttons.
+    areas.push_back({"login fields", 170, 385, 460, 205});
+    Surface s = load_rgba(kImages / "background.png");
+    ASSERT_TRUE(s);
+    auto bright = [&](int x, int y) {
+        const Rgb c = pixel(s.get(), x, y);
+        return std::max({c.r, c.g, c.b}) >= 120;
+    };
+    for (const area& a : areas) {
+        int inked = 0;
+        for (int y = std::max(a.y, 1); y < std::min(a.y + a.h, s->h - 1); ++y) {
+            for (int x = std::max(a.x, 1); x < std::min(a.x + a.w, s->w - 1); ++x) {
+                bool block = true;
+                for (int dy = -1; dy <= 1 && block; ++dy)
+                    for (int dx = -1; dx <= 1 && block; ++dx) block = bright(x + dx, y + dy);
+                if (block) ++inked;
+            }
+        }
+        EXPECT_EQ(inked, 0) << a.what << " stand on lettering of background.png";
+    }
 }
 
 // Pure cyan turns see-through when loaded, so it may appear only where the screen behind should

@@ -101,6 +101,10 @@ TEST_F(DispatchTest, BackGoesToTheRememberedGameList) {
 
 TEST_F(DispatchTest, EveryConsoleButtonOpensItsScreen) {
     const int expected[] = {7, 8, 9, 10, 11, 12, 13, 14, 19, 15, 16, 18};
+    // The Turbo Graphics 16 screen opens only on an ootake.dat that holds both joypad blocks.
+    std::string ootake = "[APP INPUT] JoyPad Setting for 2Button";
+    ootake.resize(400, '\0');
+    ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), ootake));
     for (int i = 0; i < rx_controls_input::console_count; ++i) {
         app::set_current_screen(screen_controls);
         click(100, 70 + 45 * i);

@@ -126,6 +126,25 @@ TEST(UserInfoCodec, ShortAndGarbledInputNeverCrashes) {
     }
 }
 
+TEST(UserInfoCodec, HostileNameFiltersNeverSpillIntoTheNextField) {
+    // Filter texts that hold the separator, run into it or end where it starts.
+    const std::pair<std::string, std::string> filters[] = {
+        {"a||b", "a|b"}, {"||", ""},          {"|", ""},      {"a|", "a"},
+        {"a|||", "a"},   {"|a", "|a"},        {"a|b", "a|b"}, {"||||||||1", "|1"},
+        {"x\0y"s, "xy"}, {"^[a-b]", "^[a-b]"}};
+    for (const auto& [typed, kept] : filters) {
+        EXPECT_EQ(storable_name_filter(typed), kept) << typed;
+        user_info info = sample();
+        info.name_filter = typed;
+        user_info expected = sample();
+        expected.name_filter = kept;
+        const user_info back = decode_user_info(encode_user_info(info));
+        expect_same(back, expected);
+        // What was read back is written again byte for byte.
+        EXPECT_EQ(encode_user_info(back), encode_user_info(expected)) << typed;
+    }
+}
+
 TEST(UserInfoCodec, NumbersThatDoNotFitFourBytesAreStoredAsZero) {
     user_info info;
     info.last_system = 12345;

@@ -85,6 +85,13 @@ TEST_F(GameList, RequestsForSystemsSamplerAndAccounts) {
     EXPECT_EQ(app::current_screen(), screen_game_list);
     // Loading empties the search box.
     EXPECT_TRUE(list().search_box().text().empty());
+
+    // userinfo.dat keeps the filter between "||" separators: a search holding one, or ending
+    // where one would start, is taken without it.
+    list().search_box().set_text("mario||x|");
+    handle_system_events(make_key(SDLK_RETURN, true));
+    nudge();
+    EXPECT_EQ(app::user().name_filter, "mario|x");
 }
 
 TEST_F(GameList, RecordsSplitAcrossReceives) {

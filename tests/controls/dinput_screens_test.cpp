@@ -9,6 +9,7 @@
 #include "browser/controls/rx_nes_controls_input.h"
 #include "browser/controls/rx_pce_controls_input.h"
 #include "browser/core/app.h"
+#include "browser/core/screens.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "tests/browser_core/sdl_support.h"
@@ -123,6 +124,17 @@ TEST_F(DinputScreens, N64WithoutItsFileKeepsTheRowsAndWritesNothing) {
     EXPECT_EQ(error_log(), "Failure writing 1964Input.ini - save_settings\n");
 }
 
+TEST_F(DinputScreens, N64SaveOverAFileThatCannotBeReadIsLogged) {
+    ASSERT_EQ(mkdir(folder_.file("plugin").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(folder_.file("plugin/1964Input.ini").c_str(), 0755), 0);
+    rx_n64_controls_input s;
+    s.init();
+    click(s, 200, 60 + 10);
+    press(s, SDLK_w);
+    click(s, 380, 375);
+    EXPECT_EQ(error_log(), "Failure reading 1964Input.ini - save_settings\n");
+}
+
 // ---- NES ----
 
 // The program folder holds the user registry's file for the test (see program_folder).
@@ -228,6 +240,31 @@ TEST_F(DinputScreens, PceSavesOnlyTheTwoBlocks) {
     EXPECT_EQ(error_log(), "");
 }
 
+TEST_F(DinputScreens, PceSaveOverAFileThatCannotBeReadIsLogged) {
+    ASSERT_EQ(mkdir(folder_.file("ootake.dat").c_str(), 0755), 0);
+    rx_pce_controls_input s;
+    s.init();
+    click(s, 350, 90 + 10);
+    press(s, SDLK_w);
+    click(s, 380, 345);
+    EXPECT_EQ(error_log(), "Failure reading ootake.dat - save_settings\n");
+}
+
+TEST_F(DinputScreens, PceButtonTheFileCannotHoldKeepsItsCodeAndIsLogged) {
+    const std::string before = ootake_file(100, 2000);
+    ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), before));
+    rx_pce_controls_input s;
+    s.init();
+    ASSERT_TRUE(s.load_controls());
+    // Fifty codes per joystick hold buttons 0 to 49; button 50 would be the next joystick's stick.
+    s.record(0, 0, 0).shown_name = "Joystick 1 Button 50";
+    s.record(0, 0, 0).captured = true;
+    click(s, 380, 345);
+    EXPECT_EQ(folder_.read("ootake.dat"), before);
+    EXPECT_EQ(s.record(0, 0, 0).shown_name, "W");
+    EXPECT_EQ(error_log(), "Failure storing Joystick 1 Button 50 - save_settings\n");
+}
+
 TEST_F(DinputScreens, PceWithoutTheMarkerLoadsNothingAndWritesNothing) {
     std::string bytes = ootake_file(100, 2000);
     bytes.replace(100, 5, "[APP ");
@@ -236,12 +273,53 @@ TEST_F(DinputScreens, PceWithoutTheMarkerLoadsNothingAndWritesNothing) {
     rx_pce_controls_input s;
     s.init();
     s.record(0, 0, 0).shown_name = "A";
-    EXPECT_FALSE(s.load_controls());
+    // The load stops with the range error the controls menu logs (it then stays on screen).
+    EXPECT_THROW(s.load_controls(), std::out_of_range);
     EXPECT_EQ(s.record(0, 0, 0).shown_name, "A");
     click(s, 380, 345);
     EXPECT_EQ(folder_.read("ootake.dat"), bytes);
-    EXPECT_EQ(error_log(),
-              "Failed to load controls - TG-16\nFailure writing ootake.dat - save_settings\n");
+    EXPECT_EQ(error_log(), "Failure writing ootake.dat - save_settings\n");
+}
+
+TEST_F(DinputScreens, PceScreenDoesNotOpenWithoutBothBlocks) {
+    auto& pce = screens().of("PCE");
+    pce.init();
+    screens().controls.init();
+    pce.record(0, 0, 0).shown_name = "kept";
+    std::string no_marker = ootake_file(100, 2000);
+    no_marker[101] = 'a';
+    const std::string too_short = ootake_file(100, 2000).substr(0, 100 + 304 + 15);
+    int attempts = 0;
+    const std::vector<const std::string*> files{nullptr, &no_marker, &too_short};
+    for (const std::string* bytes : files) {
+        if (bytes != nullptr) {
+            ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), *bytes));
+        }
+        app::set_current_screen(screen_controls);
+        app::clear_controls();
+        wrapper_click(10, 560);  // the Turbo Graphics 16 button
+        ++attempts;
+        EXPECT_EQ(app::current_screen(), screen_controls) << attempts;
+        EXPECT_EQ(pce.record(0, 0, 0).shown_name, "kept");
+        // The click is spent: the next event does not try again.
+        dispatch_events(app::current_screen(),
+                        test::make_mouse_button(SDL_BUTTON_LEFT, false, 300, 300));
+    }
+    std::string expected;
+    for (int i = 0; i < attempts; ++i) expected += "invalid string position\n";
+    EXPECT_EQ(error_log(), expected);
+    // An empty file is the load's own failure: it is logged and the screen opens as it was.
+    ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), ""));
+    wrapper_click(10, 560);
+    EXPECT_EQ(app::current_screen(), console_screen_of("PCE"));
+    EXPECT_EQ(error_log(), expected + "Failed to load controls - TG-16\n");
+    // A whole file opens it with the file's bindings.
+    ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), ootake_file(100, 2000)));
+    app::set_current_screen(screen_controls);
+    app::clear_controls();
+    wrapper_click(10, 560);
+    EXPECT_EQ(app::current_screen(), console_screen_of("PCE"));
+    EXPECT_EQ(pce.record(0, 0, 0).shown_name, "W");
 }
 
 }  // namespace

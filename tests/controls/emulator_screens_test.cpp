@@ -191,6 +191,14 @@ TEST_F(EmulatorScreenTest, SnesSavesThePlayersLinesAndSwitchesTheirPadsOn) {
     EXPECT_EQ(split_lines(saved)[49], "pl2Ak=275\r\n");
     EXPECT_EQ(log(), "");
 
+    // A button the file's codes cannot hold keeps its line, and the log says so.
+    snes.record(0, 0, 0).shown_name = "Joystick 1 Button 16";
+    snes.record(0, 0, 0).captured = true;
+    save(snes, 380, 470);
+    EXPECT_EQ(folder_.read("zinput.cfg"), saved);
+    EXPECT_EQ(log(), "Failure storing Joystick 1 Button 16 - save_settings\n");
+    std::filesystem::remove(folder_.file("error_log.txt"));
+
     auto lines = test::zsnes_lines();
     lines.resize(45);  // player 2's block is cut short
     write("zinput.cfg", join_lines(lines));

@@ -1,6 +1,7 @@
 // The VisualBoyAdvance screens with a real vba.ini in a private program folder: loading, saving
 // what was and was not touched, short and long files, and a failed write.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -80,9 +81,12 @@ TEST_F(GameboyScreenTest, EdgeValuesRoundTripAsTheEmulatorReadsThem) {
     EXPECT_EQ(shown(0), "Joystick 1 ");
     EXPECT_EQ(shown(1), "Enter");
     EXPECT_EQ(shown(9), "1");
+    const std::string before = read();
     gb.save_settings();
-    // Bare numbers stay; keypad Enter saves as Enter and an unnamed joystick input as its base.
-    EXPECT_EQ(read(), vba_file(94, {"55", "642", "256", "28", "44", "45", "30", "1", "28", "14"}));
+    // Rows nobody captured into keep their codes: bare numbers, keypad Enter and the unnamed
+    // joystick input alike.
+    EXPECT_EQ(read(), before);
+    EXPECT_EQ(log(), "");
 }
 
 TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines) {
@@ -122,6 +126,30 @@ TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
     gb.save_settings();
     EXPECT_EQ(read(), "");
     EXPECT_EQ(log(), "");
+}
+
+TEST_F(GameboyScreenTest, SaveOverAFileThatCannotBeReadIsLogged) {
+    ASSERT_EQ(mkdir(path().c_str(), 0755), 0);  // there, but no file to read
+    auto& gb = screens().of("GB");
+    gb.record(0, 0, 0).shown_name = "W";
+    gb.record(0, 0, 0).captured = true;
+    gb.save_settings();
+    EXPECT_EQ(log(), "Failure reading vba.ini - save_settings\n");
+}
+
+TEST_F(GameboyScreenTest, AButtonTheFileCannotHoldKeepsTheRowAndIsLogged) {
+    write(vba_file(94, plain));
+    auto& gb = screens().of("GB");
+    ASSERT_TRUE(gb.load_controls());
+    gb.record(0, 0, 0).shown_name = "Joystick 1 Button 130";  // would read back as joystick 2
+    gb.record(0, 0, 0).captured = true;
+    gb.record(0, 0, 6).shown_name = "Joystick 1 Button 3";
+    gb.record(0, 0, 6).captured = true;
+    gb.save_settings();
+    std::vector<std::string> values = plain;
+    values[4] = "387";
+    EXPECT_EQ(read(), vba_file(94, values));
+    EXPECT_EQ(log(), "Failure storing Joystick 1 Button 130 - save_settings\n");
 }
 
 TEST_F(GameboyScreenTest, ShortFileLoadsTheLinesBeforeTheGapAndIsNeverWritten) {

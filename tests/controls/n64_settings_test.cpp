@@ -88,6 +88,25 @@ TEST(N64Load, ReadsOnlyThisScreensBindingsOfTheSection) {
     EXPECT_EQ(rx::n64::load("no section\r\nButton=0 17 C8 0 5\r\n")[0].shown, "");
 }
 
+TEST(N64Load, TheSectionStartsAtTheFirstLineHoldingItsHeader) {
+    // A byte-order mark before the header, or text after it, still names the section.
+    for (const std::string header : {"\xEF\xBB\xBF[Controls]", "[Controls] ; 1964 input"}) {
+        const std::string text = header + "\r\nButton=0 17 C8 0 5\r\n\r\n[Other]\r\nx=1\r\n";
+        bindings b = rx::n64::load(text);
+        EXPECT_EQ(b[0].shown, "Up") << header;
+        set(b, 16, "Down");
+        b[1].touched = true;
+        const std::string out = rx::n64::save(text, b, devices({}));
+        // Rebuilt in place: one section, the text before the header and after the section kept.
+        EXPECT_EQ(out.find("[Controls]"), header.find("[Controls]")) << out;
+        EXPECT_EQ(out.find("[Controls]", out.find("[Controls]") + 1), std::string::npos) << out;
+        EXPECT_EQ(out.substr(0, header.find("[Controls]")), header.substr(0, header.find("[")));
+        EXPECT_NE(out.find("Button=0 17 C8 0 5\r\nButton=0 16 D0 0 5\r\n\r\n[Other]\r\nx=1\r\n"),
+                  std::string::npos)
+            << out;
+    }
+}
+
 TEST(N64Save, WritesTheGuidAndButtonLinesFromTheDeviceList) {
     std::string text = "[Controls]\r\n\r\n";
     bindings b = rx::n64::load(text);

@@ -184,6 +184,23 @@ TEST_F(Nester, EveryFailedWriteIsLoggedAndLeavesTheButtonUnsaved) {
     EXPECT_EQ(nester::read_record(store, nester::key_path(1, 1)).key, 16);
 }
 
+TEST_F(Nester, CapturedTopRowDigitsAreSavedAsTheirKeys) {
+    // The capture box names the top-row digits "0" to "9"; the key table has them as codes 2 to 11.
+    nester::slots s = nester::load(store, keyboard, log);
+    s[slot_of(0, 6)].shown = "5";
+    s[slot_of(1, 7)].shown = "0";
+    s[slot_of(0, 7)].shown = "1";
+    s[slot_of(0, 7)].touched = true;
+    nester::save(store, s, pads(0), log);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(nester::read_record(store, nester::key_path(0, 6)).key, 6);
+    EXPECT_EQ(nester::read_record(store, nester::key_path(1, 7)).key, 11);
+    EXPECT_EQ(nester::read_record(store, nester::key_path(0, 7)).key, 2);
+    nester::slots again = nester::load(store, keyboard, log);
+    EXPECT_EQ(again[slot_of(0, 6)].shown, "5");
+    EXPECT_EQ(again[slot_of(1, 7)].shown, "0");
+}
+
 TEST(NesterNames, RecordsAndNamesBothWays) {
     nester::key_record r;  // zeroed
     EXPECT_EQ(r.device_number, 0);

@@ -43,10 +43,12 @@ TEST(VbaCodec, ValuesAndShownNames) {
 TEST(VbaCodec, ShownNamesBackToCodes) {
     EXPECT_EQ(vba::get_emu_name("Left", "203\r", false), "203");
     EXPECT_EQ(vba::get_emu_name("Enter", "156", true), "28");
-    EXPECT_EQ(vba::get_emu_name("Enter", "156", false), "28");
+    // Left alone, keypad Enter and an input without a name keep their codes.
+    EXPECT_EQ(vba::get_emu_name("Enter", "156", false), "156");
     EXPECT_EQ(vba::get_emu_name("Enter (Pad)", "0", true), "0");
     EXPECT_EQ(vba::get_emu_name("Joystick 2 Button 2", "642\r", false), "642");
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260", false), "256");
+    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260\r", false), "260");
+    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260", true), "256");
     // A bare number left alone is written back as it was, negative ones too.
     EXPECT_EQ(vba::get_emu_name("-8", "-8\r", false), "-8");
     EXPECT_EQ(vba::get_emu_name("-8", "-8\r", true), "0");
@@ -57,6 +59,13 @@ TEST(VbaCodec, ShownNamesBackToCodes) {
     EXPECT_EQ(vba::get_emu_name("Joystick 1 axis 2 dir 0", "0", true), "256");
 }
 
+TEST(VbaCodec, ButtonsBeyondTheJoysticksRangeAreNotStored) {
+    // 128 codes per joystick hold buttons 0 to 127; button 128 would be the next joystick's axis.
+    EXPECT_EQ(vba::get_joy_emu_name("Joystick 1 Button 127"), "511");
+    EXPECT_FALSE(vba::get_joy_emu_name("Joystick 1 Button 128").has_value());
+    EXPECT_EQ(vba::get_emu_name("Joystick 1 Button 200", "45\r", true), "45");
+}
+
 TEST(VbaCodec, UntouchedRowsKeepWhatTheyLoaded) {
     // A key code without a name is shown as its number and written back as that code.
     EXPECT_EQ(vba::get_emu_name("55", "55\r", false), "55");
@@ -64,7 +73,9 @@ TEST(VbaCodec, UntouchedRowsKeepWhatTheyLoaded) {
     // Captured, "1" is the key 1 (code 2); a bare number the user cannot have captured is not a
     // code.
     EXPECT_EQ(vba::get_emu_name("1", "1\r", true), "2");
-    EXPECT_EQ(vba::get_emu_name("55", "203", false), "0");
+    EXPECT_EQ(vba::get_emu_name("55", "203", true), "0");
+    // A row that was never loaded has no value to keep: its name is converted.
+    EXPECT_EQ(vba::get_emu_name("Left", "", false), "203");
     // A joystick name that cannot be read keeps the row's value.
     EXPECT_EQ(vba::get_emu_name("Joystick 10 Button 1", "2689\r", false), "2689");
     EXPECT_EQ(vba::get_emu_name("Joystick", "300", false), "300");

@@ -40,6 +40,23 @@ TEST(ZsnesNames, JoystickArithmeticBothWays) {
         EXPECT_FALSE(zsnes::get_emu_name(broken).has_value()) << broken;
 }
 
+TEST(ZsnesNames, ButtonsBeyondFifteenAreNotStoredAsAnotherJoysticksAxis) {
+    // 16 codes per joystick hold buttons 0 to 15; button 16 would be joystick 2's axis 0.
+    EXPECT_EQ(zsnes::get_emu_name("Joystick 1 Button 15"), 287);
+    EXPECT_FALSE(zsnes::get_emu_name("Joystick 1 Button 16").has_value());
+    EXPECT_FALSE(zsnes::get_emu_name("Joystick 9 Button 31").has_value());
+
+    const std::string text = rx::join_lines(rx::test::zsnes_lines("pl1contrl=1"));
+    auto records = loaded(text);
+    rx::test::capture(records[0], "Joystick 1 Button 16");
+    auto save = zsnes::save(text, records);
+    ASSERT_TRUE(save.written);
+    EXPECT_EQ(save.bytes, text);
+    EXPECT_EQ(save.emu[0], "200\r");
+    EXPECT_EQ(save.unsaved,
+              std::vector<std::string>{"Failure storing Joystick 1 Button 16 - save_settings"});
+}
+
 TEST(ZsnesLoad, KeysInFileOrderFillScreenOrder) {
     auto records = loaded(rx::join_lines(rx::test::zsnes_lines()));
     ASSERT_EQ(records.size(), 24u);
@@ -123,6 +140,35 @@ TEST(ZsnesSave, EmptyBindingIsZeroAndZeroStaysZero) {
     auto again = zsnes::save(save.bytes, records);
     ASSERT_TRUE(again.written);
     EXPECT_EQ(again.bytes, save.bytes);
+}
+
+TEST(ZsnesSave, UntouchedKeypadEnterKeepsItsCode) {
+    auto lines = rx::test::zsnes_lines("pl1contrl=1");
+    lines[23] = "pl1startk=156\r\n";  // keypad Enter, shown as Enter
+    const std::string text = rx::join_lines(lines);
+    auto records = loaded(text);
+    EXPECT_EQ(records[5].shown, "Enter");
+    auto save = zsnes::save(text, records);
+    ASSERT_TRUE(save.written);
+    EXPECT_EQ(save.bytes, text);
+    rx::test::capture(records[5], "Enter");
+    EXPECT_EQ(rx::split_lines(zsnes::save(text, records).bytes)[23], "pl1startk=28\r\n");
+}
+
+TEST(ZsnesSave, PlayerTwosSwitchOnPlayerOnesLastKeyLineIsRefused) {
+    // Every key stands where the positions say, but player 2's block starts on pl1Rk's line:
+    // writing "pl2contrl=1" there would lose player 1's R.
+    auto lines = rx::test::zsnes_lines("pl1contrl=1");
+    std::vector<std::string> overlapping(lines.begin(), lines.begin() + 33);
+    overlapping.push_back("pl1Rk=46 ; pl2contrl\r\n");
+    for (std::size_t i = 41; i < lines.size(); ++i) overlapping.push_back(lines[i]);
+    const std::string text = rx::join_lines(overlapping);
+    ASSERT_EQ(rx::split_lines(text)[46].substr(0, 6), "pl2Rk=");
+    std::vector<settings_binding> records;
+    ASSERT_TRUE(zsnes::load(text, records).ok);
+    auto save = zsnes::save(text, records);
+    EXPECT_FALSE(save.written);
+    EXPECT_EQ(save.error, "Failed to save controls - snes");
 }
 
 TEST(ZsnesSave, LayoutsThatPositionsWouldDamageWriteNothing) {

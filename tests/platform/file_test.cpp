@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "tests/support/files.h"
 
@@ -55,6 +56,30 @@ TEST(ReplaceFile, EveryFailingStepLeavesTheOriginalAndNoTemporaryFile) {
         EXPECT_EQ(rx::test::read_file(path), "original bytes");
         EXPECT_EQ(entries_in(dir.path()), 1u)
             << "temporary file left after step " << static_cast<int>(step);
+    }
+}
+
+std::vector<replace_step> steps_taken;
+
+// The new bytes reach the disk after the last write and before the rename puts them in place, for a
+// file replaced and for a new one.
+TEST(ReplaceFile, TheBytesAreFlushedBeforeTheRename) {
+    rx::test::temp_dir dir;
+    for (const char* name : {"meka.inp", "ootake.dat"}) {
+        const auto path = dir.file(name);
+        if (name == std::string("meka.inp")) rx::test::write_file(path, "old");
+        steps_taken.clear();
+        rx::platform::watch_replace_steps_for_testing(
+            [](replace_step step) { steps_taken.push_back(step); });
+        const std::string result = rx::platform::replace_file(path, std::string(100000, 'n'));
+        rx::platform::watch_replace_steps_for_testing(nullptr);
+        ASSERT_EQ(result, "") << name;
+        ASSERT_GE(steps_taken.size(), 4u) << name;
+        EXPECT_EQ(steps_taken.front(), replace_step::create) << name;
+        EXPECT_EQ(steps_taken[1], replace_step::write) << name;
+        const std::vector<replace_step> end(steps_taken.end() - 2, steps_taken.end());
+        EXPECT_EQ(end, (std::vector<replace_step>{replace_step::flush, replace_step::rename}))
+            << name;
     }
 }
 

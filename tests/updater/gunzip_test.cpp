@@ -88,6 +88,24 @@ TEST(Gunzip, ConcatenatedMembersAreOneFile) {
     EXPECT_EQ(out, "first second");
 }
 
+// The first member ending cleanly says nothing about the rest: a cut anywhere in the second member
+// (its header, its data or its trailer) is a file that ends early.
+TEST(Gunzip, AFileCutInsideItsSecondMemberEndsEarly) {
+    const std::string first = gzip(sample(3000));
+    const std::string whole = first + gzip(sample(2000));
+    std::string out, error;
+    for (std::size_t cut = first.size() + 1; cut < whole.size(); ++cut) {
+        EXPECT_FALSE(gunzip_all(whole.substr(0, cut), out, &error)) << cut;
+        EXPECT_EQ(error, "the gzip data ends early") << cut;
+    }
+    gunzip reader;
+    const auto ignore = [](const char*, std::size_t) { return true; };
+    ASSERT_TRUE(reader.feed(first, ignore));
+    EXPECT_TRUE(reader.complete());
+    ASSERT_TRUE(reader.feed(whole.substr(first.size(), 20), ignore));
+    EXPECT_FALSE(reader.complete());
+}
+
 TEST(Gunzip, OutputPastTheLimitOrARefusingSinkStops) {
     const std::string packed = gzip(std::string(1 << 20, 'a'));
     gunzip small(1000);

@@ -77,8 +77,8 @@ TEST(Manifest, HostileAndBrokenManifestsAreRefusedWhole) {
         {"total with text", "filesize:12abc\n" + ok},
         {"empty total", "filesize:\n" + ok},
         {"total too large", "filesize:2147483648\n" + ok},
-        {"total too small", "filesize:17\n" + ok},
-        {"zero total", "filesize:0\n" + ok},
+        {"only blanks for a total", "filesize: \r\n" + ok},
+        {"total split by a blank", "filesize:1 23\n" + ok},
         {"no entries", "filesize:100\n"},
         {"only an unfinished line", "filesize:100\n/a.gz"},
     };
@@ -87,6 +87,31 @@ TEST(Manifest, HostileAndBrokenManifestsAreRefusedWhole) {
         EXPECT_FALSE(result.value) << c.name;
         EXPECT_FALSE(result.reason.empty()) << c.name;
     }
+}
+
+// The total only drives the counter and the bar: whatever a number reader takes from the line is
+// believed, however small, rather than locking the user out of the client until the service
+// changes.
+TEST(Manifest, TotalsANumberReaderTakesAreBelieved) {
+    const std::vector<std::pair<std::string, std::uint64_t>> totals = {
+        {"filesize: 123\n", 123},      {"filesize:123\r\n", 123}, {"filesize:\t 123 \r\n", 123},
+        {"filesize:+7\n", 7},          {"filesize:17\n", 17},     {"filesize:0\n", 0},
+        {"filesize:0000000042\n", 42},
+    };
+    for (const auto& [line, total] : totals) {
+        const auto result = parse_manifest(header() + line + "/a.gz\n/b.gz\n", roomy);
+        ASSERT_TRUE(result.value) << line << ": " << result.reason;
+        EXPECT_EQ(result.value->total, total) << line;
+        EXPECT_EQ(result.value->entries.size(), 2u) << line;
+    }
+}
+
+TEST(Manifest, DownloadsMayPassTheTotalButNotWithoutEnd) {
+    EXPECT_GE(download_limit(1000, 0), 4000u);
+    EXPECT_EQ(download_limit(0, 500), 500u);
+    // Even the largest total and margin leave a limit that the byte count cannot overflow.
+    EXPECT_GE(download_limit(max_total, default_download_margin), max_total);
+    EXPECT_LT(download_limit(max_total, default_download_margin), std::uint64_t{1} << 40);
 }
 
 TEST(Manifest, AnEntryMustFitTheRequestBuffer) {

@@ -96,6 +96,8 @@ class update_test : public ::testing::Test {
         settings.location = location;
         settings.catalogue = config::endpoint{"localhost", static_cast<std::uint16_t>(port)};
         settings.silence_ms = silence_ms;
+        settings.download_margin = download_margin;
+        settings.max_file_bytes = max_file_bytes;
         settings.log = [this](std::string_view text) { log.emplace_back(text); };
         settings.progress = [this](std::int64_t done, std::int64_t total) {
             progress.emplace_back(done, total);
@@ -131,6 +133,8 @@ class update_test : public ::testing::Test {
     test::temp_dir folder{"rx_update_run"};
     fs::path program;
     std::string location = "v4.30";
+    std::uint64_t download_margin = default_download_margin;
+    std::uint64_t max_file_bytes = max_file_download;
     std::map<std::string, std::string> before;
     std::vector<std::string> log;
     std::vector<std::pair<std::int64_t, std::int64_t>> progress;
@@ -249,14 +253,63 @@ TEST_F(update_test, a_silent_server_fails_within_the_bound) {
     }
 }
 
-TEST_F(update_test, a_server_that_sends_more_than_the_total_is_stopped) {
+// The total only moves the counter: a service that announces less than it sends still updates.
+TEST_F(update_test, a_total_below_what_arrives_only_moves_the_counter) {
     service_process service;
     ASSERT_TRUE(service.started());
+    set_fault(service, "manifest", "filesize: 1000\r\n/data/levels/update_pack.bin.gz\n");
+    ASSERT_TRUE(run(service.http_port())) << all_log();
+    EXPECT_EQ(read_file((program / "data" / "levels" / "update_pack.bin").string()),
+              unpacked_sample("/data/levels/update_pack.bin.gz"));
+    const auto packed = static_cast<std::int64_t>(
+        fs::file_size(sample_update / "data" / "levels" / "update_pack.bin.gz"));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), std::make_pair(packed, std::int64_t{1000}));
+}
+
+TEST_F(update_test, a_server_that_sends_far_more_than_the_total_is_stopped) {
+    service_process service;
+    ASSERT_TRUE(service.started());
+    // A margin of 1000 bytes over four times the total: the 512 KiB pack is far past it.
     set_fault(service, "manifest", "filesize:1000\n/data/levels/update_pack.bin.gz\n");
+    download_margin = 1000;
     EXPECT_FALSE(run(service.http_port()));
-    EXPECT_TRUE(logged("more bytes than the manifest announced")) << all_log();
+    EXPECT_TRUE(logged("far more bytes than the manifest announced")) << all_log();
     expect_unchanged("over the total");
-    for (const auto& [done, total] : progress) EXPECT_LE(done, total);
+    for (const auto& [done, total] : progress) EXPECT_LE(done, 5000) << total;
+
+    // One file past the cap for a single file fails however large the total.
+    set_fault(service, "manifest", "filesize:100000000\n/data/levels/update_pack.bin.gz\n");
+    download_margin = default_download_margin;
+    max_file_bytes = 100000;
+    log.clear();
+    progress.clear();
+    EXPECT_FALSE(run(service.http_port()));
+    EXPECT_TRUE(logged("a file larger than an update may bring")) << all_log();
+    expect_unchanged("over the file cap");
+    for (const auto& [done, total] : progress) EXPECT_LE(done, 100000) << total;
+}
+
+// A file made of two gzip members and cut inside the second one is not whole, though its first
+// member is.
+TEST_F(update_test, a_file_cut_inside_its_second_member_is_not_installed) {
+    const std::string first = test::gzip(std::string(3000, 'a'), 9);
+    const std::string whole = first + test::gzip("the second member's bytes", 9);
+    for (std::size_t cut : {first.size() + 1, first.size() + 10, whole.size() - 1}) {
+        const std::string packed = whole.substr(0, cut);
+        rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
+            if (request.find("manifest.php") != std::string::npos)
+                rx_test::test_server::send_all(
+                    fd, "HTTP/1.0 200 OK\n\nfilesize:" + std::to_string(packed.size()) +
+                            "\n/images/update_badge.png.gz\n");
+            else
+                rx_test::test_server::send_all(fd, std::string(10, '\n') + packed);
+        });
+        log.clear();
+        EXPECT_FALSE(run(server.port())) << cut;
+        EXPECT_TRUE(logged("the gzip data ends early")) << cut << "\n" << all_log();
+        expect_unchanged("cut at " + std::to_string(cut));
+    }
 }
 
 TEST_F(update_test, a_failure_at_any_move_of_the_swap_puts_everything_back) {

@@ -90,6 +90,36 @@ TEST_F(window_test, redraws_at_most_once_a_frame_and_always_for_the_last_byte) {
     const unsigned at_end = window.redraws();
     ASSERT_TRUE(window.update_status(chunks, chunks));
     EXPECT_EQ(window.redraws(), at_end + 1);
+
+    // A service that announced less than it sends: the bytes past the total are paced like the
+    // rest.
+    const unsigned at_total = window.redraws();
+    const auto past_start = std::chrono::steady_clock::now();
+    for (int done = chunks + 1; done <= 2 * chunks; ++done)
+        ASSERT_TRUE(window.update_status(done, chunks));
+    const auto past_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - past_start)
+                             .count();
+    EXPECT_LE(window.redraws() - at_total, static_cast<unsigned>(past_ms / 16 + 3))
+        << past_ms << " ms";
+}
+
+// A frame the display refuses is not a failed download: the update goes on and the log says so
+// once.
+TEST_F(window_test, a_refused_frame_is_logged_once_and_the_download_goes_on) {
+    update_window window;
+    ASSERT_TRUE(window.init(false));
+    test::temp_dir logs("rx_update_flip");
+    set_directory_override(logs.path());
+    window.set_flip_for_testing([](SDL_Surface*) { return -1; });
+    for (int done = 100; done <= 1000; done += 100) {
+        EXPECT_TRUE(window.update_status(done, 1000)) << done;
+        SDL_Delay(20);  // a frame apart, so every status draws
+    }
+    EXPECT_GE(window.redraws(), 10u);
+    EXPECT_EQ(window.view_x(), 0);
+    EXPECT_EQ(test::read_file(logs.file("error_log.txt")), "Failed to Flip SDL in update - main\n");
+    window.set_flip_for_testing(SDL_Flip);
 }
 
 TEST_F(window_test, closing_the_window_is_reported_by_the_next_status) {

@@ -35,6 +35,8 @@ class ReplaceFile : public testing::Test {
   protected:
     void TearDown() override {
         platform::fail_replace_step_for_testing(platform::replace_step::none);
+        platform::watch_replace_steps_for_testing(nullptr);
+        platform::set_system_replace_for_testing(nullptr);
     }
     rx::test::temp_dir dir{"rx_win32_file"};
     std::string path = dir.file("vba.ini");
@@ -65,6 +67,77 @@ TEST_F(ReplaceFile, EveryFailingStepLeavesTheOriginalAndNoTemporaryFile) {
         EXPECT_EQ(result.rfind(name, 0), 0u) << name << ": " << result;
         EXPECT_EQ(read_file(path), "original") << name;
         EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"vba.ini"}) << name;
+    }
+}
+
+// What Windows' in-place replace can leave behind when it fails half way.
+enum class left_behind { nothing_moved, original_deleted, original_moved_aside };
+
+struct half_done_replace {
+    DWORD error;
+    left_behind effect;
+    const char* expected;  // the whole file at the path afterwards
+};
+
+half_done_replace playing;
+
+// Plays the system's call failing after it did `playing.effect`: without a backup name the
+// original moved aside lands where nobody looks for it.
+unsigned long failing_replace(const std::string& target, const std::string&,
+                              const std::string& backup) {
+    if (playing.effect == left_behind::original_deleted) DeleteFileA(target.c_str());
+    if (playing.effect == left_behind::original_moved_aside)
+        MoveFileA(target.c_str(), (backup.empty() ? target + ".~unknown" : backup).c_str());
+    return playing.error;
+}
+
+TEST_F(ReplaceFile, AReplaceThatFailsHalfWayLeavesAWholeFileAtThePath) {
+    const half_done_replace cases[] = {
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, left_behind::nothing_moved, "original"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, left_behind::nothing_moved, "original"},
+        // Without a backup name Windows has already removed the original: the new file is all
+        // there is.
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, left_behind::original_deleted, "replacement"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, left_behind::original_moved_aside, "original"},
+        {ERROR_SHARING_VIOLATION, left_behind::nothing_moved, "original"},
+    };
+    for (const half_done_replace& c : cases) {
+        rx::test::temp_dir own{"rx_win32_half"};
+        const std::string target = own.file("vba.ini");
+        ASSERT_TRUE(write_file(target, "original"));
+        playing = c;
+        platform::set_system_replace_for_testing(failing_replace);
+        const std::string result = platform::replace_file(target, "replacement");
+        platform::set_system_replace_for_testing(nullptr);
+        const std::string what = std::to_string(c.error) + " " + c.expected;
+        EXPECT_EQ(read_file(target), c.expected) << what << ": " << result;
+        if (c.expected == std::string("original")) {
+            EXPECT_EQ(result, "rename: error " + std::to_string(c.error)) << what;
+        }
+        EXPECT_EQ(names_in(own.path()), std::vector<std::string>{"vba.ini"}) << what;
+    }
+}
+
+std::vector<platform::replace_step> steps_taken;
+
+// The new bytes reach the disk after the last write and before they take the file's place, for
+// a file replaced and for a new one.
+TEST_F(ReplaceFile, TheBytesAreFlushedBeforeTheReplace) {
+    ASSERT_TRUE(write_file(path, "old"));
+    for (const std::string& target : {path, dir.file("1964Input.ini")}) {
+        steps_taken.clear();
+        platform::watch_replace_steps_for_testing(
+            [](platform::replace_step step) { steps_taken.push_back(step); });
+        const std::string result = platform::replace_file(target, std::string(100000, 'n'));
+        platform::watch_replace_steps_for_testing(nullptr);
+        ASSERT_EQ(result, "") << target;
+        ASSERT_GE(steps_taken.size(), 4u) << target;
+        EXPECT_EQ(steps_taken.front(), platform::replace_step::create) << target;
+        EXPECT_EQ(steps_taken[1], platform::replace_step::write) << target;
+        const std::vector<platform::replace_step> end(steps_taken.end() - 2, steps_taken.end());
+        EXPECT_EQ(end, (std::vector<platform::replace_step>{platform::replace_step::flush,
+                                                            platform::replace_step::rename}))
+            << target;
     }
 }
 

@@ -70,7 +70,16 @@ bool working_name(std::string_view part) {
     return false;
 }
 
-std::optional<std::uint64_t> plain_number(std::string_view text) {
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The total as a number reader takes it: blanks around it (a line ended by "\r\n" included) and a
+// plus sign are fine; anything else in the line, or more digits than a 32-bit count has, is not.
+std::optional<std::uint64_t> total_number(std::string_view text) {
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty() || text.size() > 10) return std::nullopt;
     std::uint64_t value = 0;
     for (char c : text) {
@@ -145,7 +154,7 @@ manifest_result parse_manifest(std::string_view reply, std::size_t max_entry_len
         result.reason = "no line feed after the total";
         return result;
     }
-    const auto total = plain_number(reply.substr(a, b - a));
+    const auto total = total_number(reply.substr(a, b - a));
     if (!total || *total > max_total) {
         result.reason = "the total is not a number the counter can show";
         return result;
@@ -161,10 +170,6 @@ manifest_result parse_manifest(std::string_view reply, std::size_t max_entry_len
     }
     if (parsed.entries.empty()) {
         result.reason = "no files listed";
-        return result;
-    }
-    if (parsed.total < min_gzip_size * parsed.entries.size()) {
-        result.reason = "the total is too small for the files listed";
         return result;
     }
 
@@ -198,6 +203,10 @@ manifest_result parse_manifest(std::string_view reply, std::size_t max_entry_len
     }
     result.value = std::move(parsed);
     return result;
+}
+
+std::uint64_t download_limit(std::uint64_t total, std::uint64_t margin) {
+    return 4 * std::min(total, max_total) + margin;
 }
 
 std::string counter_text(std::int64_t done, std::int64_t total) {

@@ -11,9 +11,12 @@ namespace rx::updater {
 
 // The largest total the byte counter ("%i / %i") can show.
 inline constexpr std::uint64_t max_total = 2147483647u;
-// The smallest gzip file (header and trailer of an empty member): a total below this many bytes per
-// entry cannot be right.
-inline constexpr std::uint64_t min_gzip_size = 18;
+// The total only drives the counter and the bar, so downloads may bring more than it says, but not
+// without end: past four times the total plus this margin in all the update stops.
+inline constexpr std::uint64_t default_download_margin = 256ull * 1024 * 1024;
+// No single download may bring more than this, whatever the total (no file of the program comes
+// near it).
+inline constexpr std::uint64_t max_file_download = 1024ull * 1024 * 1024;
 
 struct manifest {
     std::uint64_t total = 0;
@@ -25,10 +28,14 @@ struct manifest_result {
     std::string reason;  // why the manifest was refused
 };
 
+// Bytes the downloads of one update may bring in all.
+std::uint64_t download_limit(std::uint64_t total, std::uint64_t margin);
+
 // Reads the reply (text before the first "filesize:" is the HTTP header and ignored): the total up
 // to the first line feed, then one entry per line; a last line without a line feed is not an
-// entry. The manifest is refused whole when the total is missing or not a plain number in range,
-// when there is no entry, when an entry is not a safe relative path or longer than
+// entry. The total only drives the counter, so any count is believed, blanks and a carriage return
+// around it included. The manifest is refused whole when the total is missing or not a number in
+// range, when there is no entry, when an entry is not a safe relative path or longer than
 // `max_entry_length`, or when two entries install to the same file or one installs where another
 // needs a folder (compared without case, as Windows does).
 manifest_result parse_manifest(std::string_view reply, std::size_t max_entry_length);

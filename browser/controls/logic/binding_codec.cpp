@@ -40,10 +40,6 @@ bool exact_int(std::string_view text, int& value) {
     return true;
 }
 
-bool is_named_key(int code) {
-    return code >= 0 && code <= 255 && key_std_name(code) != std::to_string(code);
-}
-
 std::optional<joystick_name> split_joystick_name(std::string_view name) {
     constexpr std::string_view prefix = "Joystick ";
     if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
@@ -81,13 +77,32 @@ void set_loaded(settings_binding& binding, std::string emu, std::string shown) {
 
 bool append_saved_value(const settings_binding& binding, std::optional<int> code,
                         std::vector<std::string>& emu) {
-    const int loaded = leading_integer(binding.emu);
-    if (!code || (!binding.captured && *code != loaded && !is_named_key(loaded))) {
+    // A row nobody captured into keeps its line even where its name would convert to another
+    // value (keypad Enter shows as "Enter", which is 28). A row that was never loaded has no
+    // value to keep and is written from its name.
+    const bool keep = !binding.captured && !binding.emu.empty();
+    if (!code || (keep && *code != leading_integer(binding.emu))) {
         emu.push_back(binding.emu);
         return false;
     }
     emu.push_back(std::to_string(*code));
     return true;
+}
+
+std::string unstorable_text(std::string_view shown) {
+    return "Failure storing " + std::string(shown) + " - save_settings";
+}
+
+void note_unstorable(const settings_binding& binding, std::optional<int> code,
+                     std::vector<std::string>& unsaved) {
+    if (code || !binding.captured) return;
+    const auto split = split_joystick_name(binding.shown);
+    if (split && split->button) unsaved.push_back(unstorable_text(binding.shown));
+}
+
+bool reads_back_as_button(int value, int joystick, int button,
+                          std::string (*joystick_std_name)(int)) {
+    return joystick_std_name(value) == joystick_button_name(joystick - 1, button);
 }
 
 settings_file read_settings_file(const std::string& path, std::string& bytes) {
@@ -126,6 +141,7 @@ file_save_outcome save_settings_file(const std::string& path, std::string_view f
         return outcome;
     }
     emu = std::move(save.emu);
+    outcome.unsaved = std::move(save.unsaved);
     outcome.written = true;
     return outcome;
 }

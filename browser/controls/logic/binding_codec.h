@@ -33,15 +33,14 @@ struct settings_save {
     std::string bytes;
     std::vector<std::string> emu;
     std::string error;
+    // Lines to log after a written save: captured inputs the file cannot hold, whose rows kept
+    // their values.
+    std::vector<std::string> unsaved;
 };
 
 // The signed number right at the start of `text` (no blanks skipped), or false when no digit is
 // there: a joystick name is only converted when its number is really present.
 bool exact_int(std::string_view text, int& value);
-
-// A keyboard code whose name exists in the key-name table (as opposed to one shown as a bare
-// number, which would not come back as itself).
-bool is_named_key(int code);
 
 // "Joystick N <input>" taken apart, N being a single digit 1 to 9.
 struct joystick_name {
@@ -66,11 +65,25 @@ std::optional<int> shown_name_value(std::string_view name,
 void set_loaded(settings_binding& binding, std::string emu, std::string shown);
 
 // A row's part of a save, given `code`, the file value of its shown name: appends the value the
-// row keeps to `emu` and returns true when its line is to be rewritten with it. A row still
-// showing a name that does not lead back to its loaded value (a bare key number, a value no name
-// stands for) keeps its line and its value.
+// row keeps to `emu` and returns true when its line is to be rewritten with it. A row nobody
+// captured into keeps its line and its value unless its name leads back to that very value; a
+// name without a file value (nullopt) keeps them too.
 bool append_saved_value(const settings_binding& binding, std::optional<int> code,
                         std::vector<std::string>& emu);
+
+// The line logged when a captured input has no value in the file (a joystick button past what the
+// file's codes hold), so its row keeps the value it had.
+std::string unstorable_text(std::string_view shown);
+
+// For a captured joystick button name that `code` could not give a value: appends its
+// `unstorable_text` to `unsaved`.
+void note_unstorable(const settings_binding& binding, std::optional<int> code,
+                     std::vector<std::string>& unsaved);
+
+// Whether `value` reads back, through `joystick_std_name`, as button `button` of joystick
+// `joystick` (1 to 9): a button past what the file's codes hold would read as another input.
+bool reads_back_as_button(int value, int joystick, int button,
+                          std::string (*joystick_std_name)(int));
 
 // Everything a console screen's Save Settings does around a codec: read the whole file, let
 // `codec` build the new bytes, replace the file atomically. A file that is missing or empty is
@@ -79,6 +92,8 @@ bool append_saved_value(const settings_binding& binding, std::optional<int> code
 struct file_save_outcome {
     bool written = false;
     std::string log;  // "" when there is nothing to log
+    // A written save's lines about captured inputs it could not store.
+    std::vector<std::string> unsaved;
 };
 file_save_outcome save_settings_file(const std::string& path, std::string_view file_name,
                                      const std::function<settings_save(std::string_view)>& codec,

@@ -75,7 +75,14 @@ std::optional<int> get_joy_emu_name(std::string_view name) {
     const auto split = split_joystick_name(name);
     if (!split) return std::nullopt;
     int value = split->joystick * 256 + (joystick_base - 256);
-    if (split->button) return value + 16 + *split->button;
+    if (split->button) {
+        // Button n is code 16 + n of the joystick's 256; n 113 to 116 would be the hat's codes.
+        const int button = *split->button;
+        if (button < -16 || button > 239) return std::nullopt;
+        if (!reads_back_as_button(value + 16 + button, split->joystick, button, get_joy_std_name))
+            return std::nullopt;
+        return value + 16 + button;
+    }
     const auto& table =
         split->input.find("POV") != std::string_view::npos ? hat_inputs : axis_inputs;
     for (const auto& entry : table)
@@ -120,7 +127,9 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
         // Values 256 to 4095 and a tenth joystick have no name that leads back to them.
-        if (!append_saved_value(binding, get_emu_name(binding.shown), result.emu)) continue;
+        const auto code = get_emu_name(binding.shown);
+        note_unstorable(binding, code, result.unsaved);
+        if (!append_saved_value(binding, code, result.emu)) continue;
         lines[base + static_cast<std::size_t>(offset_of(record))] =
             key_of(record) + result.emu.back() + "\r\n";
     }

@@ -33,10 +33,10 @@ bool is_blank(std::string_view line) {
     return true;
 }
 
+// The plug-in finds its section by the header's text anywhere in a line, so a byte-order mark
+// before it or a remark after it still starts the section.
 bool is_header(std::string_view line) {
-    std::string_view c = content_of(line);
-    while (!c.empty() && (c.back() == ' ' || c.back() == '\t')) c.remove_suffix(1);
-    return c == header;
+    return line.find(header) != std::string_view::npos;
 }
 
 std::optional<int> parse_decimal(std::string_view text) {
@@ -236,6 +236,8 @@ std::string save(std::string_view text, const bindings& controls,
     std::string file_joystick_guid;
     if (span.found) {
         for (std::size_t i = 0; i < span.header; ++i) head += lines[i];
+        // What stands before the header on its line (a byte-order mark) stays before it.
+        head += lines[span.header].substr(0, lines[span.header].find(header));
         for (std::size_t i = span.tail_begin; i < lines.size(); ++i) tail += lines[i];
         std::string device;
         for (std::size_t i = span.header + 1; i < span.body_end; ++i) {

@@ -110,12 +110,14 @@ std::optional<key_record> record_of(std::string_view shown, const key_record& lo
                                     const platform::device_list& devices) {
     key_record r;
     if (shown.find("Joystick") == std::string_view::npos) {
-        // No capture gives an empty name or a bare number (the name of a code without one); stored
-        // as key 0 they would unbind the button, so the button keeps its key instead.
-        if (shown.empty() || is_decimal_number(shown)) return std::nullopt;
+        // No capture gives an empty name or the bare number of a code without a name; stored as
+        // key 0 they would unbind the button, so the button keeps its key instead. The top-row
+        // digits "0" to "9" are names of their own (codes 2 to 11).
+        const int code = key_code_of(shown);
+        if (shown.empty() || (code == 0 && is_decimal_number(shown))) return std::nullopt;
         r.device_guid = guid_of(devices.keyboard);
         r.device_type = 1;
-        r.key = static_cast<std::uint8_t>(key_code_of(shown));
+        r.key = static_cast<std::uint8_t>(code);
         return r;
     }
     using kind = joystick_input::input_kind;

@@ -51,8 +51,8 @@ std::string std_name(const key_record& record, int controller);
 
 // The record for a captured name. `loaded` is what the button held: a joystick the device list
 // does not reach keeps the GUID it had when it is the same joystick number. nullopt when the name
-// cannot be stored (an empty name or a bare number, an axis other than 0 and 1, a joystick that is
-// not attached and not the one loaded, a button beyond the joystick state).
+// cannot be stored (an empty name or the bare number of an unnamed code, an axis other than 0 and
+// 1, a joystick that is not attached and not the one loaded, a button beyond the joystick state).
 std::optional<key_record> record_of(std::string_view shown, const key_record& loaded,
                                     const platform::device_list& devices);
 

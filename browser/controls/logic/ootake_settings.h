@@ -23,6 +23,10 @@ inline constexpr std::size_t block_size = 2 * button_count;
 // I, II; the file keeps Up, Right, Down, Left, Select, Run, I, II.
 inline constexpr std::array<int, button_count> entry_of_button = {0, 2, 3, 1, 4, 5, 6, 7};
 
+// What a load logs when the file lacks the marker or room for both blocks: the range error of
+// taking the blocks that are not there.
+inline constexpr const char* missing_blocks_text = "invalid string position";
+
 // The marker's position when the file holds it and both blocks after it; nullopt otherwise.
 std::optional<std::size_t> find_marker(std::string_view bytes);
 

@@ -112,6 +112,8 @@ std::optional<std::string> get_joy_emu_name(std::string_view name) {
     using kind = joystick_input::input_kind;
     switch (input->kind) {
         case kind::button:
+            // Buttons past 127 would run into the next joystick's codes.
+            if (input->index >= joystick_base - button_base) return std::nullopt;
             v += button_base + input->index;
             break;
         case kind::hat:
@@ -132,16 +134,13 @@ std::string get_key_emu_name(std::string_view name) {
 }
 
 std::string get_emu_name(std::string_view shown, std::string_view loaded, bool captured) {
+    // A row nobody captured into keeps its value whatever its name would convert to (keypad
+    // Enter shows as "Enter", an unnamed code as its number or as "Joystick 1 ").
+    const std::string_view kept = without_line_end(loaded);
+    if (!captured && !kept.empty()) return std::string(kept);
     if (shown.find("Joystick") != std::string_view::npos) {
         if (auto code = get_joy_emu_name(shown)) return *code;
-        return std::string(without_line_end(loaded));
-    }
-    if (!captured) {
-        // A row left alone that shows a bare number (a code without a name, negative ones too)
-        // keeps that code.
-        const int n = leading_integer(loaded);
-        if (n <= 255 && shown == std::to_string(n) && key_std_name(n) == shown)
-            return std::string(shown);
+        return std::string(kept);
     }
     return get_key_emu_name(shown);
 }

@@ -33,15 +33,15 @@ std::string get_joy_std_name(int code);
 std::string get_std_name(std::string_view value);
 
 // The code of a joystick name; nullopt when the name cannot be read (no digit 1 to 9 after
-// "Joystick "), so the caller keeps what it had.
+// "Joystick ") or names a button past 127, which the codes cannot hold, so the caller keeps what it
+// had.
 std::optional<std::string> get_joy_emu_name(std::string_view name);
 std::string get_key_emu_name(std::string_view name);
 
 // The value to write for a row. `loaded` is what the row held before (its last loaded or saved
-// value) and `captured` whether a capture has written the shown name since. A row left alone whose
-// value was a key code without a name (shown as its number) keeps that code; a joystick name that
-// cannot be read keeps `loaded`; otherwise the shown name is converted, so keypad Enter (shown
-// "Enter") saves as 28 and an input without a name ("Joystick 2 ") as its joystick's base.
+// value) and `captured` whether a capture has written the shown name since. A row left alone keeps
+// `loaded` (without its line end), so keypad Enter and codes without a name survive a save; a
+// captured name is converted, and a captured joystick name the file cannot hold keeps `loaded`.
 std::string get_emu_name(std::string_view shown, std::string_view loaded, bool captured);
 
 // What a read of vba.ini gave: the values found in file order until a line was missing.

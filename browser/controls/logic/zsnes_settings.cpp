@@ -108,7 +108,15 @@ std::optional<int> get_joy_emu_name(std::string_view name) {
     const auto split = split_joystick_name(name);
     if (!split) return std::nullopt;
     const int base = 32 * split->joystick;
-    if (split->button) return base + 240 + *split->button;
+    if (split->button) {
+        // Button n is 16 + n of the joystick's 32 codes: from 16 on it would be the next
+        // joystick's stick.
+        const int button = *split->button;
+        if (button < -16 || button > 15) return std::nullopt;
+        if (!reads_back_as_button(base + 240 + button, split->joystick, button, get_joy_std_name))
+            return std::nullopt;
+        return base + 240 + button;
+    }
     const auto& table = split->input.find("POV") != std::string_view::npos ? hat_names : axis_names;
     for (std::size_t i = 0; i < table.size(); ++i)
         if (split->input == table[i]) return base + 224 + static_cast<int>(i);
@@ -179,7 +187,9 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
         // A bare key number such as 0 would come back as the key "0".
-        if (!append_saved_value(binding, get_emu_name(binding.shown), result.emu)) continue;
+        const auto code = get_emu_name(binding.shown);
+        note_unstorable(binding, code, result.unsaved);
+        if (!append_saved_value(binding, code, result.emu)) continue;
         lines[contrl[static_cast<std::size_t>(record / button_count)] +
               static_cast<std::size_t>(offset_of(record))] =
             key_of(record) + "=" + result.emu.back() + "\r\n";

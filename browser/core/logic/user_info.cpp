@@ -94,6 +94,17 @@ std::string parse_text(std::string_view piece) {
 
 }  // namespace
 
+std::string storable_name_filter(std::string_view filter) {
+    std::string kept;
+    for (char c : filter) {
+        if (c == '\0') continue;
+        if (c == '|' && !kept.empty() && kept.back() == '|') continue;
+        kept.push_back(c);
+    }
+    while (!kept.empty() && kept.back() == '|') kept.pop_back();
+    return kept;
+}
+
 std::string encode_user_info(const user_info& info) {
     std::string out;
     append_wide(out, info.user_name);
@@ -108,7 +119,7 @@ std::string encode_user_info(const user_info& info) {
     out += separator;
     append_number(out, info.auto_login);
     out += separator;
-    out += info.name_filter;
+    out += storable_name_filter(info.name_filter);
     out += separator;
     append_number(out, info.fullscreen);
     return out;

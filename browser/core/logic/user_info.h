@@ -18,6 +18,11 @@ struct user_info {
     int fullscreen = 0;
 };
 
+// The name filter as the file can keep it: the fields are cut at "||" and the filter ends where
+// the next separator starts, so a run of "|" becomes one and a "|" at its end, like a NUL, is
+// dropped. Every filter is taken through this when it is entered and when it is written.
+std::string storable_name_filter(std::string_view filter);
+
 // The file's exact bytes: eight fields split by "||", UTF-16LE names, 4-byte NUL-padded numbers.
 std::string encode_user_info(const user_info& info);
 
