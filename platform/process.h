@@ -39,6 +39,10 @@ void set_processes(process_runner* runner);
 // Ends this process at once with `code`, without running static destructors of other threads' data.
 [[noreturn]] void exit_process(int code);
 
+// Sends this process's standard output nowhere from here on, for programs that load libraries
+// which print to it and must keep it clean.
+void discard_standard_output();
+
 // Environment access for the settings the programs read (and SDL's window placement hints).
 std::string get_environment(const char* name);
 void set_environment(const char* name, const char* value);

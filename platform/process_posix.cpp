@@ -1,5 +1,6 @@
 // Processes on POSIX: posix_spawn, waitpid and SIGKILL behind the process_runner seam.
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdio.h>
@@ -220,6 +221,14 @@ void exit_process(int code) {
     std::cerr.flush();
     std::fflush(nullptr);
     _exit(code);
+}
+
+void discard_standard_output() {
+    std::fflush(stdout);
+    int null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null_device < 0) return;
+    dup2(null_device, STDOUT_FILENO);
+    close(null_device);
 }
 
 void set_environment(const char* name, const char* value) {

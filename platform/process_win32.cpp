@@ -87,6 +87,11 @@ void exit_process(int code) {
     ExitProcess(static_cast<UINT>(code));
 }
 
+void discard_standard_output() {
+    std::fflush(stdout);
+    std::freopen("NUL", "w", stdout);
+}
+
 void set_environment(const char* name, const char* value) {
     if (name == nullptr || name[0] == '\0') return;
     // The C runtime's copy serves getenv; the process block serves SDL and started programs.

@@ -17,5 +17,9 @@ echo "== rx_service"
 "$b/service/service_bench"
 echo "== rxlib start-up"
 bash scripts/with_xvfb.sh "$b/rxlib/rxlib_init_bench" 3
+echo "== rx_retro per frame (cores beside the frontend)"
+"$b/retro/retro_frame_bench" 1200 2>/dev/null | grep -v -e '^Plain ROM' -e '^cgb:' -e '^ram' -e '^rom' || true
+echo "== rx_retro: Play to first frame (NES test game)"
+SDL_AUDIODRIVER=dummy bash scripts/with_xvfb.sh bash bench/retro/play_bench.sh build || true
 echo "== rx_update"
 bash scripts/with_xvfb.sh "$b/updater/update_bench"

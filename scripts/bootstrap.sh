@@ -3,13 +3,15 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-net1.2-dev zlib1g-dev libx11-dev
+  libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-net1.2-dev zlib1g-dev libsodium-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick curl
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   python3 python3-pil
+  cc65 sdcc binutils-arm-none-eabi
   fonts-beteckna fonts-comfortaa
+  retroarch-dev libinih1 libsndfile1
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows programs' libraries (zlib, libpng, FreeType, SDL 1.2, GoogleTest, and the SDL_image /
+# Builds the Windows programs' libraries (zlib, libsodium, libpng, FreeType, SDL 1.2, GoogleTest, and the SDL_image /
 # SDL_ttf / SDL_net layer) for i686 mingw-w64 into a prefix under the build folder, from Debian's own source
 # packages fetched with `apt-get source`. Each library is built once; its stamp holds the recipe it was built
 # with, so a second run does nothing and a changed recipe rebuilds only that library.
@@ -87,6 +87,18 @@ build_zlib() {
     "$prefix" >"$prefix/lib/pkgconfig/zlib.pc"
 }
 
+# libsodium (Ed25519 and SHA-256 for the update's signature), static. Debian's tree ships no generated
+# configure, so autoreconf makes one (autoconf, automake and libtool come with bootstrap_win32.sh). Stack
+# protection would need mingw's libssp DLL beside the programs, so it is left off. --host keeps this right
+# for either mingw-w64 target.
+build_libsodium() {
+  local src
+  src=$(fetch_source libsodium)
+  (cd "$src" && autoreconf -fi && ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static --disable-ssp \
+    --disable-dependency-tracking && make -j "$jobs" && make install)
+  install -m 644 "$src/LICENSE" "$prefix/licenses/libsodium-LICENSE.txt"
+}
+
 build_libpng() {
   local src
   src=$(fetch_source libpng1.6)
@@ -143,6 +155,7 @@ layer_hash=$(cd "$repo/win32/sdl_layer" && find . -type f -print0 | sort -z | xa
 toolchain_hash=$(sha256sum "$repo/cmake/mingw-i686.cmake")
 
 step zlib "$(recipe zlib)"
+step libsodium "$(recipe libsodium)"
 step libpng "$(recipe libpng)"
 step freetype "$(recipe freetype) $toolchain_hash"
 step sdl "$(recipe sdl)"

@@ -10,6 +10,7 @@
 #include "service/logic/http.h"
 #include "service/net.h"
 #include "service/servers.h"
+#include "service/update_folder.h"
 
 namespace rx::service {
 namespace fs = std::filesystem;
@@ -88,6 +89,7 @@ class http_handler {
         if (p == "/browser/status_update.php") return status_update();
         if (p.rfind("/info_img/", 0) == 0) return screenshot(p.substr(10));
         if (p == "/clients/update/manifest.php") return manifest();
+        if (p == "/clients/update/signature.php") return signature();
         if (p.rfind("/clients/update/", 0) == 0) return update_file(p.substr(16));
         if (p == "/connection/assert_alive.php") return assert_alive();
         if (p == "/connection/free_game.php") return free_game();
@@ -170,7 +172,7 @@ class http_handler {
     reply screenshot(const std::string& name) {
         if (!safe_relative_path(name) || name.find('/') != std::string::npos)
             return error(403, "refused file name");
-        const auto data = read_file(fs::path(state_.sample_dir()) / "info_img" / name);
+        const auto data = read_file(fs::path(state_.screenshot_path(name)));
         if (!data) return error(404, "no such picture " + name);
         return reply{200, *data, "image/png", false};
     }
@@ -182,20 +184,23 @@ class http_handler {
             return error(403, "refused location");
         if (const auto& served = state_.faults().manifest) return text(200, *served);
         const fs::path folder = fs::path(state_.sample_dir()) / "update" / location;
-        const auto list = read_file(folder / "manifest.txt");
-        if (!list) return error(404, "no update at location " + location);
-        std::vector<std::string> entries;
-        std::uint64_t total = 0;
-        std::istringstream lines(*list);
-        for (std::string entry; std::getline(lines, entry);) {
-            if (entry.empty()) continue;
-            std::error_code ec;
-            const auto size = fs::file_size(folder / entry.substr(1), ec);
-            if (ec) return error(404, "update file missing " + entry);
-            total += size;
-            entries.push_back(entry);
-        }
-        return text(200, update_manifest(total, entries));
+        std::string why;
+        const auto listing = read_update_listing(folder.string(), &why);
+        if (!listing) return error(404, why);
+        return text(200, listing->manifest);
+    }
+
+    // The signature file made for the location by `rx_service --sign-update`.
+    reply signature() {
+        if (!need("location")) return missing();
+        const std::string location = arg("location");
+        if (!safe_relative_path(location) || location.find('/') != std::string::npos)
+            return error(403, "refused location");
+        if (const auto& served = state_.faults().signature) return text(200, *served);
+        const auto data =
+            read_file(fs::path(state_.sample_dir()) / "update" / location / "signature.txt");
+        if (!data) return error(404, "no signature at location " + location);
+        return text(200, *data);
     }
 
     reply update_file(const std::string& rest) {

@@ -6,11 +6,13 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "platform/path.h"
 #include "service/net.h"
 #include "service/servers.h"
+#include "service/update_folder.h"
 
 using namespace rx::service;
 
@@ -64,6 +66,18 @@ int main(int argc, char** argv) {
         std::cout << usage_text() << std::flush;
         return 0;
     }
+    if (!options->sign_update.empty()) {
+        std::string folder = options->sign_update;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        const std::string location = options->sign_location.empty()
+                                         ? folder.substr(folder.rfind('/') + 1)
+                                         : options->sign_location;
+        if (!sign_update_folder(folder, options->key_file, location, &error)) {
+            std::cerr << "rx_service: " << error << "\n";
+            return 1;
+        }
+        return 0;
+    }
     const auto program = rx::platform::executable_directory();
     if (!program && (options->sample_dir.empty() || options->data_dir.empty())) {
         std::cerr << "rx_service: cannot find the program folder; pass --sample and --data\n";
@@ -78,7 +92,10 @@ int main(int argc, char** argv) {
 
     service_state state(*options, sample, data);
     if (!state.load(error)) {
-        std::cerr << "rx_service: " << error << "\n";
+        // One line for every refused catalogue line, so the operator fixes them all in one go.
+        std::istringstream lines(error);
+        for (std::string line; std::getline(lines, line);)
+            std::cerr << "rx_service: " << line << "\n";
         return 1;
     }
     int http_port = 0, game_port = 0;

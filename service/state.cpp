@@ -14,6 +14,7 @@
 
 #include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
+#include "service/logic/games_folder.h"
 #include "service/logic/http.h"
 #include "service/net.h"
 
@@ -21,8 +22,6 @@ namespace rx::service {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::size_t cache_limit = 384u << 20;
 
 std::optional<std::string> read_text(const fs::path& path) {
     return read_service_file(path.string());
@@ -76,6 +75,7 @@ bool service_state::load(std::string& error) {
         return false;
     }
     games_ = *games;
+    if (!load_games_folder(error)) return false;
     for (std::size_t i = 0; i < games_.size(); ++i) game_index_[games_[i].id] = i;
 
     const auto accounts_text = read_text(sample / "accounts.txt");
@@ -120,6 +120,51 @@ bool service_state::load(std::string& error) {
         return false;
     }
     return true;
+}
+
+bool service_state::load_games_folder(std::string& error) {
+    const bool chosen = !options_.games_dir.empty();
+    const fs::path folder = chosen ? fs::path(options_.games_dir) : fs::path(sample_dir_) / "games";
+    std::error_code ec;
+    if (!chosen && !fs::exists(folder, ec)) return true;
+    const fs::path catalogue = folder / games_catalogue_name;
+    const auto text = read_text(catalogue);
+    if (!text) {
+        error = catalogue.string() + ": cannot read the games catalogue";
+        return false;
+    }
+    const file_probe probe = [&folder](const std::string& name) -> std::optional<std::uint64_t> {
+        const fs::path path = folder / name;
+        std::error_code size_ec;
+        if (!fs::is_regular_file(path, size_ec)) return std::nullopt;
+        const auto size = fs::file_size(path, size_ec);
+        if (size_ec) return std::nullopt;
+        // Opening proves it can be read: a file the service may not read is refused now, not
+        // when the first player asks for it.
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return std::nullopt;
+        return static_cast<std::uint64_t>(size);
+    };
+    std::vector<std::string> taken;
+    for (const auto& g : games_) taken.push_back(g.id);
+    std::vector<std::string> errors;
+    const auto games = parse_games_catalogue(*text, catalogue.string(), probe, taken, errors);
+    if (!games) {
+        error.clear();
+        for (const auto& line : errors) error += (error.empty() ? "" : "\n") + line;
+        return false;
+    }
+    games_dir_ = folder.string();
+    // The operator's games come first in every list, so a new player sees a real game at the top.
+    for (const auto& g : *games)
+        game_screenshots_.insert(g.screenshots.begin(), g.screenshots.end());
+    games_.insert(games_.begin(), games->begin(), games->end());
+    return true;
+}
+
+std::string service_state::screenshot_path(const std::string& name) const {
+    if (game_screenshots_.count(name)) return (fs::path(games_dir_) / name).string();
+    return (fs::path(sample_dir_) / "info_img" / name).string();
 }
 
 int service_state::account_kind(const std::string& user, const std::string& password) const {
@@ -324,8 +369,7 @@ image_bytes service_state::compressed_image(const game_record& game) {
         // Built outside the lock: other games stay quick while a large image is compressed.
         image_bytes bytes;
         try {
-            bytes = std::make_shared<const std::vector<std::uint8_t>>(compress_game_image(
-                generate_game_image(game.id, static_cast<std::size_t>(game.image_size))));
+            bytes = build_image(game);
         } catch (...) {
             std::lock_guard lock(cache_mutex_);
             cache_.erase(game.id);
@@ -344,7 +388,40 @@ image_bytes service_state::compressed_image(const game_record& game) {
     return future.get();
 }
 
+image_bytes service_state::build_image(const game_record& game) {
+    if (game.file.empty())
+        return std::make_shared<const std::vector<std::uint8_t>>(compress_game_image(
+            generate_game_image(game.id, static_cast<std::size_t>(game.image_size))));
+    // The disk copy is named after the file's size and time, so a game the operator replaced is
+    // compressed again instead of served stale.
+    const fs::path source = fs::path(games_dir_) / game.file;
+    std::error_code ec;
+    const auto size = fs::file_size(source, ec);
+    if (ec) throw std::runtime_error("cannot read " + source.string());
+    const auto stamp =
+        static_cast<std::uint64_t>(fs::last_write_time(source, ec).time_since_epoch().count());
+    const fs::path folder = fs::path(data_dir_) / "compressed";
+    const fs::path packed = folder / (storage_name(game.id) + "-" + std::to_string(size) + "-" +
+                                      std::to_string(stamp) + ".z");
+    if (const auto kept = read_text(packed); kept && !kept->empty())
+        return std::make_shared<const std::vector<std::uint8_t>>(kept->begin(), kept->end());
+    const auto raw = read_text(source);
+    if (!raw || raw->size() != size) throw std::runtime_error("cannot read " + source.string());
+    auto bytes = std::make_shared<const std::vector<std::uint8_t>>(
+        compress_game_image(std::vector<std::uint8_t>(raw->begin(), raw->end())));
+    fs::create_directories(folder, ec);
+    std::uint64_t unique;
+    {
+        std::lock_guard lock(save_mutex_);
+        unique = ++temp_counter_;
+    }
+    // A failed disk copy only costs a second compression later.
+    write_file_atomically(packed, std::string(bytes->begin(), bytes->end()), unique);
+    return bytes;
+}
+
 void service_state::trim_cache_locked() {
+    const std::size_t cache_limit = static_cast<std::size_t>(options_.memory_cache_mib) << 20;
     while (cache_bytes_ > cache_limit && cache_.size() > 1) {
         auto oldest = cache_.end();
         for (auto it = cache_.begin(); it != cache_.end(); ++it)

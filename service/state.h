@@ -40,13 +40,16 @@ class service_state {
     service_state(const service_state&) = delete;
     service_state& operator=(const service_state&) = delete;
 
-    // Reads the sample data and opens the logs; false with a reason when something is missing or
-    // broken.
+    // Reads the sample data and the games folder and opens the logs; false with the reasons (one
+    // line each) when something is missing or broken.
     bool load(std::string& error);
 
     const service_options& options() const { return options_; }
     const std::string& sample_dir() const { return sample_dir_; }
     const std::string& data_dir() const { return data_dir_; }
+    // Where the screenshot of that name is read from: the games folder for its own games' pictures,
+    // the sample's info_img folder otherwise.
+    std::string screenshot_path(const std::string& name) const;
 
     // Account kind for the name and password: 0 when unknown or wrong.
     int account_kind(const std::string& user, const std::string& password) const;
@@ -90,7 +93,9 @@ class service_state {
     void set_status(const std::string& user, const std::string& status);
     std::string status_of(const std::string& user);
 
-    // The zlib-compressed image of the game; built once and kept in a bounded cache.
+    // The zlib-compressed image of the game; built once and kept in a bounded cache. A real game is
+    // compressed from its file the first time and also kept on disk, where it is found again once
+    // the memory cache has let it go.
     image_bytes compressed_image(const game_record& game);
 
     // Saves live in DATA/saves/<user>/<file>, names escaped; written through a temporary file and a
@@ -116,10 +121,14 @@ class service_state {
     void release_copy_locked(session& s);
     std::string fresh_id_locked();
     void trim_cache_locked();
+    bool load_games_folder(std::string& error);
+    image_bytes build_image(const game_record& game);
 
     service_options options_;
     std::string sample_dir_;
     std::string data_dir_;
+    std::string games_dir_;  // empty: no games folder
+    std::set<std::string> game_screenshots_;
     std::vector<account_record> accounts_;
     std::vector<game_record> games_;
     std::map<std::string, std::size_t> game_index_;

@@ -10,6 +10,8 @@
 #include "platform/path.h"
 #include "platform/process.h"
 #include "platform/service_config.h"
+#include "update_public_key.h"
+#include "updater/logic/signature.h"
 #include "updater/update.h"
 #include "updater/window.h"
 
@@ -47,6 +49,12 @@ int run(int argc, char** argv) {
     settings.program_folder = *dir;
     settings.location = location;
     settings.catalogue = rx::config::catalogue_host();
+    const auto key = rx::updater::parse_hex32(rx_update_public_key_hex);
+    if (!key) {
+        rx::log_error("Failure reading the service's key - check_signature");
+        return 1;
+    }
+    settings.key = *key;
     settings.log = [](std::string_view text) { rx::log_error(text); };
     settings.progress = [&window](std::int64_t done, std::int64_t total) {
         return window.update_status(done, total);

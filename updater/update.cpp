@@ -1,10 +1,12 @@
-// The update run: the manifest checked whole, every file downloaded, unpacked and verified beside
-// its target, then all swapped in at once; any failure takes back everything this run wrote.
+// The update run: the manifest and its signature checked whole, every file downloaded with its
+// signed size and hash, unpacked and verified beside its target, then all swapped in at once; any
+// failure takes back everything this run wrote.
 #include "updater/update.h"
 
 #include <exception>
 #include <fstream>
 #include <future>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "platform/path.h"
 #include "updater/logic/gunzip.h"
 #include "updater/logic/manifest.h"
+#include "updater/logic/signature.h"
 
 namespace rx::updater {
 
@@ -53,6 +56,7 @@ class update_run {
             log("Failure checking location - get_file_manifest");
             return false;
         }
+        // Nothing is written before the service's key has vouched for the manifest.
         if (!fetch_manifest()) return false;
         if (!platform::create_folders(update_folder_, &made_folders_)) {
             log("Failure creating the update folder - get_file_manifest");
@@ -63,7 +67,7 @@ class update_run {
         std::vector<platform::file_swap> swaps(manifest_.entries.size());
         for (std::size_t i = 0; i < manifest_.entries.size(); ++i) {
             const std::string& entry = manifest_.entries[i];
-            if (!download_update(entry)) return false;
+            if (!download_update(entry, signature_.files[i])) return false;
             if (!finish_unpacking()) return false;
             if (!file_name(entry, swaps[i])) return false;
         }
@@ -102,20 +106,41 @@ class update_run {
         return fixed >= web::request_buffer_size ? 0 : web::request_buffer_size - fixed;
     }
 
-    bool fetch_manifest() {
-        const web::reply reply =
-            web::http_get(request_for("/clients/update/manifest.php?location=" + settings_.location,
-                                      web::receive_mode::close),
-                          settings_.log);
-        if (!reply.ok) return false;
-        // A receive error or a silent server leaves the list cut short, not complete.
+    // One text reply read to its end; nullopt (logged) on a failed or cut-short exchange.
+    std::optional<std::string> fetch_text(const std::string& target, const char* operation) {
+        web::reply reply =
+            web::http_get(request_for(target, web::receive_mode::close), settings_.log);
+        if (!reply.ok) return std::nullopt;
+        // A receive error or a silent server leaves the text cut short, not complete.
         if (reply.last_result < 0) {
-            log("Failure receiving data - get_file_manifest");
+            log(std::string("Failure receiving data - ") + operation);
+            return std::nullopt;
+        }
+        return std::move(reply.text);
+    }
+
+    bool fetch_manifest() {
+        const auto manifest_reply = fetch_text(
+            "/clients/update/manifest.php?location=" + settings_.location, "get_file_manifest");
+        if (!manifest_reply) return false;
+        const auto signature_reply = fetch_text(
+            "/clients/update/signature.php?location=" + settings_.location, "check_signature");
+        if (!signature_reply) return false;
+        const std::string problem = check_signature(*signature_reply, *manifest_reply,
+                                                    settings_.location, settings_.key, &signature_);
+        if (!problem.empty()) {
+            log("Failure checking signature - check_signature: " + problem);
             return false;
         }
-        manifest_result parsed = parse_manifest(reply.text, max_entry_length());
+        // The manifest is the one the service signed; its own checks still guard the folder.
+        manifest_result parsed = parse_manifest(*manifest_reply, max_entry_length());
         if (!parsed.value) {
             log("Failure checking manifest - get_file_manifest: " + parsed.reason);
+            return false;
+        }
+        if (const std::string differs = signed_files_problem(parsed.value->entries, signature_);
+            !differs.empty()) {
+            log("Failure checking signature - check_signature: " + differs);
             return false;
         }
         manifest_ = std::move(*parsed.value);
@@ -126,9 +151,9 @@ class update_run {
         return platform::join_path(update_folder_, entry.substr(1));
     }
 
-    bool download_update(const std::string& entry) {
+    bool download_update(const std::string& entry, const signed_file& signed_as) {
         try {
-            return download(entry);
+            return download(entry, signed_as);
         } catch (const std::exception& e) {
             log(e.what());
         } catch (...) {
@@ -137,7 +162,7 @@ class update_run {
         return false;
     }
 
-    bool download(const std::string& entry) {
+    bool download(const std::string& entry, const signed_file& signed_as) {
         // Each download keeps its folders below the update folder, so entries with the same name in
         // different folders stay apart.
         const std::string path = download_path(entry);
@@ -167,6 +192,8 @@ class update_run {
         std::uint64_t file_bytes = 0;
         std::vector<char> buffer(download_chunk);
         int line_feeds = 0;
+        // The file is checked against its signed size and hash before anything unpacks it.
+        sha256_stream hash;
         for (;;) {
             const int received = stream.receive(buffer.data(), download_chunk);
             if (received == web::reply_stream::silent) {
@@ -197,6 +224,12 @@ class update_run {
                         "manifest announced");
                     return false;
                 }
+                if (file_bytes > signed_as.size) {
+                    log("Failure checking file - check_signature: " + entry +
+                        ": more bytes than signed");
+                    return false;
+                }
+                hash.add(buffer.data() + start, static_cast<std::size_t>(body));
                 if (!out.write(buffer.data() + start, static_cast<std::size_t>(body))) {
                     log("Failure writing file - download_update");
                     return false;
@@ -210,6 +243,16 @@ class update_run {
         }
         if (line_feeds < header_line_feeds) {
             log("Failure receiving data - download_update: the reply ended inside its header");
+            return false;
+        }
+        if (file_bytes != signed_as.size) {
+            log("Failure checking file - check_signature: " + entry + ": " +
+                std::to_string(file_bytes) + " bytes, signed " + std::to_string(signed_as.size));
+            return false;
+        }
+        if (hash.finish() != signed_as.sha256) {
+            log("Failure checking file - check_signature: " + entry +
+                ": its SHA-256 is not the signed one");
             return false;
         }
         if (!out.finish(false)) {
@@ -315,6 +358,7 @@ class update_run {
     const update_settings& settings_;
     const std::string update_folder_;
     manifest manifest_;
+    update_signature signature_;
     std::int64_t done_ = 0;
     std::vector<std::string> made_folders_;
     std::vector<std::string> downloads_;

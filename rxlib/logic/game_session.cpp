@@ -4,10 +4,15 @@
 
 #include <zlib.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 #include "platform/memory.h"
+#include "platform/thread.h"
 #include "rxlib/logic/protocol.h"
 
 namespace rx::lib {
@@ -32,6 +37,152 @@ std::uint8_t* allocate(std::size_t size, bool zeroed) {
     if (size == 0) size = 1;
     return static_cast<std::uint8_t*>(zeroed ? std::calloc(size, 1) : std::malloc(size));
 }
+
+// Inflates a zlib stream as its pieces arrive, into one block of at most `limit` bytes, so the
+// image is ready when the last piece is in and no compressed copy is ever held.
+class stream_inflater {
+  public:
+    explicit stream_inflater(std::size_t limit) : limit_(limit), out_(allocate(limit, false)) {
+        if (out_ && inflateInit(&stream_) != Z_OK) {
+            std::free(out_);
+            out_ = nullptr;
+        }
+        stream_.next_out = out_;
+        stream_.avail_out = static_cast<uInt>(limit_);
+    }
+    ~stream_inflater() {
+        if (!out_) return;
+        inflateEnd(&stream_);
+        std::free(out_);
+    }
+    stream_inflater(const stream_inflater&) = delete;
+    stream_inflater& operator=(const stream_inflater&) = delete;
+
+    bool allocated() const { return out_ != nullptr; }
+
+    // Bytes after the end of the stream are received but ignored, as uncompress would.
+    void feed(const std::uint8_t* data, std::size_t size) {
+        if (failed_ || ended_) return;
+        stream_.next_in = const_cast<Bytef*>(data);
+        stream_.avail_in = static_cast<uInt>(size);
+        while (stream_.avail_in > 0 || stream_.avail_out == 0) {
+            int result = ::inflate(&stream_, Z_NO_FLUSH);
+            if (result == Z_STREAM_END) {
+                ended_ = true;
+                return;
+            }
+            // No progress with room left means the input is used up; with none left, the image
+            // is larger than the limit.
+            if (result == Z_BUF_ERROR && stream_.avail_out > 0) return;
+            if (result != Z_OK) {
+                failed_ = true;
+                return;
+            }
+        }
+    }
+
+    // The image once the stream ended whole; none when it was corrupt, cut short or too large.
+    std::optional<game_image> finish() {
+        if (failed_ || !ended_ || !out_) return std::nullopt;
+        const std::size_t produced = limit_ - stream_.avail_out;
+        inflateEnd(&stream_);
+        // Shrinking hands the unused tail back without copying the image.
+        void* shrunk = std::realloc(out_, produced ? produced : 1);
+        game_image image;
+        image.data = {static_cast<std::uint8_t*>(shrunk ? shrunk : out_), std::free};
+        image.size = static_cast<std::uint32_t>(produced);
+        out_ = nullptr;
+        return image;
+    }
+
+  private:
+    std::size_t limit_;
+    std::uint8_t* out_;
+    z_stream stream_{};
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+// Inflates the image on a worker thread while its bytes arrive, so receiving (and the loading
+// window's redraws) and inflating overlap; the image is ready soon after the last byte.
+class background_inflater {
+  public:
+    background_inflater(const std::uint8_t* buffer, std::uint32_t total, std::size_t limit)
+        : inflater_(limit), buffer_(buffer), total_(total) {}
+    ~background_inflater() {
+        stop();
+        wait();
+    }
+    background_inflater(const background_inflater&) = delete;
+    background_inflater& operator=(const background_inflater&) = delete;
+
+    bool allocated() const { return inflater_.allocated(); }
+
+    // Without a worker the image is inflated in finish(), after the last byte.
+    void start() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_ = platform::start_thread([this] { run(); }, platform::thread_priority::normal);
+    }
+
+    // The first `received` bytes of the buffer are in place.
+    void arrived(std::uint32_t received) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            received_ = received;
+        }
+        changed_.notify_all();
+    }
+
+    std::optional<game_image> finish() {
+        wait();
+        if (consumed_ < total_) inflater_.feed(buffer_ + consumed_, total_ - consumed_);
+        consumed_ = total_;
+        return inflater_.finish();
+    }
+
+  private:
+    void stop() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    void wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !running_; });
+    }
+
+    void run() {
+        while (consumed_ < total_) {
+            std::uint32_t available = 0;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [this] { return stopped_ || received_ > consumed_; });
+                if (stopped_) break;
+                available = received_;
+            }
+            inflater_.feed(buffer_ + consumed_, available - consumed_);
+            consumed_ = available;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            running_ = false;
+        }
+        changed_.notify_all();
+    }
+
+    stream_inflater inflater_;
+    const std::uint8_t* buffer_;
+    const std::uint32_t total_;
+    std::uint32_t consumed_ = 0;  // the worker's while it runs, then the caller's
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint32_t received_ = 0;
+    bool stopped_ = false;
+    bool running_ = false;
+};
 
 // A token followed by one reply that is not examined.
 bool exchange(game_channel& channel, std::string_view token) {
@@ -79,24 +230,6 @@ bool login(game_channel& channel, session_observer& observer, std::string_view u
     }
 }
 
-std::optional<game_image> inflate_image(const std::uint8_t* compressed, std::size_t size,
-                                        std::size_t limit) {
-    std::uint8_t* out = allocate(limit, false);
-    if (!out) return std::nullopt;
-    uLongf produced = static_cast<uLongf>(limit);
-    int result = ::uncompress(out, &produced, compressed, static_cast<uLong>(size));
-    if (result != Z_OK) {
-        std::free(out);
-        return std::nullopt;
-    }
-    // Shrinking hands the unused tail back without copying the image.
-    void* shrunk = std::realloc(out, produced ? produced : 1);
-    game_image image;
-    image.data = {static_cast<std::uint8_t*>(shrunk ? shrunk : out), std::free};
-    image.size = static_cast<std::uint32_t>(produced);
-    return image;
-}
-
 std::optional<game_image> download_game(game_channel& channel, session_observer& observer,
                                         std::string_view game_name, std::size_t limit,
                                         std::size_t max_compressed) {
@@ -131,6 +264,12 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
         observer.log("Out of memory for the game.");
         return std::nullopt;
     }
+    background_inflater inflater(buffer.get(), total, limit);
+    if (!inflater.allocated()) {
+        observer.log("Out of memory for the game.");
+        return std::nullopt;
+    }
+    inflater.start();
     std::uint32_t received = 0;
     while (received < total) {
         long count = channel.receive_bytes(buffer.get() + received, chunk);
@@ -140,11 +279,12 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
             return std::nullopt;
         }
         received += static_cast<std::uint32_t>(count);
+        inflater.arrived(received);
         if (total - received < chunk) chunk = total - received;
         observer.progress(received, total);
     }
 
-    std::optional<game_image> image = inflate_image(buffer.get(), total, limit);
+    std::optional<game_image> image = inflater.finish();
     if (!image) {
         observer.log("Failure inflating game.");
         return std::nullopt;

@@ -55,13 +55,10 @@ struct game_image {
     std::uint32_t size = 0;
 };
 
-// Inflates a zlib stream into at most `limit` bytes; none when the stream is corrupt or would be
-// larger.
-std::optional<game_image> inflate_image(const std::uint8_t* compressed, std::size_t size,
-                                        std::size_t limit);
-
-// Opens the game, receives its compressed image and inflates it. `max_compressed` bounds the size
-// the server may announce, so a wild number cannot ask for gigabytes.
+// Opens the game and receives its compressed image, inflating each piece as it arrives into at most
+// `inflate_limit` bytes; none when the stream is corrupt, cut short or would be larger.
+// `max_compressed` bounds the size the server may announce, so a wild number cannot ask for
+// gigabytes.
 std::optional<game_image> download_game(game_channel& channel, session_observer& observer,
                                         std::string_view game_name, std::size_t inflate_limit,
                                         std::size_t max_compressed);

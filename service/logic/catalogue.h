@@ -19,6 +19,7 @@ struct game_record {
     int copies = 0;  // 0: every copy is in play for good
     bool sampler = false;
     std::vector<std::string> screenshots;  // up to four file names under /info_img/
+    std::string file = {};  // a real game in the games folder; empty: the image is made up
 };
 
 // Lines starting with '#' and empty lines are skipped; a malformed line makes the whole text

@@ -57,6 +57,8 @@ bool apply_fault(fault_settings& f, std::string_view name, std::string_view valu
         f.version = std::string(value);
     else if (name == "manifest")
         f.manifest = std::string(value);
+    else if (name == "signature")
+        f.signature = std::string(value);
     else if (name == "update_file") {
         ok = value.empty() || value == "not_found" || value == "truncate" || value == "bad_crc" ||
              value == "short_header" || value == "silent";
@@ -106,6 +108,8 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             o.data_dir = value;
         else if (name == "--sample")
             o.sample_dir = value;
+        else if (name == "--games")
+            o.games_dir = value;
         else if (name == "--host")
             o.host = value;
         else if (name == "--bind")
@@ -118,10 +122,18 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             o.request_log = value;
         else if (name == "--game-log")
             o.game_log = value;
+        else if (name == "--sign-update")
+            o.sign_update = value;
+        else if (name == "--key")
+            o.key_file = value;
+        else if (name == "--location")
+            o.sign_location = value;
         else if (name == "--session-timeout")
             ok = number(o.session_timeout_s, 1);
         else if (name == "--io-timeout-ms")
             ok = number(o.io_timeout_ms, 1);
+        else if (name == "--memory-cache-mib")
+            ok = number(o.memory_cache_mib, 0);
         else if (name == "--hold-ms")
             ok = number(o.hold_ms, 0);
         else if (name == "--fault") {
@@ -135,6 +147,9 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
         }
         if (!ok) return fail("bad value for " + name + ": " + value);
     }
+    if (!o.sign_update.empty() && o.key_file.empty()) return fail("--sign-update needs --key");
+    if (o.sign_update.empty() && (!o.key_file.empty() || !o.sign_location.empty()))
+        return fail("--key and --location belong to --sign-update");
     return o;
 }
 
@@ -145,6 +160,8 @@ std::string usage_text() {
            "program)\n"
            "  --sample DIR          sample data: catalogue, accounts, news, screenshots, updates\n"
            "                        (default: the service folder beside the program)\n"
+           "  --games DIR           the operator's games: game files and catalogue.txt (default:\n"
+           "                        SAMPLE/games when it exists)\n"
            "  --http-port N         HTTP port (default 80; 0 picks a free port)\n"
            "  --game-port N         game server port (default 11001; 0 picks a free port)\n"
            "  --host NAME           host name written into pages and messages (default localhost)\n"
@@ -158,13 +175,19 @@ std::string usage_text() {
            "  --io-timeout-ms N     longest wait for a client's next bytes (default 30000)\n"
            "  --hold-ms N           longest hold of never_reply / keep_open connections (default "
            "60000)\n"
+           "  --memory-cache-mib N  compressed images kept in memory (default 384); compressed\n"
+           "                        real games are also kept in DATA/compressed\n"
            "  --fault NAME[=VALUE]  switch a fault on (repeatable): delay_ms=N, "
            "close_before_reply,\n"
            "                        never_reply, garbage, keep_open, truncate_game=N, "
            "refuse_logins,\n"
            "                        user_in_use=N, game_error=TEXT, session_invalid, "
            "version=TEXT,\n"
-           "                        manifest=TEXT, update_file=MODE, update_file_only=NAME\n"
+           "                        manifest=TEXT, signature=TEXT, update_file=MODE,\n"
+           "                        update_file_only=NAME\n"
+           "  --sign-update DIR --key FILE [--location NAME]\n"
+           "                        write DIR/signature.txt for the update folder DIR (location:\n"
+           "                        DIR's name) with the private key in FILE, then end\n"
            "  --help                this text\n"
            "The first line on standard output is \"rx_service listening http=PORT game=PORT\".\n";
 }

@@ -22,6 +22,7 @@ struct fault_settings {
     bool session_invalid = false;           // clear_free_game_counter.php answers "0"
     std::optional<std::string> version;     // served by current_version.php instead of the default
     std::optional<std::string> manifest;    // served by manifest.php instead of the listed files
+    std::optional<std::string> signature;   // served by signature.php instead of signature.txt
     // Update files served broken: "not_found" (a 404 page), "truncate" (half the file, then close),
     // "bad_crc" (the gzip trailer's CRC changed), "short_header" (five header lines, then close),
     // "silent" (the header and half the file, then nothing while the connection is held).
@@ -38,6 +39,7 @@ bool apply_fault(fault_settings& faults, std::string_view name, std::string_view
 struct service_options {
     std::string data_dir;            // empty: a folder beside the program
     std::string sample_dir;          // empty: <program folder>/service
+    std::string games_dir;           // empty: SAMPLE/games when it exists; given: it must exist
     std::string host = "localhost";  // host name written into pages and messages
     std::string bind = "127.0.0.1";
     int http_port = 80;
@@ -45,10 +47,16 @@ struct service_options {
     std::string request_log;  // empty: <data>/requests.log
     std::string game_log;     // empty: <data>/game_requests.log
     int session_timeout_s = 150;
-    int io_timeout_ms = 30000;  // longest wait for a client's next bytes
-    int hold_ms = 60000;        // how long never_reply / keep_open hold a connection at most
+    int io_timeout_ms = 30000;   // longest wait for a client's next bytes
+    int hold_ms = 60000;         // how long never_reply / keep_open hold a connection at most
+    int memory_cache_mib = 384;  // compressed images kept in memory; real games spill to DATA
     fault_settings faults;
     bool help = false;
+    // Signing instead of serving: the update folder, the private key file and the location signed
+    // for (empty: the folder's name).
+    std::string sign_update;
+    std::string key_file;
+    std::string sign_location;
 };
 
 // Parses argv (without the program name). Unknown options, missing values and bad numbers are

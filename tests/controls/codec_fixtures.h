@@ -1,7 +1,9 @@
-// Settings files for the Gens, MEKA and ZSNES codec tests, laid out as the emulators keep them.
+// Settings files for the VisualBoyAdvance, Gens, MEKA and ZSNES tests, laid out as the emulators
+// keep them.
 #pragma once
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browser/controls/logic/binding_codec.h"
@@ -23,6 +25,27 @@ inline std::string padded(std::vector<std::string> lines, std::size_t size,
     for (int n = 0; text.size() <= size; ++n)
         text += "pad_" + std::to_string(n) + "=some setting the screens never touch" + eol;
     return text + "last=no line feed";
+}
+
+// A vba.ini as the emulator ships it, roughly: 110 lines, mostly CR LF, one bare LF line, a last
+// line without a line feed, and the first pad's ten keys at their fixed lines with `values`
+// (Left, Right, Up, Down, A, B, L, R, Start, Select).
+inline std::string vba_ini(const std::vector<std::string>& values) {
+    const std::pair<int, const char*> keys[] = {
+        {81, "Joy0_Left="},  {82, "Joy0_Right="}, {83, "Joy0_Up="}, {87, "Joy0_Down="},
+        {88, "Joy0_A="},     {89, "Joy0_B="},     {90, "Joy0_L="},  {91, "Joy0_R="},
+        {92, "Joy0_Start="}, {93, "Joy0_Select="}};
+    std::string text = "[preferences]\r\n";
+    for (int i = 1; i < 110; ++i) {
+        std::string line = "option" + std::to_string(i) + "=" + std::to_string(i * 3) + "\r\n";
+        if (i == 40) line = "bareLineFeed=1\n";
+        if (i == 109) line = "lastLine=no line feed";
+        for (std::size_t k = 0; k < 10; ++k) {
+            if (keys[k].first == i) line = std::string(keys[k].second) + values[k] + "\r\n";
+        }
+        text += line;
+    }
+    return text;
 }
 
 // gens.cfg: an "[Input]" section at line `base` (a decoy "[Input]" earlier when `decoy`), player 1

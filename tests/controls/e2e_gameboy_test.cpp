@@ -8,34 +8,15 @@
 
 #include "files.h"
 #include "relicade_window.h"
+#include "tests/controls/codec_fixtures.h"
 
 namespace fs = std::filesystem;
 using rx::test::pause_ms;
 using rx::test::read_file;
+using rx::test::vba_ini;
 using rx::test::write_file;
 
 namespace {
-
-// A vba.ini as the emulator ships it, roughly: 110 lines, mostly CR LF, one bare LF line, a last
-// line without a line feed, and the first pad's ten keys at their fixed lines with `values`
-// (Left, Right, Up, Down, A, B, L, R, Start, Select).
-std::string vba_ini(const std::vector<std::string>& values) {
-    const std::pair<int, const char*> keys[] = {
-        {81, "Joy0_Left="},  {82, "Joy0_Right="}, {83, "Joy0_Up="}, {87, "Joy0_Down="},
-        {88, "Joy0_A="},     {89, "Joy0_B="},     {90, "Joy0_L="},  {91, "Joy0_R="},
-        {92, "Joy0_Start="}, {93, "Joy0_Select="}};
-    std::string text = "[preferences]\r\n";
-    for (int i = 1; i < 110; ++i) {
-        std::string line = "option" + std::to_string(i) + "=" + std::to_string(i * 3) + "\r\n";
-        if (i == 40) line = "bareLineFeed=1\n";
-        if (i == 109) line = "lastLine=no line feed";
-        for (std::size_t k = 0; k < 10; ++k) {
-            if (keys[k].first == i) line = std::string(keys[k].second) + values[k] + "\r\n";
-        }
-        text += line;
-    }
-    return text;
-}
 
 class gameboy_controls_e2e : public rx::test::relicade_window_test {
   protected:

@@ -256,6 +256,10 @@ TEST_F(Http, UpdateManifestAndFilesWithTheTenLineHeader) {
     EXPECT_EQ(total, sum);
     EXPECT_EQ(status_of(get(port(), "/clients/update/manifest.php?location=v9.99")), 404);
     EXPECT_EQ(status_of(get(port(), "/clients/update/v4.30/nothing.gz")), 404);
+    // The signature file beside the manifest, as the build signed it.
+    EXPECT_EQ(body_of(get(port(), "/clients/update/signature.php?location=v4.30", "HTTP/1.0")),
+              read_file(sample_dir() + "/update/v4.30/signature.txt"));
+    EXPECT_EQ(status_of(get(port(), "/clients/update/signature.php?location=v9.99")), 404);
 }
 
 TEST_F(Http, StatusUpdateNeedsTheAuthorisationPage) {
@@ -317,7 +321,7 @@ TEST_F(Http, PathTraversalIsRefused) {
           "/clients/update/../accounts.txt", "/clients/update/v4.30/../../accounts.txt",
           "/clients/update/v4.30/..", "/clients/update/manifest.php?location=..",
           "/clients/update/manifest.php?location=../..", "/info_img//etc/passwd",
-          "/info_img/..\\accounts.txt"}) {
+          "/clients/update/signature.php?location=..", "/info_img/..\\accounts.txt"}) {
         const std::string reply = get(port(), target);
         const int status = status_of(reply);
         EXPECT_TRUE(status == 403 || status == 404) << target << " -> " << status;

@@ -170,6 +170,23 @@ TEST(Options, ParsesEveryOptionAndFault) {
     EXPECT_TRUE(parse_options({"--help"}, &error)->help);
 }
 
+TEST(Options, SigningNeedsItsKeyAndTheKeyBelongsToSigning) {
+    std::string error;
+    const auto sign =
+        parse_options({"--sign-update", "/u/v4.30", "--key", "/k", "--location=v"}, &error);
+    ASSERT_TRUE(sign) << error;
+    EXPECT_EQ(sign->sign_update, "/u/v4.30");
+    EXPECT_EQ(sign->key_file, "/k");
+    EXPECT_EQ(sign->sign_location, "v");
+    EXPECT_FALSE(parse_options({"--sign-update", "/u/v4.30"}, &error));
+    EXPECT_EQ(error, "--sign-update needs --key");
+    EXPECT_FALSE(parse_options({"--key", "/k"}, &error));
+    EXPECT_FALSE(parse_options({"--location", "v4.30"}, &error));
+    fault_settings f;
+    EXPECT_TRUE(apply_fault(f, "signature", "location v\n", &error));
+    EXPECT_EQ(f.signature, "location v\n");
+}
+
 TEST(Options, FaultSwitchesSetAndClear) {
     fault_settings f;
     std::string error;

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "service/logic/games_folder.h"
+
 namespace rx::service::test {
 
 std::string sample_dir() {
@@ -18,7 +20,20 @@ std::string sample_dir() {
 const std::vector<game_record>& catalogue() {
     static const std::vector<game_record> games = [] {
         auto read = read_catalogue_file(sample_dir() + "/catalogue.tsv");
-        return read ? *read : std::vector<game_record>{};
+        std::vector<game_record> all = read ? *read : std::vector<game_record>{};
+        // The test games of the built games folder are served first, as the service lists them.
+        const std::string folder = sample_dir() + "/games/";
+        std::vector<std::string> errors;
+        const auto real = parse_games_catalogue(
+            read_file(folder + games_catalogue_name), "catalogue.txt",
+            [&](const std::string& name) -> std::optional<std::uint64_t> {
+                const std::string bytes = read_file(folder + name);
+                if (bytes.empty()) return std::nullopt;
+                return bytes.size();
+            },
+            {}, errors);
+        if (real) all.insert(all.begin(), real->begin(), real->end());
+        return all;
     }();
     return games;
 }

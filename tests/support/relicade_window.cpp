@@ -33,12 +33,17 @@ bool xdotool(const std::string& arguments) {
     return done;
 }
 
-pid_t spawn_relicade(const std::string& program, const std::string& web_host) {
+pid_t spawn_relicade(const std::string& program, const std::string& web_host, int game_port) {
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("RELICADE_WEB_HOST", web_host.c_str(), 1);
         setenv("RELICADE_CATALOGUE_HOST", web_host.c_str(), 1);
         setenv("RELICADE_SOCIAL_HOST", web_host.c_str(), 1);
+        if (game_port > 0) {
+            setenv("RELICADE_EMULATOR_HOST", "127.0.0.1", 1);
+            setenv("RELICADE_GAME_PORT", std::to_string(game_port).c_str(), 1);
+            setenv("RELICADE_FALLBACK_ADDRESS", "127.0.0.1", 1);
+        }
         setenv("BROWSER", "true", 1);  // web pages open nowhere
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         unsetenv("SDL_VIDEODRIVER");
@@ -93,7 +98,7 @@ void relicade_window_test::TearDown() {
 }
 
 void relicade_window_test::start_relicade() {
-    pid = spawn_relicade((folder / "Relicade").string(), service->web_host());
+    pid = spawn_relicade((folder / "Relicade").string(), service->web_host(), service->game_port());
     ASSERT_GT(pid, 0);
     // No window manager runs under Xvfb: the title is exactly the program's name.
     window = x->wait_for_window(title_is("Relicade"), std::chrono::milliseconds(15000));

@@ -26,8 +26,9 @@ std::size_t count_of(const std::string& text, const std::string& what);
 bool xdotool(const std::string& arguments);
 
 // Starts the Relicade program at `program` with every host at `web_host` (the service), web pages
-// opening nowhere, no sound and the real video driver; its process id, -1 when fork failed.
-pid_t spawn_relicade(const std::string& program, const std::string& web_host);
+// opening nowhere, no sound and the real video driver; its process id, -1 when fork failed. With a
+// `game_port` the emulators it starts find the service's game server on loopback too.
+pid_t spawn_relicade(const std::string& program, const std::string& web_host, int game_port = 0);
 
 // Sleeps for `ms` milliseconds: the screens need time between a person's steps.
 void pause_ms(int ms);
@@ -44,9 +45,9 @@ class relicade_window_test : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Starts Relicade with every host at the service, web pages opening nowhere and no sound, and
-    // waits up to 15 s for its window. The pointer is then put inside the window: a pointer outside
-    // pauses the browser.
+    // Starts Relicade with every host (the game server too) at the service, web pages opening
+    // nowhere and no sound, and waits up to 15 s for its window. The pointer is then put inside the
+    // window: a pointer outside pauses the browser.
     void start_relicade();
     // Exit status once Relicade has ended within the time, -1 otherwise.
     int wait_relicade_exit(int timeout_ms);

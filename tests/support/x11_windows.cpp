@@ -1,6 +1,8 @@
 // Test support: finding and watching windows on the X display through one connection per test.
 #include "x11_windows.h"
 
+#include <X11/Xutil.h>
+
 #include <thread>
 
 namespace rx::test {
@@ -17,6 +19,16 @@ bool viewable(Display* display, Window window) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(display, window, &attributes) != 0 &&
            attributes.map_state == IsViewable;
+}
+
+// The channel of `value` that `mask` selects, as 0-255.
+std::uint32_t channel(unsigned long value, unsigned long mask) {
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1) == 0) ++shift;
+    const unsigned long top = mask >> shift;
+    const std::uint32_t raw = static_cast<std::uint32_t>((value & mask) >> shift);
+    return top == 255 ? raw : static_cast<std::uint32_t>(raw * 255 / top);
 }
 
 }  // namespace
@@ -50,6 +62,40 @@ void send_delete_window(Display* display, Window window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
+}
+
+window_picture capture_window(Display* display, Window window) {
+    window_picture picture;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0 ||
+        attributes.map_state != IsViewable)
+        return picture;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return picture;
+    picture.width = image->width;
+    picture.height = image->height;
+    picture.pixels.reserve(static_cast<std::size_t>(image->width) *
+                           static_cast<std::size_t>(image->height));
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            const unsigned long value = XGetPixel(image, x, y);
+            picture.pixels.push_back(channel(value, image->red_mask) << 16 |
+                                     channel(value, image->green_mask) << 8 |
+                                     channel(value, image->blue_mask));
+        }
+    }
+    XDestroyImage(image);
+    return picture;
+}
+
+std::pair<int, int> pointer_in(Display* display, Window window) {
+    Window root = 0;
+    Window child = 0;
+    int root_x = 0, root_y = 0, x = -1, y = -1;
+    unsigned mask = 0;
+    XQueryPointer(display, window, &root, &child, &root_x, &root_y, &x, &y, &mask);
+    return {x, y};
 }
 
 x_watch::x_watch() {

@@ -3,8 +3,11 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rx::test {
 
@@ -14,6 +17,25 @@ Window find_window(Display* display, Window root,
 
 // What a window manager's close button does: WM_DELETE_WINDOW to `window`, flushed at once.
 void send_delete_window(Display* display, Window window);
+
+// A window's pixels as 0xRRGGBB, row by row; empty when the window could not be read.
+struct window_picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    bool empty() const { return pixels.empty(); }
+    std::uint32_t at(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+// What `window` shows now (XGetImage; without a window manager a window on top shows all of its
+// pixels). Any visual with 8-bit channels works: the masks place each channel.
+window_picture capture_window(Display* display, Window window);
+
+// The pointer relative to `window`.
+std::pair<int, int> pointer_in(Display* display, Window window);
 
 // One X connection held for a whole test. Window tests look for windows through it instead of
 // starting a client per poll: every short-lived client is a connect and disconnect the server has

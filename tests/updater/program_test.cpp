@@ -1,16 +1,22 @@
 // The rx_update program itself on the dummy video driver: its arguments, exit codes, log and the
-// start of Relicade after a good update only.
+// start of Relicade after a good update only, also with a man in the middle rewriting the replies.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <thread>
 
+#include "../transport/test_server.h"
 #include "files.h"
 #include "gzip.h"
+#include "loopback.h"
 #include "service_process.h"
+#include "updater/logic/signature.h"
 #include "wait.h"
 
 namespace {
@@ -18,6 +24,36 @@ namespace {
 namespace fs = std::filesystem;
 using rx::test::gzip;
 using rx::test::read_file;
+
+// Signs the update folder `dir` with the build's key, as the service's operator would.
+bool sign_with_build_key(const fs::path& dir) {
+    const std::string command = "'" + (fs::path(RX_PROGRAM_DIR) / "rx_service").string() +
+                                "' --sign-update '" + dir.string() + "' --key '" +
+                                RX_UPDATE_SIGNING_KEY_FILE + "'";
+    return std::system(command.c_str()) == 0;
+}
+
+// Every file (with its bytes) and folder below `root`, the updater's error log left out.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> seen;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        const std::string name = fs::relative(item.path(), root).generic_string();
+        if (name == "error_log.txt") continue;
+        seen[name] = item.is_directory() ? "folder" : read_file(item.path().string());
+    }
+    return seen;
+}
+
+// The reply's header (through its tenth line feed, as the updater counts) and the rest.
+std::pair<std::string, std::string> split_reply(const std::string& reply) {
+    std::size_t at = 0;
+    for (int lines = 0; lines < 10 && at != std::string::npos; ++lines) {
+        at = reply.find('\n', at);
+        if (at != std::string::npos) ++at;
+    }
+    if (at == std::string::npos) return {reply, ""};
+    return {reply.substr(0, at), reply.substr(at)};
+}
 
 class update_program : public ::testing::Test {
   protected:
@@ -92,6 +128,7 @@ TEST_F(update_program, the_running_updater_replaces_its_own_file_and_it_stays_a_
                                      gzip(new_updater)));
     ASSERT_TRUE(rx::test::write_file((sample / "update" / "vself" / "manifest.txt").string(),
                                      "/rx_update.gz\n"));
+    ASSERT_TRUE(sign_with_build_key(sample / "update" / "vself"));
     rx::test::service_process service({"--sample", sample.string()});
     ASSERT_TRUE(service.started());
 
@@ -109,7 +146,10 @@ TEST_F(update_program, a_failed_update_exits_1_logs_and_starts_nothing) {
     rx::test::service_process service({"--fault", "manifest=filesize:100\n/../escape.gz\n"});
     ASSERT_TRUE(service.started());
     EXPECT_EQ(run_updater({"1", "v4.30"}, service.http_port()), 1);
-    EXPECT_NE(error_log().find("Failure checking manifest - get_file_manifest"), std::string::npos)
+    // The service never signed that manifest, so it is not even read.
+    EXPECT_NE(error_log().find("Failure checking signature - check_signature: the manifest is not "
+                               "the one signed"),
+              std::string::npos)
         << error_log();
     EXPECT_FALSE(fs::exists(folder.path() + "/escape"));
     // A second chance for a stray start to show up before the check.
@@ -132,6 +172,147 @@ TEST_F(update_program, missing_arguments_or_a_service_that_is_not_there_exit_1) 
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(fs::exists(program / "started.txt"));
     EXPECT_EQ(read_file((program / "update_notes.txt").string()), "old notes");
+}
+
+// The operator's signing step refuses what it cannot sign whole and writes no signature then.
+TEST_F(update_program, signing_an_update_folder_needs_a_key_and_every_listed_file) {
+    const fs::path update = fs::path(folder.path()) / "vsign";
+    fs::create_directories(update);
+    ASSERT_TRUE(rx::test::write_file((update / "a.txt.gz").string(), gzip("a")));
+    ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n"));
+    const std::string bad_key = folder.file("bad.key");
+    ASSERT_TRUE(rx::test::write_file(bad_key, "not a key\n"));
+    const std::string service = (fs::path(RX_PROGRAM_DIR) / "rx_service").string();
+    auto sign = [&](const std::string& key) {
+        return std::system(("'" + service + "' --sign-update '" + update.string() + "' --key '" +
+                            key + "' 2>/dev/null")
+                               .c_str());
+    };
+    EXPECT_NE(sign(folder.file("missing.key")), 0);
+    EXPECT_NE(sign(bad_key), 0);
+    EXPECT_FALSE(fs::exists(update / "signature.txt"));
+    ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n/b.gz\n"));
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE), 0);
+    EXPECT_FALSE(fs::exists(update / "signature.txt"));
+    ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n"));
+    EXPECT_EQ(sign(RX_UPDATE_SIGNING_KEY_FILE), 0);
+    const auto signature =
+        rx::updater::parse_signature(read_file((update / "signature.txt").string()));
+    ASSERT_TRUE(signature.value) << signature.reason;
+    EXPECT_EQ(signature.value->location, "vsign");
+    ASSERT_EQ(signature.value->files.size(), 1u);
+    EXPECT_EQ(signature.value->files[0].sha256,
+              rx::updater::sha256(read_file((update / "a.txt.gz").string())));
+}
+
+// A man in the middle between rx_update and the service: every request goes on to the service, and
+// the attack may rewrite the reply. Only an honest relay may change the program folder.
+TEST_F(update_program, only_the_update_the_service_signed_is_installed_through_a_relay) {
+    // The service's sample, and a second location the same key signed.
+    const fs::path sample = fs::path(folder.path()) / "sample";
+    const fs::path real_sample = fs::path(RX_PROGRAM_DIR) / "service";
+    fs::create_directories(sample / "update" / "v4.31");
+    for (const char* name : {"catalogue.tsv", "accounts.txt", "news.txt", "info_img"})
+        fs::create_symlink(real_sample / name, sample / name);
+    fs::create_directory_symlink(real_sample / "update" / "v4.30", sample / "update" / "v4.30");
+    ASSERT_TRUE(rx::test::write_file((sample / "update" / "v4.31" / "update_notes.txt.gz").string(),
+                                     gzip("Relicade v4.31 update notes\n")));
+    ASSERT_TRUE(rx::test::write_file((sample / "update" / "v4.31" / "manifest.txt").string(),
+                                     "/update_notes.txt.gz\n"));
+    ASSERT_TRUE(sign_with_build_key(sample / "update" / "v4.31"));
+    rx::test::service_process service({"--sample", sample.string()});
+    ASSERT_TRUE(service.started());
+    auto ask_service = [&](const std::string& target) {
+        return rx::test::exchange(service.http_port(),
+                                  "GET " + target + " HTTP/1.0\nHost: localhost\n\n" + '\0');
+    };
+
+    // Another valid gzip file exactly as long as the signed one: only its hash can tell.
+    const std::string real_notes =
+        read_file((real_sample / "update" / "v4.30" / "update_notes.txt.gz").string());
+    std::string hostile;
+    for (std::size_t n = 1; n < 4 * real_notes.size() && hostile.size() != real_notes.size(); ++n)
+        hostile = gzip(std::string(n, 'x'), 0);
+    ASSERT_EQ(hostile.size(), real_notes.size());
+
+    // The signature file as the service made it, signed again by a key of the attacker's own.
+    const rx::updater::signature_result real_signature =
+        rx::updater::parse_signature(ask_service("/clients/update/signature.php?location=v4.30"));
+    ASSERT_TRUE(real_signature.value) << real_signature.reason;
+    rx::updater::key_seed attacker{};
+    attacker.fill(0x5A);
+    const std::string resigned = rx::updater::write_signature(
+        "v4.30",
+        rx::updater::manifest_text(ask_service("/clients/update/manifest.php?location=v4.30")),
+        real_signature.value->files, attacker);
+
+    using rewrite = std::function<std::string(const std::string& request, std::string reply)>;
+    auto on = [](const char* what, std::function<std::string(std::string)> change) -> rewrite {
+        return [what, change](const std::string& request, std::string reply) {
+            return request.find(what) == std::string::npos ? reply : change(std::move(reply));
+        };
+    };
+    struct attack {
+        const char* name;
+        rewrite relay;
+        const char* log_line;  // "" for the honest relay
+    };
+    const std::vector<attack> attacks = {
+        {"honest", [](const std::string&, std::string reply) { return reply; }, ""},
+        {"swaps one file for another valid gzip file",
+         on("/v4.30/update_notes.txt.gz ",
+            [&](std::string reply) { return split_reply(reply).first + hostile; }),
+         "Failure checking file - check_signature: /update_notes.txt.gz: its SHA-256 is not the "
+         "signed one"},
+        {"drops the signature",
+         on("signature.php",
+            [](std::string) { return std::string("HTTP/1.0 404 Not Found\r\n\r\nno file\n"); }),
+         "Failure checking signature - check_signature: no signature file"},
+        {"serves another location's signature",
+         on("signature.php",
+            [&](std::string) {
+                return ask_service("/clients/update/signature.php?location=v4.31");
+            }),
+         "Failure checking signature - check_signature: made for location v4.31, not v4.30"},
+        {"changes the manifest by one byte",
+         on("manifest.php",
+            [](std::string reply) {
+                const std::size_t digit = reply.find("filesize:") + 9;
+                reply[digit] = reply[digit] == '9' ? '8' : static_cast<char>(reply[digit] + 1);
+                return reply;
+            }),
+         "Failure checking signature - check_signature: the manifest is not the one signed"},
+        {"signs with a key of its own",
+         on("signature.php",
+            [&](std::string reply) {
+                return reply.substr(0, reply.find("\r\n\r\n") + 4) + resigned;
+            }),
+         "Failure checking signature - check_signature: not signed by the service's key"},
+    };
+    // The attacks first: each must leave the folder as it was for the next.
+    for (std::size_t i = 1; i <= attacks.size(); ++i) {
+        const attack& a = attacks[i % attacks.size()];
+        const auto before = snapshot(program);
+        fs::remove(program / "error_log.txt");
+        rx_test::test_server relay([&](rx_test::test_server&, int fd, const std::string& request) {
+            rx_test::test_server::send_all(
+                fd, a.relay(request, rx::test::exchange(service.http_port(), request)));
+        });
+        const int status = run_updater({"0", "v4.30"}, relay.port());
+        if (std::string(a.log_line).empty()) {
+            EXPECT_EQ(status, 0) << a.name << "\n" << error_log();
+            EXPECT_TRUE(rx::test::wait_until([&] { return fs::exists(program / "started.txt"); }))
+                << "Relicade was not started";
+            EXPECT_NE(read_file((program / "update_notes.txt").string()), "old notes");
+            EXPECT_TRUE(fs::exists(program / "data" / "levels" / "update_pack.bin"));
+            EXPECT_EQ(error_log(), "");
+            continue;
+        }
+        EXPECT_EQ(status, 1) << a.name;
+        EXPECT_EQ(error_log(), std::string(a.log_line) + "\n") << a.name;
+        EXPECT_EQ(snapshot(program), before) << a.name;
+        EXPECT_FALSE(fs::exists(program / "started.txt")) << a.name;
+    }
 }
 
 }  // namespace

@@ -18,7 +18,9 @@
 #include "loopback.h"
 #include "platform/install.h"
 #include "service_process.h"
+#include "update_public_key.h"
 #include "updater/logic/gunzip.h"
+#include "updater/logic/signature.h"
 
 namespace rx::updater {
 namespace {
@@ -71,6 +73,27 @@ std::string percent_encoded(const std::string& text) {
     return out;
 }
 
+// A key of the test's own, for manifests the service would never sign.
+const key_seed test_seed = [] {
+    key_seed seed{};
+    seed.fill(0x42);
+    return seed;
+}();
+
+// The signature file for `manifest_reply` made with the test's key: every line that names an entry
+// signed with the size and hash of its sample file (100 bytes and the empty file's hash for a
+// name the sample does not have).
+std::string signed_by_test_key(const std::string& manifest_reply) {
+    std::vector<signed_file> files;
+    std::istringstream lines(manifest_reply);
+    for (std::string entry; std::getline(lines, entry);) {
+        if (entry.rfind('/', 0) != 0) continue;
+        const std::string bytes = read_file((sample_update / entry.substr(1)).string());
+        files.push_back({entry, bytes.empty() ? 100 : bytes.size(), sha256(bytes)});
+    }
+    return write_signature("v4.30", manifest_text(manifest_reply), files, test_seed);
+}
+
 class update_test : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { ASSERT_EQ(SDLNet_Init(), 0); }
@@ -95,6 +118,7 @@ class update_test : public ::testing::Test {
         settings.program_folder = program.string();
         settings.location = location;
         settings.catalogue = config::endpoint{"localhost", static_cast<std::uint16_t>(port)};
+        settings.key = key;
         settings.silence_ms = silence_ms;
         settings.download_margin = download_margin;
         settings.max_file_bytes = max_file_bytes;
@@ -133,6 +157,8 @@ class update_test : public ::testing::Test {
     test::temp_dir folder{"rx_update_run"};
     fs::path program;
     std::string location = "v4.30";
+    // The build's key, which signed the sample update.
+    public_key key = *parse_hex32(rx_update_public_key_hex);
     std::uint64_t download_margin = default_download_margin;
     std::uint64_t max_file_bytes = max_file_download;
     std::map<std::string, std::string> before;
@@ -188,8 +214,11 @@ TEST_F(update_test, hostile_manifests_are_refused_before_anything_is_fetched) {
         {"duplicate", "filesize:500\n" + good + "/UPDATE_NOTES.TXT.gz\n"},
         {"no filesize", good},
     };
+    // Signed, so that only the manifest's own checks stand between them and the folder.
+    key = public_key_of(test_seed);
     for (const auto& [name, body] : manifests) {
         set_fault(service, "manifest", body);
+        set_fault(service, "signature", signed_by_test_key(body));
         log.clear();
         EXPECT_FALSE(run(service.http_port())) << name;
         EXPECT_TRUE(logged("Failure checking manifest - get_file_manifest")) << name << all_log();
@@ -214,10 +243,9 @@ TEST_F(update_test, broken_downloads_fail_the_update_and_change_nothing) {
     // The last file breaks, so four good files were already downloaded when it fails.
     set_fault(service, "update_file_only", "update_pack.bin.gz");
     const std::vector<std::pair<const char*, const char*>> modes = {
-        {"not_found",
-         "Failure unpacking file - file_name: /data/levels/update_pack.bin.gz: not valid"},
-        {"truncate", "the gzip data ends early"},
-        {"bad_crc", "incorrect data check"},
+        {"not_found", "Failure checking file - check_signature: /data/levels/update_pack.bin.gz: "},
+        {"truncate", "/data/levels/update_pack.bin.gz: 262241 bytes, signed 524482"},
+        {"bad_crc", "/data/levels/update_pack.bin.gz: its SHA-256 is not the signed one"},
         {"short_header", "the reply ended inside its header"},
     };
     for (const auto& [mode, why] : modes) {
@@ -232,7 +260,8 @@ TEST_F(update_test, broken_downloads_fail_the_update_and_change_nothing) {
     set_fault(service, "update_file", "not_found");
     log.clear();
     EXPECT_FALSE(run(service.http_port()));
-    EXPECT_TRUE(logged("Failure unpacking file - file_name")) << all_log();
+    EXPECT_TRUE(logged("Failure checking file - check_signature: /update_notes.txt.gz"))
+        << all_log();
     expect_unchanged("404 for every file");
 }
 
@@ -257,7 +286,10 @@ TEST_F(update_test, a_silent_server_fails_within_the_bound) {
 TEST_F(update_test, a_total_below_what_arrives_only_moves_the_counter) {
     service_process service;
     ASSERT_TRUE(service.started());
-    set_fault(service, "manifest", "filesize: 1000\r\n/data/levels/update_pack.bin.gz\n");
+    const std::string below = "filesize: 1000\r\n/data/levels/update_pack.bin.gz\n";
+    set_fault(service, "manifest", below);
+    set_fault(service, "signature", signed_by_test_key(below));
+    key = public_key_of(test_seed);
     ASSERT_TRUE(run(service.http_port())) << all_log();
     EXPECT_EQ(read_file((program / "data" / "levels" / "update_pack.bin").string()),
               unpacked_sample("/data/levels/update_pack.bin.gz"));
@@ -271,7 +303,10 @@ TEST_F(update_test, a_server_that_sends_far_more_than_the_total_is_stopped) {
     service_process service;
     ASSERT_TRUE(service.started());
     // A margin of 1000 bytes over four times the total: the 512 KiB pack is far past it.
-    set_fault(service, "manifest", "filesize:1000\n/data/levels/update_pack.bin.gz\n");
+    const std::string far_below = "filesize:1000\n/data/levels/update_pack.bin.gz\n";
+    set_fault(service, "manifest", far_below);
+    set_fault(service, "signature", signed_by_test_key(far_below));
+    key = public_key_of(test_seed);
     download_margin = 1000;
     EXPECT_FALSE(run(service.http_port()));
     EXPECT_TRUE(logged("far more bytes than the manifest announced")) << all_log();
@@ -279,7 +314,9 @@ TEST_F(update_test, a_server_that_sends_far_more_than_the_total_is_stopped) {
     for (const auto& [done, total] : progress) EXPECT_LE(done, 5000) << total;
 
     // One file past the cap for a single file fails however large the total.
-    set_fault(service, "manifest", "filesize:100000000\n/data/levels/update_pack.bin.gz\n");
+    const std::string huge = "filesize:100000000\n/data/levels/update_pack.bin.gz\n";
+    set_fault(service, "manifest", huge);
+    set_fault(service, "signature", signed_by_test_key(huge));
     download_margin = default_download_margin;
     max_file_bytes = 100000;
     log.clear();
@@ -297,11 +334,18 @@ TEST_F(update_test, a_file_cut_inside_its_second_member_is_not_installed) {
     const std::string whole = first + test::gzip("the second member's bytes", 9);
     for (std::size_t cut : {first.size() + 1, first.size() + 10, whole.size() - 1}) {
         const std::string packed = whole.substr(0, cut);
+        // Signed as it is cut, so that only the unpacking can tell.
+        const std::string manifest =
+            "filesize:" + std::to_string(packed.size()) + "\n/images/update_badge.png.gz\n";
+        const std::string signature = write_signature(
+            "v4.30", manifest, {{"/images/update_badge.png.gz", packed.size(), sha256(packed)}},
+            test_seed);
+        key = public_key_of(test_seed);
         rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
             if (request.find("manifest.php") != std::string::npos)
-                rx_test::test_server::send_all(
-                    fd, "HTTP/1.0 200 OK\n\nfilesize:" + std::to_string(packed.size()) +
-                            "\n/images/update_badge.png.gz\n");
+                rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + manifest);
+            else if (request.find("signature.php") != std::string::npos)
+                rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + signature);
             else
                 rx_test::test_server::send_all(fd, std::string(10, '\n') + packed);
         });
@@ -334,11 +378,16 @@ TEST_F(update_test, the_file_starts_after_the_tenth_line_feed_whatever_the_heade
     const std::string payload = "the new badge bytes\n\n\nwith line feeds of its own";
     const std::string packed = test::gzip(payload, 9);
     ASSERT_FALSE(packed.empty());
+    const std::string manifest =
+        "filesize:" + std::to_string(packed.size()) + "\n/images/b.png.gz\n";
+    const std::string signature = write_signature(
+        "v4.30", manifest, {{"/images/b.png.gz", packed.size(), sha256(packed)}}, test_seed);
+    key = public_key_of(test_seed);
     rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
         if (request.find("manifest.php") != std::string::npos) {
-            rx_test::test_server::send_all(
-                fd, "HTTP/1.0 200 OK\n\nfilesize:" + std::to_string(packed.size()) +
-                        "\n/images/b.png.gz\n");
+            rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + manifest);
+        } else if (request.find("signature.php") != std::string::npos) {
+            rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + signature);
         } else {
             // Ten lines that say nothing true: the status and length are not read.
             rx_test::test_server::send_all(fd,
@@ -350,21 +399,29 @@ TEST_F(update_test, the_file_starts_after_the_tenth_line_feed_whatever_the_heade
     ASSERT_TRUE(run(server.port())) << all_log();
     EXPECT_EQ(read_file((program / "images" / "b.png").string()), payload);
     const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0], std::string("GET /clients/update/manifest.php?location=v4.30 "
                                        "HTTP/1.0\nHost: localhost\n\n") +
                                '\0');
+    EXPECT_EQ(requests[1], std::string("GET /clients/update/signature.php?location=v4.30 "
+                                       "HTTP/1.0\nHost: localhost\n\n") +
+                               '\0');
     EXPECT_EQ(
-        requests[1],
+        requests[2],
         std::string("GET /clients/update/v4.30/images/b.png.gz HTTP/1.0\nHost: localhost\n\n") +
             '\0');
 }
 
 TEST_F(update_test, a_connection_closed_inside_the_header_or_before_any_reply_fails) {
+    const std::string manifest = "filesize:100\n/images/b.png.gz\n";
+    const std::string signature =
+        write_signature("v4.30", manifest, {{"/images/b.png.gz", 100, sha256("")}}, test_seed);
+    key = public_key_of(test_seed);
     rx_test::test_server server([&](rx_test::test_server&, int fd, const std::string& request) {
         if (request.find("manifest.php") != std::string::npos)
-            rx_test::test_server::send_all(fd,
-                                           "HTTP/1.0 200 OK\n\nfilesize:100\n/images/b.png.gz\n");
+            rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + manifest);
+        else if (request.find("signature.php") != std::string::npos)
+            rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + signature);
         else
             rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\nA: 1\nB: 2\n");
     });

@@ -11,6 +11,7 @@
 #include "browser/ui/program_folder.h"
 #include "files.h"
 #include "service_process.h"
+#include "update_public_key.h"
 #include "updater/update.h"
 
 namespace rx::updater {
@@ -146,6 +147,7 @@ TEST_F(window_test, closing_the_window_mid_download_ends_the_update_and_changes_
     settings.location = "v4.30";
     settings.catalogue =
         config::endpoint{"localhost", static_cast<std::uint16_t>(service.http_port())};
+    settings.key = *parse_hex32(rx_update_public_key_hex);
     std::vector<std::string> log;
     settings.log = [&](std::string_view text) { log.emplace_back(text); };
     bool closed = false;

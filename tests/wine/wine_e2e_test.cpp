@@ -24,6 +24,7 @@
 #include "harness.h"
 #include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
+#include "updater/logic/signature.h"
 #include "wait.h"
 #include "x11_windows.h"
 
@@ -370,6 +371,23 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
 
 class WineUpdater : public WineRelicade {};
 
+// The Wine loader for the program folder: the one the build names (32- or 64-bit), else the
+// system's.
+const char* wine_loader() {
+#ifdef RX_WINE_LOADER
+    return RX_WINE_LOADER;
+#else
+    return "/usr/bin/wine";
+#endif
+}
+
+// Signs the update folder `dir` with the build's key, which the Windows build was given too.
+bool sign_with_build_key(const std::string& dir) {
+    const std::string command = "'" + program_dir() + "/rx_service' --sign-update '" + dir +
+                                "' --key '" + RX_UPDATE_SIGNING_KEY_FILE + "'";
+    return std::system(command.c_str()) == 0;
+}
+
 // rx_update.exe installs an update that holds a new rx_update.exe: Windows will not let a running
 // program's file be overwritten, so it is moved aside; the new updater still runs, and Relicade.exe
 // is started again after the good update.
@@ -386,6 +404,7 @@ TEST_F(WineUpdater, ReplacesItsOwnRunningFileAndStartsRelicadeAgain) {
     }
     ASSERT_TRUE(write_file(sample.path() + "/update/vself/rx_update.exe.gz", gzip(new_updater)));
     ASSERT_TRUE(write_file(sample.path() + "/update/vself/manifest.txt", "/rx_update.exe.gz\n"));
+    ASSERT_TRUE(sign_with_build_key(sample.path() + "/update/vself"));
     service_process service({"--sample", sample.path()});
     ASSERT_TRUE(service.started()) << service.first_line();
     const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
@@ -419,6 +438,78 @@ TEST_F(WineUpdater, ReplacesItsOwnRunningFileAndStartsRelicadeAgain) {
     background again({"/usr/bin/wine", folder.file("rx_update.exe"), "0", "../x"}, env,
                      dir_.file("again.txt"));
     EXPECT_EQ(again.wait(60000), 1) << read_file(dir_.file("again.txt"));
+}
+
+// rx_update.exe checks the service's signature as the Linux build does: an update signed by another
+// key, or a file that is not the one signed, is refused, logged, and changes nothing.
+TEST_F(WineUpdater, RefusesWhatTheServiceDidNotSignAndChangesNothing) {
+    program_folder folder;
+    temp_dir sample("rx_wine_sample");
+    const fs::path real_sample = fs::path(program_dir()) / "service";
+    const fs::path update = fs::path(sample.path()) / "update" / "vbad";
+    fs::create_directories(update);
+    for (const char* name : {"catalogue.tsv", "accounts.txt", "news.txt", "info_img"}) {
+        fs::create_symlink(real_sample / name, fs::path(sample.path()) / name);
+    }
+    ASSERT_TRUE(write_file((update / "notes.txt.gz").string(), gzip("the signed notes\n")));
+    ASSERT_TRUE(write_file((update / "manifest.txt").string(), "/notes.txt.gz\n"));
+    ASSERT_TRUE(sign_with_build_key(update.string()));
+    const std::string signature = read_file((update / "signature.txt").string());
+
+    struct refusal {
+        const char* name;
+        std::string notes;            // the file served
+        std::string signature_fault;  // served instead of signature.txt, "" for none
+        const char* log_line;
+    };
+    rx::updater::key_seed other{};
+    other.fill(0x77);
+    const auto parsed = rx::updater::parse_signature(signature);
+    ASSERT_TRUE(parsed.value) << parsed.reason;
+    const std::string manifest =
+        "filesize:" + std::to_string(parsed.value->files[0].size) + "\n/notes.txt.gz\n";
+    const std::vector<refusal> refusals = {
+        {"signed by another key", gzip("the signed notes\n"),
+         rx::updater::write_signature("vbad", manifest, parsed.value->files, other),
+         "Failure checking signature - check_signature: not signed by the service's key\n"},
+        {"a file that is not the one signed", gzip("other notes, still gzip\n"), "",
+         "Failure checking file - check_signature: /notes.txt.gz: "},
+    };
+    for (const refusal& r : refusals) {
+        ASSERT_TRUE(write_file((update / "notes.txt.gz").string(), r.notes));
+        std::vector<std::string> options = {"--sample", sample.path()};
+        if (!r.signature_fault.empty()) {
+            options.push_back("--fault");
+            options.push_back("signature=" + r.signature_fault);
+        }
+        service_process service(options);
+        ASSERT_TRUE(service.started()) << service.first_line();
+        const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
+        const std::vector<std::string> env =
+            with(wine_env(), {"RELICADE_WEB_HOST=" + web, "RELICADE_CATALOGUE_HOST=" + web,
+                              "RELICADE_FALLBACK_ADDRESS=127.0.0.1"});
+        const auto files_before = fs::directory_iterator(folder.file("."));
+        std::vector<std::string> before;
+        for (const auto& item : files_before)
+            before.push_back(item.path().filename().string() + ":" +
+                             read_file(item.path().string()));
+        background run({wine_loader(), folder.file("rx_update.exe"), "0", "vbad"}, env,
+                       dir_.file("refused.txt"));
+        EXPECT_EQ(run.wait(60000), 1) << r.name << read_file(dir_.file("refused.txt"));
+        const std::string log = folder.read("error_log.txt");
+        EXPECT_EQ(log.rfind(r.log_line, 0), 0u) << r.name << "\n" << log;
+        fs::remove(folder.file("error_log.txt"));
+        std::vector<std::string> after;
+        for (const auto& item : fs::directory_iterator(folder.file(".")))
+            after.push_back(item.path().filename().string() + ":" +
+                            read_file(item.path().string()));
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_TRUE(before == after) << r.name << ": the program folder changed";
+        EXPECT_FALSE(fs::exists(folder.file("notes.txt"))) << r.name;
+    }
+    // Nothing was started: no browser window came up.
+    EXPECT_EQ(window_titled([](const std::string& t) { return t == "Relicade"; }), 0u);
 }
 
 }  // namespace

@@ -40,6 +40,10 @@ bool exact_int(std::string_view text, int& value) {
     return true;
 }
 
+bool is_named_key(int code) {
+    return code >= 0 && code <= 255 && key_std_name(code) != std::to_string(code);
+}
+
 std::optional<joystick_name> split_joystick_name(std::string_view name) {
     constexpr std::string_view prefix = "Joystick ";
     if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||

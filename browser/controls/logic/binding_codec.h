@@ -42,6 +42,10 @@ struct settings_save {
 // there: a joystick name is only converted when its number is really present.
 bool exact_int(std::string_view text, int& value);
 
+// A keyboard code whose name exists in the key-name table (as opposed to one shown as a bare
+// number, which would not come back as itself).
+bool is_named_key(int code);
+
 // "Joystick N <input>" taken apart, N being a single digit 1 to 9.
 struct joystick_name {
     int joystick = 0;

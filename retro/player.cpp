@@ -1,0 +1,484 @@
+// rx_retro: the emulator program of the consoles Debian has libretro cores for. It drives rxlib in
+// the required order, runs the game under the console's core in its own window, answers to the
+// keys set on the console's controls screen and keeps the battery save on the game server.
+#include <SDL.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "browser/controls/logic/binding_codec.h"
+#include "platform/file.h"
+#include "platform/input_guid.h"
+#include "platform/message_box.h"
+#include "platform/path.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "platform/thread.h"
+#include "retro/audio_output.h"
+#include "retro/logic/bindings.h"
+#include "retro/logic/console.h"
+#include "retro/logic/core.h"
+#include "retro/logic/picture.h"
+#include "retro/logic/sound.h"
+#include "retro/logic/timing.h"
+#include "rxlib/rxlib.h"
+
+namespace {
+
+using namespace rx::retro;
+
+static_assert(hat_up == SDL_HAT_UP && hat_right == SDL_HAT_RIGHT && hat_down == SDL_HAT_DOWN &&
+                  hat_left == SDL_HAT_LEFT,
+              "the bindings' hat bits are SDL's");
+
+constexpr int window_width = 800;
+constexpr int window_height = 600;
+constexpr const char* log_name = "rx_retro_log.txt";
+constexpr const char* caption = "Relicade";
+// How often the save memory is compared with what was last stored.
+constexpr double save_check_ms = 1000;
+
+double epoch_ms() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
+}
+
+double now_ms() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string folder() {
+    return rx_get_diretory();
+}
+
+void log_line(const std::string& line) {
+    std::ofstream out(folder() + log_name, std::ios::app | std::ios::binary);
+    out << line << "\n";
+}
+
+// A failure the player must hear about: one line in the log, then a message box.
+void tell_player(const std::string& message, const std::string& log_text) {
+    log_line(log_text);
+    rx::platform::message_box(message, caption);
+}
+
+// One exchange with the game server at a time, on a worker thread: rxlib holds each load or store
+// for over a second, which neither the start of the game nor its frames should wait for.
+class server_job {
+  public:
+    server_job() = default;
+    // rxlib is not ended under a job that is still running.
+    ~server_job() { wait(); }
+    server_job(const server_job&) = delete;
+    server_job& operator=(const server_job&) = delete;
+    bool busy() const { return done_ && !done_->load(); }
+    // Runs `body` unless a job is still running (false then); without a thread it runs here.
+    bool start(std::function<void()> body) {
+        if (busy()) return false;
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        if (!rx::platform::start_thread(
+                [body, done] {
+                    body();
+                    done->store(true);
+                },
+                rx::platform::thread_priority::normal)) {
+            body();
+            done->store(true);
+        }
+        done_ = done;
+        return true;
+    }
+    // Every network wait in rxlib is bounded, so this ends.
+    void wait() const {
+        while (busy()) rx::platform::sleep_ms(2);
+    }
+
+  private:
+    std::shared_ptr<std::atomic<bool>> done_;
+};
+
+// One save per game, named after it without folder parts.
+std::string save_name() {
+    std::string name = rx_get_game_name();
+    for (char& c : name) {
+        if (c == '/' || c == '\\' || c == ':') c = '_';
+    }
+    return name + ".sav";
+}
+
+std::optional<std::string> settings_bytes(const char* file_name) {
+    std::string bytes;
+    if (rx::read_settings_file(folder() + file_name, bytes) != rx::settings_file::read) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::vector<pad_binding> bindings_for(const console_entry& console) {
+    switch (console.settings) {
+        case settings_kind::vba: {
+            auto bytes = settings_bytes("vba.ini");
+            return vba_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+        }
+        case settings_kind::zsnes: {
+            auto bytes = settings_bytes("zinput.cfg");
+            return zsnes_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+        }
+        case settings_kind::ootake: {
+            auto bytes = settings_bytes("ootake.dat");
+            return ootake_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+        }
+        case settings_kind::nester:
+            return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
+    }
+    return {};
+}
+
+// Where the timings of a run go when a benchmark asks for them.
+struct run_timings {
+    double start_epoch_ms = 0;  // wall clock, comparable across processes
+    double init_done_ms = 0;    // from the start: rx_init returned
+    double core_ready_ms = 0;   // the core holds the game
+    double window_ms = 0;       // the window is open
+    double first_frame_epoch_ms = 0;
+    std::uint64_t frames = 0;
+    double core_ms = 0;        // inside retro_run
+    double frontend_ms = 0;    // everything else a frame costs, waiting excluded
+    double queued_frames = 0;  // sound queued, summed over the frames
+    std::uint64_t underrun_frames = 0;
+    int sound_rate = 0;
+};
+
+void write_timings(const run_timings& t, const core& game) {
+    std::string path = rx::platform::get_environment("RX_RETRO_TIMINGS");
+    if (path.empty() || t.frames == 0) return;
+    std::ofstream out(path, std::ios::app);
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "start_epoch_ms=%.1f rx_init_ms=%.1f core_ready_ms=%.1f window_ms=%.1f "
+                  "first_frame_epoch_ms=%.1f frames=%llu core_ms_per_frame=%.3f "
+                  "frontend_ms_per_frame=%.3f fps=%.3f sound_rate=%d mean_queue=%.0f "
+                  "underrun_frames=%llu\n",
+                  t.start_epoch_ms, t.init_done_ms, t.core_ready_ms, t.window_ms,
+                  t.first_frame_epoch_ms, static_cast<unsigned long long>(t.frames),
+                  t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second(),
+                  t.sound_rate, t.queued_frames / t.frames,
+                  static_cast<unsigned long long>(t.underrun_frames));
+    out << line;
+}
+
+class player {
+  public:
+    player(const console_entry& console, core& game, server_job& server, const run_timings& start)
+        : console_(console), game_(game), server_(server), timings_(start) {}
+
+    int run(bool fullscreen) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == -1) {
+            tell_player("The game window could not be opened.",
+                        std::string("Failed to open the window - rx_retro: ") + SDL_GetError());
+            return 1;
+        }
+        screen_ = SDL_SetVideoMode(window_width, window_height, 32,
+                                   SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : 0));
+        if (!screen_) {
+            tell_player("The game window could not be opened.",
+                        std::string("Failed to open the window - rx_retro: ") + SDL_GetError());
+            return 1;
+        }
+        SDL_WM_SetCaption(rx_get_game_name(), nullptr);
+        timings_.window_ms = epoch_ms() - timings_.start_epoch_ms;
+        if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
+        direct_ = screen_->format->BytesPerPixel == 4 && screen_->format->Rmask == 0xFF0000 &&
+                  screen_->format->Gmask == 0xFF00 && screen_->format->Bmask == 0xFF;
+        if (!direct_) {
+            shadow_ = SDL_CreateRGBSurface(SDL_SWSURFACE, window_width, window_height, 32, 0xFF0000,
+                                           0xFF00, 0xFF, 0);
+        }
+        open_joysticks();
+        bindings_ = bindings_for(console_);
+        for (const std::string& line : unplayable_bindings(bindings_, console_.console_name)) {
+            log_line(line);
+        }
+        std::string error;
+        if (!audio_.open(48000, error)) {
+            log_line("No sound - rx_retro: " + error);
+        }
+        resampler_ = std::make_unique<resampler>(game_.sample_rate(),
+                                                 audio_.is_open() ? audio_.rate() : 48000);
+        restore_save();
+        loop();
+        timings_.underrun_frames = audio_.underrun_frames();
+        timings_.sound_rate = audio_.rate();
+        write_timings(timings_, game_);
+        // The window goes at once; the last store of the save takes rxlib over a second.
+        audio_.close();
+        close_joysticks();
+        if (shadow_) SDL_FreeSurface(shadow_);
+        shadow_ = nullptr;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        store_save_if_changed();
+        return 0;
+    }
+
+  private:
+    void open_joysticks() {
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == -1) return;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            if (SDL_Joystick* j = SDL_JoystickOpen(i)) joysticks_.push_back(j);
+        }
+    }
+
+    void close_joysticks() {
+        for (SDL_Joystick* j : joysticks_) SDL_JoystickClose(j);
+        joysticks_.clear();
+    }
+
+    SDL_Joystick* joystick(int index) const {
+        return index >= 0 && index < static_cast<int>(joysticks_.size()) ? joysticks_[index]
+                                                                         : nullptr;
+    }
+
+    pad_state read_input() {
+        int key_count = 0;
+        const Uint8* keys = SDL_GetKeyState(&key_count);
+        input_reader reader;
+        reader.key = [&](int sym) { return sym >= 0 && sym < key_count && keys[sym] != 0; };
+        reader.button = [&](int j, int b) {
+            SDL_Joystick* stick = joystick(j);
+            return stick && b < SDL_JoystickNumButtons(stick) &&
+                   SDL_JoystickGetButton(stick, b) != 0;
+        };
+        reader.axis = [&](int j, int a) -> int {
+            SDL_Joystick* stick = joystick(j);
+            return stick && a < SDL_JoystickNumAxes(stick) ? SDL_JoystickGetAxis(stick, a) : 0;
+        };
+        reader.hat = [&](int j) -> unsigned {
+            SDL_Joystick* stick = joystick(j);
+            return stick && SDL_JoystickNumHats(stick) > 0 ? SDL_JoystickGetHat(stick, 0) : 0;
+        };
+        return read_pads(bindings_, reader);
+    }
+
+    // The save was asked for while the core loaded; the game starts once it is in.
+    void restore_save() {
+        save_name_ = save_name();
+        server_.wait();
+        if (game_.save_size() == 0) return;
+        int size = rx_get_load_size();
+        if (size > 0) {
+            const unsigned char* at = rx_get_load_location();
+            if (!game_.write_save(at, static_cast<std::size_t>(size))) {
+                log_line("The save " + save_name_ + " holds " + std::to_string(size) +
+                         " bytes where the game keeps " + std::to_string(game_.save_size()) +
+                         "; it is not used - rx_retro");
+            }
+        }
+        keeper_ = std::make_unique<save_keeper>(game_.read_save(), now_ms());
+    }
+
+    // Writes the save beside the program and hands it to rxlib on the worker, unless the last one
+    // is still on its way (then the next check tries again). At the end it is stored here.
+    void store_save(std::vector<unsigned char> bytes, bool at_end) {
+        if (at_end) server_.wait();
+        if (server_.busy()) return;
+        const std::string path = folder() + save_name_;
+        std::string failed = rx::platform::replace_file(
+            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        if (!failed.empty()) {
+            log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
+            return;
+        }
+        const std::string name = save_name_;
+        if (at_end) {
+            rx_save_game(name.c_str());
+        } else {
+            server_.start([name] { rx_save_game(name.c_str()); });
+        }
+        keeper_->stored(std::move(bytes), now_ms());
+    }
+
+    void store_save_if_changed() {
+        if (!keeper_) return;
+        std::vector<unsigned char> bytes = game_.read_save();
+        if (keeper_->changed(bytes)) store_save(std::move(bytes), true);
+    }
+
+    bool handle_events() {
+        SDL_Event event;
+        bool running = true;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT) running = false;
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) running = false;
+        }
+        return running;
+    }
+
+    void draw() {
+        const frame_view& frame = game_.frame();
+        rect place = picture_rect(frame.width, frame.height, game_.aspect_ratio(), window_width,
+                                  window_height);
+        SDL_Surface* target = direct_ ? screen_ : shadow_;
+        if (!target) return;
+        bool moved = !(place == last_place_);
+        if (moved) SDL_FillRect(target, nullptr, 0);
+        if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) == -1) return;
+        auto* origin = static_cast<unsigned char*>(target->pixels) +
+                       static_cast<std::size_t>(place.y) * target->pitch + place.x * 4;
+        scaler_.draw(frame, reinterpret_cast<std::uint32_t*>(origin), target->pitch, place);
+        if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+        if (!direct_) SDL_BlitSurface(shadow_, nullptr, screen_, nullptr);
+        if (moved) {
+            SDL_Flip(screen_);
+        } else {
+            SDL_UpdateRect(screen_, place.x, place.y, static_cast<Uint32>(place.w),
+                           static_cast<Uint32>(place.h));
+        }
+        last_place_ = place;
+        if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
+    }
+
+    void play_sound() {
+        samples_.clear();
+        game_.take_audio(samples_);
+        if (!audio_.is_open() || samples_.empty()) return;
+        resampled_.clear();
+        rate_controller control(audio_output::target_frames, audio_output::capacity_frames);
+        resampler_->set_input_rate(game_.sample_rate());
+        resampler_->process(samples_.data(), samples_.size() / 2, control.factor(audio_.queued()),
+                            resampled_);
+        audio_.push(resampled_);
+    }
+
+    void loop() {
+        frame_pacer pacer(game_.frames_per_second(), now_ms());
+        double last_save_check = now_ms();
+        std::uint64_t drawn = game_.frames_drawn();
+        while (handle_events() && !game_.shutdown_requested()) {
+            double start = now_ms();
+            pad_state pads = read_input();
+            for (unsigned port = 0; port < core::port_count; ++port) {
+                game_.set_buttons(port, pads.mask[port]);
+            }
+            double core_start = now_ms();
+            game_.run_frame();
+            double core_end = now_ms();
+            if (game_.frames_drawn() != drawn) {
+                drawn = game_.frames_drawn();
+                draw();
+            }
+            play_sound();
+            if (keeper_ && core_end - last_save_check >= save_check_ms) {
+                last_save_check = core_end;
+                std::vector<unsigned char> bytes = game_.read_save();
+                if (keeper_->due(bytes, core_end)) store_save(std::move(bytes), false);
+            }
+            double end = now_ms();
+            timings_.frames += 1;
+            timings_.queued_frames += static_cast<double>(audio_.queued());
+            timings_.core_ms += core_end - core_start;
+            timings_.frontend_ms += (end - start) - (core_end - core_start);
+            pacer.set_rate(game_.frames_per_second());
+            double wait = pacer.wait_ms(end);
+            if (wait >= 1) rx::platform::sleep_ms(static_cast<unsigned>(wait));
+            pacer.frame_done(now_ms());
+        }
+    }
+
+    const console_entry& console_;
+    core& game_;
+    server_job& server_;
+    SDL_Surface* screen_ = nullptr;
+    SDL_Surface* shadow_ = nullptr;
+    bool direct_ = true;
+    rect last_place_;
+    picture_scaler scaler_;
+    std::vector<SDL_Joystick*> joysticks_;
+    std::vector<pad_binding> bindings_;
+    audio_output audio_;
+    std::unique_ptr<resampler> resampler_;
+    std::vector<std::int16_t> samples_, resampled_;
+    std::string save_name_;
+    std::unique_ptr<save_keeper> keeper_;
+    run_timings timings_;
+};
+
+// Everything between rx_init and rx_shutdown; a failure has been told to the player on return.
+int play(const char* launch, bool fullscreen, run_timings timings) {
+    // The battery save is fetched while the core loads.
+    server_job server;
+    const std::string name = save_name();
+    server.start([name] { rx_load_game(name.c_str()); });
+    std::optional<console_entry> console = console_of_launch(launch);
+    if (!console) {
+        tell_player("This game's console cannot be played with this emulator.",
+                    std::string("No core for the launch argument's scheme - rx_retro"));
+        return 1;
+    }
+    const std::string console_name(console->console_name);
+    core_settings settings;
+    settings.system_folder = folder();
+    settings.save_folder = folder();
+    settings.game_label = rx_get_game_name();
+    std::set<std::string> logged;
+    settings.log = [&logged](const std::string& line) {
+        // A core repeating itself every frame must not fill the disk.
+        if (logged.size() < 200 && logged.insert(line).second) log_line(line);
+    };
+    const std::string library = rx::platform::join_path(
+        rx::platform::join_path(folder(), cores_folder), console->core_library);
+    std::string error;
+    std::unique_ptr<core> game = core::open(library, settings, error);
+    if (!game) {
+        bool missing = !std::ifstream(library).good();
+        if (missing) {
+            tell_player(
+                "The " + console_name + " emulator is not installed. Please reinstall Relicade.",
+                "Missing core " + library + " - rx_retro");
+        } else {
+            tell_player("The " + console_name + " emulator could not be started.",
+                        "Failed to start core " + library + ": " + error + " - rx_retro");
+        }
+        return 1;
+    }
+    if (!game->load_game(rx_get_game_location(), static_cast<std::size_t>(rx_get_game_size()),
+                         error)) {
+        tell_player("This game could not be started: the " + console_name +
+                        " emulator does not recognise it.",
+                    "The core " + game->name() + " refused the game " + rx_get_game_name() + ": " +
+                        error + " - rx_retro");
+        return 1;
+    }
+    timings.core_ready_ms = epoch_ms() - timings.start_epoch_ms;
+    player p(*console, *game, server, timings);
+    return p.run(fullscreen);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Some cores print to standard output; it stays clean for whoever started the program.
+    rx::platform::discard_standard_output();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s LAUNCH_ARGUMENT\n", argc > 0 ? argv[0] : "rx_retro");
+        return 2;
+    }
+    // The same switch the stand-in emulator reads: the launch argument carries no display mode.
+    const bool fullscreen = rx::platform::get_environment("RX_HOST_FULLSCREEN") == "1";
+    run_timings timings;
+    timings.start_epoch_ms = epoch_ms();
+    rx_init(argv[1], fullscreen ? 1 : 0);
+    timings.init_done_ms = epoch_ms() - timings.start_epoch_ms;
+    rx_close_window();
+    play(argv[1], fullscreen, timings);
+    rx_shutdown();
+    return 0;
+}

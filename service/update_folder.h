@@ -1,0 +1,27 @@
+// An update folder as the service serves it: its manifest, and the signature file that vouches for
+// it.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rx::service {
+
+struct update_listing {
+    std::string manifest;              // the manifest.php body, byte for byte
+    std::vector<std::string> entries;  // as manifest.txt lists them
+};
+
+// Reads FOLDER/manifest.txt and sizes every listed file; nullopt (reason in `error`) when the list
+// is missing or names a file that is not there.
+std::optional<update_listing> read_update_listing(const std::string& folder, std::string* error);
+
+// Writes FOLDER/signature.txt for `location`: the manifest the service serves for the folder and
+// every file's size and SHA-256, signed with the private key in `key_file` (64 hex digits on its
+// first line). False with a reason when the folder or the key cannot be read or the file cannot
+// be written.
+bool sign_update_folder(const std::string& folder, const std::string& key_file,
+                        const std::string& location, std::string* error);
+
+}  // namespace rx::service
