@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows program folder (build-win32/relicade) with i686 mingw-w64: the libraries first
-# (scripts/build_win32_deps.sh, cached under the build folder), then the programs, rxlib.dll and the tests.
-# Extra arguments go to CMake's configure step. rx_update.exe trusts the update key given as
-# -DRX_UPDATE_PUBLIC_KEY=HEX; without one it gets the Linux build's own (made there when missing), since the
-# Wine tests run it against that build's rx_service and its signed sample update.
+# Cross-builds a Windows program folder with mingw-w64: the libraries first (scripts/build_win32_deps.sh, cached
+# under the build folder), then the programs, rxlib.dll and the tests. RX_WINDOWS_ARCH picks the target: i686
+# (default; the shipped 32-bit folder, build-win32/relicade) or x86_64 (a 64-bit build of the same sources for
+# the tests where 32-bit programs cannot run, build-win64/relicade). Extra arguments go to CMake's configure step.
+# rx_update.exe trusts the update key given as -DRX_UPDATE_PUBLIC_KEY=HEX; without one it gets the Linux build's
+# own (made there when missing), since the Wine tests run it against that build's rx_service and its signed
+# sample update.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build_dir=${RX_WIN32_BUILD_DIR:-build-win32}
+arch=${RX_WINDOWS_ARCH:-i686}
+case "$arch" in
+  i686) default_dir=build-win32 ;;
+  x86_64) default_dir=build-win64 ;;
+  *) echo "build_win32: RX_WINDOWS_ARCH must be i686 or x86_64, not $arch" >&2; exit 2 ;;
+esac
+build_dir=${RX_WIN32_BUILD_DIR:-$default_dir}
 prefix="$PWD/$build_dir/deps"
-bash scripts/build_win32_deps.sh "$prefix"
+RX_WINDOWS_ARCH="$arch" bash scripts/build_win32_deps.sh "$prefix"
 key_args=()
 if ! printf '%s\n' "$@" | grep -q '^-DRX_UPDATE_PUBLIC_KEY='; then
   linux_dir=${RX_BUILD_DIR:-build}
@@ -18,6 +26,6 @@ if ! printf '%s\n' "$@" | grep -q '^-DRX_UPDATE_PUBLIC_KEY='; then
   cmake --build "$linux_dir" --target rx_update_key >/dev/null
   key_args=(-DRX_UPDATE_PUBLIC_KEY="$(cat "$linux_dir/update_key/update_public_key.hex")")
 fi
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-$arch.cmake" \
   -DRX_MINGW_PREFIX="$prefix" -DCMAKE_BUILD_TYPE="${RX_BUILD_TYPE:-Release}" "${key_args[@]}" "$@" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"

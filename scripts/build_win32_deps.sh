@@ -1,18 +1,33 @@
 #!/usr/bin/env bash
 # Builds the Windows programs' libraries (zlib, libsodium, libpng, FreeType, SDL 1.2, GoogleTest, and the SDL_image /
-# SDL_ttf / SDL_net layer) for i686 mingw-w64 into a prefix under the build folder, from Debian's own source
+# SDL_ttf / SDL_net layer) for mingw-w64 into a prefix under the build folder, from Debian's own source
 # packages fetched with `apt-get source`. Each library is built once; its stamp holds the recipe it was built
 # with, so a second run does nothing and a changed recipe rebuilds only that library.
 #
-# Usage: build_win32_deps.sh <prefix>   (default build-win32/deps)
+# Usage: build_win32_deps.sh [prefix]   (default build-win32/deps)
+# RX_WINDOWS_ARCH picks the target: i686 (the shipped 32-bit programs, the default) or x86_64 (the 64-bit test
+# build); each has its own prefix.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-prefix=$(mkdir -p "${1:-$repo/build-win32/deps}" && cd "${1:-$repo/build-win32/deps}" && pwd)
+arch=${RX_WINDOWS_ARCH:-i686}
+case "$arch" in
+  i686) default_prefix="$repo/build-win32/deps" ;;
+  x86_64) default_prefix="$repo/build-win64/deps" ;;
+  *) echo "build_win32_deps: RX_WINDOWS_ARCH must be i686 or x86_64, not $arch" >&2; exit 2 ;;
+esac
+toolchain="$repo/cmake/mingw-$arch.cmake"
+prefix=$(mkdir -p "${1:-$default_prefix}" && cd "${1:-$default_prefix}" && pwd)
 work="$prefix/work"
 stamps="$prefix/stamps"
 mkdir -p "$work" "$stamps" "$prefix/bin" "$prefix/lib" "$prefix/include" "$prefix/licenses"
+# The stamps say nothing of the target, so a prefix holds one target's libraries only.
+if [ -f "$prefix/arch" ] && [ "$(cat "$prefix/arch")" != "$arch" ]; then
+  echo "build_win32_deps: $prefix holds $(cat "$prefix/arch") libraries, not $arch ones" >&2
+  exit 2
+fi
+printf '%s\n' "$arch" >"$prefix/arch"
 
-host=i686-w64-mingw32
+host=$arch-w64-mingw32
 export CC="$host-gcc-posix" CXX="$host-g++-posix" AR="$host-ar" RANLIB="$host-ranlib" RC="$host-windres"
 export WINDRES="$RC" STRIP="$host-strip"
 # The runtime of the compiler itself goes inside every DLL, so nothing but our own DLLs ships.
@@ -112,7 +127,7 @@ build_freetype() {
   src=$(fetch_source freetype)
   local out="$work/freetype-build"
   rm -rf "$out"
-  cmake -S "$src" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+  cmake -S "$src" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
     -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=OFF -DFT_REQUIRE_ZLIB=ON
@@ -133,7 +148,7 @@ build_sdl() {
 build_gtest() {
   local out="$work/gtest-build"
   rm -rf "$out"
-  cmake -S /usr/src/googletest -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+  cmake -S /usr/src/googletest -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_FLAGS="-static-libgcc -static-libstdc++"
   cmake --build "$out" -j "$jobs"
@@ -143,7 +158,7 @@ build_gtest() {
 build_sdl_layer() {
   local out="$work/sdl-layer-build"
   rm -rf "$out"
-  cmake -S "$repo/win32/sdl_layer" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+  cmake -S "$repo/win32/sdl_layer" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release
   cmake --build "$out" -j "$jobs"
   cmake --install "$out"
@@ -152,7 +167,7 @@ build_sdl_layer() {
 # A recipe is the text of its function plus, for our own layer, the hash of its sources.
 recipe() { declare -f "build_$1"; }
 layer_hash=$(cd "$repo/win32/sdl_layer" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
-toolchain_hash=$(sha256sum "$repo/cmake/mingw-i686.cmake")
+toolchain_hash=$(cat "$toolchain" "$repo/cmake/mingw-common.cmake" | sha256sum)
 
 step zlib "$(recipe zlib)"
 step libsodium "$(recipe libsodium)"

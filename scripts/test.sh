@@ -3,10 +3,20 @@
 # unit tests, and the compile check of the Win32 platform code with the mingw cross compiler.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$SECONDS
+leg_times=()
+current=bootstrap
+leg() { leg_times+=("$current $((SECONDS - leg_start)) s"); current=$1; leg_start=$SECONDS; }
+leg_start=$SECONDS
+# Whatever stops the run says which leg and which command, with its status.
+trap 'echo "test.sh: the $current leg failed (status $?): $BASH_COMMAND" >&2' ERR
+
 bash scripts/bootstrap.sh
 jobs=$(nproc)
+leg build
 
 bash scripts/build.sh
+leg tests
 
 # End-to-end tests need a real X display: one Xvfb for the run, on the first free display number,
 # without access control so that every test program can connect. -noreset: an X server resets when its
@@ -26,6 +36,7 @@ export DISPLAY=":$display_number"
 ( cd build && ctest --output-on-failure -j "$jobs" --timeout 300 -LE e2e )
 # Window tests share the display, pointer and keyboard, so they run one at a time, and pass first time.
 ( cd build && ctest --output-on-failure --timeout 300 -L e2e )
+leg sanitizers
 
 # Unit tests again under AddressSanitizer and UBSan: only their programs are built (lightly optimised, no
 # debug info), since the window tests do not run there.
@@ -38,11 +49,19 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DRX_SANITIZE=ON -DRX_
 # shellcheck disable=SC2086
 cmake --build build-asan -j "$jobs" --target $unit_targets
 ( cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -L unit --timeout 300 )
+leg check-win32
 
 RX_RC_INCLUDE="$PWD/build/assets/rxlib" bash scripts/check_win32.sh
+leg windows
 
-# The Windows program folder: cross-built, its tests run under Wine, relicade-win32.zip packed.
+# The Windows program folder: cross-built, its tests run under Wine (on the 32-bit build where this machine
+# runs 32-bit programs, else on a 64-bit build of the same sources), relicade-win32.zip packed.
 bash scripts/test_win32.sh
+leg fuzz
 
 # Every fuzz target for a short fixed time (clang, libFuzzer, AddressSanitizer and UBSan).
 bash fuzz/run.sh 4
+leg end
+
+echo "test.sh: passed; ${leg_times[*]}; total $((SECONDS - started)) s" >&2
+echo "test.sh: $(cat build-win32/windows_tests.txt)" >&2

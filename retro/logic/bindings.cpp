@@ -53,7 +53,35 @@ constexpr int key_up = 200, key_down = 208, key_left = 203, key_right = 205, key
               key_pad_enter = 156, key_z = 44, key_x = 45, key_a = 30, key_s = 31, key_q = 16,
               key_w = 17;
 
-std::string default_name(pad_button button) {
+pad_binding bound(unsigned port, pad_button button, std::string shown) {
+    pad_binding b;
+    b.port = port;
+    b.button = button;
+    b.shown = std::move(shown);
+    b.source = source_of(b.shown);
+    return b;
+}
+
+// A box saved empty is written as 0, which is no key: it must not play the key named "0".
+std::string shown_unless_empty(int value, std::string shown) {
+    return value == 0 ? std::string() : shown;
+}
+
+// The screens' row orders as pad buttons.
+constexpr std::array<pad_button, vba::row_count> vba_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b, pad_l, pad_r};
+constexpr std::array<pad_button, zsnes::button_count> zsnes_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start,
+    pad_a,  pad_b,    pad_x,    pad_y,     pad_l,      pad_r};
+constexpr std::array<pad_button, nester::button_count> nester_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
+// The PC Engine core reads button I as the pad's A and II as its B, Run as Start.
+constexpr std::array<pad_button, ootake::button_count> ootake_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
+
+}  // namespace
+
+std::string default_key_name(pad_button button) {
     switch (button) {
         case pad_up:
             return key_std_name(key_up);
@@ -82,29 +110,6 @@ std::string default_name(pad_button button) {
     }
     return {};
 }
-
-pad_binding bound(unsigned port, pad_button button, std::string shown) {
-    pad_binding b;
-    b.port = port;
-    b.button = button;
-    b.shown = std::move(shown);
-    b.source = source_of(b.shown);
-    return b;
-}
-
-// The screens' row orders as pad buttons.
-constexpr std::array<pad_button, vba::row_count> vba_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b, pad_l, pad_r};
-constexpr std::array<pad_button, zsnes::button_count> zsnes_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start,
-    pad_a,  pad_b,    pad_x,    pad_y,     pad_l,      pad_r};
-constexpr std::array<pad_button, nester::button_count> nester_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
-// The PC Engine core reads button I as the pad's A and II as its B, Run as Start.
-constexpr std::array<pad_button, ootake::button_count> ootake_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
-
-}  // namespace
 
 std::optional<input_source> source_of(std::string_view shown) {
     if (shown.empty()) return std::nullopt;
@@ -163,7 +168,10 @@ std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini) {
     for (int r = 0; r < vba::row_count; ++r) {
         const auto& value = loaded.values[static_cast<std::size_t>(r)];
         pad_button button = vba_buttons[static_cast<std::size_t>(r)];
-        out.push_back(bound(0, button, value ? vba::get_std_name(*value) : default_name(button)));
+        out.push_back(
+            bound(0, button,
+                  value ? shown_unless_empty(leading_integer(*value), vba::get_std_name(*value))
+                        : default_key_name(button)));
     }
     return out;
 }
@@ -173,14 +181,17 @@ std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_c
     // Records the file does not reach keep these: the defaults on the first pad, none on the
     // second.
     for (int i = 0; i < zsnes::button_count; ++i) {
-        records[static_cast<std::size_t>(i)].shown = default_name(zsnes_buttons[i]);
+        records[static_cast<std::size_t>(i)].shown = default_key_name(zsnes_buttons[i]);
     }
     if (zinput_cfg) zsnes::load(*zinput_cfg, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < zsnes::binding_count; ++i) {
+        const settings_binding& record = records[static_cast<std::size_t>(i)];
         out.push_back(bound(static_cast<unsigned>(i / zsnes::button_count),
                             zsnes_buttons[static_cast<std::size_t>(i % zsnes::button_count)],
-                            records[static_cast<std::size_t>(i)].shown));
+                            record.emu.empty()
+                                ? record.shown
+                                : shown_unless_empty(leading_integer(record.emu), record.shown)));
     }
     return out;
 }
@@ -192,8 +203,13 @@ std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_
     for (int i = 0; i < ootake::slot_count; ++i) {
         unsigned port = static_cast<unsigned>(i / ootake::button_count);
         pad_button button = ootake_buttons[static_cast<std::size_t>(i % ootake::button_count)];
-        std::string shown = slots ? (*slots)[static_cast<std::size_t>(i)].shown
-                                  : (port == 0 ? default_name(button) : "");
+        std::string shown;
+        if (slots) {
+            const ootake::slot& s = (*slots)[static_cast<std::size_t>(i)];
+            shown = shown_unless_empty(s.code, s.shown);
+        } else if (port == 0) {
+            shown = default_key_name(button);
+        }
         out.push_back(bound(port, button, shown));
     }
     return out;

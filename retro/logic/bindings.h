@@ -46,6 +46,9 @@ struct pad_binding {
 // symbol for (a bare number) or a joystick name without an input.
 std::optional<input_source> source_of(std::string_view shown);
 
+// The name of the key a pad button plays when its settings say nothing (the first pad only).
+std::string default_key_name(pad_button button);
+
 // The bindings of each settings format. A settings file that is missing, unreadable or lacks a
 // binding leaves those buttons at the player's defaults (the same first pad on every console).
 std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini);

@@ -29,13 +29,11 @@
 #include "platform/input_guid.h"
 #include "platform/registry.h"
 #include "relicade_window.h"
-#include "tests/controls/codec_fixtures.h"
 
 namespace fs = std::filesystem;
 using rx::test::capture_window;
 using rx::test::read_file;
 using rx::test::window_picture;
-using rx::test::write_file;
 
 namespace {
 
@@ -204,6 +202,12 @@ class play_e2e : public rx::test::relicade_window_test,
         fs::create_directory_symlink(real / "cores", folder / "cores");
         for (const char* name : {"visualboyadvance", "nester", "zsnesw", "ootake"})
             fs::create_symlink("rx_retro", folder / name);
+        // The settings files the build lays beside rx_retro, which the controls screens rewrite;
+        // nester's registry keys are made by its screen.
+        for (const char* shipped : {"vba.ini", "zinput.cfg", "ootake.dat"}) {
+            ASSERT_TRUE(fs::exists(real / shipped)) << shipped << " was not laid by the build";
+            fs::copy_file(real / shipped, folder / shipped);
+        }
     }
 
     void TearDown() override {
@@ -296,19 +300,6 @@ class play_e2e : public rx::test::relicade_window_test,
         return std::nullopt;
     }
 
-    // The settings files as the emulators ship them; nester's registry keys are made by its screen.
-    void write_shipped_settings(const console_case& c) {
-        if (c.store == settings_store::vba_ini) {
-            ASSERT_TRUE(write_file((folder / "vba.ini").string(),
-                                   rx::test::vba_ini({"203", "205", "200", "208", "44", "45", "30",
-                                                      "31", "28", "14"})));
-        }
-        if (c.store == settings_store::zinput_cfg) {
-            ASSERT_TRUE(write_file((folder / "zinput.cfg").string(),
-                                   rx::join_lines(rx::test::zsnes_lines())));
-        }
-    }
-
     // The row of the console's Q-R list that holds the test game.
     int game_row(const console_case& c) {
         const std::string target = rx::catalogue::list_target(2, 1, c.system_code, "^[q-r]");
@@ -386,7 +377,6 @@ class play_e2e : public rx::test::relicade_window_test,
 
 TEST_P(play_e2e, captured_key_moves_the_square_and_the_save_comes_back) {
     const console_case& c = GetParam();
-    write_shipped_settings(c);
     start_relicade();
     log_in();
     if (HasFatalFailure()) return;

@@ -19,6 +19,7 @@
 #include "platform/registry.h"
 #include "retro/logic/bindings.h"
 #include "retro/logic/picture.h"
+#include "retro/logic/shipped_settings.h"
 #include "tests/controls/codec_fixtures.h"
 
 namespace {
@@ -350,6 +351,51 @@ TEST_F(RetroPads, MissingSettingsPlayTheDefaults) {
         EXPECT_EQ(pads[1], 0);
         EXPECT_TRUE(unplayable_bindings(bindings, "Any").empty());
     }
+}
+
+// The shipped files, read back through each codec and rx_retro, are the keys rx_retro plays
+// without them: the same names leading to the same inputs, nothing logged, and the second pad's
+// zeros (an empty box as the screens save it) playing no key, not even the one named "0".
+TEST_F(RetroPads, ShippedSettingsPlayExactlyTheFallbackKeys) {
+    using bindings_of = std::vector<pad_binding> (*)(std::optional<std::string_view>);
+    const std::string vba = shipped_vba_ini(), zsnes = shipped_zinput_cfg(),
+                      ootake = shipped_ootake_dat();
+    ASSERT_TRUE(rx::vba::parse(vba).complete);
+    std::vector<rx::settings_binding> records;
+    ASSERT_TRUE(rx::zsnes::load(zsnes, records).ok);
+    ASSERT_TRUE(rx::ootake::load(ootake).has_value());
+    const std::pair<const std::string*, bindings_of> files[] = {
+        {&vba, vba_bindings}, {&zsnes, zsnes_bindings}, {&ootake, ootake_bindings}};
+    for (const auto& [bytes, bindings] : files) {
+        const auto shipped = bindings(*bytes);
+        const auto fallback = bindings(std::nullopt);
+        ASSERT_EQ(shipped.size(), fallback.size());
+        for (std::size_t i = 0; i < shipped.size(); ++i) {
+            EXPECT_EQ(shipped[i].port, fallback[i].port) << i;
+            EXPECT_EQ(shipped[i].button, fallback[i].button) << i;
+            EXPECT_EQ(shipped[i].shown, fallback[i].shown) << i;
+            ASSERT_EQ(shipped[i].source.has_value(), fallback[i].source.has_value()) << i;
+            if (shipped[i].source) {
+                EXPECT_EQ(shipped[i].source->key_syms, fallback[i].source->key_syms) << i;
+            }
+        }
+        EXPECT_TRUE(unplayable_bindings(shipped, "Any").empty());
+        auto pads = play(shipped, {SDLK_RIGHT, SDLK_x, SDLK_RETURN, SDLK_w, SDLK_0});
+        EXPECT_EQ(pads[0],
+                  bits({pad_right, pad_b, pad_start}) | (bytes != &ootake ? bits({pad_r}) : 0));
+        EXPECT_EQ(pads[1], 0);
+    }
+}
+
+TEST(RetroShippedSettings, OnlyMissingFilesAreLaid) {
+    rx::test::temp_dir dir;
+    ASSERT_TRUE(rx::test::write_file(dir.file("zinput.cfg"), "the user's keys"));
+    EXPECT_TRUE(ship_settings(dir.path() + "/").empty());
+    EXPECT_EQ(rx::test::read_file(dir.file("zinput.cfg")), "the user's keys");
+    EXPECT_EQ(rx::test::read_file(dir.file("vba.ini")), shipped_vba_ini());
+    EXPECT_EQ(rx::test::read_file(dir.file("ootake.dat")), shipped_ootake_dat());
+    // A folder that is not there takes nothing, and says so for each file.
+    EXPECT_EQ(ship_settings(dir.file("gone") + "/").size(), 3u);
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+// The shipped settings files: rx_retro's own fallback keys, written as each controls screen saves.
+#include "retro/logic/shipped_settings.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "browser/controls/logic/binding_codec.h"
+#include "browser/controls/logic/ootake_settings.h"
+#include "browser/controls/logic/settings_lines.h"
+#include "browser/controls/logic/vba_settings.h"
+#include "browser/controls/logic/zsnes_settings.h"
+#include "platform/file.h"
+#include "retro/logic/bindings.h"
+
+namespace rx::retro {
+
+namespace {
+
+// Room for the settings an emulator keeps around its blocks; only the blocks are ever read.
+constexpr std::size_t ootake_file_size = 512;
+constexpr std::size_t zsnes_block_lines = 14;  // "plNcontrl" and the thirteen lines after it
+
+}  // namespace
+
+std::string shipped_vba_ini() {
+    // The screen rewrites its lines by position, so the file reaches the last of them.
+    std::size_t line_count = 0;
+    for (const vba::row& r : vba::rows()) line_count = std::max(line_count, r.line + 1);
+    const std::vector<std::string> blank(line_count, "\r\n");
+    const std::vector<pad_binding> keys = vba_bindings(std::nullopt);
+    std::array<std::string, vba::row_count> values;
+    for (std::size_t r = 0; r < values.size(); ++r)
+        values[r] = vba::get_emu_name(keys[r].shown, "", true);
+    return *vba::rewrite(join_lines(blank), values);
+}
+
+std::string shipped_zinput_cfg() {
+    // Each player's block as the screen finds it: the switch line, one line it leaves alone, then
+    // the twelve keys at their offsets.
+    std::vector<std::string> lines;
+    for (int player = 0; player < 2; ++player) {
+        std::vector<std::string> block(zsnes_block_lines, "\r\n");
+        block[0] = "pl" + std::to_string(player + 1) + "contrl=1\r\n";
+        for (int b = 0; b < zsnes::button_count; ++b) {
+            const int record = player * zsnes::button_count + b;
+            block[static_cast<std::size_t>(zsnes::offset_of(record))] =
+                zsnes::key_of(record) + "=0\r\n";
+        }
+        lines.insert(lines.end(), block.begin(), block.end());
+    }
+    const std::vector<pad_binding> keys = zsnes_bindings(std::nullopt);
+    std::vector<settings_binding> records(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) records[i].shown = keys[i].shown;
+    return zsnes::save(join_lines(lines), records).bytes;
+}
+
+std::string shipped_ootake_dat() {
+    std::string blank(ootake_file_size, '\0');
+    blank.replace(0, ootake::marker.size(), ootake::marker);
+    const std::vector<pad_binding> keys = ootake_bindings(std::nullopt);
+    ootake::slots slots;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        slots[i].shown = keys[i].shown;
+        slots[i].touched = true;
+    }
+    return *ootake::save(blank, slots);
+}
+
+std::vector<shipped_file> shipped_settings() {
+    return {{"vba.ini", shipped_vba_ini()},
+            {"zinput.cfg", shipped_zinput_cfg()},
+            {"ootake.dat", shipped_ootake_dat()}};
+}
+
+std::vector<std::string> ship_settings(const std::string& folder) {
+    std::vector<std::string> failures;
+    for (const shipped_file& file : shipped_settings()) {
+        const std::string path = folder + file.name;
+        std::string existing;
+        // Whatever stands there is the user's (or unreadable): only a missing file is laid down.
+        // No byte of it is needed, so nothing is read.
+        if (platform::read_whole_file(path, existing, 0) != platform::read_status::missing)
+            continue;
+        const std::string error = platform::replace_file(path, file.bytes);
+        if (!error.empty()) failures.push_back(path + ": " + error);
+    }
+    return failures;
+}
+
+}  // namespace rx::retro
