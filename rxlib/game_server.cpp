@@ -128,7 +128,7 @@ class log_observer final : public session_observer {
 std::unique_ptr<game_connection> open_connection() {
     IPaddress address{};
     std::uint16_t port = config::game_port();
-    if (!net::resolve(session().host, port, port, address)) {
+    if (!net::resolve(session().host, port, address)) {
         write_log("Unable to resolve host.");
         write_log(SDL_GetError());
         return nullptr;
@@ -163,7 +163,7 @@ std::unique_ptr<net::link> send_web_request(web_request kind, const char* op) {
     };
     config::endpoint web = config::web_host();
     IPaddress address{};
-    if (!net::resolve(web.host, web.port, web.port, address)) return fail("SDLNet_ResolveHost");
+    if (!net::resolve(web.host, web.port, address)) return fail("SDLNet_ResolveHost");
     std::optional<std::string> request =
         build_web_request(kind, session().user_name, session().session_id, web.host);
     if (!request) {
@@ -284,7 +284,7 @@ bool check_connection(const std::string& user_name, const std::string& session_i
     const char* op = "check_connection";
     config::endpoint web = config::web_host();
     IPaddress address{};
-    if (!net::resolve(web.host, web.port, web.port, address)) {
+    if (!net::resolve(web.host, web.port, address)) {
         write_log(std::string(op) + " - SDLNet_ResolveHost Failed");
         return false;
     }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "browser/screens/tcp_connect.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"
 
@@ -40,11 +41,8 @@ bool wait_for(pending& p, unsigned timeout_ms) {
 
 }  // namespace
 
-bool resolve(const std::string& name, std::uint16_t port, std::uint16_t fallback_port,
-             IPaddress& address) {
-    if (SDLNet_ResolveHost(&address, name.c_str(), port) != -1) return true;
-    std::string fallback = config::fallback_address();
-    return SDLNet_ResolveHost(&address, fallback.c_str(), fallback_port) != -1;
+bool resolve(const std::string& name, std::uint16_t port, IPaddress& address) {
+    return rx::net::resolve_with_fallback(name, port, address);
 }
 
 link::link(std::shared_ptr<shared> socket) : socket_(std::move(socket)) {
@@ -62,33 +60,15 @@ std::unique_ptr<link> link::open(const IPaddress& address) {
         SDL_SetError("Invalid address");
         return nullptr;
     }
-    auto result = std::make_shared<pending>();
+    std::string error;
+    TCPsocket opened =
+        rx::net::open_bounded(address, connect_timeout_ms, error, rx::net::without_thread::fail);
+    if (!opened) {
+        SDL_SetError("%s", error.c_str());
+        return nullptr;
+    }
     auto socket = std::make_shared<shared>();
-    IPaddress target = address;
-    bool started = platform::start_thread(
-        [result, socket, target]() mutable {
-            TCPsocket opened = SDLNet_TCP_Open(&target);
-            std::lock_guard<std::mutex> lock(result->mutex);
-            socket->socket = opened;
-            result->ok = opened != nullptr;
-            if (!opened) result->error = SDL_GetError();
-            result->done = true;
-            result->done_signal.notify_all();
-        },
-        platform::thread_priority::normal);
-    if (!started) {
-        SDL_SetError("Cannot start the connecting thread");
-        return nullptr;
-    }
-    if (!wait_for(*result, connect_timeout_ms)) {
-        // The helper keeps its own reference and closes the socket if the connect completes later.
-        SDL_SetError("Connection timed out");
-        return nullptr;
-    }
-    if (!result->ok) {
-        SDL_SetError("%s", result->error.c_str());
-        return nullptr;
-    }
+    socket->socket = opened;
     return std::unique_ptr<link>(new link(socket));
 }
 

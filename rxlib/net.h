@@ -19,10 +19,9 @@ inline constexpr unsigned download_stall_ms =
 inline constexpr unsigned bulk_send_timeout_ms = 60000;
 inline constexpr unsigned web_timeout_ms = 10000;  // each receive from the web host
 
-// Resolves `name` at `port`, else the fallback address at `fallback_port`; false when neither
+// Resolves `name` at `port`, else the fallback address at the same port; false when neither
 // resolves.
-bool resolve(const std::string& name, std::uint16_t port, std::uint16_t fallback_port,
-             IPaddress& address);
+bool resolve(const std::string& name, std::uint16_t port, IPaddress& address);
 
 class link {
   public:

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "service/logic/catalogue.h"
 #include "service/logic/http.h"
 #include "service/net.h"
 #include "service/servers.h"
@@ -67,11 +68,7 @@ reply html(const std::string& title, const std::string& inner) {
 }
 
 std::optional<std::string> read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream data;
-    data << in.rdbuf();
-    return data.str();
+    return read_service_file(path.string());
 }
 
 class http_handler {

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 
+#include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
 #include "service/logic/games_folder.h"
 #include "service/logic/http.h"
@@ -23,11 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::optional<std::string> read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return read_service_file(path.string());
 }
 
 // Writes the whole file to a temporary name beside it, flushes it to disk and renames it into

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "browser/ui/guard.h"
 #include "browser/ui/program_folder.h"
 #include "platform/install.h"
 #include "platform/path.h"
@@ -17,17 +18,15 @@
 namespace {
 
 bool start_browser() {
-    try {
+    return rx::run_guarded_or(false, "Unknown Exception in update - start_browser", [&] {
         const auto dir = rx::get_directory();
         if (!dir) return false;
         const std::string program =
             rx::platform::join_path(*dir, rx::platform::program_file_name("Relicade"));
         if (rx::platform::processes().start_detached(program, "")) return true;
         rx::log_error("Failure starting Relicade - start_browser");
-    } catch (...) {
-        rx::log_current_exception("Unknown Exception in update - start_browser");
-    }
-    return false;
+        return false;
+    });
 }
 
 int run(int argc, char** argv) {
@@ -70,11 +69,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return run(argc, argv);
-    } catch (...) {
-        // An update that did not run to its end is a failure.
-        rx::log_current_exception("Unknown exception in update - main");
-        return 1;
-    }
+    // An update that did not run to its end is a failure.
+    return rx::run_guarded_or(1, "Unknown exception in update - main",
+                              [&] { return run(argc, argv); });
 }

@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "browser/ui/program_folder.h"
 #include "platform/path.h"
@@ -28,7 +29,8 @@ update_window::~update_window() {
 }
 
 bool update_window::init(bool fullscreen) {
-    try {
+    // A window half set up cannot show an update: this is a failure, not a success.
+    return run_guarded_or(false, "Unknown Exception in update - init", [&] {
         if (SDL_Init(SDL_INIT_EVERYTHING) == -1) {
             log_error("Failed it init() SDL in update - init");
             return false;
@@ -66,15 +68,11 @@ bool update_window::init(bool fullscreen) {
         bar_ = load_image("progress_bar.png");
         view_ = SDL_Rect{600, 0, 600, 40};
         return true;
-    } catch (...) {
-        // A window half set up cannot show an update: this is a failure, not a success.
-        log_current_exception("Unknown Exception in update - init");
-        return false;
-    }
+    });
 }
 
 bool update_window::show() {
-    try {
+    return run_guarded_or(false, "Unknown Exception in update - show", [&] {
         if (!screen_) return false;
         blit_at(0, 0, background_, screen_);
         if (counter_) blit_at(300, 480, counter_, screen_);
@@ -88,14 +86,11 @@ bool update_window::show() {
             return false;
         }
         return true;
-    } catch (...) {
-        log_current_exception("Unknown Exception in update - show");
-        return false;
-    }
+    });
 }
 
 bool update_window::update_status(std::int64_t done, std::int64_t total) {
-    try {
+    return run_guarded_or(false, "Unknown Exception in update - update_status", [&] {
         view_.x = static_cast<Sint16>(bar_view_x(done, total));
         const Uint32 now = SDL_GetTicks();
         // The counter is exact whenever it is drawn; drawing more often than the display shows
@@ -114,10 +109,7 @@ bool update_window::update_status(std::int64_t done, std::int64_t total) {
         SDL_Event event;
         if (SDL_PollEvent(&event) && event.type == SDL_QUIT) return false;
         return true;
-    } catch (...) {
-        log_current_exception("Unknown Exception in update - update_status");
-        return false;
-    }
+    });
 }
 
 void update_window::clean_up() {

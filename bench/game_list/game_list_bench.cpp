@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     for (int rows : {100, 2000, 20000}) {
         reply = list_reply(rows);
         const auto load_start = clock_type::now();
-        rx::app::load_system(rx::system_genesis);
+        rx::app::load_system(rx::console_by_code("GEN")->system);
         const double load_ms = ms_since(load_start);
 
         // Steady frames: the view does not move.

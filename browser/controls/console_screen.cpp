@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 
@@ -49,10 +49,6 @@ console_screen::~console_screen() {
     free_surface(title_surface_);
     for (auto& label : player_labels_) free_surface(label);
     if (font_ != nullptr) TTF_CloseFont(font_);
-}
-
-void console_screen::log_unknown(const char* operation) const {
-    log_error(std::string("Unknown Exception - ") + class_name_ + "::" + operation);
 }
 
 binding& console_screen::record(int player, int column, int row) {

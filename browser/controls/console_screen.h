@@ -28,11 +28,14 @@
 //    whether the file was read and parsed. A screen opens whatever it returns.
 // 4. `save_settings()` converts every record's shown name into its emulator name and writes the
 //    settings through platform::replace_file, never leaving a half-written file.
-// 5. Name conversions shared by all emulators live in browser/controls/logic: key_names.h (the
-//    keyboard code names both ways) and input_names.h (joystick names built and parsed, leading
-//    integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
+// 5. Name conversions shared by all emulators: browser/controls/logic/key_names.h (the keyboard
+//    code names both ways) and browser/ui/logic/input_names.h (joystick names built and parsed,
+//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
 // 6. `layout()` gives every widget's place and artwork; tests/browser_core/layout_test.cpp checks
 //    that every widget of every console screen lies inside 800 x 600 and that none overlap.
+// 7. The console's row in browser/core/logic/consoles.inc names the screen (class name, title,
+//    information image, settings screen); settings_screens.cpp makes the screen from it. A screen
+//    that is only a shape, a file and a codec needs no class: it is a row of codec_screen.cpp.
 #pragma once
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -146,6 +149,8 @@ class console_screen : public screen {
     int rows() const { return static_cast<int>(shape_.prompts.size()); }
     int columns() const { return static_cast<int>(shape_.columns.size()); }
     int players() const { return shape_.players; }
+    // Display only: the boxes show their records and never capture.
+    bool locked() const { return shape_.locked; }
     int selected_player() const { return player_; }
     binding& record(int player, int column, int row);
     const binding& record(int player, int column, int row) const;
@@ -169,7 +174,6 @@ class console_screen : public screen {
     std::vector<laid_widget> layout() const;
 
   protected:
-    void log_unknown(const char* operation) const;
     // The names init and show carry in "Unknown Exception - <class>::<name>" lines.
     void set_logged_names(const char* init_name, const char* show_name) {
         init_name_ = init_name;

@@ -6,35 +6,14 @@
 
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/meka_settings.h"
-#include "browser/core/app.h"
+#include "browser/core/program.h"
+#include "browser/ui/guard.h"
 
 namespace rx {
 
 namespace {
 
-const char* title_of(rx_colecovision_controls_input::console which) {
-    switch (which) {
-        case rx_colecovision_controls_input::console::sms:
-            return "Sega Master System Controls:";
-        case rx_colecovision_controls_input::console::gamegear:
-            return "Gamegear Controls:";
-        default:
-            return "Colecovision Controls:";
-    }
-}
-
-const char* information_of(rx_colecovision_controls_input::console which) {
-    switch (which) {
-        case rx_colecovision_controls_input::console::sms:
-            return "sms_information.png";
-        case rx_colecovision_controls_input::console::gamegear:
-            return "gamegear_information.png";
-        default:
-            return "colecovision_information.png";
-    }
-}
-
-console_shape meka_shape(rx_colecovision_controls_input::console which) {
+console_shape meka_shape(const char* information_image) {
     console_shape s;
     s.prompts = {"Press Up",       "Press Down",     "Press Left", "Press Right",
                  "Press Button 1", "Press Button 2", "Press Start"};
@@ -46,7 +25,7 @@ console_shape meka_shape(rx_colecovision_controls_input::console which) {
         s.images.push_back(wide);
     s.images.push_back({"keyboard", 160, 90, 100, 20, "static_keyboard.png"});
     s.images.push_back({"joystick", 470, 90, 100, 20, "static_joystick.png"});
-    s.images.push_back({"information", 0, 451, 800, 149, information_of(which)});
+    s.images.push_back({"information", 0, 451, 800, 149, information_image});
     capture_column keyboard;
     keyboard.boxes = box_column(160, 120, meka::control_count);
     keyboard.joystick = false;
@@ -63,9 +42,9 @@ console_shape meka_shape(rx_colecovision_controls_input::console which) {
 
 }  // namespace
 
-rx_colecovision_controls_input::rx_colecovision_controls_input(console which)
-    : console_screen("rx_colecovision_controls_input", title_of(which), meka_shape(which)),
-      which_(which) {}
+rx_colecovision_controls_input::rx_colecovision_controls_input(const char* title,
+                                                               const char* information_image)
+    : console_screen("rx_colecovision_controls_input", title, meka_shape(information_image)) {}
 
 bool rx_colecovision_controls_input::load_controls() {
     bool loaded = false;
@@ -102,7 +81,7 @@ bool rx_colecovision_controls_input::load_controls() {
     });
     if (no_section) {
         // The click that opened this screen must not open it again on the next event.
-        app::clear_controls();
+        program().clear_controls();
         throw std::out_of_range(meka::missing_section_text);
     }
     select_player(0);

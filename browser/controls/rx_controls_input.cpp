@@ -3,45 +3,33 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/core/logic/consoles.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 
 namespace rx {
 
 const std::vector<widget_place>& rx_controls_input::layout() {
-    // Console buttons stand 45 px apart down the left edge.
-    static const std::vector<widget_place> widgets{
-        {"home", 645, 5, 150, 40, "button_home.png"},
-        {"atari2600", 5, 50, 200, 40, "button_controls_atari2600.png"},
-        {"colecovision", 5, 95, 200, 40, "button_controls_colecovision.png"},
-        {"gameboy", 5, 140, 200, 40, "button_controls_gameboy.png"},
-        {"gameboycolor", 5, 185, 200, 40, "button_controls_gameboycolor.png"},
-        {"gameboyadvance", 5, 230, 200, 40, "button_controls_gameboyadvance.png"},
-        {"gamegear", 5, 275, 200, 40, "button_controls_gamegear.png"},
-        {"genesis", 5, 320, 200, 40, "button_controls_genesis.png"},
-        {"nes", 5, 365, 200, 40, "button_controls_nes.png"},
-        {"n64", 5, 410, 200, 40, "button_controls_n64.png"},
-        {"sms", 5, 455, 200, 40, "button_controls_sms.png"},
-        {"snes", 5, 500, 200, 40, "button_controls_snes.png"},
-        {"tg16", 5, 545, 200, 40, "button_controls_tg16.png"},
-    };
+    // Console buttons stand 45 px apart down the left edge, in the console table's menu order.
+    static const std::vector<widget_place> widgets = [] {
+        std::vector<widget_place> w{{"home", 645, 5, 150, 40, "button_home.png"}};
+        for (int i = 0; i < console_count; ++i) {
+            const console_row& row = *console_by_controls_slot(i);
+            w.push_back(
+                {row.controls_widget.data(), 5, 50 + 45 * i, 200, 40, row.controls_artwork.data()});
+        }
+        return w;
+    }();
     return widgets;
 }
 
 const std::array<int, rx_controls_input::console_count>& rx_controls_input::console_screens() {
-    static const std::array<int, console_count> numbers{screen_atari2600,
-                                                        screen_colecovision,
-                                                        screen_gameboy,
-                                                        screen_gameboycolor,
-                                                        screen_gameboyadvance,
-                                                        screen_gamegear,
-                                                        screen_genesis,
-                                                        screen_nes,
-                                                        screen_n64,
-                                                        screen_sms,
-                                                        screen_snes,
-                                                        screen_pce};
+    static const std::array<int, console_count> numbers = [] {
+        std::array<int, console_count> n{};
+        for (int i = 0; i < console_count; ++i) n[i] = console_by_controls_slot(i)->screen;
+        return n;
+    }();
     return numbers;
 }
 

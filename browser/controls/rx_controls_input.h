@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+#include "browser/core/logic/consoles.h"
 #include "browser/core/screen.h"
 #include "browser/ui/button.h"
 
@@ -13,7 +14,7 @@ namespace rx {
 
 class rx_controls_input : public screen {
   public:
-    static constexpr int console_count = 12;
+    static constexpr int console_count = static_cast<int>(rx::console_count);
 
     rx_controls_input() = default;
     rx_controls_input(const rx_controls_input&) = delete;

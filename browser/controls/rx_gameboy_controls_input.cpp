@@ -4,10 +4,10 @@
 
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/input_names.h"
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
+#include "browser/ui/logic/input_names.h"
 #include "platform/file.h"
 #include "platform/path.h"
 

@@ -1,5 +1,5 @@
-// Screen 9: the Gameboy controls screen, editing VisualBoyAdvance's first pad in vba.ini. The
-// Gameboy Color and Gameboy Advance screens are the same screen under another title.
+// The VisualBoyAdvance consoles' controls screen, editing the emulator's first pad in vba.ini; each
+// of its consoles shows it under its own class name and title.
 #pragma once
 #include <string>
 
@@ -9,17 +9,13 @@ namespace rx {
 
 class rx_gameboy_controls_input : public console_screen {
   public:
-    rx_gameboy_controls_input()
-        : rx_gameboy_controls_input("rx_gameboy_controls_input", "Gameboy Controls:") {}
+    rx_gameboy_controls_input(const char* class_name, const char* title);
 
     bool load_controls() override;
     void save_settings() override;
 
     // Where the emulator keeps its settings: vba.ini in the program folder.
     static std::string settings_path();
-
-  protected:
-    rx_gameboy_controls_input(const char* class_name, const char* title);
 };
 
 }  // namespace rx

@@ -7,8 +7,9 @@
 
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/input_names.h"
-#include "browser/core/app.h"
+#include "browser/core/program.h"
+#include "browser/ui/guard.h"
+#include "browser/ui/logic/input_names.h"
 #include "platform/file.h"
 #include "platform/path.h"
 
@@ -91,7 +92,7 @@ bool rx_pce_controls_input::load_controls() {
         // Without both joypad blocks the screen would open on stale rows and Save Settings could
         // write nothing: the load stops with a range error, which the opener logs, staying where
         // it is. The click that opened this screen must not open it again on the next event.
-        app::clear_controls();
+        program().clear_controls();
         throw std::out_of_range(ootake::missing_blocks_text);
     }
     return loaded;

@@ -11,6 +11,8 @@
 
 #include "browser/core/handlers.h"
 #include "browser/core/logic/emulators.h"
+#include "browser/core/processes.h"
+#include "browser/core/program.h"
 #include "browser/core/screens.h"
 #include "browser/core/session.h"
 #include "browser/ui/display_message.h"
@@ -255,16 +257,15 @@ bool load_files() {
 
 void init_screens() {
     screen_set& sc = screens();
-    screen* const order[] = {&sc.login,        &sc.main_menu, &sc.news,         &sc.game_list,
-                             &sc.game_info,    &sc.controls,  &sc.facebook,     &sc.atari2600,
-                             &sc.colecovision, &sc.gameboy,   &sc.gameboycolor, &sc.gameboyadvance,
-                             &sc.gamegear,     &sc.genesis,   &sc.nes,          &sc.sms,
-                             &sc.snes,         &sc.pce,       &sc.n64};
+    screen* const order[] = {&sc.login,     &sc.main_menu, &sc.news,    &sc.game_list,
+                             &sc.game_info, &sc.controls,  &sc.facebook};
     for (screen* each : order) each->init();
+    // The consoles' screens follow in the console table's order.
+    for (const auto& console : sc.consoles()) console->init();
 }
 
 int run_program() {
-    try {
+    return run_logged_or(0, "main", "main", [&] {
         platform::set_environment("SDL_VIDEO_WINDOW_POS", "center");
         platform::set_environment("SDL_VIDEO_CENTERED", "1");
         if (!init() || !load_files()) {
@@ -280,10 +281,7 @@ int run_program() {
         clean_up();
         destroy_message();
         return 0;
-    } catch (...) {
-        log_current_exception("Unknown Exception - main::main");
-        return 0;
-    }
+    });
 }
 
 // ---- the loop ----
@@ -335,7 +333,7 @@ int run_loop() {
 void handle_cursor(const SDL_Event& event) {
     app_state& s = state();
     if (!s.cursor_keys_enabled) return;
-    try {
+    run_logged("main", "handle_cursor", [&] {
         switch (event.type) {
             case SDL_KEYDOWN: {
                 const Uint8* keys = SDL_GetKeyState(nullptr);
@@ -377,9 +375,7 @@ void handle_cursor(const SDL_Event& event) {
             default:
                 break;
         }
-    } catch (...) {
-        log_current_exception("Unknown Exception - main::handle_cursor");
-    }
+    });
 }
 
 void toggle_fullscreen() {
@@ -402,28 +398,54 @@ void show(int x, int y, SDL_Surface* surface) {
     if (SDL_Flip(screen) == -1) log_error("Failed to Flip SDL - show");
 }
 
+// ---- the screens' way back ----
+
+namespace {
+
+class core_services final : public program_services {
+  public:
+    const user_info& user() override { return app::user(); }
+    void clear_controls() override { app::clear_controls(); }
+    void watch_game(const std::string& program_path, const std::wstring& launch_argument) override {
+        rx::watch_game(program_path, launch_argument);
+    }
+    void open_facebook_status(const std::wstring& user_name) override {
+        rx::open_facebook_status(user_name);
+    }
+};
+
+}  // namespace
+
+program_services& services() {
+    static core_services instance;
+    return instance;
+}
+
+namespace {
+
+// In place before main, so that a screen made on its own (tests) reaches the program too.
+const bool services_installed = (installed_program = &services(), true);
+
+}  // namespace
+
 // ---- screens and settings ----
 
 void clear_controls() {
-    try {
+    run_logged("main", "clear_controls", [&] {
         screen_set& sc = screens();
         sc.login.reset();
         sc.main_menu.reset();
         sc.game_list.reset();
         sc.controls.reset();
-        for (int number = screen_atari2600; number <= screen_n64; ++number) {
-            if (console_screen* console = sc.console(number)) console->reset();
-        }
+        for (const auto& console : sc.consoles()) console->reset();
         sc.news.clear_buttons();
         sc.game_info.clear_buttons();
         sc.facebook.clear_buttons();
-    } catch (...) {
-        log_current_exception("Unknown Exception - main::clear_controls");
-    }
+    });
 }
 
 void save_settings() {
-    try {
+    run_logged("main", "save_settings", [&] {
         app_state& s = state();
         login_choices choices;
         if (s.login_source) {
@@ -443,13 +465,11 @@ void save_settings() {
         } else if (path) {
             remove_user_info_file(*path);
         }
-    } catch (...) {
-        log_current_exception("Unknown Exception - main::save_settings");
-    }
+    });
 }
 
 void load_system(int number) {
-    try {
+    run_logged("main", "load_system", [&] {
         user_info& info = state().user;
         info.last_system = number;
         if (info.name_filter.empty()) info.name_filter = "^[a-b]";
@@ -459,20 +479,16 @@ void load_system(int number) {
         screens().game_list.set_user_info(copy, title);
         screens().game_list.load_list();
         state().current_screen = screen_game_list;
-    } catch (...) {
-        log_current_exception("Unknown Exception - main::load_system");
-    }
+    });
 }
 
 void load_search(const std::string& filter) {
-    try {
+    run_logged("main", "load_search", [&] {
         state().user.name_filter = storable_name_filter(filter);
         const user_info copy = state().user;
         screens().game_list.set_user_info(copy);
         screens().game_list.load_list();
-    } catch (...) {
-        log_current_exception("Unknown Exception - main::load_search");
-    }
+    });
 }
 
 void clean_up() {

@@ -8,36 +8,20 @@
 #include <string_view>
 
 #include "browser/core/logic/user_info.h"
+#include "browser/core/screen.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/program_folder.h"
 
 namespace rx {
 
 class display_message;
 
-// Screen numbers as held in current_screen.
-enum screen_id : int {
-    screen_login = 1,
-    screen_main = 2,
-    screen_news = 3,
-    screen_game_list = 4,
-    screen_game_info = 5,
-    screen_controls = 6,
-    screen_atari2600 = 7,
-    screen_colecovision = 8,
-    screen_gameboy = 9,
-    screen_gameboycolor = 10,
-    screen_gameboyadvance = 11,
-    screen_gamegear = 12,
-    screen_genesis = 13,
-    screen_nes = 14,
-    screen_sms = 15,
-    screen_snes = 16,
-    screen_facebook = 17,
-    screen_pce = 18,
-    screen_n64 = 19,
-};
+class program_services;
 
 namespace app {
+
+// The browser core's side of the screens' one way back into the program (browser/core/program.h).
+program_services& services();
 
 user_info& user();
 int current_screen();
@@ -111,16 +95,5 @@ struct login_choices {
 void set_login_choices_source(std::function<login_choices()> source);
 
 }  // namespace app
-
-// Runs one step of a screen or widget so that an exception never reaches the main loop: it is
-// logged with its message, or as "Unknown Exception - <scope>::<operation>" when it carries none.
-template <typename Body>
-void run_logged(const char* scope, const char* operation, Body&& body) {
-    try {
-        body();
-    } catch (...) {
-        log_current_exception(std::string("Unknown Exception - ") + scope + "::" + operation);
-    }
-}
 
 }  // namespace rx

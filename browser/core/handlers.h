@@ -2,6 +2,8 @@
 #pragma once
 #include <SDL.h>
 
+#include "browser/core/logic/consoles.h"
+
 namespace rx {
 
 void handle_login_events(SDL_Event event);
@@ -16,32 +18,11 @@ void handle_game_info_events(SDL_Event event);
 void game_info_show();
 void handle_controls_events(SDL_Event event);
 void controls_show();
-void handle_atari2600_events(SDL_Event event);
-void atari2600_show();
-void handle_colecovision_events(SDL_Event event);
-void colecovion_show();
-void handle_gameboy_events(SDL_Event event);
-void gameboy_show();
-void handle_gameboycolor_events(SDL_Event event);
-void gameboycolor_show();
-void handle_gameboyadvance_events(SDL_Event event);
-void gameboyadvance_show();
-void handle_gamegear_evetns(SDL_Event event);
-void gamegear_show();
-void handle_genesis_events(SDL_Event event);
-void genesis_show();
-void handle_nes_events(SDL_Event event);
-void nes_show();
-void handle_sms_events(SDL_Event event);
-void sms_show();
-void handle_snes_events(SDL_Event event);
-void snes_show();
 void handle_facebook_events(SDL_Event event);
 void facebook_show();
-void handle_pce_events(SDL_Event event);
-void pce_show();
-void handle_n64_events(SDL_Event event);
-void n64_show();
+// Every console's controls screen, logged under the wrapper names of its console table row.
+void handle_console_events(const console_row& row, const SDL_Event& event);
+void console_show(const console_row& row);
 
 // The main loop's switch on current_screen: a number outside 1..19 dispatches nothing.
 void dispatch_events(int screen_number, const SDL_Event& event);

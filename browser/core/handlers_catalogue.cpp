@@ -18,7 +18,8 @@ void open_system_controls(int system_number) {
     app::clear_controls();
     if (console_screen* console = screens().console(number)) {
         console->set_return_screen(screen_game_list);
-        if (number != screen_atari2600) console->load_controls();
+        // A display-only screen has no settings to read.
+        if (!console->locked()) console->load_controls();
         console->reset();
     }
     app::set_current_screen(number);

@@ -8,17 +8,6 @@
 namespace rx {
 namespace {
 
-// System buttons are tested in this order (N64 before PC Engine, as the slots stand).
-constexpr int system_slots[] = {
-    rx_main_input::slot_free,         rx_main_input::slot_atari2600,
-    rx_main_input::slot_colecovision, rx_main_input::slot_gameboy,
-    rx_main_input::slot_gameboycolor, rx_main_input::slot_gameboyadvance,
-    rx_main_input::slot_gamegear,     rx_main_input::slot_genesis,
-    rx_main_input::slot_nes,          rx_main_input::slot_sms,
-    rx_main_input::slot_snes,         rx_main_input::slot_n64,
-    rx_main_input::slot_pce,          rx_main_input::slot_all,
-};
-
 void act_on_clicks(rx_main_input& menu) {
     if (menu.at(rx_main_input::slot_exit).clicked()) {
         app::save_settings();
@@ -51,8 +40,9 @@ void act_on_clicks(rx_main_input& menu) {
         go_to(screen_facebook);
         return;
     }
-    for (int slot : system_slots) {
-        if (menu.at(slot).clicked()) {
+    // The system buttons (the consoles, all systems and the free sampler) in slot order.
+    for (int slot = 0; slot < rx_main_input::slot_count; ++slot) {
+        if (rx_main_input::system_of(slot) >= 0 && menu.at(slot).clicked()) {
             app::load_system(rx_main_input::system_of(slot));
             return;
         }

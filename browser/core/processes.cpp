@@ -66,7 +66,7 @@ bool pause_key_down() {
 }
 
 void close_game(process_handle process) {
-    try {
+    run_guarded("Unknown Exception - close_game", [&] {
         // A null handle names no process: terminating "0" would hit our own process group on POSIX.
         if (process == 0) return;
         auto& runner = platform::processes();
@@ -77,11 +77,7 @@ void close_game(process_handle process) {
             }
         }
         runner.close(process);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - close_game");
-    }
+    });
 }
 
 void restore_window() {
@@ -89,7 +85,7 @@ void restore_window() {
 }
 
 void launch_update(const std::string& version_text) {
-    try {
+    run_guarded("Unknown Exception - launch_update", [&] {
         const auto directory = get_directory();
         if (!directory) return;
         const std::string program =
@@ -97,11 +93,7 @@ void launch_update(const std::string& version_text) {
         if (!platform::processes().start_detached(
                 program, update_parameters(app::fullscreen() ? 1 : 0, version_text)))
             log_error("Failure starting rx_update - launch_update");
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - launch_update");
-    }
+    });
 }
 
 bool updater_present() {

@@ -2,6 +2,8 @@
 #pragma once
 #include <SDL.h>
 
+#include "browser/core/logic/screen_numbers.h"
+
 namespace rx {
 
 class screen {

@@ -1,17 +1,13 @@
-// The browser's 19 screen objects, created once at start-up and kept until the program ends.
+// The browser's screen objects, created once at start-up and kept until the program ends: the
+// catalogue's screens and the controls menu by name, and one controls screen per console table row.
 #pragma once
+#include <array>
+#include <memory>
+#include <string_view>
+
 #include "browser/controls/console_screen.h"
-#include "browser/controls/rx_atari2600_controls_input.h"
-#include "browser/controls/rx_colecovision_controls_input.h"
 #include "browser/controls/rx_controls_input.h"
-#include "browser/controls/rx_gameboy_controls_input.h"
-#include "browser/controls/rx_gameboyadvance_controls_input.h"
-#include "browser/controls/rx_gameboycolor_controls_input.h"
-#include "browser/controls/rx_genesis_controls_input.h"
-#include "browser/controls/rx_n64_controls_input.h"
-#include "browser/controls/rx_nes_controls_input.h"
-#include "browser/controls/rx_pce_controls_input.h"
-#include "browser/controls/rx_snes_controls_input.h"
+#include "browser/core/logic/consoles.h"
 #include "browser/screens/rx_facebook_input.h"
 #include "browser/screens/rx_game_info_input.h"
 #include "browser/screens/rx_login_input.h"
@@ -22,32 +18,29 @@
 namespace rx {
 
 struct screen_set {
-    rx_login_input login;                             // 1
-    rx_main_input main_menu;                          // 2
-    rx_news_input news;                               // 3
-    rx_system_input game_list;                        // 4
-    rx_game_info_input game_info;                     // 5
-    rx_controls_input controls;                       // 6
-    rx_atari2600_controls_input atari2600;            // 7
-    rx_colecovision_controls_input colecovision;      // 8
-    rx_gameboy_controls_input gameboy;                // 9
-    rx_gameboycolor_controls_input gameboycolor;      // 10
-    rx_gameboyadvance_controls_input gameboyadvance;  // 11
-    // 12
-    rx_colecovision_controls_input gamegear{rx_colecovision_controls_input::console::gamegear};
-    rx_genesis_controls_input genesis;  // 13
-    rx_nes_controls_input nes;          // 14
-    // 15
-    rx_colecovision_controls_input sms{rx_colecovision_controls_input::console::sms};
-    rx_snes_controls_input snes;  // 16
-    rx_facebook_input facebook;   // 17
-    rx_pce_controls_input pce;    // 18
-    rx_n64_controls_input n64;    // 19
+    screen_set();
+
+    rx_login_input login;          // 1
+    rx_main_input main_menu;       // 2
+    rx_news_input news;            // 3
+    rx_system_input game_list;     // 4
+    rx_game_info_input game_info;  // 5
+    rx_controls_input controls;    // 6
+    rx_facebook_input facebook;    // 17
 
     // The screen object of a screen number, null outside 1..19.
     screen* by_number(int number);
-    // The console controls screen of a number in 7..16, 18, 19; null for any other.
+    // The console controls screen of a screen number; null for a number no console has.
     console_screen* console(int number);
+    // The controls screen of a system code; the code must be one of the console table's.
+    console_screen& of(std::string_view code);
+    // The console screens in the console table's order.
+    const std::array<std::unique_ptr<console_screen>, console_count>& consoles() const {
+        return consoles_;
+    }
+
+  private:
+    std::array<std::unique_ptr<console_screen>, console_count> consoles_;
 };
 
 // Created on first use and never destroyed, so no screen outlives SDL in a static destructor.

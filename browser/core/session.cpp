@@ -124,7 +124,7 @@ void run_splash(const std::wstring& user_name, const std::wstring& password) {
 }  // namespace
 
 bool login() {
-    try {
+    return run_logged_or(false, "main", "login", [&] {
         show_wait_image("logging_in.png", 327, 288);
         auto& screen = screens().login;
         const std::wstring user_name = screen.user_name();
@@ -161,12 +161,7 @@ bool login() {
             screens().main_menu.set_buttons();
         }
         return true;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::login");
-    }
-    return false;
+    });
 }
 
 void logout() {
@@ -178,7 +173,7 @@ void logout() {
 }
 
 bool check_version() {
-    try {
+    return run_logged_or(false, "main", "check_version", [&] {
         show_wait_image("static_checking_for_updates.png", 250, 288);
         web::request req =
             web_request(std::string(version_target), web::receive_mode::marker, "check_version");
@@ -198,12 +193,7 @@ bool check_version() {
             platform::exit_process(0);
         }
         return true;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - main::check_version");
-    }
-    return false;
+    });
 }
 
 }  // namespace rx

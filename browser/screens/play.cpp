@@ -3,10 +3,10 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
-#include "browser/core/processes.h"
+#include "browser/core/program.h"
 #include "browser/screens/logic/launch.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"
@@ -30,7 +30,7 @@ void update_facebook_status(const std::wstring& user_name, const std::string& ti
     req.operation = "update_facebook_status";
     const web::reply reply = web::http_get(req, [](std::string_view line) { log_error(line); });
     if (!reply.ok) return;
-    if (reply.text.find("error") != std::string::npos) open_facebook_status(user_name);
+    if (reply.text.find("error") != std::string::npos) program().open_facebook_status(user_name);
 }
 
 bool play_game(const catalogue::game_row& game, const std::wstring& user_name,
@@ -40,8 +40,8 @@ bool play_game(const catalogue::game_row& game, const std::wstring& user_name,
         log_error("Failure no emulator for system code " + game.system_code + " - play");
         return false;
     }
-    const std::string program = emulator_path(*entry);
-    if (program.empty()) {
+    const std::string program_path = emulator_path(*entry);
+    if (program_path.empty()) {
         log_error("Failure finding program folder - play");
         return false;
     }
@@ -59,8 +59,9 @@ bool play_game(const catalogue::game_row& game, const std::wstring& user_name,
         platform::thread_priority::highest);
 
     const std::wstring scheme(entry->scheme.begin(), entry->scheme.end());
-    watch_game(program, catalogue::launch_argument(scheme, user_name, password,
-                                                   config::emulator_host(), game.game_id));
+    program().watch_game(program_path,
+                         catalogue::launch_argument(scheme, user_name, password,
+                                                    config::emulator_host(), game.game_id));
     return true;
 }
 

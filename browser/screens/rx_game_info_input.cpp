@@ -6,8 +6,8 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
@@ -28,12 +28,8 @@ rx_game_info_input::~rx_game_info_input() {
     if (font_) TTF_CloseFont(font_);
 }
 
-void rx_game_info_input::log_unknown(const char* operation) const {
-    log_current_exception(std::string("Unknown Exception - rx_game_info_input::") + operation);
-}
-
 void rx_game_info_input::init() {
-    try {
+    run_logged("rx_game_info_input", "init", [&] {
         if (font_) TTF_CloseFont(font_);
         font_ = nullptr;
         if (const auto directory = get_directory()) {
@@ -42,9 +38,7 @@ void rx_game_info_input::init() {
         home_.load_button(645, 5, 40, "button_home.png", 150);
         back_.load_button(490, 5, 40, "button_back.png", 150);
         play_.load_button(325, 550, 40, "button_play.png", 150);
-    } catch (...) {
-        log_unknown("init");
-    }
+    });
 }
 
 void rx_game_info_input::clear_buttons() {
@@ -59,7 +53,7 @@ void rx_game_info_input::clear_screenshots() {
 }
 
 void rx_game_info_input::load_game(catalogue::game_row game) {
-    try {
+    run_logged("rx_game_info_input", "load_game", [&] {
         // A slot the new game does not refill must not show the previous game's picture.
         clear_screenshots();
         title_ = catalogue::shorten_info_title(game.title);
@@ -71,21 +65,16 @@ void rx_game_info_input::load_game(catalogue::game_row game) {
             title_surface_ = TTF_RenderText_Solid(font_, title_.c_str(), text_colour_);
         }
         get_info();
-    } catch (...) {
-        log_unknown("load_game");
-    }
+    });
 }
 
 void rx_game_info_input::display_loading_info() {
-    try {
-        show_loading_page("loading_information.png", 260, 290);
-    } catch (...) {
-        log_unknown("display_loading_info");
-    }
+    run_logged("rx_game_info_input", "display_loading_info",
+               [&] { show_loading_page("loading_information.png", 260, 290); });
 }
 
 bool rx_game_info_input::get_info() {
-    try {
+    return run_logged_or(false, "rx_game_info_input", "get_info", [&] {
         display_loading_info();
         web::request req;
         req.host = config::catalogue_host();
@@ -101,22 +90,15 @@ bool rx_game_info_input::get_info() {
             if (!name.empty()) get_screenshot(name, slot);
         }
         return true;
-    } catch (...) {
-        log_unknown("get_info");
-        return false;
-    }
+    });
 }
 
 void rx_game_info_input::parse_info(const std::string& reply) {
-    try {
-        catalogue::parse_info(reply, names_);
-    } catch (...) {
-        log_unknown("parse_info");
-    }
+    run_logged("rx_game_info_input", "parse_info", [&] { catalogue::parse_info(reply, names_); });
 }
 
 bool rx_game_info_input::get_screenshot(const std::string& name, int slot) {
-    try {
+    return run_logged_or(false, "rx_game_info_input", "get_screenshot", [&] {
         if (slot < 1 || slot > catalogue::screenshot_slots) return false;
         SDL_Surface*& target = screenshots_[static_cast<std::size_t>(slot - 1)];
         web::request req;
@@ -133,10 +115,7 @@ bool rx_game_info_input::get_screenshot(const std::string& name, int slot) {
         if (!source) return false;
         target = IMG_Load_RW(source, 1);
         return target != nullptr;
-    } catch (...) {
-        log_unknown("get_screenshot");
-        return false;
-    }
+    });
 }
 
 void rx_game_info_input::show() {

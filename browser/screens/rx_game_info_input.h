@@ -51,7 +51,6 @@ class rx_game_info_input : public screen {
 
   private:
     void clear_screenshots();
-    void log_unknown(const char* operation) const;
 
     std::string title_;
     std::string system_code_;

@@ -4,7 +4,8 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/core/program.h"
+#include "browser/ui/guard.h"
 
 namespace rx {
 
@@ -25,7 +26,7 @@ void rx_login_input::init() {
         cancel_.load_button(480, 500, 40, "button_cancel.png", 150);
         guest_.load_button(170, 550, 40, "button_loginasguest.png", 460);
 
-        const user_info& saved = app::user();
+        const user_info& saved = program().user();
         if (!saved.user_name.empty()) user_name_box_.set_text(saved.user_name);
         if (!saved.password.empty()) password_box_.set_text(saved.password);
         password_box_.set_masked(true);

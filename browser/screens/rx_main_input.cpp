@@ -3,55 +3,65 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/core/logic/emulators.h"
+#include "browser/ui/guard.h"
 
 namespace rx {
 namespace {
 
 struct slot_entry {
-    int x;
-    int y;
-    const char* full;
-    const char* restricted;
+    int cell;  // place in the 5 x 4 grid of 150 px buttons, row by row
+    std::string full;
+    std::string restricted;
     int system;
 };
 
-// N64 opens 12 and PC Engine 11 although their buttons stand in the other order.
-constexpr slot_entry slot_table[rx_main_input::slot_count] = {
-    {5, 0, "button_free.png", "button_free.png", 1000},
-    {165, 0, "button_atari2600.png", "button_atari2600_guest.png", 1},
-    {325, 0, "button_coleco.png", "button_coleco_guest.png", 2},
-    {485, 0, "button_gameboy.png", "button_gameboy_guest.png", 3},
-    {645, 0, "button_gameboycolor.png", "button_gameboycolor_guest.png", 4},
-    {5, 150, "button_gameboyadvance.png", "button_gameboyadvance_guest.png", 5},
-    {165, 150, "button_gamegear.png", "button_gamegear_guest.png", 6},
-    {325, 150, "button_genesis.png", "button_genesis_guest.png", 7},
-    {485, 150, "button_nes.png", "button_nes_guest.png", 8},
-    {5, 300, "button_sms.png", "button_sms_guest.png", 9},
-    {165, 300, "button_snes.png", "button_snes_guest.png", 10},
-    {645, 150, "button_n64.png", "button_n64_guest.png", 12},
-    {325, 300, "button_pce.png", "button_pce_guest.png", 11},
-    {485, 300, "button_all.png", "button_all_guest.png", 0},
-    {645, 300, "button_facebook.png", "button_facebook.png", -1},
-    {5, 450, "button_controls.png", "button_controls.png", -1},
-    {165, 450, "button_fullscreen.png", "button_fullscreen.png", -1},
-    {325, 450, "button_news.png", "button_upgrade.png", -1},
-    {485, 450, "button_changeuser.png", "button_changeuser.png", -1},
-    {645, 450, "button_exit.png", "button_exit.png", -1},
-};
+slot_entry fixed_slot(int cell, const char* full, const char* restricted, int system = -1) {
+    return {cell, full, restricted, system};
+}
+
+// The buttons that are not consoles stand in the cell of their slot.
+const std::array<slot_entry, rx_main_input::slot_count>& slot_table() {
+    static const std::array<slot_entry, rx_main_input::slot_count> table = [] {
+        std::array<slot_entry, rx_main_input::slot_count> t{};
+        t[rx_main_input::slot_free] =
+            fixed_slot(rx_main_input::slot_free, "button_free.png", "button_free.png", system_free);
+        for (const console_row& row : console_table) {
+            t[row.menu_slot] = {row.menu_cell, std::string(row.menu_artwork),
+                                std::string(row.menu_guest_artwork), row.system};
+        }
+        t[rx_main_input::slot_all] = fixed_slot(rx_main_input::slot_all, "button_all.png",
+                                                "button_all_guest.png", system_all);
+        t[rx_main_input::slot_facebook] =
+            fixed_slot(rx_main_input::slot_facebook, "button_facebook.png", "button_facebook.png");
+        t[rx_main_input::slot_controls] =
+            fixed_slot(rx_main_input::slot_controls, "button_controls.png", "button_controls.png");
+        t[rx_main_input::slot_fullscreen] = fixed_slot(
+            rx_main_input::slot_fullscreen, "button_fullscreen.png", "button_fullscreen.png");
+        t[rx_main_input::slot_news] =
+            fixed_slot(rx_main_input::slot_news, "button_news.png", "button_upgrade.png");
+        t[rx_main_input::slot_change_user] = fixed_slot(
+            rx_main_input::slot_change_user, "button_changeuser.png", "button_changeuser.png");
+        t[rx_main_input::slot_exit] =
+            fixed_slot(rx_main_input::slot_exit, "button_exit.png", "button_exit.png");
+        return t;
+    }();
+    return table;
+}
 
 }  // namespace
 
 int rx_main_input::system_of(int slot_index) {
     if (slot_index < 0 || slot_index >= slot_count) return -1;
-    return slot_table[slot_index].system;
+    return slot_table()[static_cast<std::size_t>(slot_index)].system;
 }
 
 void rx_main_input::load_all(bool restricted) {
     for (int i = 0; i < slot_count; ++i) {
-        const slot_entry& entry = slot_table[i];
+        const slot_entry& entry = slot_table()[static_cast<std::size_t>(i)];
         artwork_[static_cast<std::size_t>(i)] = restricted ? entry.restricted : entry.full;
-        at(i).load_button(entry.x, entry.y, 150, artwork_[static_cast<std::size_t>(i)], 150);
+        at(i).load_button(5 + 160 * (entry.cell % 5), 150 * (entry.cell / 5), 150,
+                          artwork_[static_cast<std::size_t>(i)], 150);
     }
 }
 

@@ -10,21 +10,10 @@ namespace rx {
 
 class rx_main_input : public screen {
   public:
-    // Slots in drawing and event order.
+    // Slots in drawing and event order; the consoles' buttons take slots 1 to 12, as the console
+    // table's menu slots say.
     enum slot : int {
         slot_free = 0,
-        slot_atari2600 = 1,
-        slot_colecovision = 2,
-        slot_gameboy = 3,
-        slot_gameboycolor = 4,
-        slot_gameboyadvance = 5,
-        slot_gamegear = 6,
-        slot_genesis = 7,
-        slot_nes = 8,
-        slot_sms = 9,
-        slot_snes = 10,
-        slot_n64 = 11,
-        slot_pce = 12,
         slot_all = 13,
         slot_facebook = 14,
         slot_controls = 15,

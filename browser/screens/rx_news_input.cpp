@@ -4,9 +4,9 @@
 #include <exception>
 #include <string>
 
-#include "browser/core/app.h"
 #include "browser/screens/logic/news.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
@@ -14,10 +14,6 @@
 namespace rx {
 
 namespace {
-
-void log_exception(const char* operation) {
-    log_current_exception(std::string("Unknown Exception - rx_news_input::") + operation);
-}
 
 // A copy with the same pixels, format and colour key.
 SDL_Surface* copy_surface(SDL_Surface* source) {
@@ -34,7 +30,7 @@ rx_news_input::~rx_news_input() {
 }
 
 void rx_news_input::init() {
-    try {
+    run_logged("rx_news_input", "init", [&] {
         free_surface(page_);
         free_surface(blank_page_);
         if (font_) TTF_CloseFont(font_);
@@ -45,13 +41,11 @@ void rx_news_input::init() {
             font_ = TTF_OpenFont(platform::join_path(*directory, "NEURPOLI.TTF").c_str(), 20);
         }
         home_.load_button(645, 550, 40, "button_home.png", 150);
-    } catch (...) {
-        log_exception("init");
-    }
+    });
 }
 
 bool rx_news_input::get_news() {
-    try {
+    return run_logged_or(false, "rx_news_input", "get_news", [&] {
         web::request req;
         req.host = config::web_host();
         req.target = "/browser/news.php";
@@ -79,20 +73,15 @@ bool rx_news_input::get_news() {
             y += catalogue::news_line_step;
         }
         return true;
-    } catch (...) {
-        log_exception("get_news");
-        return false;
-    }
+    });
 }
 
 void rx_news_input::show() {
-    try {
+    run_logged("rx_news_input", "show", [&] {
         SDL_Surface* screen = SDL_GetVideoSurface();
         if (screen && page_) blit_at(0, 0, page_, screen);
         home_.show();
-    } catch (...) {
-        log_exception("show");
-    }
+    });
 }
 
 }  // namespace rx

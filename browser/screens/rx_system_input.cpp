@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <exception>
 
-#include "browser/core/app.h"
 #include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
 #include "browser/screens/web_transport.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
@@ -49,12 +49,8 @@ rx_system_input::~rx_system_input() {
     if (font_20_) TTF_CloseFont(font_20_);
 }
 
-void rx_system_input::log_unknown(const char* operation) const {
-    log_current_exception(std::string("Unknown Exception - rx_system_input::") + operation);
-}
-
 void rx_system_input::init() {
-    try {
+    run_logged("rx_system_input", "init", [&] {
         // Opening again (a second init) must not leak the fonts of the first.
         if (font_16_) TTF_CloseFont(font_16_);
         if (font_20_) TTF_CloseFont(font_20_);
@@ -77,9 +73,7 @@ void rx_system_input::init() {
         search_box_.load_searchbox("searchbox.png", "NEURPOLI.TTF");
         search_.load_button(630, 564, 30, "button_search_string.png", 100);
         upgrade_.load_button(280, 5, 40, "button_upgrade_now.png", 200);
-    } catch (...) {
-        log_unknown("init");
-    }
+    });
 }
 
 void rx_system_input::set_user_info(const user_info& info, const std::string& title) {
@@ -113,15 +107,12 @@ void rx_system_input::reset() {
 }
 
 void rx_system_input::display_loading() {
-    try {
-        show_loading_page("loading_list.png", 315, 290);
-    } catch (...) {
-        log_unknown("display_loading");
-    }
+    run_logged("rx_system_input", "display_loading",
+               [&] { show_loading_page("loading_list.png", 315, 290); });
 }
 
 std::string rx_system_input::get_list() {
-    try {
+    return run_logged_or(std::string(), "rx_system_input", "get_list", [&]() -> std::string {
         web::request req;
         req.host = config::catalogue_host();
         req.target = catalogue::list_target(info_.account_kind, info_.last_system, system_code_,
@@ -132,19 +123,12 @@ std::string rx_system_input::get_list() {
         web::reply reply = web::http_get(req, [](std::string_view line) { log_error(line); });
         if (!reply.ok || reply.last_result == -1) return {};
         return std::move(reply.text);
-    } catch (...) {
-        log_unknown("get_list");
-        return {};
-    }
+    });
 }
 
 bool rx_system_input::parse_list(const std::string& reply) {
-    try {
-        return catalogue::parse_list(reply, rows_);
-    } catch (...) {
-        log_unknown("parse_list");
-        return false;
-    }
+    return run_logged_or(false, "rx_system_input", "parse_list",
+                         [&] { return catalogue::parse_list(reply, rows_); });
 }
 
 void rx_system_input::free_row_artwork() {
@@ -152,7 +136,7 @@ void rx_system_input::free_row_artwork() {
 }
 
 void rx_system_input::load_list() {
-    try {
+    run_logged("rx_system_input", "load_list", [&] {
         scroll_offset_ = 0;
         reset();
         rows_.clear();
@@ -170,9 +154,7 @@ void rx_system_input::load_list() {
         const int first_view =
             std::min<int>(static_cast<int>(rows_.size()), catalogue::view_height / row_height);
         for (int i = 0; i < first_view; ++i) render_row(i);
-    } catch (...) {
-        log_unknown("load_list");
-    }
+    });
 }
 
 void rx_system_input::forget_drawn_rows() {
@@ -219,7 +201,7 @@ void rx_system_input::render_row(int row) {
 }
 
 void rx_system_input::show() {
-    try {
+    run_logged("rx_system_input", "show", [&] {
         SDL_Surface* screen = SDL_GetVideoSurface();
         if (!screen) return;
         if (title_surface_) blit_at(5, 5, title_surface_, screen);
@@ -261,9 +243,7 @@ void rx_system_input::show() {
         search_box_.show();
         search_.show();
         if (upgrade_button_active()) upgrade_.show();
-    } catch (...) {
-        log_unknown("show");
-    }
+    });
 }
 
 void rx_system_input::handle_events(const SDL_Event& event) {
@@ -317,7 +297,7 @@ void rx_system_input::select_row() {
 }
 
 void rx_system_input::play() {
-    try {
+    run_logged("rx_system_input", "play", [&] {
         if (selected_game_.availability == 0) {
             display_unavailable();
             return;
@@ -329,13 +309,11 @@ void rx_system_input::play() {
         // Copies: the game list may be reloaded by the time the game ends.
         const catalogue::game_row game = selected_game_;
         play_game(game, info_.user_name, info_.password);
-    } catch (...) {
-        log_unknown("play");
-    }
+    });
 }
 
 void rx_system_input::show_refusal(int availability, const char* operation) {
-    try {
+    run_logged("rx_system_input", operation, [&] {
         SDL_Surface* screen = SDL_GetVideoSurface();
         SDL_Surface* background = load_image("background_dark.png");
         if (screen) {
@@ -363,9 +341,7 @@ void rx_system_input::show_refusal(int availability, const char* operation) {
             }
             SDL_Delay(10);
         }
-    } catch (...) {
-        log_unknown(operation);
-    }
+    });
 }
 
 void rx_system_input::display_unavailable() {

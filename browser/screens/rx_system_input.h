@@ -91,7 +91,6 @@ class rx_system_input : public screen {
     void render_row(int row);
     void forget_drawn_rows();
     void show_refusal(int availability, const char* operation);
-    void log_unknown(const char* operation) const;
 
     user_info info_;
     std::string system_title_ = "All Systems";

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "browser/screens/tcp_connect.h"
+
 namespace rx::web {
 namespace {
 
@@ -50,50 +52,6 @@ void append_text(std::string& reply, const char* chunk, int received) {
     reply.append(chunk, length);
 }
 
-// SDL_net connects without a time limit (an address that drops our packets keeps the caller for
-// the system's whole retry period, about two minutes on Linux), so the connect runs on a helper
-// thread and is given up after `timeout_ms`; a late connection is then closed by the helper.
-TCPsocket open_bounded(IPaddress address, unsigned timeout_ms, std::string& error) {
-    struct outcome {
-        std::mutex mutex;
-        std::condition_variable done_signal;
-        bool done = false;
-        bool abandoned = false;
-        TCPsocket socket = nullptr;
-        std::string error;
-    };
-    auto shared = std::make_shared<outcome>();
-    try {
-        std::thread([shared, address]() mutable {
-            TCPsocket socket = SDLNet_TCP_Open(&address);
-            const std::string text = socket ? std::string() : std::string(SDL_GetError());
-            std::lock_guard<std::mutex> lock(shared->mutex);
-            if (shared->abandoned) {
-                if (socket) SDLNet_TCP_Close(socket);
-                return;
-            }
-            shared->socket = socket;
-            shared->error = text;
-            shared->done = true;
-            shared->done_signal.notify_one();
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread to spare: connect here, bounded only by the system.
-        TCPsocket socket = SDLNet_TCP_Open(&address);
-        if (!socket) error = SDL_GetError();
-        return socket;
-    }
-    std::unique_lock<std::mutex> lock(shared->mutex);
-    if (!shared->done_signal.wait_for(lock, std::chrono::milliseconds(timeout_ms),
-                                      [&] { return shared->done; })) {
-        shared->abandoned = true;
-        error = "Connection timed out";
-        return nullptr;
-    }
-    error = shared->error;
-    return shared->socket;
-}
-
 }  // namespace
 
 std::string format_request(const request& req) {
@@ -117,17 +75,15 @@ TCPsocket open_and_send(const request& req, const log_sink& log) {
     }
 
     IPaddress address{};
-    if (SDLNet_ResolveHost(&address, req.host.host.c_str(), req.host.port) == -1) {
-        if (!req.operation.empty()) log_line(log, "Failure resolving host - " + req.operation);
-        const std::string fallback = config::fallback_address();
-        if (SDLNet_ResolveHost(&address, fallback.c_str(), req.host.port) == -1) {
-            log_line(log, SDL_GetError());
-            return nullptr;
-        }
+    if (!net::resolve_with_fallback(req.host.host, req.host.port, address, [&] {
+            if (!req.operation.empty()) log_line(log, "Failure resolving host - " + req.operation);
+        })) {
+        log_line(log, SDL_GetError());
+        return nullptr;
     }
 
     std::string open_error;
-    TCPsocket socket = open_bounded(address, req.silence_ms, open_error);
+    TCPsocket socket = net::open_bounded(address, req.silence_ms, open_error);
     if (!socket) {
         if (req.three_line_open_failure) {
             log_line(log, "Failure opening socket -");

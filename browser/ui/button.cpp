@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "browser/ui/pointer.h"
 

@@ -3,9 +3,9 @@
 
 #include <utility>
 
-#include "browser/controls/logic/input_names.h"
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "browser/ui/logic/input_names.h"
 #include "platform/path.h"
 
 namespace rx {

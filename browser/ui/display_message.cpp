@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"
 
@@ -11,16 +11,12 @@ namespace rx {
 
 display_message::display_message(const std::string& font_file, int size, Uint8 red, Uint8 green,
                                  Uint8 blue) {
-    try {
+    run_logged("display_message", "display_message", [&] {
         colour_ = SDL_Color{red, green, blue, 0};
         if (auto dir = get_directory()) {
             font_ = TTF_OpenFont(platform::join_path(*dir, font_file).c_str(), size);
         }
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception - display_message::display_message");
-    }
+    });
 }
 
 display_message::~display_message() {

@@ -6,35 +6,32 @@
 
 #include <exception>
 
+#include "browser/ui/guard.h"
 #include "browser/ui/program_folder.h"
 #include "platform/path.h"
 
 namespace rx {
 
 SDL_Surface* load_image(const std::string& file_name) {
-    try {
-        const auto dir = get_directory();
-        if (!dir) return nullptr;
-        const std::string path =
-            platform::join_path(platform::join_path(*dir, "images"), file_name);
-        SDL_Surface* loaded = IMG_Load(path.c_str());
-        if (loaded == nullptr) return nullptr;
-        SDL_Surface* converted = SDL_DisplayFormat(loaded);
-        SDL_FreeSurface(loaded);
-        if (converted != nullptr) {
-            // Run-length acceleration: a keyed full-window blit costs a tenth of the plain keyed
-            // one, which keeps the whole-window redraw of every frame cheap. Pixel access needs a
-            // lock.
-            SDL_SetColorKey(converted, SDL_SRCCOLORKEY | SDL_RLEACCEL,
-                            SDL_MapRGB(converted->format, 0, 255, 255));
-        }
-        return converted;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error("Unknown Exception -SDL_functions load_image");
-    }
-    return nullptr;
+    return run_guarded_or<SDL_Surface*>(
+        nullptr, "Unknown Exception -SDL_functions load_image", [&]() -> SDL_Surface* {
+            const auto dir = get_directory();
+            if (!dir) return nullptr;
+            const std::string path =
+                platform::join_path(platform::join_path(*dir, "images"), file_name);
+            SDL_Surface* loaded = IMG_Load(path.c_str());
+            if (loaded == nullptr) return nullptr;
+            SDL_Surface* converted = SDL_DisplayFormat(loaded);
+            SDL_FreeSurface(loaded);
+            if (converted != nullptr) {
+                // Run-length acceleration: a keyed full-window blit costs a tenth of the plain
+                // keyed one, which keeps the whole-window redraw of every frame cheap. Pixel access
+                // needs a lock.
+                SDL_SetColorKey(converted, SDL_SRCCOLORKEY | SDL_RLEACCEL,
+                                SDL_MapRGB(converted->format, 0, 255, 255));
+            }
+            return converted;
+        });
 }
 
 int blit_at(int x, int y, SDL_Surface* source, SDL_Surface* destination, SDL_Rect* clip) {

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "browser/core/app.h"
+#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "browser/ui/pointer.h"
 #include "platform/path.h"
@@ -21,20 +21,18 @@ line_field::~line_field() {
 }
 
 void line_field::load_field(const std::string& background_file, const std::string& font_file) {
-    try {
-        if (background_) SDL_FreeSurface(background_);
-        background_ = load_image(background_file);
-        if (font_) TTF_CloseFont(font_);
-        font_ = nullptr;
-        rendered_stale_ = true;
-        if (const auto directory = get_directory()) {
-            font_ = TTF_OpenFont(platform::join_path(*directory, font_file).c_str(), 20);
-        }
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - ") + name_ + "::load_" + name_);
-    }
+    run_guarded_as([&] { return std::string("Unknown Exception - ") + name_ + "::load_" + name_; },
+                   [&] {
+                       if (background_) SDL_FreeSurface(background_);
+                       background_ = load_image(background_file);
+                       if (font_) TTF_CloseFont(font_);
+                       font_ = nullptr;
+                       rendered_stale_ = true;
+                       if (const auto directory = get_directory()) {
+                           font_ =
+                               TTF_OpenFont(platform::join_path(*directory, font_file).c_str(), 20);
+                       }
+                   });
 }
 
 void line_field::handle_events(const SDL_Event& event) {
@@ -57,7 +55,7 @@ void line_field::handle_events(const SDL_Event& event) {
 }
 
 void line_field::show() {
-    try {
+    run_logged(name_, "show", [&] {
         bool caret = false;
         if (focused_) {
             ++frame_counter_;
@@ -73,11 +71,7 @@ void line_field::show() {
         SDL_Surface* screen = SDL_GetVideoSurface();
         blit_at(box_.x, box_.y, background_, screen, &frame_);
         blit_at(box_.x + 3, box_.y, rendered_, screen);
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(std::string("Unknown Exception - ") + name_ + "::show");
-    }
+    });
 }
 
 }  // namespace rx

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 #include "retro/logic/console.h"
 #include "retro/logic/core.h"
 

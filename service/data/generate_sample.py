@@ -4,29 +4,35 @@
 Deterministic: the same files on every run, from the standard library alone.
 Usage: generate_sample.py OUTPUT_FOLDER
 """
+import ast
 import gzip
 import io
 import os
 import random
+import re
 import struct
 import sys
 import zlib
 
-SYSTEMS = [
-    # code, id prefix, file extension, image size range in KiB
-    ("2600", "a26", "a26", (12, 32)),
-    ("COL", "col", "col", (16, 32)),
-    ("GB", "gb", "gb", (32, 1024)),
-    ("GBC", "gbc", "gbc", (256, 2048)),
-    ("GBA", "gba", "gba", (1024, 16384)),
-    ("SGG", "sgg", "gg", (32, 512)),
-    ("GEN", "gen", "bin", (256, 4096)),
-    ("NES", "nes", "nes", (24, 512)),
-    ("SMS", "sms", "sms", (32, 512)),
-    ("SNES", "snes", "smc", (512, 4096)),
-    ("PCE", "pce", "pce", (128, 1024)),
-    ("N64", "n64", "z64", (4096, 24576)),
-]
+CONSOLE_TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "browser",
+                             "core", "logic", "consoles.inc")
+
+
+def read_systems(path=CONSOLE_TABLE):
+    """(code, id prefix, file extension, (KiB min, KiB max)) of every row of the browser's console
+    table, in its order; every field of a row is a literal, so a row reads as a Python tuple."""
+    with open(path, encoding="utf-8") as f:
+        text = "\n".join(line for line in f.read().splitlines() if not line.lstrip().startswith("//"))
+    systems = []
+    for args in re.findall(r"^RX_CONSOLE\((.*?)\)$", text, re.M | re.S):
+        row = ast.literal_eval("(" + args + ")")
+        systems.append((row[0], row[20], row[21], (row[22], row[23])))
+    if not systems:
+        sys.exit("generate_sample.py: no console rows in " + path)
+    return systems
+
+
+SYSTEMS = read_systems()
 
 FIRST = {
     "a": ["Astro", "Amber", "Arcane"], "b": ["Blaze", "Bramble", "Brick"],

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "browser/core/logic/consoles.h"
+#include "platform/file.h"
+
 namespace rx::service {
 namespace {
 
@@ -49,15 +52,16 @@ bool for_each_line(std::string_view text, std::string* error, F line_fn) {
     return true;
 }
 
-std::optional<std::string> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 }  // namespace
+
+std::optional<std::string> read_service_file(const std::string& path) {
+    // Update files and game images are far bigger than any settings file the programs edit.
+    constexpr std::size_t service_file_cap = std::size_t{1} << 30;
+    std::string bytes;
+    if (platform::read_whole_file(path, bytes, service_file_cap) != platform::read_status::ok)
+        return std::nullopt;
+    return bytes;
+}
 
 std::optional<std::vector<game_record>> parse_catalogue(std::string_view text, std::string* error) {
     std::vector<game_record> games;
@@ -86,7 +90,7 @@ std::optional<std::vector<game_record>> parse_catalogue(std::string_view text, s
 
 std::optional<std::vector<game_record>> read_catalogue_file(const std::string& path,
                                                             std::string* error) {
-    const auto text = read_file(path);
+    const auto text = read_service_file(path);
     if (!text) {
         if (error) *error = "cannot read " + path;
         return std::nullopt;
@@ -112,8 +116,11 @@ std::optional<std::vector<account_record>> parse_accounts(std::string_view text,
 }
 
 const std::vector<std::string>& system_codes() {
-    static const std::vector<std::string> codes = {"2600", "COL", "GB",  "GBC",  "GBA", "SGG",
-                                                   "GEN",  "NES", "SMS", "SNES", "PCE", "N64"};
+    static const std::vector<std::string> codes = [] {
+        std::vector<std::string> c;
+        for (const auto& row : console_table) c.emplace_back(row.code);
+        return c;
+    }();
     return codes;
 }
 

@@ -29,6 +29,10 @@ std::optional<std::vector<game_record>> parse_catalogue(std::string_view text,
 std::optional<std::vector<game_record>> read_catalogue_file(const std::string& path,
                                                             std::string* error = nullptr);
 
+// The whole of a service file (sample data, saves, update files) through the platform's whole-file
+// read; nullopt when it is missing or unreadable.
+std::optional<std::string> read_service_file(const std::string& path);
+
 // One line of accounts.txt: name TAB password TAB kind (1 free, 2 full).
 struct account_record {
     std::string name;

@@ -112,7 +112,7 @@ class Artwork : public ::testing::Test {
 // assembled at run time ("%s.png") never match the pattern, which takes whole literals only.
 TEST_F(Artwork, EveryPictureNamedInTheSourcesExists) {
     const std::regex literal("\"([A-Za-z0-9_]+\\.png)\"");
-    const std::set<std::string> extensions = {".cpp", ".h", ".hpp", ".cc", ".rc"};
+    const std::set<std::string> extensions = {".cpp", ".h", ".hpp", ".cc", ".rc", ".inc"};
     std::set<std::string> seen;
     for (const char* folder : {"browser", "updater", "rxlib"}) {
         const fs::path root = kSource / folder;

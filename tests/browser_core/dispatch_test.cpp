@@ -16,9 +16,7 @@ class DispatchTest : public test::sdl_test {
     void SetUp() override {
         sdl_test::SetUp();
         screens().controls.init();
-        for (int n = screen_atari2600; n <= screen_n64; ++n) {
-            if (console_screen* c = screens().console(n)) c->init();
-        }
+        for (const auto& c : screens().consoles()) c->init();
         app::clear_controls();
     }
     void TearDown() override {
@@ -53,12 +51,12 @@ TEST_F(DispatchTest, NumbersOutsideTheTableDispatchNothing) {
     }
     dispatch_events(screen_controls, press);
     EXPECT_TRUE(screens().controls.home_button().clicked());
-    dispatch_events(screen_nes, press);
-    EXPECT_TRUE(screens().nes.home_button().clicked());
+    dispatch_events(console_screen_of("NES"), press);
+    EXPECT_TRUE(screens().of("NES").home_button().clicked());
     EXPECT_EQ(screens().by_number(0), nullptr);
     EXPECT_EQ(screens().by_number(20), nullptr);
     EXPECT_EQ(screens().by_number(4), &screens().game_list);
-    EXPECT_EQ(screens().by_number(18), &screens().pce);
+    EXPECT_EQ(screens().by_number(18), &screens().of("PCE"));
     EXPECT_EQ(screens().console(6), nullptr);
     EXPECT_EQ(screens().console(17), nullptr);
 }
@@ -80,23 +78,23 @@ TEST_F(DispatchTest, OutOfRangeShowDrawsNothing) {
 TEST_F(DispatchTest, ControlsMenuOpensConsoleScreensAndBackReturnsThere) {
     app::set_current_screen(screen_controls);
     click(100, 160);  // third console button: Gameboy
-    EXPECT_EQ(app::current_screen(), screen_gameboy);
-    EXPECT_EQ(screens().gameboy.return_screen(), screen_controls);
+    EXPECT_EQ(app::current_screen(), console_screen_of("GB"));
+    EXPECT_EQ(screens().of("GB").return_screen(), screen_controls);
     EXPECT_TRUE(app::cursor_keys_enabled());
 
     click(560, 25);  // Back
     EXPECT_EQ(app::current_screen(), screen_controls);
-    EXPECT_FALSE(screens().gameboy.back_button().selected());  // cleared on the way out
+    EXPECT_FALSE(screens().of("GB").back_button().selected());  // cleared on the way out
 
     click(100, 430);  // ninth console button: Nintendo 64, screen 19
-    EXPECT_EQ(app::current_screen(), screen_n64);
+    EXPECT_EQ(app::current_screen(), console_screen_of("N64"));
     click(700, 25);  // Home
     EXPECT_EQ(app::current_screen(), screen_main);
 }
 
 TEST_F(DispatchTest, BackGoesToTheRememberedGameList) {
-    screens().snes.set_return_screen(screen_game_list);
-    app::set_current_screen(screen_snes);
+    screens().of("SNES").set_return_screen(screen_game_list);
+    app::set_current_screen(console_screen_of("SNES"));
     click(560, 25);
     EXPECT_EQ(app::current_screen(), screen_game_list);
 }
@@ -117,14 +115,14 @@ TEST_F(DispatchTest, EveryConsoleButtonOpensItsScreen) {
 
 TEST_F(DispatchTest, ClearControlsResetsTheButtonsOfEveryScreen) {
     dispatch_events(screen_controls, make_mouse_button(SDL_BUTTON_LEFT, true, 700, 25));
-    dispatch_events(screen_genesis, make_mouse_button(SDL_BUTTON_LEFT, true, 560, 25));
+    dispatch_events(console_screen_of("GEN"), make_mouse_button(SDL_BUTTON_LEFT, true, 560, 25));
     ASSERT_TRUE(screens().controls.home_button().selected());
-    ASSERT_TRUE(screens().genesis.back_button().clicked());
+    ASSERT_TRUE(screens().of("GEN").back_button().clicked());
     app::clear_controls();
     EXPECT_FALSE(screens().controls.home_button().selected());
-    EXPECT_FALSE(screens().genesis.back_button().clicked());
-    EXPECT_EQ(screens().genesis.back_button().current_frame(),
-              &screens().genesis.back_button().normal_frame());
+    EXPECT_FALSE(screens().of("GEN").back_button().clicked());
+    EXPECT_EQ(screens().of("GEN").back_button().current_frame(),
+              &screens().of("GEN").back_button().normal_frame());
 }
 
 }  // namespace

@@ -24,9 +24,7 @@ std::vector<named_layout> layouts() {
     std::vector<laid_widget> menu;
     for (const widget_place& w : rx_controls_input::layout()) menu.push_back({w, 3});
     all.push_back({"rx_controls_input", menu});
-    for (int n = screen_atari2600; n <= screen_n64; ++n) {
-        if (console_screen* c = screens().console(n)) all.push_back({c->class_name(), c->layout()});
-    }
+    for (const auto& c : screens().consoles()) all.push_back({c->class_name(), c->layout()});
     return all;
 }
 
@@ -53,13 +51,13 @@ TEST(Layout, EveryWidgetFitsTheWindowAndNoneOverlap) {
 }
 
 TEST(Layout, ConsoleScreensHaveTheirRowsAndButtons) {
-    console_screen& gameboy = screens().gameboy;
+    console_screen& gameboy = screens().of("GB");
     EXPECT_EQ(gameboy.rows(), 10);
     EXPECT_EQ(gameboy.columns(), 1);
     EXPECT_EQ(gameboy.players(), 1);
     // Home, Back, 10 labels, information, 10 boxes, Set All, Save Settings.
     EXPECT_EQ(gameboy.layout().size(), 25u);
-    console_screen& atari = screens().atari2600;
+    console_screen& atari = screens().of("2600");
     EXPECT_EQ(atari.rows(), 5);
     EXPECT_EQ(atari.players(), 2);
     // Home, Back, two player labels and boxes, 5 labels, information, 5 boxes; no Set All or Save.

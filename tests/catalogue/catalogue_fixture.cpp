@@ -119,9 +119,7 @@ void catalogue_test::SetUp() {
     screens().game_info.init();
     screens().news.init();
     screens().facebook.init();
-    for (int n = screen_atari2600; n <= screen_n64; ++n) {
-        if (console_screen* c = screens().console(n)) c->init();
-    }
+    for (const auto& c : screens().consoles()) c->init();
     app::clear_controls();
     app::set_current_screen(screen_main);
 }

@@ -48,7 +48,7 @@ class GameList : public test::catalogue_test {
 TEST_F(GameList, RequestsForSystemsSamplerAndAccounts) {
     answer_lists(test::list_body(numbered_rows(3)));
     app::user().name_filter.clear();
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     EXPECT_EQ(app::current_screen(), screen_game_list);
     ASSERT_EQ(service_->requests().size(), 1u);
     EXPECT_EQ(
@@ -69,7 +69,7 @@ TEST_F(GameList, RequestsForSystemsSamplerAndAccounts) {
     EXPECT_EQ(last_target(), "/browser/freegamelist.php?status=Free&end=1");
     EXPECT_EQ(list().system_title(), "Free Sampler");
 
-    app::load_system(system_snes);
+    app::load_system(console_by_code("SNES")->system);
     EXPECT_EQ(last_target(),
               "/browser/gamelist.php?status=Free&search=1&system=SNES&criteria=^[0-z]&end=1");
 
@@ -102,7 +102,7 @@ TEST_F(GameList, RecordsSplitAcrossReceives) {
         r.pause_ms = 1;
         return r;
     });
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     ASSERT_EQ(list().rows().size(), 30u);
     EXPECT_EQ(list().rows()[29].title, "Game 29");
     EXPECT_EQ(list().rows()[29].game_id, "g29.bin");
@@ -111,7 +111,7 @@ TEST_F(GameList, RecordsSplitAcrossReceives) {
 
 TEST_F(GameList, FailedOrEmptyListShowsThePlaceholder) {
     answer_lists("no games here");
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     ASSERT_EQ(list().rows().size(), 1u);
     EXPECT_EQ(list().rows()[0].title, "Search Returned No Game.");
 
@@ -135,7 +135,7 @@ TEST_F(GameList, FailedOrEmptyListShowsThePlaceholder) {
 
 TEST_F(GameList, ButtonsAndWheelScroll) {
     answer_lists(test::list_body(numbered_rows(41)));
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     app::set_current_screen(screen_game_list);
     // Real clicks on the down button: each press leaves a click the next event acts on.
     test::place_pointer(735, 535);
@@ -170,7 +170,7 @@ TEST_F(GameList, RowAreasOpenInformationOrNothing) {
         }
         return test::fake_reply{{test::http_reply("||||||||||EOL")}, 0};
     });
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     app::set_current_screen(screen_game_list);
 
     // Beyond the last row: nothing.
@@ -204,7 +204,7 @@ TEST_F(GameList, RowAreasOpenInformationOrNothing) {
 
 TEST_F(GameList, FilterControlsUpgradeAndHomeButtons) {
     answer_lists(test::list_body(numbered_rows(5)));
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     app::set_current_screen(screen_game_list);
 
     list().filter_button(3).set_clicked(true);  // E-F
@@ -234,7 +234,7 @@ TEST_F(GameList, FilterControlsUpgradeAndHomeButtons) {
     EXPECT_TRUE(processes_.urls().empty());
     app::user().account_kind = 1;
     app::user().user_name = L"guest";
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     app::set_current_screen(screen_game_list);
     list().upgrade_button().set_clicked(true);
     nudge();
@@ -252,8 +252,8 @@ TEST_F(GameList, FilterControlsUpgradeAndHomeButtons) {
     // Controls of the list's system, whose Back returns to the list.
     list().controls_button().set_clicked(true);
     nudge();
-    EXPECT_EQ(app::current_screen(), screen_genesis);
-    EXPECT_EQ(screens().console(screen_genesis)->return_screen(), screen_game_list);
+    EXPECT_EQ(app::current_screen(), console_screen_of("GEN"));
+    EXPECT_EQ(screens().console(console_screen_of("GEN"))->return_screen(), screen_game_list);
     app::load_system(system_all);
     app::set_current_screen(screen_game_list);
     list().controls_button().set_clicked(true);
@@ -270,7 +270,7 @@ TEST_F(GameList, SystemCodesOnlyInMixedListsAndShortenedTitles) {
     RX_REQUIRE_ARTWORK();
     const std::string body = test::list_body({{"Golden Axe", "GEN", "ga.bin", 2}});
     answer_lists(body);
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     const auto genesis = view_pixels();
     app::load_system(system_all);
     const auto all = view_pixels();
@@ -291,13 +291,13 @@ TEST_F(GameList, SystemCodesOnlyInMixedListsAndShortenedTitles) {
     // 31 characters are drawn as 28 and "..."; 30 are drawn whole.
     const std::string thirty_one = "Abcdefghijklmnopqrstuvwxyz01234";
     answer_lists(test::list_body({{thirty_one, "GEN", "a", 2}}));
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     const auto long_title = view_pixels();
     answer_lists(test::list_body({{thirty_one.substr(0, 28) + "...", "GEN", "a", 2}}));
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     EXPECT_EQ(view_pixels(), long_title);
     answer_lists(test::list_body({{thirty_one.substr(0, 30), "GEN", "a", 2}}));
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     EXPECT_NE(view_pixels(), long_title);
     // Below the only row the view shows nothing of the list.
     const auto one_row = view_pixels();
@@ -308,7 +308,7 @@ TEST_F(GameList, SystemCodesOnlyInMixedListsAndShortenedTitles) {
 TEST_F(GameList, TwentyThousandRowsLoadScrollAndDraw) {
     RX_REQUIRE_ARTWORK();
     answer_lists(test::list_body(numbered_rows(20000)));
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     ASSERT_EQ(list().rows().size(), 20000u);
     EXPECT_EQ(list().rows()[19999].title, "Game 19999");
 

@@ -89,7 +89,7 @@ TEST_F(Play, WindowCloseDuringARefusalEndsTheWaitAndReachesTheMainLoop) {
 TEST_F(Play, PlaceholderRowLeadsToTheUnavailableMessage) {
     RX_REQUIRE_ARTWORK();
     answer([](const std::string&) { return test::fake_reply{{test::http_reply("nothing")}, 0}; });
-    app::load_system(system_genesis);
+    app::load_system(console_by_code("GEN")->system);
     ASSERT_EQ(list().rows().size(), 1u);
     const SDL_Event key = make_key(SDLK_SPACE, true);
     EXPECT_LT(click_play(0, &key), 2.0);

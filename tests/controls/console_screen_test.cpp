@@ -62,10 +62,10 @@ class ConsoleScreenTest : public test::sdl_test {
 };
 
 TEST_F(ConsoleScreenTest, SetAllFillsEveryRowInOrderAndIgnoresHomeBackAndSaveUntilTheLast) {
-    auto& gameboy = screens().gameboy;
+    auto& gameboy = screens().of("GB");
     gameboy.init();
     gameboy.set_return_screen(screen_controls);
-    app::set_current_screen(screen_gameboy);
+    app::set_current_screen(console_screen_of("GB"));
     wrapper_click(200, 375);  // Set All
     const SDLKey keys[10] = {SDLK_UP,     SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_BACKSPACE,
                              SDLK_RETURN, SDLK_z,    SDLK_x,    SDLK_a,     SDLK_s};
@@ -81,7 +81,7 @@ TEST_F(ConsoleScreenTest, SetAllFillsEveryRowInOrderAndIgnoresHomeBackAndSaveUnt
         EXPECT_FALSE(app::cursor_keys_enabled());
         wrapper_click(550, 25);
         wrapper_click(380, 375);
-        EXPECT_EQ(app::current_screen(), screen_gameboy);
+        EXPECT_EQ(app::current_screen(), console_screen_of("GB"));
         EXPECT_TRUE(gameboy.box(0, row).capturing());
         wrapper_key(keys[row]);
         EXPECT_EQ(gameboy.record(0, 0, row).shown_name, names[row]);
@@ -97,7 +97,7 @@ TEST_F(ConsoleScreenTest, SetAllFillsEveryRowInOrderAndIgnoresHomeBackAndSaveUnt
     // The gate opens with the next event, and Home works again.
     wrapper_click(700, 25);
     EXPECT_TRUE(app::cursor_keys_enabled());
-    dispatch_events(screen_gameboy, make_key(SDLK_a, false));
+    dispatch_events(console_screen_of("GB"), make_key(SDLK_a, false));
     EXPECT_EQ(app::current_screen(), screen_main);
 }
 
@@ -181,20 +181,20 @@ TEST_F(ConsoleScreenTest, ResetEndsCapturesAndShowsTheRecords) {
 }
 
 TEST_F(ConsoleScreenTest, SingleCaptureClosesThePointerGateToo) {
-    auto& gameboy = screens().gameboy;
+    auto& gameboy = screens().of("GB");
     gameboy.init();
-    app::set_current_screen(screen_gameboy);
-    dispatch_events(screen_gameboy, make_mouse_button(SDL_BUTTON_LEFT, true, 200, 70));
+    app::set_current_screen(console_screen_of("GB"));
+    dispatch_events(console_screen_of("GB"), make_mouse_button(SDL_BUTTON_LEFT, true, 200, 70));
     ASSERT_TRUE(gameboy.box(0, 0).capturing());
-    dispatch_events(screen_gameboy, make_key(SDLK_LEFT, true));
+    dispatch_events(console_screen_of("GB"), make_key(SDLK_LEFT, true));
     EXPECT_FALSE(app::cursor_keys_enabled());
     EXPECT_EQ(gameboy.record(0, 0, 0).shown_name, "Left");
-    dispatch_events(screen_gameboy, make_key(SDLK_LEFT, false));
+    dispatch_events(console_screen_of("GB"), make_key(SDLK_LEFT, false));
     EXPECT_TRUE(app::cursor_keys_enabled());
 }
 
 TEST_F(ConsoleScreenTest, AtariShowsFixedKeysPerPlayerAndNeverCaptures) {
-    auto& atari = screens().atari2600;
+    auto& atari = screens().of("2600");
     atari.init();
     auto texts = [&] {
         std::vector<std::string> shown;

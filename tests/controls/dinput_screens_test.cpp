@@ -282,7 +282,7 @@ TEST_F(DinputScreens, PceWithoutTheMarkerLoadsNothingAndWritesNothing) {
 }
 
 TEST_F(DinputScreens, PceScreenDoesNotOpenWithoutBothBlocks) {
-    auto& pce = screens().pce;
+    auto& pce = screens().of("PCE");
     pce.init();
     screens().controls.init();
     pce.record(0, 0, 0).shown_name = "kept";
@@ -311,14 +311,14 @@ TEST_F(DinputScreens, PceScreenDoesNotOpenWithoutBothBlocks) {
     // An empty file is the load's own failure: it is logged and the screen opens as it was.
     ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), ""));
     wrapper_click(10, 560);
-    EXPECT_EQ(app::current_screen(), screen_pce);
+    EXPECT_EQ(app::current_screen(), console_screen_of("PCE"));
     EXPECT_EQ(error_log(), expected + "Failed to load controls - TG-16\n");
     // A whole file opens it with the file's bindings.
     ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), ootake_file(100, 2000)));
     app::set_current_screen(screen_controls);
     app::clear_controls();
     wrapper_click(10, 560);
-    EXPECT_EQ(app::current_screen(), screen_pce);
+    EXPECT_EQ(app::current_screen(), console_screen_of("PCE"));
     EXPECT_EQ(pce.record(0, 0, 0).shown_name, "W");
 }
 

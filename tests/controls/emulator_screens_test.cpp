@@ -27,11 +27,11 @@ class EmulatorScreenTest : public test::sdl_test {
         sdl_test::SetUp();
         controlbox::set_settle_wait([](Uint32) {});
         screens().controls.init();
-        for (console_screen* s : {static_cast<console_screen*>(&screens().genesis),
-                                  static_cast<console_screen*>(&screens().colecovision),
-                                  static_cast<console_screen*>(&screens().sms),
-                                  static_cast<console_screen*>(&screens().gamegear),
-                                  static_cast<console_screen*>(&screens().snes)})
+        for (console_screen* s : {static_cast<console_screen*>(&screens().of("GEN")),
+                                  static_cast<console_screen*>(&screens().of("COL")),
+                                  static_cast<console_screen*>(&screens().of("SMS")),
+                                  static_cast<console_screen*>(&screens().of("SGG")),
+                                  static_cast<console_screen*>(&screens().of("SNES"))})
             s->init();
         app::clear_controls();
     }
@@ -57,7 +57,7 @@ class EmulatorScreenTest : public test::sdl_test {
 TEST_F(EmulatorScreenTest, GenesisPlayerSwitchingKeepsEditsAndSaveWritesBoth) {
     const std::string text = test::padded(test::gens_lines(), 5000);
     write("gens.cfg", text);
-    auto& g = screens().genesis;
+    auto& g = screens().of("GEN");
     ASSERT_TRUE(g.load_controls());
     EXPECT_EQ(g.box(0, 0).shown_text(), "Up");
     click(g, 765, 67);  // player 2
@@ -86,7 +86,7 @@ TEST_F(EmulatorScreenTest, GenesisPlayerSwitchingKeepsEditsAndSaveWritesBoth) {
 TEST_F(EmulatorScreenTest, GenesisFailedWriteLeavesTheFileAndNoTemporaryFile) {
     const std::string text = test::padded(test::gens_lines(), 5000);
     write("gens.cfg", text);
-    auto& g = screens().genesis;
+    auto& g = screens().of("GEN");
     ASSERT_TRUE(g.load_controls());
     const auto before = folder_entries();
     click(g, 200, 100);
@@ -103,7 +103,7 @@ TEST_F(EmulatorScreenTest, GenesisFailedWriteLeavesTheFileAndNoTemporaryFile) {
 
 TEST_F(EmulatorScreenTest, MekaScreenDoesNotOpenOnAMissingSection) {
     write("meka.inp", rx::join_lines(test::meka_lines(test::mouse_at::inside)));
-    auto& coleco = screens().colecovision;
+    auto& coleco = screens().of("COL");
     coleco.record(0, 0, 0).shown_name = "kept";
     app::set_current_screen(screen_controls);
     wrapper_click(10, 100);  // the Colecovision button
@@ -116,17 +116,17 @@ TEST_F(EmulatorScreenTest, MekaScreenDoesNotOpenOnAMissingSection) {
 
     write("meka.inp", rx::join_lines(test::meka_lines(test::mouse_at::before)));
     wrapper_click(10, 460);  // the Master System button
-    EXPECT_EQ(app::current_screen(), screen_sms);
-    EXPECT_EQ(screens().sms.title(), "Sega Master System Controls:");
-    EXPECT_EQ(screens().sms.class_name(), std::string("rx_colecovision_controls_input"));
-    EXPECT_EQ(screens().sms.record(1, 1, 2).shown_name, "Joystick 2 POV Left");
-    EXPECT_EQ(screens().sms.box(0, 0).shown_text(), "Up\r");
+    EXPECT_EQ(app::current_screen(), console_screen_of("SMS"));
+    EXPECT_EQ(screens().of("SMS").title(), "Sega Master System Controls:");
+    EXPECT_EQ(screens().of("SMS").class_name(), std::string("rx_colecovision_controls_input"));
+    EXPECT_EQ(screens().of("SMS").record(1, 1, 2).shown_name, "Joystick 2 POV Left");
+    EXPECT_EQ(screens().of("SMS").box(0, 0).shown_text(), "Up\r");
 }
 
 TEST_F(EmulatorScreenTest, MekaColumnsCaptureTheirOwnDeviceAndShareTheFile) {
     const std::string text = test::padded(test::meka_lines(), 21000);
     write("meka.inp", text);
-    auto& coleco = screens().colecovision;
+    auto& coleco = screens().of("COL");
     ASSERT_TRUE(coleco.load_controls());
     click(coleco, 200, 250);  // keyboard Button 1
     test::place_pointer(200, 250);
@@ -144,7 +144,7 @@ TEST_F(EmulatorScreenTest, MekaColumnsCaptureTheirOwnDeviceAndShareTheFile) {
     EXPECT_EQ(split_lines(saved)[67], "player_button1 = key Space\n");
     EXPECT_EQ(split_lines(saved)[93], "player_button1 = joy_button 3\n");
 
-    auto& gamegear = screens().gamegear;
+    auto& gamegear = screens().of("SGG");
     ASSERT_TRUE(gamegear.load_controls());
     EXPECT_EQ(gamegear.record(0, 0, 4).shown_name, "Space");
     EXPECT_EQ(gamegear.record(0, 1, 4).shown_name, "Joystick 1 Button 3");
@@ -160,7 +160,7 @@ TEST_F(EmulatorScreenTest, MekaColumnsCaptureTheirOwnDeviceAndShareTheFile) {
 }
 
 TEST_F(EmulatorScreenTest, MekaWithoutAFileEmptiesTheBoxesAndSavesNothing) {
-    auto& sms = screens().sms;
+    auto& sms = screens().of("SMS");
     sms.record(0, 0, 0).shown_name = "Up";
     EXPECT_TRUE(sms.load_controls());
     EXPECT_EQ(sms.box(0, 0).shown_text(), "");
@@ -176,7 +176,7 @@ TEST_F(EmulatorScreenTest, MekaWithoutAFileEmptiesTheBoxesAndSavesNothing) {
 TEST_F(EmulatorScreenTest, SnesSavesThePlayersLinesAndSwitchesTheirPadsOn) {
     const std::string text = test::padded(test::zsnes_lines("pl1contrl=0"), 5000);
     write("zinput.cfg", text);
-    auto& snes = screens().snes;
+    auto& snes = screens().of("SNES");
     ASSERT_TRUE(snes.load_controls());
     EXPECT_EQ(snes.box(0, 0).shown_text(), "Up");
     click(snes, 765, 67);

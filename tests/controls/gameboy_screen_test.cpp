@@ -39,8 +39,8 @@ class GameboyScreenTest : public test::sdl_test {
   protected:
     void SetUp() override {
         sdl_test::SetUp();
-        screens().gameboy.init();
-        screens().gameboycolor.init();
+        screens().of("GB").init();
+        screens().of("GBC").init();
     }
     void TearDown() override {
         platform::fail_replace_step_for_testing(platform::replace_step::none);
@@ -50,12 +50,12 @@ class GameboyScreenTest : public test::sdl_test {
     std::string path() const { return folder_.file("vba.ini"); }
     std::string read() const { return folder_.read("vba.ini"); }
     std::string log() const { return folder_.read("error_log.txt"); }
-    static std::string shown(int row) { return screens().gameboy.record(0, 0, row).shown_name; }
+    static std::string shown(int row) { return screens().of("GB").record(0, 0, row).shown_name; }
 };
 
 TEST_F(GameboyScreenTest, LoadShowsNamesAndAnUntouchedSaveKeepsTheFile) {
     write(vba_file(100, plain));
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
     EXPECT_EQ(shown(0), "Up");
     EXPECT_EQ(shown(1), "Down");
@@ -74,7 +74,7 @@ TEST_F(GameboyScreenTest, EdgeValuesRoundTripAsTheEmulatorReadsThem) {
     // Left 55 (no name), Right 642, Up 260 (unknown joystick code), Down 156 (keypad Enter),
     // R 1 (Escape, shown as "1").
     write(vba_file(94, {"55", "642", "260", "156", "44", "45", "30", "1", "28", "14"}));
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
     EXPECT_EQ(shown(2), "55");
     EXPECT_EQ(shown(3), "Joystick 2 Button 2");
@@ -91,7 +91,7 @@ TEST_F(GameboyScreenTest, EdgeValuesRoundTripAsTheEmulatorReadsThem) {
 
 TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines) {
     write(vba_file(94, plain));
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
     gb.record(0, 0, 2).shown_name = "Enter (Pad)";  // outside the table
     gb.record(0, 0, 2).captured = true;
@@ -103,7 +103,7 @@ TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines
     const std::vector<std::string> saved{"0",  "205", "200", "208", "387",
                                          "45", "30",  "31",  "28",  "14"};
     EXPECT_EQ(read(), vba_file(94, saved));
-    auto& color = screens().gameboycolor;
+    auto& color = screens().of("GBC");
     ASSERT_TRUE(color.load_controls());
     EXPECT_EQ(color.record(0, 0, 6).shown_name, "Joystick 1 Button 3");
     color.record(0, 0, 6).shown_name = "Z";
@@ -114,7 +114,7 @@ TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines
 }
 
 TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     gb.record(0, 0, 0).shown_name = "Q";
     EXPECT_FALSE(gb.load_controls());
     EXPECT_EQ(shown(0), "Q");
@@ -130,7 +130,7 @@ TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
 
 TEST_F(GameboyScreenTest, SaveOverAFileThatCannotBeReadIsLogged) {
     ASSERT_EQ(mkdir(path().c_str(), 0755), 0);  // there, but no file to read
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     gb.record(0, 0, 0).shown_name = "W";
     gb.record(0, 0, 0).captured = true;
     gb.save_settings();
@@ -139,7 +139,7 @@ TEST_F(GameboyScreenTest, SaveOverAFileThatCannotBeReadIsLogged) {
 
 TEST_F(GameboyScreenTest, AButtonTheFileCannotHoldKeepsTheRowAndIsLogged) {
     write(vba_file(94, plain));
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
     gb.record(0, 0, 0).shown_name = "Joystick 1 Button 130";  // would read back as joystick 2
     gb.record(0, 0, 0).captured = true;
@@ -156,7 +156,7 @@ TEST_F(GameboyScreenTest, ShortFileLoadsTheLinesBeforeTheGapAndIsNeverWritten) {
     // 93 lines: every binding line but Select (93).
     const std::string text = vba_file(93, plain);
     write(text);
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     gb.record(0, 0, 4).shown_name = "Kept";
     EXPECT_FALSE(gb.load_controls());
     EXPECT_EQ(shown(2), "Left");
@@ -178,7 +178,7 @@ TEST_F(GameboyScreenTest, LongFileKeepsEverythingPastTheBindings) {
     text += tail;
     ASSERT_GT(text.size(), 4096u);
     write(text);
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
     gb.record(0, 0, 0).shown_name = "W";
     gb.record(0, 0, 0).captured = true;
@@ -191,7 +191,7 @@ TEST_F(GameboyScreenTest, LongFileKeepsEverythingPastTheBindings) {
 TEST_F(GameboyScreenTest, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
     const std::string text = vba_file(94, plain);
     write(text);
-    auto& gb = screens().gameboy;
+    auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
     gb.record(0, 0, 0).shown_name = "W";
     gb.record(0, 0, 0).captured = true;
@@ -218,11 +218,11 @@ TEST_F(GameboyScreenTest, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
 }
 
 TEST_F(GameboyScreenTest, ThreeScreensDifferOnlyInTitle) {
-    EXPECT_EQ(screens().gameboy.title(), "Gameboy Controls:");
-    EXPECT_EQ(screens().gameboycolor.title(), "Gameboy Color Controls:");
-    EXPECT_EQ(screens().gameboyadvance.title(), "Gameboy Advance Controls:");
-    EXPECT_EQ(screens().gameboyadvance.layout().size(), screens().gameboy.layout().size());
-    screens().gameboy.show();
+    EXPECT_EQ(screens().of("GB").title(), "Gameboy Controls:");
+    EXPECT_EQ(screens().of("GBC").title(), "Gameboy Color Controls:");
+    EXPECT_EQ(screens().of("GBA").title(), "Gameboy Advance Controls:");
+    EXPECT_EQ(screens().of("GBA").layout().size(), screens().of("GB").layout().size());
+    screens().of("GB").show();
 }
 
 }  // namespace

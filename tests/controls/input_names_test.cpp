@@ -1,5 +1,5 @@
 // Joystick names built by the capture box and read back by the codecs, and the integer reader.
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 
 #include <gtest/gtest.h>
 

@@ -30,12 +30,12 @@ struct shipped_case {
 };
 
 const shipped_case cases[] = {
-    {"vba.ini", []() -> console_screen& { return screens().gameboy; }, retro::vba_bindings, 161,
+    {"vba.ini", []() -> console_screen& { return screens().of("GB"); }, retro::vba_bindings, 161,
      387, 380},
-    {"zinput.cfg", []() -> console_screen& { return screens().snes; }, retro::zsnes_bindings, 191,
-     387, 470},
-    {"ootake.dat", []() -> console_screen& { return screens().pce; }, retro::ootake_bindings, 191,
-     387, 345},
+    {"zinput.cfg", []() -> console_screen& { return screens().of("SNES"); }, retro::zsnes_bindings,
+     191, 387, 470},
+    {"ootake.dat", []() -> console_screen& { return screens().of("PCE"); }, retro::ootake_bindings,
+     191, 387, 345},
 };
 
 // The first pad's Right is the fourth row on all three screens and in each file's bindings.

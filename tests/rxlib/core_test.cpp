@@ -59,7 +59,7 @@ TEST_F(Core, ZeroSizeGameFailsWithoutAnyProgressLine) {
     EXPECT_FALSE(open_game());
     EXPECT_TRUE(window::progress_text().empty());
     EXPECT_EQ(session().game_location.load(), nullptr);
-    EXPECT_EQ(game.tokens(),
+    EXPECT_EQ(game.tokens_when(8),
               (std::vector<std::string>{"player", "secret", std::string(client_address_token), "id",
                                         "op", "g1", "ok", "ok"}));
 }

@@ -160,6 +160,13 @@ std::vector<std::string> fake_game::tokens() const {
     return tokens_;
 }
 
+std::vector<std::string> fake_game::tokens_when(std::size_t count, int timeout_ms) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    token_arrived_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                            [&] { return tokens_.size() >= count; });
+    return tokens_;
+}
+
 void fake_game::serve() {
     std::size_t next = 0;
     while (!stop_) {
@@ -190,6 +197,7 @@ void fake_game::serve() {
                 tokens_.push_back(token);
                 index = static_cast<int>(tokens_.size()) - 1;
             }
+            token_arrived_.notify_all();
             if (index == stream_after_) {
                 send(fd, stream_.data(), stream_.size(), MSG_NOSIGNAL);
             } else if (next < replies_.size()) {

@@ -2,6 +2,7 @@
 // environment and scripted web and game hosts.
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -95,6 +96,9 @@ class fake_game {
     ~fake_game();
     int port() const { return port_; }
     std::vector<std::string> tokens() const;
+    // The tokens once at least `count` have arrived, or what arrived within `timeout_ms`: the
+    // client's last token may still be on its way when the call that sent it returns.
+    std::vector<std::string> tokens_when(std::size_t count, int timeout_ms = 5000) const;
     // After answering token number `index`, the next byte received is answered by resetting the
     // connection.
     void reset_after(int index) { reset_after_ = index; }
@@ -109,6 +113,7 @@ class fake_game {
     std::string stream_;
     std::vector<std::string> tokens_;
     mutable std::mutex mutex_;
+    mutable std::condition_variable token_arrived_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -2,7 +2,11 @@
 // URLs.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string_view>
+
 #include "browser/core/logic/emulators.h"
+#include "browser/core/logic/screen_numbers.h"
 #include "browser/core/logic/session_text.h"
 
 namespace {
@@ -82,6 +86,50 @@ TEST(console_tables, system_numbers_and_controls_screens) {
             EXPECT_NE(rx::find_emulator(s.code), nullptr) << s.code;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Each numbering of the console table names every console once, and none takes a number that
+// belongs to something else: a screen that is not a console, a main menu cell of another button.
+TEST(console_tables, every_numbering_is_one_to_one) {
+    std::set<std::string_view> codes;
+    std::set<int> systems, screens, slots, cells, controls;
+    for (const rx::console_row& row : rx::console_table) {
+        EXPECT_TRUE(codes.insert(row.code).second) << row.code;
+        EXPECT_TRUE(systems.insert(row.system).second) << row.code;
+        EXPECT_TRUE(screens.insert(row.screen).second) << row.code;
+        EXPECT_TRUE(slots.insert(row.menu_slot).second) << row.code;
+        EXPECT_TRUE(cells.insert(row.menu_cell).second) << row.code;
+        EXPECT_TRUE(controls.insert(row.controls_slot).second) << row.code;
+        EXPECT_NE(row.system, rx::system_all) << row.code;
+        EXPECT_NE(row.system, rx::system_free) << row.code;
+        EXPECT_EQ(rx::console_by_code(row.code), &row);
+        EXPECT_EQ(rx::console_by_screen(row.screen), &row);
+        EXPECT_EQ(rx::find_system(row.system)->controls_screen, row.screen) << row.code;
+        EXPECT_EQ(rx::find_emulator(row.code)->program, row.program) << row.code;
+    }
+    const int n = static_cast<int>(rx::console_count);
+    // Systems 1..n; the main menu's first cell and slot hold the free sampler, the consoles the
+    // next n; the controls menu lists them from 0.
+    EXPECT_EQ(*systems.begin(), 1);
+    EXPECT_EQ(*systems.rbegin(), n);
+    EXPECT_EQ(*slots.begin(), 1);
+    EXPECT_EQ(*slots.rbegin(), n);
+    EXPECT_EQ(*cells.begin(), 1);
+    EXPECT_EQ(*cells.rbegin(), n);
+    EXPECT_EQ(*controls.begin(), 0);
+    EXPECT_EQ(*controls.rbegin(), n - 1);
+    for (int fixed : {rx::screen_login, rx::screen_main, rx::screen_news, rx::screen_game_list,
+                      rx::screen_game_info, rx::screen_controls, rx::screen_facebook}) {
+        EXPECT_EQ(screens.count(fixed), 0u) << fixed;
+    }
+    EXPECT_GT(*screens.begin(), 0);
+    EXPECT_LE(*screens.rbegin(), static_cast<int>(rx::screen_last));
+    EXPECT_EQ(rx::console_screen_of("GEN"), 13);
+    EXPECT_EQ(rx::console_screen_of("gen"), 0) << "codes compare exactly";
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ TEST_F(with_service, full_account_gets_the_news_button_and_change_user_keeps_it_
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(rx::app::user().account_kind, 1);
     EXPECT_EQ(menu().artwork(rx::rx_main_input::slot_news), "button_upgrade.png");
-    EXPECT_EQ(menu().artwork(rx::rx_main_input::slot_genesis), "button_genesis_guest.png");
+    EXPECT_EQ(menu().artwork(rx::console_by_code("GEN")->menu_slot), "button_genesis_guest.png");
     ASSERT_EQ(runner().urls.size(), 1u);
     EXPECT_EQ(runner().urls[0],
               "http://" + service.web_host() + "/myaccount.html?username=free&password=free");
@@ -254,7 +254,7 @@ TEST_F(with_service, full_account_gets_the_news_button_and_change_user_keeps_it_
     EXPECT_TRUE(rx::login());
     EXPECT_EQ(rx::app::user().account_kind, 2);
     EXPECT_EQ(menu().artwork(rx::rx_main_input::slot_news), "button_news.png");
-    EXPECT_EQ(menu().artwork(rx::rx_main_input::slot_genesis), "button_genesis.png");
+    EXPECT_EQ(menu().artwork(rx::console_by_code("GEN")->menu_slot), "button_genesis.png");
 }
 
 TEST_F(with_service, guest_splash_counts_ten_seconds_without_input) {

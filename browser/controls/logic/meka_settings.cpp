@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 #include "browser/controls/logic/settings_lines.h"
 
 namespace rx::meka {

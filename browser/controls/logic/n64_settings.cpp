@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 #include "browser/controls/logic/settings_lines.h"
 

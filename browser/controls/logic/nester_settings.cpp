@@ -1,7 +1,7 @@
 // Reading, defaulting and writing nester's per-button registry keys.
 #include "browser/controls/logic/nester_settings.h"
 
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 
 namespace rx::nester {

@@ -1,7 +1,7 @@
 // Reading and writing the joypad blocks of Ootake's settings file.
 #include "browser/controls/logic/ootake_settings.h"
 
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 
 namespace rx::ootake {

@@ -5,7 +5,7 @@
 #include <array>
 #include <utility>
 
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 #include "browser/controls/logic/key_names.h"
 #include "browser/controls/logic/settings_lines.h"
 

@@ -1,8 +1,10 @@
-// The consoles the browser knows: system numbers, catalogue system codes, emulator programs and
-// controls screens.
+// The views of the console table that the game list, play and the controls screens look up: the
+// emulator of a system code, and the title, code and controls screen of a system number.
 #pragma once
 #include <array>
 #include <string_view>
+
+#include "browser/core/logic/consoles.h"
 
 namespace rx {
 
@@ -14,39 +16,32 @@ struct emulator_entry {
     std::string_view display_name;  // console name in the status message ("Sega Genesis")
 };
 
-// Rows in the order codes are compared; several consoles share a program (and sometimes a scheme).
-extern const std::array<emulator_entry, 12> emulator_table;
+// One row per console, in the console table's order; several consoles share a program (and
+// sometimes a scheme).
+extern const std::array<emulator_entry, console_count> emulator_table;
 
 // Exact comparison of the code; null for a code the browser has no emulator for.
 const emulator_entry* find_emulator(std::string_view system_code);
 
-// System numbers as the main menu opens them and user_info keeps the last one.
+// The system numbers that are not consoles: every console's games, and the free sampler.
 enum system_number : int {
     system_all = 0,
-    system_atari2600 = 1,
-    system_colecovision = 2,
-    system_gameboy = 3,
-    system_gameboycolor = 4,
-    system_gameboyadvance = 5,
-    system_gamegear = 6,
-    system_genesis = 7,
-    system_nes = 8,
-    system_sms = 9,
-    system_snes = 10,
-    system_pce = 11,
-    system_n64 = 12,
     system_free = 1000,
 };
+
+// The controls menu, which the game list's controls button opens for the two above.
+inline constexpr int controls_menu_screen = 6;
 
 struct system_entry {
     int number;
     std::string_view title;  // game list title ("Genesis")
-    std::string_view
-        code;             // system code sent in the game list request ("GEN"; "ALL" for 0 and 1000)
+    // system code sent in the game list request ("GEN"; "ALL" for 0 and 1000)
+    std::string_view code;
     int controls_screen;  // screen opened by the game list's controls button
 };
 
-extern const std::array<system_entry, 14> system_table;
+// All systems, the consoles by system number, the free sampler.
+extern const std::array<system_entry, console_count + 2> system_table;
 
 // Null for a number that is none of the above.
 const system_entry* find_system(int number);

@@ -1,5 +1,5 @@
 // Capture names for keys and joystick inputs, built and parsed in one place so they always agree.
-#include "browser/controls/logic/input_names.h"
+#include "browser/ui/logic/input_names.h"
 
 namespace rx {
 
