@@ -31,8 +31,8 @@ def png(width, height, rows):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
-def picture(spec):
-    (w, h), background, unlit, lit, square, (row, column), (sx, sy) = spec
+def picture(look):
+    (w, h), background, unlit, lit, square, (row, column), (sx, sy) = look
     pixels = [[background] * w for _ in range(h)]
     for bit in range(8):
         colour = lit if bit == 7 else unlit  # the counter reads 1 after the first start
