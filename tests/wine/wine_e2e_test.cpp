@@ -476,9 +476,12 @@ TEST_F(WineUpdater, RefusesWhatTheServiceDidNotSignAndChangesNothing) {
         {"signed by another key", gzip("the signed notes\n"),
          rx::updater::write_signature("vbad", manifest, parsed.value->files, other),
          "Failure checking signature - check_signature: not signed by the service's key\n"},
-        {"a file that is not the one signed", gzip("other notes, still gzip\n"), "",
+        // Of the signed file's size, so the served manifest (its total) stays the signed one and only
+        // the file's hash can catch it.
+        {"a file that is not the one signed", gzip("the signed Notes\n"), "",
          "Failure checking file - check_signature: /notes.txt.gz: "},
     };
+    ASSERT_EQ(refusals[1].notes.size(), refusals[0].notes.size());
     for (const refusal& r : refusals) {
         ASSERT_TRUE(write_file((update / "notes.txt.gz").string(), r.notes));
         std::vector<std::string> options = {"--sample", sample.path()};
