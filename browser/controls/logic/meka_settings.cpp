@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "browser/ui/logic/input_names.h"
 #include "browser/controls/logic/settings_lines.h"
+#include "browser/ui/logic/input_names.h"
 
 namespace rx::meka {
 
@@ -52,6 +52,24 @@ std::size_t value_start(std::string_view line, int record) {
         line[key + 3] == '\r')
         return std::string_view::npos;
     return key + 4;
+}
+
+// The line (counted from 0) that `load` reads the record from: the first line of its section
+// holding the control's key, or npos when the section or the key is not there.
+std::size_t source_line(std::string_view bytes, const sections& found, bool have_sections,
+                        int record) {
+    if (!have_sections) return std::string_view::npos;
+    const int player = player_of(record);
+    const std::string_view section =
+        is_joystick_record(record) ? found.joypad[player - 1] : found.keyboard[player - 1];
+    const std::size_t at =
+        section.find(control_keys[static_cast<std::size_t>(record % control_count)]);
+    if (at == std::string_view::npos) return at;
+    const std::size_t offset = static_cast<std::size_t>(section.data() - bytes.data()) + at;
+    std::size_t line = 0;
+    for (std::size_t i = 0; i < offset; ++i)
+        if (bytes[i] == '\n') ++line;
+    return line;
 }
 
 }  // namespace
@@ -186,6 +204,8 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         result.error = missing_line_text;
         return result;
     }
+    sections found;
+    const bool have_sections = find_sections(bytes, found);
     std::array<std::size_t, binding_count> starts{};
     for (int record = 0; record < binding_count; ++record) {
         starts[static_cast<std::size_t>(record)] =
@@ -203,10 +223,15 @@ settings_save save(std::string_view bytes, const std::vector<settings_binding>& 
         const std::string value = joystick ? get_joy_emu_name(binding.shown) : binding.shown;
         // A captured joystick name this file cannot hold keeps the line; so does a row nobody
         // captured into whose value would not come back the same (a stick other than 0 or 2, a
-        // button on a stick direction, a text this program does not know).
+        // button on a stick direction, a text this program does not know), or that was not read
+        // from this line at all: where the sections do not sit at the fixed positions, a rewrite
+        // of one row's line could change what another row reads, and the next save would change
+        // the file again.
         const bool keep = binding.captured
                               ? joystick && value.empty()
-                              : trimmed(value) != trimmed(std::string_view(line).substr(start));
+                              : trimmed(value) != trimmed(std::string_view(line).substr(start)) ||
+                                    source_line(bytes, found, have_sections, record) !=
+                                        static_cast<std::size_t>(line_of(record));
         if (keep) {
             result.emu.push_back(binding.emu);
             continue;
