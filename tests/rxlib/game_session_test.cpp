@@ -219,6 +219,21 @@ TEST(DownloadGame, TruncatedStreamFailsWithoutAnImage) {
     EXPECT_EQ(o.logs.front(), "Failure recv game.");
 }
 
+// Every announced byte arrives, but the stream they start never reaches its end: just its header,
+// most of it, and all but the last byte of its check value.
+TEST(DownloadGame, StreamThatNeverEndsFailsTheInflateWithoutAnImage) {
+    const std::vector<std::uint8_t> full = compress_bytes(pattern(50000));
+    for (std::size_t cut : {std::size_t{2}, std::size_t{10000}, full.size() - 1}) {
+        scripted_channel c;
+        c.stream.assign(full.begin(), full.begin() + static_cast<long>(cut));
+        c.replies = {"?", "ok", std::to_string(cut)};
+        recording_observer o;
+        EXPECT_FALSE(download_game(c, o, "g", inflate_limit, inflate_limit)) << cut;
+        EXPECT_EQ(c.stream_at, cut);
+        EXPECT_EQ(o.logs, (std::vector<std::string>{"Failure inflating game."})) << cut;
+    }
+}
+
 TEST(DownloadGame, CorruptOrOversizedImagesAreRefused) {
     scripted_channel corrupt;
     corrupt.stream = compress_bytes(pattern(5000));

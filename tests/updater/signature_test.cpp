@@ -59,6 +59,11 @@ TEST(update_signature, a_foreign_key_location_or_manifest_is_refused) {
          manifest_body, "v4.30", "not signed by the service's key"},
         {"another location", write_signature("v4.31", manifest_body, two_files(), seed),
          manifest_body, "v4.30", "made for location v4.31, not v4.30"},
+        // Only the whole location matches: one that starts with the asked one, or is its start.
+        {"a longer location", write_signature("v4.301", manifest_body, two_files(), seed),
+         manifest_body, "v4.30", "made for location v4.301, not v4.30"},
+        {"a shorter location", write_signature("v4.3", manifest_body, two_files(), seed),
+         manifest_body, "v4.30", "made for location v4.3, not v4.30"},
         {"manifest changed by one byte", good, one_byte, "v4.30",
          "the manifest is not the one signed"},
         {"manifest with a line more", good, manifest_body + "/c.gz\n", "v4.30",

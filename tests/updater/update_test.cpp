@@ -73,6 +73,29 @@ std::string percent_encoded(const std::string& text) {
     return out;
 }
 
+// `from` rebuilt under `to` as folders of links, so that one file can be swapped alone.
+void link_tree(const fs::path& from, const fs::path& to) {
+    fs::create_directories(to);
+    for (const auto& item : fs::recursive_directory_iterator(from)) {
+        const fs::path copy = to / fs::relative(item.path(), from);
+        if (item.is_directory())
+            fs::create_directories(copy);
+        else
+            fs::create_symlink(item.path(), copy);
+    }
+}
+
+// Another valid gzip file of exactly `size` bytes (stored blocks, so its size follows the input's).
+std::string gzip_of_size(std::size_t size) {
+    std::size_t n = size - 18 - 5 * (size / 65535 + 1);
+    std::string packed;
+    for (int tries = 0; tries < 8 && packed.size() != size; ++tries) {
+        packed = test::gzip(std::string(n, 'x'), 0);
+        n = n + size - packed.size();
+    }
+    return packed;
+}
+
 // A key of the test's own, for manifests the service would never sign.
 const key_seed test_seed = [] {
     key_seed seed{};
@@ -238,7 +261,16 @@ TEST_F(update_test, a_location_that_is_not_a_version_text_is_not_asked_for) {
 }
 
 TEST_F(update_test, broken_downloads_fail_the_update_and_change_nothing) {
-    service_process service;
+    // The service's sample with the last file swapped for another valid gzip file of the signed
+    // size: served whole, only its hash can refuse it.
+    const fs::path sample = fs::path(folder.path()) / "sample";
+    link_tree(sample_update.parent_path().parent_path(), sample);
+    const fs::path pack = sample / "update" / "v4.30" / "data" / "levels" / "update_pack.bin.gz";
+    const std::string other = gzip_of_size(fs::file_size(pack));
+    ASSERT_EQ(other.size(), fs::file_size(pack));
+    fs::remove(pack);
+    ASSERT_TRUE(write_file(pack.string(), other));
+    service_process service({"--sample", sample.string()});
     ASSERT_TRUE(service.started());
     // The last file breaks, so four good files were already downloaded when it fails.
     set_fault(service, "update_file_only", "update_pack.bin.gz");
@@ -246,6 +278,8 @@ TEST_F(update_test, broken_downloads_fail_the_update_and_change_nothing) {
         {"not_found", "Failure checking file - check_signature: /data/levels/update_pack.bin.gz: "},
         {"truncate", "/data/levels/update_pack.bin.gz: 262241 bytes, signed 524482"},
         {"bad_crc", "/data/levels/update_pack.bin.gz: its SHA-256 is not the signed one"},
+        // Served whole: the swapped file.
+        {"", "/data/levels/update_pack.bin.gz: its SHA-256 is not the signed one"},
         {"short_header", "the reply ended inside its header"},
     };
     for (const auto& [mode, why] : modes) {
