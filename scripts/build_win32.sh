@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds a Windows program folder with mingw-w64: the libraries first (scripts/build_win32_deps.sh, cached
-# under the build folder), then the programs, rxlib.dll and the tests. RX_WINDOWS_ARCH picks the target: i686
+# outside the clone), then the programs, rxlib.dll and the tests (-DRX_BUILD_TESTS=OFF: the programs only). RX_WINDOWS_ARCH picks the target: i686
 # (default; the shipped 32-bit folder, build-win32/relicade) or x86_64 (a 64-bit build of the same sources for
 # the tests where 32-bit programs cannot run, build-win64/relicade). Extra arguments go to CMake's configure step.
 # rx_update.exe trusts the update key given as -DRX_UPDATE_PUBLIC_KEY=HEX; without one it gets the Linux build's
@@ -15,8 +15,9 @@ case "$arch" in
   *) echo "build_win32: RX_WINDOWS_ARCH must be i686 or x86_64, not $arch" >&2; exit 2 ;;
 esac
 build_dir=${RX_WIN32_BUILD_DIR:-$default_dir}
-prefix="$PWD/$build_dir/deps"
-RX_WINDOWS_ARCH="$arch" bash scripts/build_win32_deps.sh "$prefix"
+tests=1
+if printf '%s\n' "$@" | grep -q '^-DRX_BUILD_TESTS=OFF$'; then tests=0; fi
+prefix=$(RX_WINDOWS_ARCH="$arch" RX_WIN32_DEPS_TESTS=$tests bash scripts/build_win32_deps.sh ${RX_WIN32_DEPS_DIR:+"$RX_WIN32_DEPS_DIR"})
 key_args=()
 if ! printf '%s\n' "$@" | grep -q '^-DRX_UPDATE_PUBLIC_KEY='; then
   linux_dir=${RX_BUILD_DIR:-build}

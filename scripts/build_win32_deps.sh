@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # Builds the Windows programs' libraries (zlib, libsodium, libpng, FreeType, SDL 1.2, GoogleTest, and the SDL_image /
-# SDL_ttf / SDL_net layer) for mingw-w64 into a prefix under the build folder, from Debian's own source
-# packages fetched with `apt-get source`. Each library is built once; its stamp holds the recipe it was built
-# with, so a second run does nothing and a changed recipe rebuilds only that library.
+# SDL_ttf / SDL_net layer) for mingw-w64 into a prefix, from Debian's own source packages fetched with
+# `apt-get source`, and prints the prefix on standard output (its only output there).
 #
-# Usage: build_win32_deps.sh [prefix]   (default build-win32/deps)
+# The prefix lives outside the clone (one per target, under ${XDG_CACHE_HOME:-~/.cache}/relicade), so a new clone
+# on the same machine finds its libraries built. Each library's stamp holds everything that goes into it: the
+# text of its recipe, the source package's version, the cross compiler's and binutils' versions, the toolchain
+# files, our own layer's sources and the stamps of every library built before it; a library whose stamp differs
+# is built again, and so is every library after it. A prefix is used by one build at a time (a lock).
+#
+# Usage: build_win32_deps.sh [prefix]
 # RX_WINDOWS_ARCH picks the target: i686 (the shipped 32-bit programs, the default) or x86_64 (the 64-bit test
-# build); each has its own prefix.
+# build). RX_WIN32_DEPS_TESTS=0 leaves GoogleTest out (a build that only ships).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 arch=${RX_WINDOWS_ARCH:-i686}
 case "$arch" in
-  i686) default_prefix="$repo/build-win32/deps" ;;
-  x86_64) default_prefix="$repo/build-win64/deps" ;;
+  i686 | x86_64) ;;
   *) echo "build_win32_deps: RX_WINDOWS_ARCH must be i686 or x86_64, not $arch" >&2; exit 2 ;;
 esac
+default_prefix="${XDG_CACHE_HOME:-$HOME/.cache}/relicade/win32-deps-$arch"
 toolchain="$repo/cmake/mingw-$arch.cmake"
 prefix=$(mkdir -p "${1:-$default_prefix}" && cd "${1:-$default_prefix}" && pwd)
+exec 9>"$prefix.lock"
+flock 9
 work="$prefix/work"
 stamps="$prefix/stamps"
 mkdir -p "$work" "$stamps" "$prefix/bin" "$prefix/lib" "$prefix/include" "$prefix/licenses"
@@ -37,13 +44,20 @@ export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
 jobs=$(nproc)
 log="$prefix/build.log"
 
-# Runs one library's recipe unless its stamp already holds the same recipe text.
+# Runs one library's recipe unless its stamp already holds the same inputs. The inputs of every library built
+# before it are part of its own, so a changed zlib rebuilds what links it.
+chain=
 step() {
-  local name=$1 recipe=$2
+  local name=$1 recipe
+  recipe="$2
+$chain"
   local stamp="$stamps/$name"
+  chain=$(printf '%s' "$recipe" | sha256sum)
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
     return 0
   fi
+  # What the library installs is overwritten by its new build; a half-built one never keeps an old stamp.
+  rm -f "$stamp"
   echo "build_win32_deps: building $name" >&2
   local start=$SECONDS
   # Not in a condition, so that `set -e` still stops the recipe at its first failing command.
@@ -102,7 +116,7 @@ build_zlib() {
     "$prefix" >"$prefix/lib/pkgconfig/zlib.pc"
 }
 
-# libsodium (Ed25519 and SHA-256 for the update's signature), static. Debian's tree ships no generated
+# libsodium (Ed25519 and SHA-256 for the update's signature), static, and only its minimal set, which holds both. Debian's tree ships no generated
 # configure, so autoreconf makes one (autoconf, automake and libtool come with bootstrap_win32.sh). Stack
 # protection would need mingw's libssp DLL beside the programs, so it is left off. --host keeps this right
 # for either mingw-w64 target.
@@ -110,7 +124,7 @@ build_libsodium() {
   local src
   src=$(fetch_source libsodium)
   (cd "$src" && autoreconf -fi && ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static --disable-ssp \
-    --disable-dependency-tracking && make -j "$jobs" && make install)
+    --enable-minimal --disable-dependency-tracking && make -j "$jobs" && make install)
   install -m 644 "$src/LICENSE" "$prefix/licenses/libsodium-LICENSE.txt"
 }
 
@@ -164,15 +178,24 @@ build_sdl_layer() {
   cmake --install "$out"
 }
 
-# A recipe is the text of its function plus, for our own layer, the hash of its sources.
-recipe() { declare -f "build_$1"; }
+# A recipe is the text of its function, the version of the source package it fetches, the cross tools' versions
+# and, for our own layer, the hash of its sources.
+source_version() { apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -Vr -u | head -n 1; }
+recipe() { declare -f "build_$1"; [ -z "${2:-}" ] || echo "source $2 $(source_version "$2")"; }
 layer_hash=$(cd "$repo/win32/sdl_layer" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
 toolchain_hash=$(cat "$toolchain" "$repo/cmake/mingw-common.cmake" | sha256sum)
+tools="$("$CC" --version | head -n 1); $("$CXX" --version | head -n 1); $("$AR" --version | head -n 1)
+$(dpkg-query -W -f='${Package} ${Version}\n' "mingw-w64-$(echo "$arch" | tr _ -)-dev" 2>/dev/null || true)"
 
-step zlib "$(recipe zlib)"
-step libsodium "$(recipe libsodium)"
-step libpng "$(recipe libpng)"
-step freetype "$(recipe freetype) $toolchain_hash"
-step sdl "$(recipe sdl)"
-step gtest "$(recipe gtest) $toolchain_hash"
-step sdl_layer "$(recipe sdl_layer) $toolchain_hash $layer_hash"
+chain=$(printf '%s' "$tools $toolchain_hash" | sha256sum)
+step zlib "$(recipe zlib zlib)"
+step libsodium "$(recipe libsodium libsodium)"
+step libpng "$(recipe libpng libpng1.6)"
+step freetype "$(recipe freetype freetype)"
+step sdl "$(recipe sdl libsdl1.2)"
+step sdl_layer "$(recipe sdl_layer) $layer_hash"
+# GoogleTest comes last: a build that only ships leaves it out without touching the others' stamps.
+if [ "${RX_WIN32_DEPS_TESTS:-1}" != 0 ]; then
+  step gtest "$(recipe gtest) $(dpkg-query -W -f='${Version}' googletest 2>/dev/null || true)"
+fi
+echo "$prefix"

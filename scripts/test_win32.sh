@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows leg of the tests. Always builds the shipped 32-bit program folder (build-win32, libraries cached
-# under build-win32/deps) and packs relicade-win32.zip from it. Its tests run under Wine: the unit tests as
+# outside the clone by scripts/build_win32_deps.sh) and packs relicade-win32.zip from it. Its tests run under Wine: the unit tests as
 # Windows programs, then the Wine end-to-end tests on an X display against the Linux build's rx_service. Where
 # this machine can start 32-bit programs they run on that 32-bit build under the 32-bit Wine; where it cannot,
 # on an x86_64 build of the same sources (build-win64) under wine64. Prints which build was tested and why, and
@@ -54,7 +54,10 @@ launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-RX_WINDOWS_ARCH=i686 RX_WIN32_BUILD_DIR="$ship_dir" bash scripts/build_win32.sh "${launcher[@]}"
+# Where the 64-bit build is the tested one, the shipped folder is built without its test programs.
+ship_args=()
+[ "$test_arch" = i686 ] || ship_args=(-DRX_BUILD_TESTS=OFF)
+RX_WINDOWS_ARCH=i686 RX_WIN32_BUILD_DIR="$ship_dir" bash scripts/build_win32.sh "${launcher[@]}" "${ship_args[@]}"
 # What ships is 32-bit whatever was tested.
 for program in Relicade.exe rx_update.exe rxlib.dll; do
   format=$(i686-w64-mingw32-objdump -f "$ship_dir/relicade/$program" | sed -n 's/.*file format //p')
