@@ -57,6 +57,10 @@ struct service_options {
     std::string sign_update;
     std::string key_file;
     std::string sign_location;
+    // The update's release number (required) and its last valid day, YYYY-MM-DD (empty: a year
+    // from the day it is signed); checked when signing.
+    std::string sign_release;
+    std::string sign_expires;
 };
 
 // Parses argv (without the program name). Unknown options, missing values and bad numbers are
