@@ -41,6 +41,7 @@ std::optional<update_listing> read_update_listing(const std::string& folder, std
 
 std::optional<updater::signing_terms> signing_terms_of(const std::string& release,
                                                        const std::string& expires,
+                                                       const std::string& next_key_file,
                                                        std::string* error) {
     updater::signing_terms terms;
     const auto number = updater::parse_release(release);
@@ -56,6 +57,19 @@ std::optional<updater::signing_terms> signing_terms_of(const std::string& releas
             return std::nullopt;
         }
         terms.expires = *date;
+    }
+    if (!next_key_file.empty()) {
+        std::string text;
+        const auto key =
+            platform::read_whole_file(next_key_file, text, 4096) == platform::read_status::ok
+                ? updater::parse_hex32(text.substr(0, text.find_first_of("\r\n")))
+                : std::nullopt;
+        if (!key) {
+            if (error)
+                *error = "--next-key " + next_key_file + " holds no public key (64 hex digits)";
+            return std::nullopt;
+        }
+        terms.next_key = *key;
     }
     return terms;
 }

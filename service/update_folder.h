@@ -19,10 +19,12 @@ struct update_listing {
 // is missing or names a file that is not there.
 std::optional<update_listing> read_update_listing(const std::string& folder, std::string* error);
 
-// The operator's --release and --expires texts as terms; nullopt (reason in `error`) when the
-// release is not a number above 0 or the date is not YYYY-MM-DD. An empty date is a year on.
+// The operator's --release, --expires and --next-key as terms; nullopt (reason in `error`) when
+// the release is not a number above 0, the date is not YYYY-MM-DD or the next key's file does not
+// start with 64 hex digits. An empty date is a year on; an empty key file hands over no key.
 std::optional<updater::signing_terms> signing_terms_of(const std::string& release,
                                                        const std::string& expires,
+                                                       const std::string& next_key_file,
                                                        std::string* error);
 
 // Writes FOLDER/signature.txt for `location` under `terms`: the manifest the service serves for

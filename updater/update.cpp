@@ -103,8 +103,10 @@ class update_run {
         staged_.clear();
         succeeded_ = true;
         // Only now is the release in; recorded before, a failed swap would lock it out.
-        const std::string failed = platform::replace_file(
-            record_path_, with_release(record_, settings_.location, signature_.release));
+        std::string record = with_release(record_, settings_.location, signature_.release);
+        if (signature_.next_key)
+            record = with_trusted_key(record, to_hex(signature_.next_key->data(), 32));
+        const std::string failed = platform::replace_file(record_path_, record);
         if (!failed.empty()) {
             log("Failure recording the release - get_file_manifest: " + failed);
             return false;
@@ -156,15 +158,26 @@ class update_run {
         const auto signature_reply = fetch_text(
             "/clients/update/signature.php?location=" + settings_.location, "check_signature");
         if (!signature_reply) return false;
+        if (!read_record()) return false;
+        // After a key rotation the key built into this program is no longer trusted.
+        public_key key = settings_.key;
+        if (const std::string handed_over = trusted_key_hex(record_); !handed_over.empty()) {
+            const auto parsed_key = parse_hex32(handed_over);
+            if (!parsed_key) {
+                log("Failure reading the installed-release record - check_signature: the trusted "
+                    "key is not hex");
+                return false;
+            }
+            key = *parsed_key;
+        }
         const std::string problem = check_signature(*signature_reply, *manifest_reply,
-                                                    settings_.location, settings_.key, &signature_);
+                                                    settings_.location, key, &signature_);
         if (!problem.empty()) {
             log("Failure checking signature - check_signature: " + problem);
             return false;
         }
         // An older or the same release would undo or repeat what is installed, and an expired
         // one may be a replay kept back to freeze clients; neither gets anything fetched.
-        if (!read_record()) return false;
         if (const auto refused = release_problem(signature_, today(),
                                                  recorded_release(record_, settings_.location))) {
             log(refused->operation + " - check_signature: " + refused->reason);

@@ -211,6 +211,17 @@ TEST_F(update_program, signing_an_update_folder_needs_a_key_and_every_listed_fil
     ASSERT_TRUE(signature.value) << signature.reason;
     EXPECT_EQ(signature.value->location, "vsign");
     EXPECT_EQ(signature.value->release, 1u);
+    EXPECT_FALSE(signature.value->next_key);
+    // Handing over to a new key: its public key file, as the key maker writes it.
+    const std::string next_key = folder.file("next.hex");
+    ASSERT_TRUE(rx::test::write_file(next_key, std::string(64, 'e') + "\n"));
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE, "--release 2 --next-key '" + bad_key + "'"), 0);
+    EXPECT_EQ(sign(RX_UPDATE_SIGNING_KEY_FILE, "--release 2 --next-key '" + next_key + "'"), 0);
+    const auto handing_over =
+        rx::updater::parse_signature(read_file((update / "signature.txt").string()));
+    ASSERT_TRUE(handing_over.value) << handing_over.reason;
+    ASSERT_TRUE(handing_over.value->next_key);
+    EXPECT_EQ(rx::updater::to_hex(handing_over.value->next_key->data(), 32), std::string(64, 'e'));
     // A year on from the day it was signed (which may have been yesterday by now).
     EXPECT_GE(signature.value->expires, rx::updater::today() + 364);
     EXPECT_LE(signature.value->expires, rx::updater::today() + 365);

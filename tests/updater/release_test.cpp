@@ -77,8 +77,8 @@ TEST(release, the_terms_are_signed_and_offered_to_the_browser) {
     key_seed seed{};
     seed.fill(9);
     const std::string manifest = "filesize:1\n/a.gz\n";
-    const std::string text =
-        write_signature("v4.30", manifest, {{"/a.gz", 1, sha256("a")}}, seed, {12, 21000});
+    const std::string text = write_signature("v4.30", manifest, {{"/a.gz", 1, sha256("a")}}, seed,
+                                             {12, 21000, std::nullopt});
     update_signature out;
     ASSERT_EQ(check_signature(text, manifest, "v4.30", public_key_of(seed), &out), "");
     EXPECT_EQ(out.release, 12u);
@@ -91,6 +91,36 @@ TEST(release, the_terms_are_signed_and_offered_to_the_browser) {
     const std::int64_t expires = signing_terms{}.expires;
     EXPECT_GE(expires, first + default_validity_days);
     EXPECT_LE(expires, today() + default_validity_days);
+}
+
+TEST(release, a_handed_over_key_is_signed_kept_in_the_record_and_never_read_as_a_release) {
+    key_seed seed{};
+    seed.fill(4);
+    key_seed next{};
+    next.fill(5);
+    const std::string manifest = "filesize:1\n/a.gz\n";
+    const std::string text = write_signature("v4.30", manifest, {{"/a.gz", 1, sha256("a")}}, seed,
+                                             {2, 21000, public_key_of(next)});
+    update_signature out;
+    ASSERT_EQ(check_signature(text, manifest, "v4.30", public_key_of(seed), &out), "");
+    ASSERT_TRUE(out.next_key);
+    EXPECT_EQ(*out.next_key, public_key_of(next));
+    // The line is signed: dropping it breaks the signature.
+    std::string dropped = text;
+    dropped.erase(dropped.find("next-key "), 9 + 64 + 1);
+    EXPECT_EQ(check_signature(dropped, manifest, "v4.30", public_key_of(seed), nullptr),
+              "not signed by the service's key");
+    std::string short_key = text;
+    short_key.erase(short_key.find("next-key ") + 9, 1);
+    EXPECT_EQ(parse_signature(short_key).reason, "line 4: the next key is not 64 hex digits");
+
+    const std::string hex_a(64, 'a'), hex_b(64, 'b');
+    std::string record = with_trusted_key(with_release("", "v4.30", 2), hex_a);
+    EXPECT_EQ(trusted_key_hex(record), hex_a);
+    record = with_release(with_trusted_key(record, hex_b), "v4.30", 3);
+    EXPECT_EQ(record, "@key " + hex_b + "\nv4.30 3\n");
+    EXPECT_EQ(trusted_key_hex(record), hex_b);
+    EXPECT_EQ(trusted_key_hex("v4.30 3\n@key short\n"), "");
 }
 
 TEST(release, no_update_entry_may_replace_the_record) {

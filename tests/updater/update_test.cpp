@@ -483,7 +483,8 @@ TEST_F(update_test, older_same_and_expired_releases_are_refused_before_any_downl
     key = public_key_of(test_seed);
     const one_file_update update;
     {
-        rx_test::test_server server(update.serve(update.signature({7, today()}), nullptr));
+        rx_test::test_server server(
+            update.serve(update.signature({7, today(), std::nullopt}), nullptr));
         ASSERT_TRUE(run(server.port())) << all_log();
     }
     EXPECT_EQ(read_file((program / "installed_releases.txt").string()), "v4.30 7\n");
@@ -494,14 +495,16 @@ TEST_F(update_test, older_same_and_expired_releases_are_refused_before_any_downl
         const char* log_line;
     } cases[] = {
         {"older",
-         {6, today() + 30},
+         {6, today() + 30, std::nullopt},
          "Failure checking release - check_signature: release 6 is not newer than the installed "
          "release 7"},
         {"same",
-         {7, today() + 30},
+         {7, today() + 30, std::nullopt},
          "Failure checking release - check_signature: release 7 is not newer than the installed "
          "release 7"},
-        {"expired", {8, today() - 1}, "Failure checking signature - check_signature: expired on "},
+        {"expired",
+         {8, today() - 1, std::nullopt},
+         "Failure checking signature - check_signature: expired on "},
     };
     for (const auto& c : cases) {
         rx_test::test_server server(update.serve(update.signature(c.terms), nullptr));
@@ -513,9 +516,51 @@ TEST_F(update_test, older_same_and_expired_releases_are_refused_before_any_downl
         EXPECT_EQ(server.requests().size(), 2u) << c.name << ": fetched beyond the signature";
     }
     // The next release still installs and moves the record on.
-    rx_test::test_server server(update.serve(update.signature({8, today()}), nullptr));
+    rx_test::test_server server(
+        update.serve(update.signature({8, today(), std::nullopt}), nullptr));
     ASSERT_TRUE(run(server.port())) << all_log();
     EXPECT_EQ(read_file((program / "installed_releases.txt").string()), "v4.30 8\n");
+}
+
+// The service moves to a new key: the last update the old key signs names it, and from then on the
+// old key (which may be the one that leaked) installs nothing.
+TEST_F(update_test, after_a_key_rotation_only_the_new_key_is_trusted) {
+    key = public_key_of(test_seed);
+    key_seed next_seed{};
+    next_seed.fill(0x43);
+    const one_file_update update;
+    auto signed_by = [&](const key_seed& seed, std::uint64_t release,
+                         std::optional<public_key> next) {
+        return write_signature(
+            "v4.30", update.manifest,
+            {{"/images/update_badge.png.gz", update.packed.size(), sha256(update.packed)}}, seed,
+            {release, today() + 30, next});
+    };
+    {
+        rx_test::test_server server(
+            update.serve(signed_by(test_seed, 1, public_key_of(next_seed)), nullptr));
+        ASSERT_TRUE(run(server.port())) << all_log();
+    }
+    EXPECT_EQ(read_file((program / "installed_releases.txt").string()),
+              "v4.30 1\n@key " + to_hex(public_key_of(next_seed).data(), 32) + "\n");
+
+    before = snapshot(program);
+    {
+        rx_test::test_server server(update.serve(signed_by(test_seed, 2, std::nullopt), nullptr));
+        log.clear();
+        EXPECT_FALSE(run(server.port()));
+        EXPECT_EQ(all_log(),
+                  "Failure checking signature - check_signature: not signed by the "
+                  "service's key\n");
+        expect_unchanged("the old key after the rotation");
+    }
+    rx_test::test_server server(update.serve(signed_by(next_seed, 2, std::nullopt), nullptr));
+    log.clear();
+    ASSERT_TRUE(run(server.port())) << all_log();
+    EXPECT_EQ(recorded_release(read_file((program / "installed_releases.txt").string()), "v4.30"),
+              2u);
+    EXPECT_EQ(trusted_key_hex(read_file((program / "installed_releases.txt").string())),
+              to_hex(public_key_of(next_seed).data(), 32));
 }
 
 TEST_F(update_test, an_endless_header_and_a_dripping_reply_fail_in_bounded_time) {

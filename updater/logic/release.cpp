@@ -114,6 +114,45 @@ std::string with_release(std::string_view record, std::string_view location,
     return out;
 }
 
+namespace {
+
+// '@' is in no location, so this line never reads as a release.
+constexpr std::string_view key_tag = "@key ";
+
+}  // namespace
+
+std::string trusted_key_hex(std::string_view record) {
+    std::size_t at = 0;
+    std::string found;
+    while (at < record.size()) {
+        std::size_t end = record.find('\n', at);
+        if (end == std::string_view::npos) end = record.size();
+        const std::string_view line = record.substr(at, end - at);
+        at = end + 1;
+        if (line.size() == key_tag.size() + 64 && line.compare(0, key_tag.size(), key_tag) == 0)
+            found = std::string(line.substr(key_tag.size()));
+    }
+    return found;
+}
+
+std::string with_trusted_key(std::string_view record, std::string_view key_hex) {
+    std::string out;
+    std::size_t at = 0;
+    while (at < record.size()) {
+        std::size_t end = record.find('\n', at);
+        if (end == std::string_view::npos) end = record.size();
+        const std::string_view line = record.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || line.compare(0, key_tag.size(), key_tag) == 0) continue;
+        out.append(line);
+        out += '\n';
+    }
+    out.append(key_tag);
+    out.append(key_hex);
+    out += '\n';
+    return out;
+}
+
 std::optional<std::uint64_t> offered_release(std::string_view signature_reply) {
     constexpr std::string_view tag = "\nrelease ";
     std::size_t at = signature_reply.find("\nlocation ");

@@ -32,6 +32,12 @@ std::uint64_t recorded_release(std::string_view record, std::string_view locatio
 // The record with `location` at `release`, every other location kept as it was.
 std::string with_release(std::string_view record, std::string_view location, std::uint64_t release);
 
+// The key updates must be signed with once an update handed it over: 64 hex digits, or "" while
+// the key built into the updater still holds. It lives in the record, on a line no location can
+// have.
+std::string trusted_key_hex(std::string_view record);
+std::string with_trusted_key(std::string_view record, std::string_view key_hex);
+
 // The "release N" line of a signature reply, read without checking the signature: what the
 // browser asks before it hands over, while the updater itself trusts only a checked one.
 std::optional<std::uint64_t> offered_release(std::string_view signature_reply);

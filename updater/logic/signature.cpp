@@ -16,6 +16,7 @@ namespace {
 constexpr std::string_view location_tag = "location ";
 constexpr std::string_view release_tag = "release ";
 constexpr std::string_view expires_tag = "expires ";
+constexpr std::string_view next_key_tag = "next-key ";
 constexpr std::string_view manifest_tag = "manifest ";
 constexpr std::string_view file_tag = "file ";
 constexpr std::string_view signature_tag = "signature ";
@@ -143,11 +144,18 @@ signature_result parse_signature(std::string_view reply) {
     parsed.expires = *expires;
 
     line = lines.next();
+    if (line && line->compare(0, next_key_tag.size(), next_key_tag) == 0) {
+        const auto next_key = lower_hex<32>(line->substr(next_key_tag.size()));
+        if (!next_key)
+            return refuse(line_problem(lines.number, "the next key is not 64 hex digits"));
+        parsed.next_key = *next_key;
+        line = lines.next();
+    }
     if (!line || line->compare(0, manifest_tag.size(), manifest_tag) != 0)
-        return refuse(line_problem(4, "no manifest line"));
+        return refuse(line_problem(lines.number + (line ? 0 : 1), "no manifest line"));
     const auto manifest_hash = lower_hex<32>(line->substr(manifest_tag.size()));
     if (!manifest_hash)
-        return refuse(line_problem(4, "the manifest's SHA-256 is not 64 hex digits"));
+        return refuse(line_problem(lines.number, "the manifest's SHA-256 is not 64 hex digits"));
     parsed.manifest_sha256 = *manifest_hash;
 
     for (;;) {
@@ -305,6 +313,8 @@ std::string write_signature(std::string_view location, std::string_view manifest
     std::string text = std::string(location_tag) + std::string(location) + "\n";
     text += std::string(release_tag) + std::to_string(terms.release) + "\n";
     text += std::string(expires_tag) + format_date(terms.expires) + "\n";
+    if (terms.next_key)
+        text += std::string(next_key_tag) + to_hex(terms.next_key->data(), 32) + "\n";
     const sha256_digest manifest_hash = sha256(manifest);
     text += std::string(manifest_tag) + to_hex(manifest_hash.data(), manifest_hash.size()) + "\n";
     for (const signed_file& file : files)

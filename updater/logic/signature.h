@@ -5,6 +5,7 @@
 //   location NAME
 //   release N                      (the update's number within the location; the newest counts)
 //   expires YYYY-MM-DD             (the last day, in UTC, a client accepts it)
+//   next-key PUBLICKEYHEX          (optional: the key every later update is signed with)
 //   manifest SHA256HEX             (the manifest's bytes from "filesize:" to the end of the reply)
 //   file ENTRY SIZE SHA256HEX      (one per manifest entry, in manifest order: the gzip file)
 //   signature SIGHEX               (Ed25519 over every byte of the lines above)
@@ -41,6 +42,7 @@ struct update_signature {
     std::string location;
     std::uint64_t release = 0;
     std::int64_t expires = 0;  // days since 1970-01-01
+    std::optional<std::array<unsigned char, 32>> next_key;
     sha256_digest manifest_sha256{};
     std::vector<signed_file> files;
     signature_bytes signature{};
@@ -107,6 +109,8 @@ key_seed new_key_seed();
 struct signing_terms {
     std::uint64_t release = 1;
     std::int64_t expires = today() + default_validity_days;
+    // Hands the clients over to another key: once this update is in, they trust that key alone.
+    std::optional<std::array<unsigned char, 32>> next_key;
 };
 
 // The signature file for `location`, the manifest's bytes and its files, signed with the key made
