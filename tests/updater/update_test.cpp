@@ -479,49 +479,6 @@ struct one_file_update {
     }
 };
 
-TEST_F(update_test, older_same_and_expired_releases_are_refused_before_any_download) {
-    key = public_key_of(test_seed);
-    const one_file_update update;
-    {
-        rx_test::test_server server(
-            update.serve(update.signature({7, today(), std::nullopt}), nullptr));
-        ASSERT_TRUE(run(server.port())) << all_log();
-    }
-    EXPECT_EQ(read_file((program / "installed_releases.txt").string()), "v4.30 7\n");
-    before = snapshot(program);
-    const struct {
-        const char* name;
-        signing_terms terms;
-        const char* log_line;
-    } cases[] = {
-        {"older",
-         {6, today() + 30, std::nullopt},
-         "Failure checking release - check_signature: release 6 is not newer than the installed "
-         "release 7"},
-        {"same",
-         {7, today() + 30, std::nullopt},
-         "Failure checking release - check_signature: release 7 is not newer than the installed "
-         "release 7"},
-        {"expired",
-         {8, today() - 1, std::nullopt},
-         "Failure checking signature - check_signature: expired on "},
-    };
-    for (const auto& c : cases) {
-        rx_test::test_server server(update.serve(update.signature(c.terms), nullptr));
-        log.clear();
-        EXPECT_FALSE(run(server.port())) << c.name;
-        ASSERT_EQ(log.size(), 1u) << c.name << "\n" << all_log();
-        EXPECT_EQ(log[0].rfind(c.log_line, 0), 0u) << log[0];
-        expect_unchanged(c.name);
-        EXPECT_EQ(server.requests().size(), 2u) << c.name << ": fetched beyond the signature";
-    }
-    // The next release still installs and moves the record on.
-    rx_test::test_server server(
-        update.serve(update.signature({8, today(), std::nullopt}), nullptr));
-    ASSERT_TRUE(run(server.port())) << all_log();
-    EXPECT_EQ(read_file((program / "installed_releases.txt").string()), "v4.30 8\n");
-}
-
 // The service moves to a new key: the last update the old key signs names it, and from then on the
 // old key (which may be the one that leaked) installs nothing.
 TEST_F(update_test, after_a_key_rotation_only_the_new_key_is_trusted) {
