@@ -21,10 +21,11 @@ read_status read_whole_file(const std::string& path, std::string& bytes,
 // the bytes go to a temporary file in the same folder, every write checked, flushed to disk, and
 // that file is renamed over the original. The original's permissions are kept and a new file gets
 // `new_file_mode` (POSIX mode bits; Windows ignores them), unless `force_mode`, which gives the
-// file `new_file_mode` from its first byte whatever it had (a file holding a password). On failure
-// the temporary file is removed, the original is untouched, and the result names the step that
-// failed ("" on success). Should Windows' replace remove the original and then fail, the new file
-// is put at the path and the result is "": after any failure a whole file is there.
+// file `new_file_mode` from its first byte whatever it had (a file holding a password or a key;
+// on Windows a forced mode without group or other bits makes a new file its owner's alone). On
+// failure the temporary file is removed, the original is untouched, and the result names the step
+// that failed ("" on success). Should Windows' replace remove the original and then fail, the new
+// file is put at the path and the result is "": after any failure a whole file is there.
 std::string replace_file(const std::string& path, std::string_view bytes,
                          unsigned new_file_mode = 0644, bool force_mode = false);
 

@@ -2,6 +2,8 @@
 // FlushFileBuffers, then ReplaceFileA with a backup name (it keeps the original's attributes and
 // security) or MoveFileExA for a new file.
 #include <windows.h>
+// sddl.h needs windows.h first.
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -111,7 +113,38 @@ read_status read_whole_file(const std::string& path, std::string& bytes, std::si
     return read_status::ok;
 }
 
-std::string replace_file(const std::string& path, std::string_view bytes, unsigned, bool) {
+// A file only its owner may open: a protected access list with the one entry for the owner, so
+// nothing is inherited from the folder.
+class owner_only_security {
+  public:
+    owner_only_security() {
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;OW)", SDDL_REVISION_1,
+                                                                 &descriptor_, nullptr)) {
+            attributes_.nLength = sizeof attributes_;
+            attributes_.lpSecurityDescriptor = descriptor_;
+            attributes_.bInheritHandle = FALSE;
+        }
+    }
+    ~owner_only_security() {
+        if (descriptor_) LocalFree(descriptor_);
+    }
+    owner_only_security(const owner_only_security&) = delete;
+    owner_only_security& operator=(const owner_only_security&) = delete;
+    SECURITY_ATTRIBUTES* attributes() { return descriptor_ ? &attributes_ : nullptr; }
+    bool ok() const { return descriptor_ != nullptr; }
+
+  private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+std::string replace_file(const std::string& path, std::string_view bytes, unsigned new_file_mode,
+                         bool force_mode) {
+    // The POSIX mode's meaning where Windows has one: a forced mode open to the owner alone (a
+    // key, a password) makes the file the owner's alone from its creation on.
+    const bool owner_only = force_mode && (new_file_mode & 077) == 0;
+    owner_only_security security;
+    if (owner_only && !security.ok()) return failure("permissions", GetLastError());
     std::string temp;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
@@ -119,7 +152,8 @@ std::string replace_file(const std::string& path, std::string_view bytes, unsign
             path + ".tmp." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(attempt);
         if (detail::injected(replace_step::create)) break;
         detail::taking(replace_step::create);
-        file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0,
+                           owner_only ? security.attributes() : nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }

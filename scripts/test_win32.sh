@@ -136,7 +136,8 @@ cmake --build "$linux_dir" -j "$(nproc)" --target wine_e2e_tests rx_service rx_s
 (cd "$linux_dir" && ctest --output-on-failure --timeout 300 -L wine)
 mark zip
 
-bash scripts/package_win32.sh "$ship_dir/relicade" "$ship_dir/relicade-win32.zip"
+# Its rx_update.exe trusts the Linux build's own key (build_win32.sh), so the zip is named as one for tests.
+bash scripts/package_win32.sh --for-tests "$ship_dir/relicade" "$ship_dir/relicade-win32.zip"
 mark end
 
 echo "test_win32: ${step_times[*]}; total $((SECONDS - started)) s" >&2

@@ -72,7 +72,9 @@ int main(int argc, char** argv) {
         const std::string location = options->sign_location.empty()
                                          ? folder.substr(folder.rfind('/') + 1)
                                          : options->sign_location;
-        if (!sign_update_folder(folder, options->key_file, location, &error)) {
+        const auto terms = signing_terms_of(options->sign_release, options->sign_expires,
+                                            options->sign_next_key, &error);
+        if (!terms || !sign_update_folder(folder, options->key_file, location, *terms, &error)) {
             std::cerr << "rx_service: " << error << "\n";
             return 1;
         }

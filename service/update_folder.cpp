@@ -1,10 +1,12 @@
 // Reading an update folder's list and signing it with the service's private key.
 #include "service/update_folder.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
 #include "platform/file.h"
+#include "platform/install.h"
 #include "platform/path.h"
 #include "service/logic/http.h"
 #include "updater/logic/signature.h"
@@ -37,12 +39,55 @@ std::optional<update_listing> read_update_listing(const std::string& folder, std
     return listing;
 }
 
+std::optional<updater::signing_terms> signing_terms_of(const std::string& release,
+                                                       const std::string& expires,
+                                                       const std::string& next_key_file,
+                                                       std::string* error) {
+    updater::signing_terms terms;
+    const auto number = updater::parse_release(release);
+    if (!number) {
+        if (error) *error = "--release " + release + " is not a whole number above 0";
+        return std::nullopt;
+    }
+    terms.release = *number;
+    if (!expires.empty()) {
+        const auto date = updater::parse_date(expires);
+        if (!date) {
+            if (error) *error = "--expires " + expires + " is not a date YYYY-MM-DD";
+            return std::nullopt;
+        }
+        terms.expires = *date;
+    }
+    if (!next_key_file.empty()) {
+        std::string text;
+        const auto key =
+            platform::read_whole_file(next_key_file, text, 4096) == platform::read_status::ok
+                ? updater::parse_hex32(text.substr(0, text.find_first_of("\r\n")))
+                : std::nullopt;
+        if (!key) {
+            if (error)
+                *error = "--next-key " + next_key_file + " holds no public key (64 hex digits)";
+            return std::nullopt;
+        }
+        terms.next_key = *key;
+    }
+    return terms;
+}
+
 bool sign_update_folder(const std::string& folder, const std::string& key_file,
-                        const std::string& location, std::string* error) {
+                        const std::string& location, const updater::signing_terms& terms,
+                        std::string* error) {
     auto fail = [&](std::string why) {
         if (error) *error = std::move(why);
         return false;
     };
+    // A key others could read may already be theirs: say so rather than sign with it.
+    if (const unsigned mode = platform::file_mode(key_file); (mode & 077) != 0) {
+        char octal[8];
+        std::snprintf(octal, sizeof octal, "%04o", mode & 07777);
+        return fail("the key file " + key_file + " is readable by others (mode " + octal +
+                    "); chmod 600 it, or make a new key if it may have been read");
+    }
     std::string key_text;
     if (platform::read_whole_file(key_file, key_text, 4096) != platform::read_status::ok)
         return fail("cannot read the key file " + key_file);
@@ -65,7 +110,8 @@ bool sign_update_folder(const std::string& folder, const std::string& key_file,
         file.sha256 = updater::sha256(bytes);
         files.push_back(std::move(file));
     }
-    const std::string text = updater::write_signature(location, listing->manifest, files, *seed);
+    const std::string text =
+        updater::write_signature(location, listing->manifest, files, *seed, terms);
     const std::string failed =
         platform::replace_file(platform::join_path(folder, "signature.txt"), text);
     if (!failed.empty()) return fail("cannot write signature.txt: " + failed);

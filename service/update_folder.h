@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "updater/logic/signature.h"
+
 namespace rx::service {
 
 struct update_listing {
@@ -17,11 +19,20 @@ struct update_listing {
 // is missing or names a file that is not there.
 std::optional<update_listing> read_update_listing(const std::string& folder, std::string* error);
 
-// Writes FOLDER/signature.txt for `location`: the manifest the service serves for the folder and
-// every file's size and SHA-256, signed with the private key in `key_file` (64 hex digits on its
-// first line). False with a reason when the folder or the key cannot be read or the file cannot
-// be written.
+// The operator's --release, --expires and --next-key as terms; nullopt (reason in `error`) when
+// the release is not a number above 0, the date is not YYYY-MM-DD or the next key's file does not
+// start with 64 hex digits. An empty date is a year on; an empty key file hands over no key.
+std::optional<updater::signing_terms> signing_terms_of(const std::string& release,
+                                                       const std::string& expires,
+                                                       const std::string& next_key_file,
+                                                       std::string* error);
+
+// Writes FOLDER/signature.txt for `location` under `terms`: the manifest the service serves for
+// the folder and every file's size and SHA-256, signed with the private key in `key_file` (64 hex
+// digits on its first line). False with a reason when the folder or the key cannot be read, the
+// key file is open to group or others, or the file cannot be written.
 bool sign_update_folder(const std::string& folder, const std::string& key_file,
-                        const std::string& location, std::string* error);
+                        const std::string& location, const updater::signing_terms& terms,
+                        std::string* error);
 
 }  // namespace rx::service

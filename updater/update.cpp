@@ -3,6 +3,8 @@
 // failure takes back everything this run wrote.
 #include "updater/update.h"
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
 #include <fstream>
 #include <future>
@@ -10,17 +12,32 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/install.h"
 #include "platform/path.h"
 #include "updater/logic/gunzip.h"
 #include "updater/logic/manifest.h"
+#include "updater/logic/release.h"
 #include "updater/logic/signature.h"
 
 namespace rx::updater {
 
 namespace {
 
+using steady = std::chrono::steady_clock;
+
 constexpr int header_line_feeds = 10;
+// The record holds a line per location; nothing the updater wrote comes near this.
+constexpr std::size_t max_record_bytes = 64 * 1024;
+
+// When `bytes` must have arrived at the least speed, counted from `start` after the grace.
+steady::time_point deadline_for(steady::time_point start, std::uint64_t bytes,
+                                const update_settings& settings) {
+    const std::uint64_t speed =
+        settings.min_bytes_per_second == 0 ? 1 : settings.min_bytes_per_second;
+    const std::uint64_t ms = bytes / speed * 1000 + bytes % speed * 1000 / speed;
+    return start + std::chrono::milliseconds(settings.grace_ms) + std::chrono::milliseconds(ms);
+}
 
 std::string parent_folder(const std::string& path) {
     const auto separator = path.rfind(platform::path_separator);
@@ -38,7 +55,10 @@ class update_run {
   public:
     explicit update_run(const update_settings& settings)
         : settings_(settings),
-          update_folder_(platform::join_path(settings.program_folder, "update")) {}
+          update_folder_(platform::join_path(settings.program_folder, "update")),
+          record_path_(
+              platform::join_path(settings.program_folder, std::string(release_record_name))),
+          started_(steady::now()) {}
 
     // Whatever this run wrote goes again unless it finished: downloads, staged files, new folders.
     ~update_run() {
@@ -58,6 +78,9 @@ class update_run {
         }
         // Nothing is written before the service's key has vouched for the manifest.
         if (!fetch_manifest()) return false;
+        std::uint64_t signed_bytes = 0;
+        for (const signed_file& file : signature_.files) signed_bytes += file.size;
+        update_deadline_ = deadline_for(started_, signed_bytes, settings_);
         if (!platform::create_folders(update_folder_, &made_folders_)) {
             log("Failure creating the update folder - get_file_manifest");
             return false;
@@ -79,6 +102,15 @@ class update_run {
         }
         staged_.clear();
         succeeded_ = true;
+        // Only now is the release in; recorded before, a failed swap would lock it out.
+        std::string record = with_release(record_, settings_.location, signature_.release);
+        if (signature_.next_key)
+            record = with_trusted_key(record, to_hex(signature_.next_key->data(), 32));
+        const std::string failed = platform::replace_file(record_path_, record);
+        if (!failed.empty()) {
+            log("Failure recording the release - get_file_manifest: " + failed);
+            return false;
+        }
         return true;
     }
 
@@ -126,10 +158,29 @@ class update_run {
         const auto signature_reply = fetch_text(
             "/clients/update/signature.php?location=" + settings_.location, "check_signature");
         if (!signature_reply) return false;
+        if (!read_record()) return false;
+        // After a key rotation the key built into this program is no longer trusted.
+        public_key key = settings_.key;
+        if (const std::string handed_over = trusted_key_hex(record_); !handed_over.empty()) {
+            const auto parsed_key = parse_hex32(handed_over);
+            if (!parsed_key) {
+                log("Failure reading the installed-release record - check_signature: the trusted "
+                    "key is not hex");
+                return false;
+            }
+            key = *parsed_key;
+        }
         const std::string problem = check_signature(*signature_reply, *manifest_reply,
-                                                    settings_.location, settings_.key, &signature_);
+                                                    settings_.location, key, &signature_);
         if (!problem.empty()) {
             log("Failure checking signature - check_signature: " + problem);
+            return false;
+        }
+        // An older or the same release would undo or repeat what is installed, and an expired
+        // one may be a replay kept back to freeze clients; neither gets anything fetched.
+        if (const auto refused = release_problem(signature_, today(),
+                                                 recorded_release(record_, settings_.location))) {
+            log(refused->operation + " - check_signature: " + refused->reason);
             return false;
         }
         // The manifest is the one the service signed; its own checks still guard the folder.
@@ -145,6 +196,18 @@ class update_run {
         }
         manifest_ = std::move(*parsed.value);
         return true;
+    }
+
+    bool read_record() {
+        switch (platform::read_whole_file(record_path_, record_, max_record_bytes)) {
+            case platform::read_status::ok:
+            case platform::read_status::missing:
+                return true;
+            default:
+                // Unread, the record could hide a newer release than the one offered.
+                log("Failure reading the installed-release record - check_signature");
+                return false;
+        }
     }
 
     std::string download_path(const std::string& entry) const {
@@ -173,6 +236,7 @@ class update_run {
         // A copy left by an earlier, interrupted run is not this run's download.
         if (platform::kind_of(path) == platform::path_kind::file) platform::remove_file(path);
 
+        const steady::time_point download_started = steady::now();
         web::reply_stream stream(
             request_for("/clients/update/" + settings_.location + entry, web::receive_mode::none),
             settings_.log);
@@ -192,10 +256,27 @@ class update_run {
         std::uint64_t file_bytes = 0;
         std::vector<char> buffer(download_chunk);
         int line_feeds = 0;
+        int header_bytes = 0;
+        // The silence rule alone lets a byte every few seconds hold the update for good.
+        const steady::time_point deadline =
+            std::min(deadline_for(download_started, signed_as.size, settings_), update_deadline_);
         // The file is checked against its signed size and hash before anything unpacks it.
         sha256_stream hash;
         for (;;) {
-            const int received = stream.receive(buffer.data(), download_chunk);
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now())
+                    .count();
+            const bool deadline_first = left < static_cast<long long>(settings_.silence_ms);
+            const int received = left <= 0
+                                     ? web::reply_stream::silent
+                                     : stream.receive(buffer.data(), download_chunk,
+                                                      deadline_first ? static_cast<unsigned>(left)
+                                                                     : settings_.silence_ms);
+            if (received == web::reply_stream::silent && deadline_first) {
+                log("Failure receiving data - download_update: " + entry + ": slower than " +
+                    std::to_string(settings_.min_bytes_per_second) + " bytes a second");
+                return false;
+            }
             if (received == web::reply_stream::silent) {
                 log("Failure receiving data - download_update: the server went silent");
                 return false;
@@ -210,6 +291,12 @@ class update_run {
             int start = 0;
             while (line_feeds < header_line_feeds && start < received)
                 if (buffer[static_cast<std::size_t>(start++)] == '\n') ++line_feeds;
+            header_bytes += start;
+            if (header_bytes > max_header_bytes) {
+                log("Failure receiving data - download_update: a header longer than " +
+                    std::to_string(max_header_bytes) + " bytes");
+                return false;
+            }
             const int body = line_feeds < header_line_feeds ? 0 : received - start;
             if (body > 0) {
                 // The total only drives the counter; the limits keep a runaway server off the disk.
@@ -357,6 +444,10 @@ class update_run {
 
     const update_settings& settings_;
     const std::string update_folder_;
+    const std::string record_path_;
+    const steady::time_point started_;
+    steady::time_point update_deadline_ = steady::time_point::max();
+    std::string record_;
     manifest manifest_;
     update_signature signature_;
     std::int64_t done_ = 0;

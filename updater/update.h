@@ -12,6 +12,9 @@
 
 namespace rx::updater {
 
+inline constexpr unsigned default_grace_ms = 30000;
+inline constexpr std::uint64_t default_min_bytes_per_second = 16 * 1024;
+
 struct update_settings {
     std::string program_folder;
     std::string location;  // the version text, e.g. "v4.30"
@@ -24,6 +27,10 @@ struct update_settings {
     // download may bring.
     std::uint64_t download_margin = default_download_margin;
     std::uint64_t max_file_bytes = max_file_download;
+    // However the server trickles its bytes, each download and the whole update must keep this
+    // speed on average once the grace has passed (both count from their start).
+    unsigned grace_ms = default_grace_ms;
+    std::uint64_t min_bytes_per_second = default_min_bytes_per_second;
     // Called after every received chunk with the bytes received so far and the manifest's total;
     // false abandons the update (the window was closed).
     std::function<bool(std::int64_t done, std::int64_t total)> progress;
@@ -32,9 +39,12 @@ struct update_settings {
 
 // Receive size of one download chunk.
 inline constexpr int download_chunk = 4095;
+// A download's header is ten short lines; anything longer is no reply of the service's.
+inline constexpr int max_header_bytes = 4096;
 
 // Runs the update. True only when the signature file was made by `key` for this location and this
-// manifest, and every file was downloaded with its signed size and SHA-256, unpacked, verified and
+// manifest, newer than the release recorded for the location and not expired, and every file was
+// downloaded with its signed size and SHA-256, unpacked, verified and
 // installed; on false the program's files are exactly as they were and the downloaded copies are
 // gone.
 bool get_file_manifest(const update_settings& settings);

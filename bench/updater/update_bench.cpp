@@ -109,7 +109,7 @@ int main() {
     rx::test::write_file((update / "manifest.txt").string(), manifest);
     const std::string sign = "'" + (fs::path(RX_PROGRAM_DIR) / "rx_service").string() +
                              "' --sign-update '" + update.string() + "' --key '" +
-                             RX_UPDATE_SIGNING_KEY_FILE + "'";
+                             RX_UPDATE_SIGNING_KEY_FILE + "' --release 1";
     if (std::system(sign.c_str()) != 0) {
         std::fprintf(stderr, "the update could not be signed\n");
         return 1;

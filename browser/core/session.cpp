@@ -16,9 +16,11 @@
 #include "browser/screens/web_transport.h"
 #include "browser/ui/display_message.h"
 #include "browser/ui/image.h"
+#include "platform/file.h"
 #include "platform/path.h"
 #include "platform/process.h"
 #include "platform/service_config.h"
+#include "updater/logic/release.h"
 
 namespace rx {
 namespace {
@@ -121,6 +123,36 @@ void run_splash(const std::wstring& user_name, const std::wstring& password) {
     if (font) TTF_CloseFont(font);
 }
 
+// Whether the release the service offers for this client's location is still to be installed.
+// The served version alone cannot tell: it stays above the threshold after the update, so without
+// this every start would hand over again, for good. An offer that cannot be read hands over
+// nothing, since the updater would refuse it as well.
+bool update_pending() {
+    web::request req;
+    req.host = config::catalogue_host();
+    req.target = "/clients/update/signature.php?location=" + std::string(built_in_version);
+    req.version = "HTTP/1.0";
+    req.mode = web::receive_mode::close;
+    req.chunk_size = 2048;
+    req.operation = "check_version";
+    const web::reply reply = web::http_get(req, log_line);
+    if (!reply.ok) return false;
+    const auto offered = updater::offered_release(reply.text);
+    if (!offered) {
+        log_error("Failure reading the offered release - check_version");
+        return false;
+    }
+    const auto directory = get_directory();
+    std::string record;
+    if (directory) {
+        const auto status = platform::read_whole_file(
+            platform::join_path(*directory, std::string(updater::release_record_name)), record,
+            64 * 1024);
+        if (status != platform::read_status::ok) record.clear();
+    }
+    return updater::recorded_release(record, built_in_version) < *offered;
+}
+
 }  // namespace
 
 bool login() {
@@ -188,6 +220,7 @@ bool check_version() {
                 log_error("Failure finding rx_update - check_version");
                 return true;
             }
+            if (!update_pending()) return true;
             app::clean_up();
             launch_update(std::string(built_in_version));
             platform::exit_process(0);

@@ -207,9 +207,9 @@ reply_stream::~reply_stream() {
     if (socket_) SDLNet_TCP_Close(socket_);
 }
 
-int reply_stream::receive(char* buffer, int capacity) {
+int reply_stream::receive(char* buffer, int capacity, unsigned wait_ms) {
     if (!set_ || capacity <= 0) return receive_error;
-    const int ready = SDLNet_CheckSockets(set_, silence_ms_);
+    const int ready = SDLNet_CheckSockets(set_, wait_ms);
     if (ready < 0) return receive_error;
     if (ready == 0 || !SDLNet_SocketReady(socket_)) return silent;
     const int received = SDLNet_TCP_Recv(socket_, buffer, capacity);

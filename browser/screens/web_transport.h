@@ -82,7 +82,10 @@ class reply_stream {
     bool ok() const { return set_ != nullptr; }
     // The number of bytes received (at most `capacity`), `closed` when the server ended the reply,
     // `receive_error`, or `silent` when nothing arrived within silence_ms.
-    int receive(char* buffer, int capacity);
+    int receive(char* buffer, int capacity) { return receive(buffer, capacity, silence_ms_); }
+    // As above with a shorter wait of the caller's (a deadline that comes before the silence
+    // rule); `silent` then means nothing arrived within `wait_ms`.
+    int receive(char* buffer, int capacity, unsigned wait_ms);
 
   private:
     TCPsocket socket_ = nullptr;

@@ -128,6 +128,12 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             o.key_file = value;
         else if (name == "--location")
             o.sign_location = value;
+        else if (name == "--release")
+            o.sign_release = value;
+        else if (name == "--expires")
+            o.sign_expires = value;
+        else if (name == "--next-key")
+            o.sign_next_key = value;
         else if (name == "--session-timeout")
             ok = number(o.session_timeout_s, 1);
         else if (name == "--io-timeout-ms")
@@ -148,8 +154,14 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
         if (!ok) return fail("bad value for " + name + ": " + value);
     }
     if (!o.sign_update.empty() && o.key_file.empty()) return fail("--sign-update needs --key");
-    if (o.sign_update.empty() && (!o.key_file.empty() || !o.sign_location.empty()))
-        return fail("--key and --location belong to --sign-update");
+    // Every signed update carries its release: without one, clients refuse it.
+    if (!o.sign_update.empty() && o.sign_release.empty())
+        return fail("--sign-update needs --release");
+    if (o.sign_update.empty() &&
+        (!o.key_file.empty() || !o.sign_location.empty() || !o.sign_release.empty() ||
+         !o.sign_expires.empty() || !o.sign_next_key.empty()))
+        return fail(
+            "--key, --location, --release, --expires and --next-key belong to --sign-update");
     return o;
 }
 
@@ -185,9 +197,12 @@ std::string usage_text() {
            "version=TEXT,\n"
            "                        manifest=TEXT, signature=TEXT, update_file=MODE,\n"
            "                        update_file_only=NAME\n"
-           "  --sign-update DIR --key FILE [--location NAME]\n"
+           "  --sign-update DIR --key FILE --release N [--location NAME] [--expires DATE]\n"
            "                        write DIR/signature.txt for the update folder DIR (location:\n"
-           "                        DIR's name) with the private key in FILE, then end\n"
+           "                        DIR's name) as release N, good through DATE (YYYY-MM-DD,\n"
+           "                        default a year on), with the private key in FILE, then end\n"
+           "  --next-key PUBFILE    with --sign-update: hand clients over to the key whose public\n"
+           "                        key file (update_public_key.hex) is PUBFILE\n"
            "  --help                this text\n"
            "The first line on standard output is \"rx_service listening http=PORT game=PORT\".\n";
 }

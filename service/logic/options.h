@@ -57,6 +57,13 @@ struct service_options {
     std::string sign_update;
     std::string key_file;
     std::string sign_location;
+    // The update's release number (required) and its last valid day, YYYY-MM-DD (empty: a year
+    // from the day it is signed); checked when signing.
+    std::string sign_release;
+    std::string sign_expires;
+    // The public key file (64 hex digits) of the key later updates will be signed with; empty:
+    // none.
+    std::string sign_next_key;
 };
 
 // Parses argv (without the program name). Unknown options, missing values and bad numbers are

@@ -172,16 +172,22 @@ TEST(Options, ParsesEveryOptionAndFault) {
 
 TEST(Options, SigningNeedsItsKeyAndTheKeyBelongsToSigning) {
     std::string error;
-    const auto sign =
-        parse_options({"--sign-update", "/u/v4.30", "--key", "/k", "--location=v"}, &error);
+    const auto sign = parse_options({"--sign-update", "/u/v4.30", "--key", "/k", "--location=v",
+                                     "--release", "3", "--expires", "2030-01-01"},
+                                    &error);
     ASSERT_TRUE(sign) << error;
     EXPECT_EQ(sign->sign_update, "/u/v4.30");
     EXPECT_EQ(sign->key_file, "/k");
     EXPECT_EQ(sign->sign_location, "v");
+    EXPECT_EQ(sign->sign_release, "3");
+    EXPECT_EQ(sign->sign_expires, "2030-01-01");
     EXPECT_FALSE(parse_options({"--sign-update", "/u/v4.30"}, &error));
     EXPECT_EQ(error, "--sign-update needs --key");
+    EXPECT_FALSE(parse_options({"--sign-update", "/u/v4.30", "--key", "/k"}, &error));
+    EXPECT_EQ(error, "--sign-update needs --release");
     EXPECT_FALSE(parse_options({"--key", "/k"}, &error));
     EXPECT_FALSE(parse_options({"--location", "v4.30"}, &error));
+    EXPECT_FALSE(parse_options({"--release", "2"}, &error));
     fault_settings f;
     EXPECT_TRUE(apply_fault(f, "signature", "location v\n", &error));
     EXPECT_EQ(f.signature, "location v\n");

@@ -74,6 +74,8 @@ class session : public ::testing::Test {
 
     static void use_web_host(const std::string& host) {
         setenv("RELICADE_WEB_HOST", host.c_str(), 1);
+        // The offered update's release is asked of the catalogue host, the same service here.
+        setenv("RELICADE_CATALOGUE_HOST", host.c_str(), 1);
     }
 
     // A click as a person makes it: press and release inside the button, each through the screen's
@@ -290,6 +292,34 @@ TEST_F(with_service, served_version_four_point_three_hands_over_to_the_updater) 
     const std::string expected =
         "detached start: /tmp/rx_session_[A-Za-z0-9]+/rx_update\\| 0 v4\\.30";
     EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), expected);
+    fs::remove(fs::path(folder) / "rx_update");
+}
+
+// Once the offered release is in, the served version (which the update does not change) starts no
+// second update; a newer release of the same location does, and so does a record of another one.
+TEST_F(with_service, an_offered_release_already_installed_starts_no_update) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    service_process service(service_args({"--fault", "version=4.30"}));
+    ASSERT_TRUE(service.started());
+    use_web_host(service.web_host());
+    ASSERT_TRUE(rx::test::write_file(folder + "/rx_update", "updater"));
+    const std::string record = folder + "/installed_releases.txt";
+    // The build signed its sample update as release 1.
+    ASSERT_TRUE(rx::test::write_file(record, "v4.29 7\nv4.30 1\n"));
+    EXPECT_TRUE(rx::check_version());
+    EXPECT_TRUE(runner().detached.empty());
+    EXPECT_EQ(rx::app::current_screen(), rx::screen_login);
+
+    ASSERT_TRUE(rx::test::write_file(record, "v4.29 7\n"));
+    EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), "rx_update\\| 0 v4\\.30");
+
+    service_process newer(service_args(
+        {"--fault", "version=4.30", "--fault", "signature=location v4.30\nrelease 2\n"}));
+    ASSERT_TRUE(newer.started());
+    use_web_host(newer.web_host());
+    ASSERT_TRUE(rx::test::write_file(record, "v4.30 1\n"));
+    EXPECT_EXIT(rx::check_version(), ::testing::ExitedWithCode(0), "rx_update\\| 0 v4\\.30");
+    fs::remove(record);
     fs::remove(fs::path(folder) / "rx_update");
 }
 

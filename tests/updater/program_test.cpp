@@ -26,10 +26,10 @@ using rx::test::gzip;
 using rx::test::read_file;
 
 // Signs the update folder `dir` with the build's key, as the service's operator would.
-bool sign_with_build_key(const fs::path& dir) {
+bool sign_with_build_key(const fs::path& dir, const std::string& terms = "--release 1") {
     const std::string command = "'" + (fs::path(RX_PROGRAM_DIR) / "rx_service").string() +
                                 "' --sign-update '" + dir.string() + "' --key '" +
-                                RX_UPDATE_SIGNING_KEY_FILE + "'";
+                                RX_UPDATE_SIGNING_KEY_FILE + "' " + terms;
     return std::system(command.c_str()) == 0;
 }
 
@@ -66,7 +66,8 @@ class update_program : public ::testing::Test {
         // A stand-in browser that only notes that it was started.
         ASSERT_TRUE(rx::test::write_file(
             (program / "Relicade").string(),
-            "#!/bin/sh\necho \"started $#\" > \"$(dirname \"$0\")/started.txt\"\n"));
+            "#!/bin/sh\ncd \"$(dirname \"$0\")\" && echo \"started $#\" > started.tmp && mv "
+            "started.tmp started.txt\n"));
         fs::permissions(program / "Relicade", fs::perms(0755));
         ASSERT_TRUE(rx::test::write_file((program / "update_notes.txt").string(), "old notes"));
     }
@@ -182,14 +183,23 @@ TEST_F(update_program, signing_an_update_folder_needs_a_key_and_every_listed_fil
     ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n"));
     const std::string bad_key = folder.file("bad.key");
     ASSERT_TRUE(rx::test::write_file(bad_key, "not a key\n"));
+    fs::permissions(bad_key, fs::perms(0600));
+    // The build's key as a careless copy would leave it: readable by everyone.
+    const std::string open_key = folder.file("open.key");
+    fs::copy_file(RX_UPDATE_SIGNING_KEY_FILE, open_key);
+    fs::permissions(open_key, fs::perms(0644));
     const std::string service = (fs::path(RX_PROGRAM_DIR) / "rx_service").string();
-    auto sign = [&](const std::string& key) {
+    auto sign = [&](const std::string& key, const std::string& terms = "--release 1") {
         return std::system(("'" + service + "' --sign-update '" + update.string() + "' --key '" +
-                            key + "' 2>/dev/null")
+                            key + "' " + terms + " 2>/dev/null")
                                .c_str());
     };
     EXPECT_NE(sign(folder.file("missing.key")), 0);
     EXPECT_NE(sign(bad_key), 0);
+    EXPECT_NE(sign(open_key), 0);
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE, ""), 0);
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE, "--release 0"), 0);
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE, "--release 2 --expires 2030-02-30"), 0);
     EXPECT_FALSE(fs::exists(update / "signature.txt"));
     ASSERT_TRUE(rx::test::write_file((update / "manifest.txt").string(), "/a.txt.gz\n/b.gz\n"));
     EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE), 0);
@@ -200,6 +210,21 @@ TEST_F(update_program, signing_an_update_folder_needs_a_key_and_every_listed_fil
         rx::updater::parse_signature(read_file((update / "signature.txt").string()));
     ASSERT_TRUE(signature.value) << signature.reason;
     EXPECT_EQ(signature.value->location, "vsign");
+    EXPECT_EQ(signature.value->release, 1u);
+    EXPECT_FALSE(signature.value->next_key);
+    // Handing over to a new key: its public key file, as the key maker writes it.
+    const std::string next_key = folder.file("next.hex");
+    ASSERT_TRUE(rx::test::write_file(next_key, std::string(64, 'e') + "\n"));
+    EXPECT_NE(sign(RX_UPDATE_SIGNING_KEY_FILE, "--release 2 --next-key '" + bad_key + "'"), 0);
+    EXPECT_EQ(sign(RX_UPDATE_SIGNING_KEY_FILE, "--release 2 --next-key '" + next_key + "'"), 0);
+    const auto handing_over =
+        rx::updater::parse_signature(read_file((update / "signature.txt").string()));
+    ASSERT_TRUE(handing_over.value) << handing_over.reason;
+    ASSERT_TRUE(handing_over.value->next_key);
+    EXPECT_EQ(rx::updater::to_hex(handing_over.value->next_key->data(), 32), std::string(64, 'e'));
+    // A year on from the day it was signed (which may have been yesterday by now).
+    EXPECT_GE(signature.value->expires, rx::updater::today() + 364);
+    EXPECT_LE(signature.value->expires, rx::updater::today() + 365);
     ASSERT_EQ(signature.value->files.size(), 1u);
     EXPECT_EQ(signature.value->files[0].sha256,
               rx::updater::sha256(read_file((update / "a.txt.gz").string())));
@@ -312,6 +337,83 @@ TEST_F(update_program, only_the_update_the_service_signed_is_installed_through_a
         EXPECT_EQ(error_log(), std::string(a.log_line) + "\n") << a.name;
         EXPECT_EQ(snapshot(program), before) << a.name;
         EXPECT_FALSE(fs::exists(program / "started.txt")) << a.name;
+    }
+}
+
+// A relay that replays what the service once signed: an older release after a newer one, the
+// same one again, an expired one, or a signature whose release line is gone or changed. Each is
+// refused before any file is fetched, with one line in the log.
+TEST_F(update_program, replayed_stale_or_altered_releases_are_refused_through_a_relay) {
+    const fs::path sample = fs::path(folder.path()) / "sample";
+    const fs::path real_sample = fs::path(RX_PROGRAM_DIR) / "service";
+    fs::create_directories(sample / "update");
+    for (const char* name : {"catalogue.tsv", "accounts.txt", "news.txt", "info_img"})
+        fs::create_symlink(real_sample / name, sample / name);
+    const fs::path update = sample / "update" / "v4.30";
+    fs::copy(real_sample / "update" / "v4.30", update, fs::copy_options::recursive);
+    // The build signed the same files as release 1; the operator signs them again.
+    const std::string release_1 = read_file((update / "signature.txt").string());
+    const std::string yesterday = rx::updater::format_date(rx::updater::today() - 1);
+    ASSERT_TRUE(sign_with_build_key(update, "--release 3 --expires " + yesterday));
+    const std::string expired_3 = read_file((update / "signature.txt").string());
+    ASSERT_TRUE(sign_with_build_key(update, "--release 2"));
+    const std::string release_2 = read_file((update / "signature.txt").string());
+    rx::test::service_process service({"--sample", sample.string()});
+    ASSERT_TRUE(service.started());
+
+    auto serve_signature = [](std::string text) {
+        return [text](const std::string& request, const std::string& reply) {
+            if (request.find("signature.php") == std::string::npos) return reply;
+            return reply.substr(0, reply.find("\r\n\r\n") + 4) + text;
+        };
+    };
+    auto relay_through =
+        [&](std::function<std::string(const std::string&, const std::string&)> rewrite) {
+            rx_test::test_server relay(
+                [&](rx_test::test_server&, int fd, const std::string& request) {
+                    rx_test::test_server::send_all(
+                        fd, rewrite(request, rx::test::exchange(service.http_port(), request)));
+                });
+            const int status = run_updater({"0", "v4.30"}, relay.port());
+            return std::make_pair(status, relay.requests());
+        };
+
+    ASSERT_EQ(relay_through(serve_signature(release_2)).first, 0) << error_log();
+    ASSERT_TRUE(rx::test::wait_until([&] { return fs::exists(program / "started.txt"); }));
+    fs::remove(program / "started.txt");
+    EXPECT_EQ(read_file((program / "installed_releases.txt").string()), "v4.30 2\n");
+
+    std::string release_gone = release_2;
+    release_gone.erase(release_gone.find("release 2\n"), 10);
+    std::string release_3 = release_2;
+    release_3[release_3.find("release 2\n") + 8] = '3';
+    const struct {
+        const char* name;
+        std::string signature;
+        std::string log_line;
+    } replays[] = {
+        {"older release", release_1,
+         "Failure checking release - check_signature: release 1 is not newer than the installed "
+         "release 2"},
+        {"same release", release_2,
+         "Failure checking release - check_signature: release 2 is not newer than the installed "
+         "release 2"},
+        {"expired", expired_3,
+         "Failure checking signature - check_signature: expired on " + yesterday},
+        {"release line missing", release_gone,
+         "Failure checking signature - check_signature: line 2: no release line"},
+        {"release changed by one digit", release_3,
+         "Failure checking signature - check_signature: not signed by the service's key"},
+    };
+    for (const auto& replay : replays) {
+        const auto before = snapshot(program);
+        fs::remove(program / "error_log.txt");
+        const auto [status, requests] = relay_through(serve_signature(replay.signature));
+        EXPECT_EQ(status, 1) << replay.name;
+        EXPECT_EQ(error_log(), replay.log_line + "\n") << replay.name;
+        EXPECT_EQ(snapshot(program), before) << replay.name;
+        EXPECT_EQ(requests.size(), 2u) << replay.name << ": fetched beyond the signature";
+        EXPECT_FALSE(fs::exists(program / "started.txt")) << replay.name;
     }
 }
 

@@ -95,35 +95,45 @@ TEST(update_signature, any_changed_byte_of_the_signed_text_breaks_the_signature)
 TEST(update_signature, malformed_files_are_refused_with_the_line_that_is_wrong) {
     const std::string hash(64, 'a');
     const std::string sig = "signature " + std::string(128, 'b') + "\n";
-    const std::string head = "location v4.30\nmanifest " + hash + "\n";
+    const std::string terms = "release 1\nexpires 2030-01-01\n";
+    const std::string head = "location v4.30\n" + terms + "manifest " + hash + "\n";
     const std::string file = "file /a.gz 10 " + hash + "\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "no signature file"},
         {"<html>404 Not Found</html>\n", "no signature file"},
         {"location v4.30", "line 1: not ended by a line feed"},
-        {"location ../x\nmanifest " + hash + "\n" + file + sig,
+        {"location ../x\n" + terms + "manifest " + hash + "\n" + file + sig,
          "line 1: the location is not a version text"},
-        {"location v4.30\n" + file + sig, "line 2: no manifest line"},
-        {"location v4.30\nmanifest " + hash.substr(1) + "\n" + file + sig,
-         "line 2: the manifest's SHA-256 is not 64 hex digits"},
-        {"location v4.30\nmanifest " + std::string(64, 'A') + "\n" + file + sig,
-         "line 2: the manifest's SHA-256 is not 64 hex digits"},
-        {head + sig, "line 3: no files signed"},
-        {head + file, "line 4: no signature line"},
-        {head + "file /a.gz 10\n" + sig, "line 3: a file line needs a path, a size and a hash"},
-        {head + "file a.gz 10 " + hash + "\n" + sig, "line 3: not a file entry"},
-        {head + "file /a\tb.gz 10 " + hash + "\n" + sig, "line 3: not a file entry"},
-        {head + "file /a.gz 010 " + hash + "\n" + sig, "line 3: the size is not a plain number"},
-        {head + "file /a.gz -1 " + hash + "\n" + sig, "line 3: the size is not a plain number"},
+        {"location v4.30\nmanifest " + hash + "\n" + file + sig, "line 2: no release line"},
+        {"location v4.30\nrelease 0\n" + file + sig,
+         "line 2: the release is not a plain number above 0"},
+        {"location v4.30\nrelease 07\n" + file + sig,
+         "line 2: the release is not a plain number above 0"},
+        {"location v4.30\nrelease 1\nmanifest " + hash + "\n" + file + sig,
+         "line 3: no expires line"},
+        {"location v4.30\nrelease 1\nexpires 2030-02-30\n" + file + sig,
+         "line 3: the expiry is not a date YYYY-MM-DD"},
+        {"location v4.30\n" + terms + file + sig, "line 4: no manifest line"},
+        {"location v4.30\n" + terms + "manifest " + hash.substr(1) + "\n" + file + sig,
+         "line 4: the manifest's SHA-256 is not 64 hex digits"},
+        {"location v4.30\n" + terms + "manifest " + std::string(64, 'A') + "\n" + file + sig,
+         "line 4: the manifest's SHA-256 is not 64 hex digits"},
+        {head + sig, "line 5: no files signed"},
+        {head + file, "line 6: no signature line"},
+        {head + "file /a.gz 10\n" + sig, "line 5: a file line needs a path, a size and a hash"},
+        {head + "file a.gz 10 " + hash + "\n" + sig, "line 5: not a file entry"},
+        {head + "file /a\tb.gz 10 " + hash + "\n" + sig, "line 5: not a file entry"},
+        {head + "file /a.gz 010 " + hash + "\n" + sig, "line 5: the size is not a plain number"},
+        {head + "file /a.gz -1 " + hash + "\n" + sig, "line 5: the size is not a plain number"},
         {head + "file /a.gz 99999999999 " + hash + "\n" + sig,
-         "line 3: the size is not a plain number"},
+         "line 5: the size is not a plain number"},
         {head + "file /a.gz 10 " + hash + " \n" + sig,
-         "line 3: the file's SHA-256 is not 64 hex digits"},
-        {head + file + "extra\n" + sig, "line 4: neither a file nor the signature"},
+         "line 5: the file's SHA-256 is not 64 hex digits"},
+        {head + file + "extra\n" + sig, "line 6: neither a file nor the signature"},
         {head + file + "signature " + std::string(127, 'b') + "\n",
-         "line 4: the signature is not 128 hex digits"},
-        {head + file + sig + "more", "line 4: bytes follow the signature line"},
-        {head + file + sig.substr(0, sig.size() - 1), "line 4: no signature line"},
+         "line 6: the signature is not 128 hex digits"},
+        {head + file + sig + "more", "line 6: bytes follow the signature line"},
+        {head + file + sig.substr(0, sig.size() - 1), "line 6: no signature line"},
     };
     for (const auto& [text, reason] : cases) {
         const signature_result result = parse_signature(text);
@@ -136,12 +146,13 @@ TEST(update_signature, malformed_files_are_refused_with_the_line_that_is_wrong) 
 }
 
 TEST(update_signature, more_files_than_any_update_has_are_refused) {
-    std::string text = "location v4.30\nmanifest " + std::string(64, 'a') + "\n";
+    std::string text =
+        "location v4.30\nrelease 1\nexpires 2030-01-01\nmanifest " + std::string(64, 'a') + "\n";
     for (std::size_t i = 0; i <= max_signed_files; ++i)
         text += "file /f" + std::to_string(i) + ".gz 1 " + std::string(64, 'c') + "\n";
     text += "signature " + std::string(128, 'b') + "\n";
     EXPECT_EQ(parse_signature(text).reason,
-              "line " + std::to_string(max_signed_files + 3) + ": too many files");
+              "line " + std::to_string(max_signed_files + 5) + ": too many files");
 }
 
 TEST(update_signature, streamed_hashes_and_keys_agree_with_their_known_values) {

@@ -145,6 +145,8 @@ class update_test : public ::testing::Test {
         settings.silence_ms = silence_ms;
         settings.download_margin = download_margin;
         settings.max_file_bytes = max_file_bytes;
+        settings.grace_ms = grace_ms;
+        settings.min_bytes_per_second = min_bytes_per_second;
         settings.log = [this](std::string_view text) { log.emplace_back(text); };
         settings.progress = [this](std::int64_t done, std::int64_t total) {
             progress.emplace_back(done, total);
@@ -184,6 +186,8 @@ class update_test : public ::testing::Test {
     public_key key = *parse_hex32(rx_update_public_key_hex);
     std::uint64_t download_margin = default_download_margin;
     std::uint64_t max_file_bytes = max_file_download;
+    unsigned grace_ms = default_grace_ms;
+    std::uint64_t min_bytes_per_second = default_min_bytes_per_second;
     std::map<std::string, std::string> before;
     std::vector<std::string> log;
     std::vector<std::pair<std::int64_t, std::int64_t>> progress;
@@ -479,6 +483,117 @@ TEST_F(update_test, an_existing_update_folder_and_a_stale_download_are_handled) 
     EXPECT_EQ(read_file((program / "update_notes.txt").string()),
               unpacked_sample("/update_notes.txt.gz"));
     EXPECT_TRUE(fs::is_empty(program / "update"));
+}
+
+// A one-file update of the test's key under `terms`, served by a loopback stand-in whose file
+// reply the case chooses.
+struct one_file_update {
+    std::string packed = test::gzip("the new badge", 9);
+    std::string manifest =
+        "filesize:" + std::to_string(packed.size()) + "\n/images/update_badge.png.gz\n";
+    std::string signature(const signing_terms& terms) const {
+        return write_signature("v4.30", manifest,
+                               {{"/images/update_badge.png.gz", packed.size(), sha256(packed)}},
+                               test_seed, terms);
+    }
+    // Answers the manifest and `signature`; the file's reply is left to `file`.
+    rx_test::test_server::script serve(std::string signature_text,
+                                       rx_test::test_server::script file) const {
+        return [this, signature_text, file](rx_test::test_server& server, int fd,
+                                            const std::string& request) {
+            if (request.find("manifest.php") != std::string::npos)
+                rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + manifest);
+            else if (request.find("signature.php") != std::string::npos)
+                rx_test::test_server::send_all(fd, "HTTP/1.0 200 OK\n\n" + signature_text);
+            else if (file)
+                file(server, fd, request);
+            else
+                rx_test::test_server::send_all(fd, std::string(10, '\n') + packed);
+        };
+    }
+};
+
+// The service moves to a new key: the last update the old key signs names it, and from then on the
+// old key (which may be the one that leaked) installs nothing.
+TEST_F(update_test, after_a_key_rotation_only_the_new_key_is_trusted) {
+    key = public_key_of(test_seed);
+    key_seed next_seed{};
+    next_seed.fill(0x43);
+    const one_file_update update;
+    auto signed_by = [&](const key_seed& seed, std::uint64_t release,
+                         std::optional<public_key> next) {
+        return write_signature(
+            "v4.30", update.manifest,
+            {{"/images/update_badge.png.gz", update.packed.size(), sha256(update.packed)}}, seed,
+            {release, today() + 30, next});
+    };
+    {
+        rx_test::test_server server(
+            update.serve(signed_by(test_seed, 1, public_key_of(next_seed)), nullptr));
+        ASSERT_TRUE(run(server.port())) << all_log();
+    }
+    EXPECT_EQ(read_file((program / "installed_releases.txt").string()),
+              "v4.30 1\n@key " + to_hex(public_key_of(next_seed).data(), 32) + "\n");
+
+    before = snapshot(program);
+    {
+        rx_test::test_server server(update.serve(signed_by(test_seed, 2, std::nullopt), nullptr));
+        log.clear();
+        EXPECT_FALSE(run(server.port()));
+        EXPECT_EQ(all_log(),
+                  "Failure checking signature - check_signature: not signed by the "
+                  "service's key\n");
+        expect_unchanged("the old key after the rotation");
+    }
+    rx_test::test_server server(update.serve(signed_by(next_seed, 2, std::nullopt), nullptr));
+    log.clear();
+    ASSERT_TRUE(run(server.port())) << all_log();
+    EXPECT_EQ(recorded_release(read_file((program / "installed_releases.txt").string()), "v4.30"),
+              2u);
+    EXPECT_EQ(trusted_key_hex(read_file((program / "installed_releases.txt").string())),
+              to_hex(public_key_of(next_seed).data(), 32));
+}
+
+TEST_F(update_test, an_endless_header_and_a_dripping_reply_fail_in_bounded_time) {
+    key = public_key_of(test_seed);
+    const one_file_update update;
+    // One byte a tenth of a second is far below the least speed the test asks for.
+    grace_ms = 300;
+    min_bytes_per_second = 1000000;
+    auto drip = [](std::string head) {
+        return [head](rx_test::test_server& server, int fd, const std::string&) {
+            rx_test::test_server::send_all(fd, head);
+            while (!server.stopping() && ::send(fd, "x", 1, MSG_NOSIGNAL) == 1)
+                rx_test::test_server::pause_ms(100);
+        };
+    };
+    const struct {
+        const char* name;
+        rx_test::test_server::script file;
+        const char* log_line;
+    } cases[] = {
+        {"header without end",
+         [](rx_test::test_server& server, int fd, const std::string&) {
+             const std::string block(1024, 'h');
+             while (!server.stopping() && ::send(fd, block.data(), block.size(), MSG_NOSIGNAL) > 0)
+                 continue;
+         },
+         "Failure receiving data - download_update: a header longer than 4096 bytes"},
+        {"dripping header", drip("HTTP/1.0 200 OK\n"),
+         "Failure receiving data - download_update: /images/update_badge.png.gz: slower than "
+         "1000000 bytes a second"},
+        {"dripping body", drip(std::string(10, '\n')),
+         "Failure receiving data - download_update: /images/update_badge.png.gz: slower than "
+         "1000000 bytes a second"},
+    };
+    for (const auto& c : cases) {
+        rx_test::test_server server(update.serve(update.signature({}), c.file));
+        log.clear();
+        EXPECT_FALSE(run(server.port())) << c.name;
+        ASSERT_EQ(log.size(), 1u) << c.name << "\n" << all_log();
+        EXPECT_EQ(log[0], c.log_line);
+        expect_unchanged(c.name);
+    }
 }
 
 }  // namespace

@@ -388,7 +388,7 @@ const char* wine_loader() {
 // Signs the update folder `dir` with the build's key, which the Windows build was given too.
 bool sign_with_build_key(const std::string& dir) {
     const std::string command = "'" + program_dir() + "/rx_service' --sign-update '" + dir +
-                                "' --key '" + RX_UPDATE_SIGNING_KEY_FILE + "'";
+                                "' --key '" + RX_UPDATE_SIGNING_KEY_FILE + "' --release 1";
     return std::system(command.c_str()) == 0;
 }
 
@@ -476,8 +476,8 @@ TEST_F(WineUpdater, RefusesWhatTheServiceDidNotSignAndChangesNothing) {
         {"signed by another key", gzip("the signed notes\n"),
          rx::updater::write_signature("vbad", manifest, parsed.value->files, other),
          "Failure checking signature - check_signature: not signed by the service's key\n"},
-        // Of the signed file's size, so the served manifest (its total) stays the signed one and only
-        // the file's hash can catch it.
+        // Of the signed file's size, so the served manifest (its total) stays the signed one and
+        // only the file's hash can catch it.
         {"a file that is not the one signed", gzip("the signed Notes\n"), "",
          "Failure checking file - check_signature: /notes.txt.gz: "},
     };

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <set>
 
+#include "updater/logic/release.h"
+
 namespace rx::updater {
 
 namespace {
@@ -114,6 +116,9 @@ std::string entry_problem(std::string_view entry) {
     // Downloads wait in the update folder; an entry installed there could overwrite one of them.
     if (parts.size() > 1 && lowered(parts.front()) == "update")
         return "installs into the update folder";
+    // The record of installed releases is the updater's own; an update that replaced it could
+    // make an older release look new again.
+    if (lowered(parts.front()) == release_record_name) return "names the installed-release record";
     for (std::string_view part : parts) {
         if (part.empty()) return "has an empty folder or name";
         if (part == "." || part == "..") return "leaves its folder";

@@ -14,6 +14,9 @@ namespace rx::updater {
 namespace {
 
 constexpr std::string_view location_tag = "location ";
+constexpr std::string_view release_tag = "release ";
+constexpr std::string_view expires_tag = "expires ";
+constexpr std::string_view next_key_tag = "next-key ";
 constexpr std::string_view manifest_tag = "manifest ";
 constexpr std::string_view file_tag = "file ";
 constexpr std::string_view signature_tag = "signature ";
@@ -124,12 +127,35 @@ signature_result parse_signature(std::string_view reply) {
     if (!valid_location(parsed.location))
         return refuse(line_problem(1, "the location is not a version text"));
 
+    // Without a release number nothing tells an old update from a new one, so such a file is
+    // refused however well it is signed.
     line = lines.next();
+    if (!line || line->compare(0, release_tag.size(), release_tag) != 0)
+        return refuse(line_problem(2, "no release line"));
+    const auto release = parse_release(line->substr(release_tag.size()));
+    if (!release) return refuse(line_problem(2, "the release is not a plain number above 0"));
+    parsed.release = *release;
+
+    line = lines.next();
+    if (!line || line->compare(0, expires_tag.size(), expires_tag) != 0)
+        return refuse(line_problem(3, "no expires line"));
+    const auto expires = parse_date(line->substr(expires_tag.size()));
+    if (!expires) return refuse(line_problem(3, "the expiry is not a date YYYY-MM-DD"));
+    parsed.expires = *expires;
+
+    line = lines.next();
+    if (line && line->compare(0, next_key_tag.size(), next_key_tag) == 0) {
+        const auto next_key = lower_hex<32>(line->substr(next_key_tag.size()));
+        if (!next_key)
+            return refuse(line_problem(lines.number, "the next key is not 64 hex digits"));
+        parsed.next_key = *next_key;
+        line = lines.next();
+    }
     if (!line || line->compare(0, manifest_tag.size(), manifest_tag) != 0)
-        return refuse(line_problem(2, "no manifest line"));
+        return refuse(line_problem(lines.number + (line ? 0 : 1), "no manifest line"));
     const auto manifest_hash = lower_hex<32>(line->substr(manifest_tag.size()));
     if (!manifest_hash)
-        return refuse(line_problem(2, "the manifest's SHA-256 is not 64 hex digits"));
+        return refuse(line_problem(lines.number, "the manifest's SHA-256 is not 64 hex digits"));
     parsed.manifest_sha256 = *manifest_hash;
 
     for (;;) {
@@ -192,6 +218,20 @@ std::string check_signature(std::string_view signature_reply, std::string_view m
         return "the manifest is not the one signed";
     if (out) *out = std::move(*parsed.value);
     return "";
+}
+
+std::optional<release_refusal> release_problem(const update_signature& signature,
+                                               std::int64_t today, std::uint64_t installed) {
+    // A stale signature keeps no client on an old release for good: the operator signs anew.
+    if (signature.expires < today)
+        return release_refusal{"Failure checking signature",
+                               "expired on " + format_date(signature.expires)};
+    if (signature.release <= installed)
+        return release_refusal{"Failure checking release",
+                               "release " + std::to_string(signature.release) +
+                                   " is not newer than the installed release " +
+                                   std::to_string(installed)};
+    return std::nullopt;
 }
 
 std::string signed_files_problem(const std::vector<std::string>& entries,
@@ -267,9 +307,14 @@ key_seed new_key_seed() {
 }
 
 std::string write_signature(std::string_view location, std::string_view manifest,
-                            const std::vector<signed_file>& files, const key_seed& seed) {
+                            const std::vector<signed_file>& files, const key_seed& seed,
+                            const signing_terms& terms) {
     need_sodium();
     std::string text = std::string(location_tag) + std::string(location) + "\n";
+    text += std::string(release_tag) + std::to_string(terms.release) + "\n";
+    text += std::string(expires_tag) + format_date(terms.expires) + "\n";
+    if (terms.next_key)
+        text += std::string(next_key_tag) + to_hex(terms.next_key->data(), 32) + "\n";
     const sha256_digest manifest_hash = sha256(manifest);
     text += std::string(manifest_tag) + to_hex(manifest_hash.data(), manifest_hash.size()) + "\n";
     for (const signed_file& file : files)

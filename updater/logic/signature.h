@@ -3,6 +3,9 @@
 //
 // The file is plain text, every line ended by "\n":
 //   location NAME
+//   release N                      (the update's number within the location; the newest counts)
+//   expires YYYY-MM-DD             (the last day, in UTC, a client accepts it)
+//   next-key PUBLICKEYHEX          (optional: the key every later update is signed with)
 //   manifest SHA256HEX             (the manifest's bytes from "filesize:" to the end of the reply)
 //   file ENTRY SIZE SHA256HEX      (one per manifest entry, in manifest order: the gzip file)
 //   signature SIGHEX               (Ed25519 over every byte of the lines above)
@@ -15,6 +18,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "updater/logic/release.h"
 
 namespace rx::updater {
 
@@ -35,6 +40,9 @@ struct signed_file {
 
 struct update_signature {
     std::string location;
+    std::uint64_t release = 0;
+    std::int64_t expires = 0;  // days since 1970-01-01
+    std::optional<std::array<unsigned char, 32>> next_key;
     sha256_digest manifest_sha256{};
     std::vector<signed_file> files;
     signature_bytes signature{};
@@ -62,6 +70,15 @@ std::string check_signature(std::string_view signature_reply, std::string_view m
                             std::string_view location, const public_key& key,
                             update_signature* out);
 
+// Why a correctly signed update may still not be installed, or "": it expired before `today`, or
+// its release is not above the one `installed` for its location.
+struct release_refusal {
+    std::string operation;  // the "Failure ... - check_signature" line's first words
+    std::string reason;
+};
+std::optional<release_refusal> release_problem(const update_signature& signature,
+                                               std::int64_t today, std::uint64_t installed);
+
 // Why the manifest's entries are not exactly the signed files in the same order, or "".
 std::string signed_files_problem(const std::vector<std::string>& entries,
                                  const update_signature& signature);
@@ -88,9 +105,18 @@ public_key public_key_of(const key_seed& seed);
 // A new random seed for a signing key.
 key_seed new_key_seed();
 
+// What the operator decides for each signing: the release number and the last day it is good for.
+struct signing_terms {
+    std::uint64_t release = 1;
+    std::int64_t expires = today() + default_validity_days;
+    // Hands the clients over to another key: once this update is in, they trust that key alone.
+    std::optional<std::array<unsigned char, 32>> next_key;
+};
+
 // The signature file for `location`, the manifest's bytes and its files, signed with the key made
 // from `seed`.
 std::string write_signature(std::string_view location, std::string_view manifest,
-                            const std::vector<signed_file>& files, const key_seed& seed);
+                            const std::vector<signed_file>& files, const key_seed& seed,
+                            const signing_terms& terms = {});
 
 }  // namespace rx::updater
