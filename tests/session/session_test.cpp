@@ -49,6 +49,9 @@ class session : public ::testing::Test {
         rx::app::user() = rx::user_info{};
         rx::app::clear_controls();
         rx::app::set_current_screen(rx::screen_login);
+        // A message an earlier test's login put up would still be showing.
+        rx::app::destroy_message();
+        rx::app::create_message();
         std::lock_guard<std::mutex> lock(runner().mutex);
         runner().urls.clear();
         runner().detached.clear();
