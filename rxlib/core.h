@@ -26,6 +26,9 @@ std::atomic<std::uint32_t>& game_size();
 std::atomic<std::uint8_t>& initialised();
 std::uint8_t* load_buffer();  // save_buffer_size bytes, one fixed address
 std::atomic<std::int32_t>& load_size();
+// How the last load and the last store ended (load_outcome and save_outcome of game_session.h).
+std::atomic<std::int32_t>& load_status();
+std::atomic<std::int32_t>& save_status();
 
 // Appends one line to "rxlib_error_log.txt" in the executable's folder; failures are silent.
 void write_log(std::string_view message);

@@ -1,4 +1,4 @@
-// The fourteen exports: each runs its operation and lets no exception reach the emulator.
+// The exports: each runs its operation and lets no exception reach the emulator.
 #include <SDL.h>
 
 #include <atomic>
@@ -137,6 +137,18 @@ unsigned char* rx_get_load_location(void) {
 int32_t rx_get_load_size(void) {
     return guarded(
         "rx_get_load_size", [] { return rx::lib::load_size().load(); }, static_cast<int32_t>(0));
+}
+
+int32_t rx_get_load_status(void) {
+    return guarded(
+        "rx_get_load_status", [] { return rx::lib::load_status().load(); },
+        static_cast<int32_t>(0));
+}
+
+int32_t rx_get_save_status(void) {
+    return guarded(
+        "rx_get_save_status", [] { return rx::lib::save_status().load(); },
+        static_cast<int32_t>(0));
 }
 
 }  // extern "C"
