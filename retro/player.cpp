@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <set>
@@ -27,6 +29,7 @@
 #include "retro/logic/console.h"
 #include "retro/logic/core.h"
 #include "retro/logic/picture.h"
+#include "retro/logic/save_sync.h"
 #include "retro/logic/sound.h"
 #include "retro/logic/timing.h"
 #include "rxlib/rxlib.h"
@@ -224,8 +227,9 @@ class player {
         close_joysticks();
         if (shadow_) SDL_FreeSurface(shadow_);
         shadow_ = nullptr;
+        screen_ = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        store_save_if_changed();
+        store_at_end();
         return 0;
     }
 
@@ -268,48 +272,101 @@ class player {
         return read_pads(bindings_, reader);
     }
 
-    // The save was asked for while the core loaded; the game starts once it is in.
+    // The save was asked for while the core loaded; the game starts once it is in. Only a save
+    // read whole, or none at all, lets this play store over the server's.
     void restore_save() {
         save_name_ = save_name();
         server_.wait();
         if (game_.save_size() == 0) return;
-        int size = rx_get_load_size();
-        if (size > 0) {
-            const unsigned char* at = rx_get_load_location();
-            if (!game_.write_save(at, static_cast<std::size_t>(size))) {
-                log_line("The save " + save_name_ + " holds " + std::to_string(size) +
-                         " bytes where the game keeps " + std::to_string(game_.save_size()) +
-                         "; it is not used - rx_retro");
-            }
+        const auto status = static_cast<load_status>(rx_get_load_status());
+        const int size = rx_get_load_size();
+        const std::size_t server_size = size > 0 ? static_cast<std::size_t>(size) : 0;
+        std::optional<std::string> local = read_local_copy();
+        const bool local_usable = local && !local->empty() && local->size() <= game_.save_size();
+        save_start start = plan_save_start(status, server_size, game_.save_size(), local_usable);
+        if (start.from == save_start::source::server) {
+            game_.write_save(rx_get_load_location(), server_size);
+        } else if (start.from == save_start::source::local) {
+            game_.write_save(reinterpret_cast<const unsigned char*>(local->data()), local->size());
         }
-        keeper_ = std::make_unique<save_keeper>(game_.read_save(), now_ms());
+        if (!start.notice.empty()) {
+            tell_in_window(start.notice, "Save " + save_name_ + " (load status " +
+                                             std::to_string(static_cast<int>(status)) + ", size " +
+                                             std::to_string(size) + ")");
+        }
+        uploader_ = std::make_unique<save_uploader>(game_.read_save(), start.upload, now_ms());
     }
 
-    // Writes the save beside the program and hands it to rxlib on the worker, unless the last one
-    // is still on its way (then the next check tries again). At the end it is stored here.
-    void store_save(std::vector<unsigned char> bytes, bool at_end) {
-        if (at_end) server_.wait();
-        if (server_.busy()) return;
-        const std::string path = folder() + save_name_;
+    std::optional<std::string> read_local_copy() const {
+        std::ifstream in(folder() + save_name_, std::ios::binary);
+        if (!in) return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Shown for the rest of play in the window's title, where the player sees it without the game
+    // stopping; the log keeps the detail.
+    void tell_in_window(const std::string& notice, const std::string& detail) {
+        log_line(detail + ": " + notice + " - rx_retro");
+        if (screen_)
+            SDL_WM_SetCaption((std::string(rx_get_game_name()) + " - " + notice).c_str(), nullptr);
+    }
+
+    bool write_local(const std::vector<unsigned char>& bytes, double now) {
         std::string failed = rx::platform::replace_file(
-            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        if (!failed.empty()) {
-            log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
-            return;
+            folder() + save_name_,
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        if (failed.empty()) {
+            uploader_->local_written(bytes, now);
+            return true;
         }
-        const std::string name = save_name_;
-        if (at_end) {
-            rx_save_game(name.c_str());
-        } else {
-            server_.start([name] { rx_save_game(name.c_str()); });
-        }
-        keeper_->stored(std::move(bytes), now_ms());
+        log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
+        uploader_->local_failed(now);
+        return false;
     }
 
-    void store_save_if_changed() {
-        if (!keeper_) return;
+    // The outcome of a store that ran on the worker, once it has ended.
+    void collect_store(double now) {
+        if (!storing_ || server_.busy()) return;
+        storing_ = false;
+        finish_store(now);
+    }
+
+    void finish_store(double now) {
+        const auto status = static_cast<store_status>(rx_get_save_status());
+        if (status != store_status::stored) {
+            log_line("The save " + save_name_ + " was not kept by the server (status " +
+                     std::to_string(static_cast<int>(status)) + "); it is tried again - rx_retro");
+        }
+        std::string notice = uploader_->upload_finished(status, now);
+        if (!notice.empty()) tell_in_window(notice, "Save " + save_name_);
+    }
+
+    // Every check: the local copy when the memory changed, then a store when one is due.
+    void keep_save(double now) {
+        collect_store(now);
         std::vector<unsigned char> bytes = game_.read_save();
-        if (keeper_->changed(bytes)) store_save(std::move(bytes), true);
+        if (uploader_->local_due(bytes, now)) write_local(bytes, now);
+        if (!uploader_->upload_due(now) || server_.busy()) return;
+        uploader_->upload_started();
+        const std::string name = save_name_;
+        storing_ = true;
+        server_.start([name] { rx_save_game(name.c_str()); });
+    }
+
+    // At the end the last change is written and, when the server has not confirmed it, stored
+    // once more here.
+    void store_at_end() {
+        if (!uploader_) return;
+        server_.wait();
+        collect_store(now_ms());
+        std::vector<unsigned char> bytes = game_.read_save();
+        // A failed write leaves the last copy on disk, which may still be news to the server.
+        if (uploader_->local_due(bytes, std::numeric_limits<double>::infinity()))
+            write_local(bytes, now_ms());
+        if (!uploader_->final_upload_wanted()) return;
+        uploader_->upload_started();
+        rx_save_game(save_name_.c_str());
+        finish_store(now_ms());
     }
 
     bool handle_events() {
@@ -376,10 +433,9 @@ class player {
                 draw();
             }
             play_sound();
-            if (keeper_ && core_end - last_save_check >= save_check_ms) {
+            if (uploader_ && core_end - last_save_check >= save_check_ms) {
                 last_save_check = core_end;
-                std::vector<unsigned char> bytes = game_.read_save();
-                if (keeper_->due(bytes, core_end)) store_save(std::move(bytes), false);
+                keep_save(core_end);
             }
             double end = now_ms();
             timings_.frames += 1;
@@ -407,7 +463,8 @@ class player {
     std::unique_ptr<resampler> resampler_;
     std::vector<std::int16_t> samples_, resampled_;
     std::string save_name_;
-    std::unique_ptr<save_keeper> keeper_;
+    std::unique_ptr<save_uploader> uploader_;
+    bool storing_ = false;  // a store runs on the worker and its outcome is not yet taken
     run_timings timings_;
 };
 
