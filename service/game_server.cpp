@@ -3,6 +3,7 @@
 #include <charconv>
 #include <thread>
 
+#include "service/logic/games_folder.h"
 #include "service/net.h"
 #include "service/servers.h"
 
@@ -12,7 +13,6 @@ namespace {
 constexpr std::size_t max_token = 1024;
 constexpr std::size_t max_save =
     1u << 20;  // far above any console save; bounds what one upload may hold
-constexpr std::size_t max_save_name = 100;
 constexpr std::size_t stream_chunk = 64 * 1024;
 
 std::atomic<std::uint64_t> connection_counter{0};
