@@ -29,6 +29,7 @@
 #include "retro/logic/console.h"
 #include "retro/logic/core.h"
 #include "retro/logic/picture.h"
+#include "retro/logic/save_file.h"
 #include "retro/logic/save_sync.h"
 #include "retro/logic/sound.h"
 #include "retro/logic/timing.h"
@@ -280,21 +281,36 @@ class player {
         if (game_.save_size() == 0) return;
         const auto status = static_cast<load_status>(rx_get_load_status());
         const int size = rx_get_load_size();
-        const std::size_t server_size = size > 0 ? static_cast<std::size_t>(size) : 0;
-        std::optional<std::string> local = read_local_copy();
-        const bool local_usable = local && !local->empty() && local->size() <= game_.save_size();
-        save_start start = plan_save_start(status, server_size, game_.save_size(), local_usable);
-        if (start.from == save_start::source::server) {
-            game_.write_save(rx_get_load_location(), server_size);
-        } else if (start.from == save_start::source::local) {
-            game_.write_save(reinterpret_cast<const unsigned char*>(local->data()), local->size());
+        const unpacked_save server = unpack_save(std::string_view(
+            reinterpret_cast<const char*>(rx_get_load_location()),
+            status == load_status::whole && size > 0 ? static_cast<std::size_t>(size) : 0));
+        std::optional<std::string> local_bytes = read_local_copy();
+        const unpacked_save local = unpack_save(local_bytes ? *local_bytes : std::string());
+        const bool local_usable = !local.memory.empty() && local.memory.size() <= game_.save_size();
+        save_start start =
+            plan_save_start(status, server.memory.size(), game_.save_size(), local_usable);
+        const unpacked_save* from = start.from == save_start::source::server  ? &server
+                                    : start.from == save_start::source::local ? &local
+                                                                              : nullptr;
+        if (from) {
+            game_.write_save(from->memory.data(), from->memory.size());
+            if (!from->clock.empty() && !game_.write_rtc(from->clock.data(), from->clock.size())) {
+                log_line("The save " + save_name_ + " holds a clock of " +
+                         std::to_string(from->clock.size()) +
+                         " bytes this cartridge does not have; it is not used - rx_retro");
+            }
         }
         if (!start.notice.empty()) {
             tell_in_window(start.notice, "Save " + save_name_ + " (load status " +
                                              std::to_string(static_cast<int>(status)) + ", size " +
                                              std::to_string(size) + ")");
         }
-        uploader_ = std::make_unique<save_uploader>(game_.read_save(), start.upload, now_ms());
+        uploader_ = std::make_unique<save_uploader>(current_save(), start.upload, now_ms());
+    }
+
+    // The save memory with the cartridge clock, as one file.
+    std::vector<unsigned char> current_save() const {
+        return pack_save(game_.read_save(), game_.read_rtc());
     }
 
     std::optional<std::string> read_local_copy() const {
@@ -344,7 +360,7 @@ class player {
     // Every check: the local copy when the memory changed, then a store when one is due.
     void keep_save(double now) {
         collect_store(now);
-        std::vector<unsigned char> bytes = game_.read_save();
+        std::vector<unsigned char> bytes = current_save();
         if (uploader_->local_due(bytes, now)) write_local(bytes, now);
         if (!uploader_->upload_due(now) || server_.busy()) return;
         uploader_->upload_started();
@@ -359,7 +375,7 @@ class player {
         if (!uploader_) return;
         server_.wait();
         collect_store(now_ms());
-        std::vector<unsigned char> bytes = game_.read_save();
+        std::vector<unsigned char> bytes = current_save();
         // A failed write leaves the last copy on disk, which may still be news to the server.
         if (uploader_->local_due(bytes, std::numeric_limits<double>::infinity()))
             write_local(bytes, now_ms());

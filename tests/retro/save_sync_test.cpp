@@ -7,6 +7,8 @@
 #include <deque>
 #include <optional>
 
+#include "retro/logic/save_file.h"
+
 namespace rx::retro {
 namespace {
 
@@ -180,6 +182,44 @@ TEST(SaveFaults, TheServersSaveNeverGoesBackAndTheLastCountIsKept) {
             EXPECT_EQ(p.server_counts.back(), p.last_written);
         }
     }
+}
+
+TEST(SaveFile, TheClockTravelsBesideTheMemoryAndPlainSavesStayPlain) {
+    const save_bytes memory(8192, 0x5A), clock{1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(pack_save(memory, {}), memory);
+    const save_bytes packed = pack_save(memory, clock);
+    ASSERT_EQ(packed.size(), memory.size() + clock.size() + save_trailer_size);
+    // The memory stays at the start, where other emulators and the tests look for the record.
+    EXPECT_TRUE(std::equal(memory.begin(), memory.end(), packed.begin()));
+    auto view = [](const save_bytes& b) {
+        return std::string_view(reinterpret_cast<const char*>(b.data()), b.size());
+    };
+    unpacked_save back = unpack_save(view(packed));
+    EXPECT_EQ(back.memory, memory);
+    EXPECT_EQ(back.clock, clock);
+
+    // Anything but a well-formed trailer of this version is memory alone.
+    struct broken {
+        const char* what;
+        std::size_t at;
+        unsigned char value;
+    };
+    const std::size_t trailer = packed.size() - save_trailer_size;
+    const broken rows[] = {
+        {"magic", trailer, 'Q'},           {"version", trailer + 4, 2},
+        {"reserved byte", trailer + 6, 1}, {"memory size", trailer + 8, 1},
+        {"clock size", trailer + 12, 9},
+    };
+    for (const broken& r : rows) {
+        SCOPED_TRACE(r.what);
+        save_bytes bad = packed;
+        bad[r.at] = r.value;
+        unpacked_save u = unpack_save(view(bad));
+        EXPECT_EQ(u.memory, bad);
+        EXPECT_TRUE(u.clock.empty());
+    }
+    EXPECT_TRUE(unpack_save(view(save_bytes(15, 0))).clock.empty());
+    EXPECT_TRUE(unpack_save({}).memory.empty());
 }
 
 }  // namespace
