@@ -105,6 +105,11 @@ int run_script(const char* launch, int argc, char** argv) {
         } else if (step == "load") {
             rx_load_game(next().c_str());
             print_load();
+        } else if (step == "save-as") {
+            std::string file = next();
+            rx_save_game_as(file.c_str(), next().c_str());
+            std::printf("saved\n");
+            std::fflush(stdout);
         } else if (step == "status") {
             std::printf("status load=%d save=%d\n", rx_get_load_status(), rx_get_save_status());
             std::fflush(stdout);

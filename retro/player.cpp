@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -117,6 +118,16 @@ std::string save_name() {
         if (c == '/' || c == '\\' || c == ':') c = '_';
     }
     return name + ".sav";
+}
+
+// Names this play's own save file apart from any other play of the game on this computer.
+std::string play_token() {
+    std::random_device random;
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    char token[24];
+    std::snprintf(token, sizeof token, "%08x%04x", random(), static_cast<unsigned>(ticks & 0xFFFF));
+    return std::string(token) + ".play";
 }
 
 std::optional<std::string> settings_bytes(const char* file_name) {
@@ -277,6 +288,7 @@ class player {
     // read whole, or none at all, lets this play store over the server's.
     void restore_save() {
         save_name_ = save_name();
+        play_file_ = save_name_ + "." + play_token();
         server_.wait();
         if (game_.save_size() == 0) return;
         const auto status = static_cast<load_status>(rx_get_load_status());
@@ -327,17 +339,29 @@ class player {
             SDL_WM_SetCaption((std::string(rx_get_game_name()) + " - " + notice).c_str(), nullptr);
     }
 
+    // The play's own file is what its stores send, so another play of the game on this computer
+    // never hands this one's server its bytes; the game's copy is what the next play falls back
+    // on when the server cannot be read.
     bool write_local(const std::vector<unsigned char>& bytes, double now) {
-        std::string failed = rx::platform::replace_file(
-            folder() + save_name_,
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        if (failed.empty()) {
-            uploader_->local_written(bytes, now);
-            return true;
+        const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::string failed = rx::platform::replace_file(folder() + play_file_, view);
+        if (!failed.empty()) {
+            log_line("Failed to write " + play_file_ + " (" + failed + ") - rx_retro");
+            uploader_->local_failed(now);
+            return false;
         }
-        log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
-        uploader_->local_failed(now);
-        return false;
+        play_file_written_ = true;
+        uploader_->local_written(bytes, now);
+        failed = rx::platform::replace_file(folder() + save_name_, view);
+        copy_current_ = failed.empty();
+        if (!copy_current_)
+            log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
+        return true;
+    }
+
+    void start_store_here() {
+        uploader_->upload_started();
+        rx_save_game_as(play_file_.c_str(), save_name_.c_str());
     }
 
     // The outcome of a store that ran on the worker, once it has ended.
@@ -349,11 +373,12 @@ class player {
 
     void finish_store(double now) {
         const auto status = static_cast<store_status>(rx_get_save_status());
+        std::string notice = uploader_->upload_finished(status, now);
         if (status != store_status::stored) {
             log_line("The save " + save_name_ + " was not kept by the server (status " +
-                     std::to_string(static_cast<int>(status)) + "); it is tried again - rx_retro");
+                     std::to_string(static_cast<int>(status)) + ")" +
+                     (uploader_->uploads_allowed() ? "; it is tried again" : "") + " - rx_retro");
         }
-        std::string notice = uploader_->upload_finished(status, now);
         if (!notice.empty()) tell_in_window(notice, "Save " + save_name_);
     }
 
@@ -364,9 +389,9 @@ class player {
         if (uploader_->local_due(bytes, now)) write_local(bytes, now);
         if (!uploader_->upload_due(now) || server_.busy()) return;
         uploader_->upload_started();
-        const std::string name = save_name_;
+        const std::string file = play_file_, name = save_name_;
         storing_ = true;
-        server_.start([name] { rx_save_game(name.c_str()); });
+        server_.start([file, name] { rx_save_game_as(file.c_str(), name.c_str()); });
     }
 
     // At the end the last change is written and, when the server has not confirmed it, stored
@@ -379,10 +404,12 @@ class player {
         // A failed write leaves the last copy on disk, which may still be news to the server.
         if (uploader_->local_due(bytes, std::numeric_limits<double>::infinity()))
             write_local(bytes, now_ms());
-        if (!uploader_->final_upload_wanted()) return;
-        uploader_->upload_started();
-        rx_save_game(save_name_.c_str());
-        finish_store(now_ms());
+        if (uploader_->final_upload_wanted()) {
+            start_store_here();
+            finish_store(now_ms());
+        }
+        // The game's copy holds the same bytes; the play's own file has done its work.
+        if (play_file_written_ && copy_current_) std::remove((folder() + play_file_).c_str());
     }
 
     bool handle_events() {
@@ -479,6 +506,9 @@ class player {
     std::unique_ptr<resampler> resampler_;
     std::vector<std::int16_t> samples_, resampled_;
     std::string save_name_;
+    std::string play_file_;  // this play's own copy, the one its stores send
+    bool play_file_written_ = false;
+    bool copy_current_ = false;  // the game's copy holds what the play's own file holds
     std::unique_ptr<save_uploader> uploader_;
     bool storing_ = false;  // a store runs on the worker and its outcome is not yet taken
     run_timings timings_;

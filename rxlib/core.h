@@ -51,7 +51,8 @@ void shut_down(bool by_emulator);
 
 // Game server and web host (game_server.cpp).
 bool open_game();
-void save_game(const char* file_name);
+// Uploads the file at module folder + `file_name` as the save named `save_name`.
+void save_game(const char* file_name, const char* save_name);
 void load_game(const char* file_name);
 bool assert_alive();
 void free_game();

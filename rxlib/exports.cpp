@@ -114,7 +114,7 @@ void rx_save_game(const char* file_name) {
     guarded(
         "rx_save_game",
         [&] {
-            rx::lib::save_game(file_name);
+            rx::lib::save_game(file_name, file_name);
             return 0;
         },
         0);
@@ -137,6 +137,16 @@ unsigned char* rx_get_load_location(void) {
 int32_t rx_get_load_size(void) {
     return guarded(
         "rx_get_load_size", [] { return rx::lib::load_size().load(); }, static_cast<int32_t>(0));
+}
+
+void rx_save_game_as(const char* file_name, const char* save_name) {
+    guarded(
+        "rx_save_game_as",
+        [&] {
+            rx::lib::save_game(file_name, save_name);
+            return 0;
+        },
+        0);
 }
 
 int32_t rx_get_load_status(void) {

@@ -218,9 +218,9 @@ bool open_game() {
     return true;
 }
 
-void save_game(const char* file_name) {
+void save_game(const char* file_name, const char* save_name) {
     save_status() = static_cast<std::int32_t>(save_outcome::not_sent);
-    if (!file_name) return;
+    if (!file_name || !save_name) return;
     std::optional<std::string> path = save_path(get_directory(), file_name);
     if (!path) {
         write_log("Save path too long.");
@@ -245,7 +245,7 @@ void save_game(const char* file_name) {
     std::unique_ptr<game_connection> connection = logged_in_connection(observer);
     if (!connection) return;
     save_outcome outcome =
-        save_exchange(*connection, observer, file_name, data.data(), size, session().session_id);
+        save_exchange(*connection, observer, save_name, data.data(), size, session().session_id);
     save_status() = static_cast<std::int32_t>(outcome);
     if (outcome == save_outcome::failed) return;
     end_exchange(std::move(connection));

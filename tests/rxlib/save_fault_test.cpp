@@ -164,6 +164,19 @@ TEST_F(SaveFaults, A128KiBSaveRoundTripsWhole) {
         << out;
 }
 
+TEST_F(SaveFaults, EachPlaysOwnFileIsStoredUnderTheGamesSaveName) {
+    service_process s;
+    ASSERT_TRUE(s.started());
+    host_folder folder;
+    const std::string out = play(s, "",
+                                 {"write", "game.sav.1", "300", "write", "game.sav.2", "200",
+                                  "save-as", "game.sav.2", "game.sav", "status"},
+                                 folder);
+    EXPECT_NE(out.find("status load=0 save=1"), std::string::npos) << out;
+    EXPECT_EQ(saved_on_server(s), folder.read("game.sav.2"));
+    EXPECT_FALSE(fs::exists(s.data_dir() + "/saves/demo/game.sav.2"));
+}
+
 TEST_F(SaveFaults, AStoreAfterAnotherComputerTookTheGameOverIsRefused) {
     temp_dir data;
     fs::create_directories(data.path() + "/saves/demo");

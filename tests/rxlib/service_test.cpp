@@ -227,7 +227,7 @@ TEST_F(Service, InitAfterShutdownStartsNoSecondSession) {
               1u);
 }
 
-TEST(Exports, ExactlyTheFourteenNamesAndTheTwoOutcomes) {
+TEST(Exports, ExactlyTheFourteenNamesAndTheThreeForSaves) {
     run_result r =
         run({"/usr/bin/nm", "-D", "--defined-only", program_dir() + "/librxlib.so"}, {}, 20000);
     ASSERT_EQ(r.exit_code, 0) << r.output;
@@ -255,6 +255,7 @@ TEST(Exports, ExactlyTheFourteenNamesAndTheTwoOutcomes) {
                                       "rx_is_init",
                                       "rx_load_game",
                                       "rx_save_game",
+                                      "rx_save_game_as",
                                       "rx_shutdown"};
     EXPECT_EQ(names, expected);
 }
