@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -325,10 +324,14 @@ class player {
         return pack_save(game_.read_save(), game_.read_rtc());
     }
 
+    // The game's copy on this computer; none when missing, unreadable or larger than any save.
     std::optional<std::string> read_local_copy() const {
-        std::ifstream in(folder() + save_name_, std::ios::binary);
-        if (!in) return std::nullopt;
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::string bytes;
+        if (rx::platform::read_whole_file(folder() + save_name_, bytes, 2u << 20) !=
+            rx::platform::read_status::ok) {
+            return std::nullopt;
+        }
+        return bytes;
     }
 
     // Shown for the rest of play in the window's title, where the player sees it without the game

@@ -239,13 +239,13 @@ class game_connection {
         if (!reply("ok") || !token()) return false;
         const std::string data = state_.load_save(user_, *name).value_or(std::string());
         if (!reply(std::to_string(data.size())) || !token()) return false;
-        std::size_t limit = data.size();
         const long long cut = state_.faults().truncate_save;
-        if (cut >= 0 && static_cast<unsigned long long>(cut) < limit) {
+        if (cut >= 0 && static_cast<unsigned long long>(cut) < data.size()) {
+            // A load cut short: part of the save, then the connection closes.
             send_all(fd_, data.data(), static_cast<std::size_t>(cut), options_.io_timeout_ms);
             return false;
         }
-        return send_all(fd_, data.data(), limit, options_.io_timeout_ms);
+        return send_all(fd_, data.data(), data.size(), options_.io_timeout_ms);
     }
 
     service_state& state_;
