@@ -58,6 +58,9 @@ service_state::service_state(service_options options, std::string sample_dir, st
       sample_dir_(std::move(sample_dir)),
       data_dir_(std::move(data_dir)) {
     faults_ = options_.faults;
+    // An operator's save command may write beside a running service: the process id keeps their
+    // temporary file names apart.
+    temp_counter_ = static_cast<std::uint64_t>(::getpid()) << 32;
     id_seed_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
 }
 
