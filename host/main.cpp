@@ -105,6 +105,20 @@ int run_script(const char* launch, int argc, char** argv) {
         } else if (step == "load") {
             rx_load_game(next().c_str());
             print_load();
+        } else if (step == "save-as") {
+            std::string file = next();
+            rx_save_game_as(file.c_str(), next().c_str());
+            std::printf("saved\n");
+            std::fflush(stdout);
+        } else if (step == "status") {
+            std::printf("status load=%d save=%d\n", rx_get_load_status(), rx_get_save_status());
+            std::fflush(stdout);
+        } else if (step == "await") {
+            // Holds the script until the test creates the file (at most a minute), so a test can
+            // change the service between two steps.
+            std::string path = next();
+            for (int waited = 0; waited < 60000 && !std::ifstream(path); waited += 10)
+                rx::platform::sleep_ms(10);
         } else if (step == "sleep") {
             rx::platform::sleep_ms(
                 static_cast<unsigned>(std::strtoul(next().c_str(), nullptr, 10)));

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +29,8 @@
 #include "retro/logic/console.h"
 #include "retro/logic/core.h"
 #include "retro/logic/picture.h"
+#include "retro/logic/save_file.h"
+#include "retro/logic/save_sync.h"
 #include "retro/logic/sound.h"
 #include "retro/logic/timing.h"
 #include "rxlib/rxlib.h"
@@ -113,6 +117,16 @@ std::string save_name() {
         if (c == '/' || c == '\\' || c == ':') c = '_';
     }
     return name + ".sav";
+}
+
+// Names this play's own save file apart from any other play of the game on this computer.
+std::string play_token() {
+    std::random_device random;
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    char token[24];
+    std::snprintf(token, sizeof token, "%08x%04x", random(), static_cast<unsigned>(ticks & 0xFFFF));
+    return std::string(token) + ".play";
 }
 
 std::optional<std::string> settings_bytes(const char* file_name) {
@@ -224,8 +238,9 @@ class player {
         close_joysticks();
         if (shadow_) SDL_FreeSurface(shadow_);
         shadow_ = nullptr;
+        screen_ = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        store_save_if_changed();
+        store_at_end();
         return 0;
     }
 
@@ -268,48 +283,136 @@ class player {
         return read_pads(bindings_, reader);
     }
 
-    // The save was asked for while the core loaded; the game starts once it is in.
+    // The save was asked for while the core loaded; the game starts once it is in. Only a save
+    // read whole, or none at all, lets this play store over the server's.
     void restore_save() {
         save_name_ = save_name();
+        play_file_ = save_name_ + "." + play_token();
         server_.wait();
         if (game_.save_size() == 0) return;
-        int size = rx_get_load_size();
-        if (size > 0) {
-            const unsigned char* at = rx_get_load_location();
-            if (!game_.write_save(at, static_cast<std::size_t>(size))) {
-                log_line("The save " + save_name_ + " holds " + std::to_string(size) +
-                         " bytes where the game keeps " + std::to_string(game_.save_size()) +
-                         "; it is not used - rx_retro");
+        const auto status = static_cast<load_status>(rx_get_load_status());
+        const int size = rx_get_load_size();
+        const unpacked_save server = unpack_save(std::string_view(
+            reinterpret_cast<const char*>(rx_get_load_location()),
+            status == load_status::whole && size > 0 ? static_cast<std::size_t>(size) : 0));
+        std::optional<std::string> local_bytes = read_local_copy();
+        const unpacked_save local = unpack_save(local_bytes ? *local_bytes : std::string());
+        const bool local_usable = !local.memory.empty() && local.memory.size() <= game_.save_size();
+        save_start start =
+            plan_save_start(status, server.memory.size(), game_.save_size(), local_usable);
+        const unpacked_save* from = start.from == save_start::source::server  ? &server
+                                    : start.from == save_start::source::local ? &local
+                                                                              : nullptr;
+        if (from) {
+            game_.write_save(from->memory.data(), from->memory.size());
+            if (!from->clock.empty() && !game_.write_rtc(from->clock.data(), from->clock.size())) {
+                log_line("The save " + save_name_ + " holds a clock of " +
+                         std::to_string(from->clock.size()) +
+                         " bytes this cartridge does not have; it is not used - rx_retro");
             }
         }
-        keeper_ = std::make_unique<save_keeper>(game_.read_save(), now_ms());
+        if (!start.notice.empty()) {
+            tell_in_window(start.notice, "Save " + save_name_ + " (load status " +
+                                             std::to_string(static_cast<int>(status)) + ", size " +
+                                             std::to_string(size) + ")");
+        }
+        uploader_ = std::make_unique<save_uploader>(current_save(), start.upload, now_ms());
     }
 
-    // Writes the save beside the program and hands it to rxlib on the worker, unless the last one
-    // is still on its way (then the next check tries again). At the end it is stored here.
-    void store_save(std::vector<unsigned char> bytes, bool at_end) {
-        if (at_end) server_.wait();
-        if (server_.busy()) return;
-        const std::string path = folder() + save_name_;
-        std::string failed = rx::platform::replace_file(
-            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    // The save memory with the cartridge clock, as one file.
+    std::vector<unsigned char> current_save() const {
+        return pack_save(game_.read_save(), game_.read_rtc());
+    }
+
+    // The game's copy on this computer; none when missing, unreadable or larger than any save.
+    std::optional<std::string> read_local_copy() const {
+        std::string bytes;
+        if (rx::platform::read_whole_file(folder() + save_name_, bytes, 2u << 20) !=
+            rx::platform::read_status::ok) {
+            return std::nullopt;
+        }
+        return bytes;
+    }
+
+    // Shown for the rest of play in the window's title, where the player sees it without the game
+    // stopping; the log keeps the detail.
+    void tell_in_window(const std::string& notice, const std::string& detail) {
+        log_line(detail + ": " + notice + " - rx_retro");
+        if (screen_)
+            SDL_WM_SetCaption((std::string(rx_get_game_name()) + " - " + notice).c_str(), nullptr);
+    }
+
+    // The play's own file is what its stores send, so another play of the game on this computer
+    // never hands this one's server its bytes; the game's copy is what the next play falls back
+    // on when the server cannot be read.
+    bool write_local(const std::vector<unsigned char>& bytes, double now) {
+        const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::string failed = rx::platform::replace_file(folder() + play_file_, view);
         if (!failed.empty()) {
+            log_line("Failed to write " + play_file_ + " (" + failed + ") - rx_retro");
+            uploader_->local_failed(now);
+            return false;
+        }
+        play_file_written_ = true;
+        uploader_->local_written(bytes, now);
+        failed = rx::platform::replace_file(folder() + save_name_, view);
+        copy_current_ = failed.empty();
+        if (!copy_current_)
             log_line("Failed to write " + save_name_ + " (" + failed + ") - rx_retro");
-            return;
-        }
-        const std::string name = save_name_;
-        if (at_end) {
-            rx_save_game(name.c_str());
-        } else {
-            server_.start([name] { rx_save_game(name.c_str()); });
-        }
-        keeper_->stored(std::move(bytes), now_ms());
+        return true;
     }
 
-    void store_save_if_changed() {
-        if (!keeper_) return;
-        std::vector<unsigned char> bytes = game_.read_save();
-        if (keeper_->changed(bytes)) store_save(std::move(bytes), true);
+    void start_store_here() {
+        uploader_->upload_started();
+        rx_save_game_as(play_file_.c_str(), save_name_.c_str());
+    }
+
+    // The outcome of a store that ran on the worker, once it has ended.
+    void collect_store(double now) {
+        if (!storing_ || server_.busy()) return;
+        storing_ = false;
+        finish_store(now);
+    }
+
+    void finish_store(double now) {
+        const auto status = static_cast<store_status>(rx_get_save_status());
+        std::string notice = uploader_->upload_finished(status, now);
+        if (status != store_status::stored) {
+            log_line("The save " + save_name_ + " was not kept by the server (status " +
+                     std::to_string(static_cast<int>(status)) + ")" +
+                     (uploader_->uploads_allowed() ? "; it is tried again" : "") + " - rx_retro");
+        }
+        if (!notice.empty()) tell_in_window(notice, "Save " + save_name_);
+    }
+
+    // Every check: the local copy when the memory changed, then a store when one is due.
+    void keep_save(double now) {
+        collect_store(now);
+        std::vector<unsigned char> bytes = current_save();
+        if (uploader_->local_due(bytes, now)) write_local(bytes, now);
+        if (!uploader_->upload_due(now) || server_.busy()) return;
+        uploader_->upload_started();
+        const std::string file = play_file_, name = save_name_;
+        storing_ = true;
+        server_.start([file, name] { rx_save_game_as(file.c_str(), name.c_str()); });
+    }
+
+    // At the end the last change is written and, when the server has not confirmed it, stored
+    // once more here.
+    void store_at_end() {
+        if (!uploader_) return;
+        server_.wait();
+        collect_store(now_ms());
+        std::vector<unsigned char> bytes = current_save();
+        // A failed write leaves the last copy on disk, which may still be news to the server.
+        if (uploader_->local_due(bytes, std::numeric_limits<double>::infinity()))
+            write_local(bytes, now_ms());
+        if (uploader_->final_upload_wanted()) {
+            start_store_here();
+            finish_store(now_ms());
+        }
+        // The game's copy holds the same bytes; the play's own file has done its work.
+        if (play_file_written_ && copy_current_) std::remove((folder() + play_file_).c_str());
     }
 
     bool handle_events() {
@@ -376,10 +479,9 @@ class player {
                 draw();
             }
             play_sound();
-            if (keeper_ && core_end - last_save_check >= save_check_ms) {
+            if (uploader_ && core_end - last_save_check >= save_check_ms) {
                 last_save_check = core_end;
-                std::vector<unsigned char> bytes = game_.read_save();
-                if (keeper_->due(bytes, core_end)) store_save(std::move(bytes), false);
+                keep_save(core_end);
             }
             double end = now_ms();
             timings_.frames += 1;
@@ -407,7 +509,11 @@ class player {
     std::unique_ptr<resampler> resampler_;
     std::vector<std::int16_t> samples_, resampled_;
     std::string save_name_;
-    std::unique_ptr<save_keeper> keeper_;
+    std::string play_file_;  // this play's own copy, the one its stores send
+    bool play_file_written_ = false;
+    bool copy_current_ = false;  // the game's copy holds what the play's own file holds
+    std::unique_ptr<save_uploader> uploader_;
+    bool storing_ = false;  // a store runs on the worker and its outcome is not yet taken
     run_timings timings_;
 };
 

@@ -26,6 +26,9 @@ std::atomic<std::uint32_t>& game_size();
 std::atomic<std::uint8_t>& initialised();
 std::uint8_t* load_buffer();  // save_buffer_size bytes, one fixed address
 std::atomic<std::int32_t>& load_size();
+// How the last load and the last store ended (load_outcome and save_outcome of game_session.h).
+std::atomic<std::int32_t>& load_status();
+std::atomic<std::int32_t>& save_status();
 
 // Appends one line to "rxlib_error_log.txt" in the executable's folder; failures are silent.
 void write_log(std::string_view message);
@@ -48,7 +51,8 @@ void shut_down(bool by_emulator);
 
 // Game server and web host (game_server.cpp).
 bool open_game();
-void save_game(const char* file_name);
+// Uploads the file at module folder + `file_name` as the save named `save_name`.
+void save_game(const char* file_name, const char* save_name);
 void load_game(const char* file_name);
 bool assert_alive();
 void free_game();

@@ -1,4 +1,4 @@
-// The fourteen exports: each runs its operation and lets no exception reach the emulator.
+// The exports: each runs its operation and lets no exception reach the emulator.
 #include <SDL.h>
 
 #include <atomic>
@@ -114,7 +114,7 @@ void rx_save_game(const char* file_name) {
     guarded(
         "rx_save_game",
         [&] {
-            rx::lib::save_game(file_name);
+            rx::lib::save_game(file_name, file_name);
             return 0;
         },
         0);
@@ -137,6 +137,28 @@ unsigned char* rx_get_load_location(void) {
 int32_t rx_get_load_size(void) {
     return guarded(
         "rx_get_load_size", [] { return rx::lib::load_size().load(); }, static_cast<int32_t>(0));
+}
+
+void rx_save_game_as(const char* file_name, const char* save_name) {
+    guarded(
+        "rx_save_game_as",
+        [&] {
+            rx::lib::save_game(file_name, save_name);
+            return 0;
+        },
+        0);
+}
+
+int32_t rx_get_load_status(void) {
+    return guarded(
+        "rx_get_load_status", [] { return rx::lib::load_status().load(); },
+        static_cast<int32_t>(0));
+}
+
+int32_t rx_get_save_status(void) {
+    return guarded(
+        "rx_get_save_status", [] { return rx::lib::save_status().load(); },
+        static_cast<int32_t>(0));
 }
 
 }  // extern "C"

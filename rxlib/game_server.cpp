@@ -218,8 +218,9 @@ bool open_game() {
     return true;
 }
 
-void save_game(const char* file_name) {
-    if (!file_name) return;
+void save_game(const char* file_name, const char* save_name) {
+    save_status() = static_cast<std::int32_t>(save_outcome::not_sent);
+    if (!file_name || !save_name) return;
     std::optional<std::string> path = save_path(get_directory(), file_name);
     if (!path) {
         write_log("Save path too long.");
@@ -239,22 +240,36 @@ void save_game(const char* file_name) {
     }
     if (size == 0) return;
 
+    save_status() = static_cast<std::int32_t>(save_outcome::failed);
     log_observer observer;
     std::unique_ptr<game_connection> connection = logged_in_connection(observer);
     if (!connection) return;
-    if (!save_exchange(*connection, observer, file_name, data.data(), size)) return;
+    save_outcome outcome =
+        save_exchange(*connection, observer, save_name, data.data(), size, session().session_id);
+    save_status() = static_cast<std::int32_t>(outcome);
+    if (outcome == save_outcome::failed) return;
     end_exchange(std::move(connection));
 }
 
 void load_game(const char* file_name) {
+    load_status() = static_cast<std::int32_t>(load_outcome::failed);
     std::memset(load_buffer(), 0, save_buffer_size);
     if (!file_name) return;
     log_observer observer;
     std::unique_ptr<game_connection> connection = logged_in_connection(observer);
-    if (!connection) return;
+    if (!connection) {
+        write_log("Save load failed.");
+        write_log(file_name);
+        return;
+    }
     load_result result =
         load_exchange(*connection, observer, file_name, load_buffer(), save_buffer_size);
     if (result.size) load_size() = static_cast<std::int32_t>(*result.size);
+    load_status() = static_cast<std::int32_t>(result.outcome);
+    if (result.outcome == load_outcome::failed) {
+        write_log("Save load failed.");
+        write_log(file_name);
+    }
     if (!result.completed) return;
     end_exchange(std::move(connection));
 }

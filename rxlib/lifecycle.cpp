@@ -52,6 +52,16 @@ std::atomic<std::int32_t>& load_size() {
     return size;
 }
 
+std::atomic<std::int32_t>& load_status() {
+    static std::atomic<std::int32_t> status{0};
+    return status;
+}
+
+std::atomic<std::int32_t>& save_status() {
+    static std::atomic<std::int32_t> status{0};
+    return status;
+}
+
 const std::string& get_directory() {
     // The executable does not move while it runs, and both threads read this text, so it is
     // computed once.

@@ -28,6 +28,16 @@ RXLIB_API void rx_save_game(const char* file_name);
 RXLIB_API void rx_load_game(const char* file_name);
 RXLIB_API unsigned char* rx_get_load_location(void);
 RXLIB_API int32_t rx_get_load_size(void);
+// As rx_save_game, but the file at rx_get_diretory() + file_name is stored as the save named
+// `save_name`, so two plays of one game on one computer each upload from a file of their own.
+RXLIB_API void rx_save_game_as(const char* file_name, const char* save_name);
+// How the last rx_load_game ended: 0 none yet, 1 whole (rx_get_load_size 0: the server holds no
+// save), 2 failed, 3 cut short, 4 larger than the load buffer. Only 1 says what the server holds.
+RXLIB_API int32_t rx_get_load_status(void);
+// How the last rx_save_game ended: 0 none yet, 1 kept by the server, 2 failed or unconfirmed,
+// 3 refused by the server, 4 refused because the game is played on another computer now,
+// 5 nothing sent (no file, an empty one, or one over 1 MiB).
+RXLIB_API int32_t rx_get_save_status(void);
 
 #ifdef __cplusplus
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <thread>
 
+#include "service/logic/games_folder.h"
 #include "service/net.h"
 #include "service/servers.h"
 
@@ -12,7 +13,6 @@ namespace {
 constexpr std::size_t max_token = 1024;
 constexpr std::size_t max_save =
     1u << 20;  // far above any console save; bounds what one upload may hold
-constexpr std::size_t max_save_name = 100;
 constexpr std::size_t stream_chunk = 64 * 1024;
 
 std::atomic<std::uint64_t> connection_counter{0};
@@ -20,6 +20,7 @@ std::atomic<std::uint64_t> connection_counter{0};
 const char* const login_ok = "ok";
 const char* const login_refused = "Incorrect Username or Password";
 const char* const login_in_use = "Username in use login again to clear.";
+const char* const taken_over = "Continued on another computer.";
 
 class game_connection {
   public:
@@ -115,6 +116,8 @@ class game_connection {
                 go_on = reply(session_);
             } else if (*command == "op") {
                 go_on = open_game();
+            } else if (*command == "pl") {
+                go_on = play();
             } else if (*command == "sv") {
                 go_on = save();
             } else if (*command == "ld") {
@@ -210,7 +213,23 @@ class game_connection {
         std::string data;
         // A save that does not arrive whole is dropped; the stored one stays as it was.
         if (!raw(size, data)) return false;
-        return state_.store_save(user_, *name, data);
+        // The outcome follows the bytes. Clients that do not read it send "cl" at once; the
+        // reply then waits unread until the connection closes.
+        if (!play_.empty() && !state_.play_is_newest(user_, play_)) return reply(taken_over);
+        if (state_.faults().refuse_saves || !state_.store_save(user_, *name, data))
+            return reply("Save not stored.");
+        return reply("ok");
+    }
+
+    // "pl" and the session id of the play the stores on this connection belong to. A play that a
+    // newer one of the same game by the same account replaced is told so at once; its stores are
+    // refused.
+    bool play() {
+        if (!reply("ok")) return false;
+        const auto id = token();
+        if (!id) return false;
+        play_ = *id;
+        return reply(state_.play_is_newest(user_, play_) ? "ok" : taken_over);
     }
 
     bool load() {
@@ -220,6 +239,12 @@ class game_connection {
         if (!reply("ok") || !token()) return false;
         const std::string data = state_.load_save(user_, *name).value_or(std::string());
         if (!reply(std::to_string(data.size())) || !token()) return false;
+        const long long cut = state_.faults().truncate_save;
+        if (cut >= 0 && static_cast<unsigned long long>(cut) < data.size()) {
+            // A load cut short: part of the save, then the connection closes.
+            send_all(fd_, data.data(), static_cast<std::size_t>(cut), options_.io_timeout_ms);
+            return false;
+        }
         return send_all(fd_, data.data(), data.size(), options_.io_timeout_ms);
     }
 
@@ -230,6 +255,7 @@ class game_connection {
     std::string buffer_;
     std::string user_;
     std::string session_;
+    std::string play_;  // the session id the client named with "pl"; empty: not named
     bool free_account_ = true;
 };
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 #include <thread>
@@ -52,6 +53,37 @@ void accept_loop(service_state& state, int listener, void (*serve)(service_state
     }
 }
 
+// The operator's commands on one save: list its kept versions or bring one back.
+int save_command(service_state& state, const service_options& options) {
+    const std::string& user = options.saves_user;
+    const std::string& file = options.saves_file;
+    if (options.restore_version > 0) {
+        std::string error;
+        if (!state.restore_save_version(user, file, options.restore_version, error)) {
+            std::cerr << "rx_service: " << error << "\n";
+            return 1;
+        }
+        std::cout << "restored version " << options.restore_version << " of " << user << "'s "
+                  << file << "\n";
+        return 0;
+    }
+    const auto versions = state.save_versions(user, file);
+    if (versions.empty()) {
+        std::cerr << "rx_service: no kept versions of " << user << "'s " << file << "\n";
+        return 1;
+    }
+    for (const auto& v : versions) {
+        const std::time_t at = static_cast<std::time_t>(v.stored_at);
+        std::tm utc{};
+        gmtime_r(&at, &utc);
+        char when[32];
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", &utc);
+        std::cout << v.number << "  " << v.size << " bytes  " << when
+                  << (v.number == 1 ? "  (current)" : "") << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +125,7 @@ int main(int argc, char** argv) {
                                  : options->data_dir;
 
     service_state state(*options, sample, data);
+    if (!options->saves_user.empty()) return save_command(state, *options);
     if (!state.load(error)) {
         // One line for every refused catalogue line, so the operator fixes them all in one go.
         std::istringstream lines(error);

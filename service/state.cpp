@@ -58,6 +58,9 @@ service_state::service_state(service_options options, std::string sample_dir, st
       sample_dir_(std::move(sample_dir)),
       data_dir_(std::move(data_dir)) {
     faults_ = options_.faults;
+    // An operator's save command may write beside a running service: the process id keeps their
+    // temporary file names apart.
+    temp_counter_ = static_cast<std::uint64_t>(::getpid()) << 32;
     id_seed_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
 }
 
@@ -234,7 +237,20 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
     it->second.game = game.id;
     it->second.last_seen = std::chrono::steady_clock::now();
     ++in_play_[game.id];
+    // The shared account is many people at once: none of them takes another's play over.
+    if (!shared_account(user)) {
+        const std::string play = user + '\n' + game.id;
+        plays_[session_id] = play;
+        newest_play_[play] = session_id;
+    }
     return open_result::ok;
+}
+
+bool service_state::play_is_newest(const std::string& user, const std::string& session_id) {
+    std::lock_guard lock(mutex_);
+    const auto it = plays_.find(session_id);
+    if (it == plays_.end() || it->second.rfind(user + '\n', 0) != 0) return true;
+    return newest_play_[it->second] == session_id;
 }
 
 void service_state::give_back_copy(const std::string& session_id) {
@@ -434,20 +450,104 @@ void service_state::trim_cache_locked() {
     }
 }
 
-bool service_state::store_save(const std::string& user, const std::string& file,
-                               const std::string& bytes) {
+// Versions live apart from the saves, in DATA/save_versions/<user>/<file>/, one file per store
+// named by a rising number, so no save name can clash with them.
+std::vector<fs::path> service_state::version_files_locked(const std::string& user,
+                                                          const std::string& file) {
+    const fs::path folder =
+        fs::path(data_dir_) / "save_versions" / storage_name(user) / storage_name(file);
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos)
+            files.push_back(entry.path());
+    }
+    // Fixed-width numbers: the name order is the store order. Newest first.
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return a.filename().string() > b.filename().string();
+    });
+    return files;
+}
+
+bool service_state::store_save_locked(const std::string& user, const std::string& file,
+                                      const std::string& bytes) {
     const fs::path folder = fs::path(data_dir_) / "saves" / storage_name(user);
-    std::lock_guard lock(save_mutex_);
+    const fs::path versions =
+        fs::path(data_dir_) / "save_versions" / storage_name(user) / storage_name(file);
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) return false;
-    return write_file_atomically(folder / storage_name(file), bytes, ++temp_counter_);
+    fs::create_directories(versions, ec);
+    if (ec) return false;
+    std::vector<fs::path> kept = version_files_locked(user, file);
+    std::uint64_t next = 1;
+    if (!kept.empty()) {
+        next = std::stoull(kept.front().filename().string()) + 1;
+    } else if (const auto earlier = read_text(folder / storage_name(file))) {
+        // A save stored before versions were kept becomes the first one, so it can be restored.
+        char name[24];
+        std::snprintf(name, sizeof name, "%020llu", 1ULL);
+        if (!write_file_atomically(versions / name, *earlier, ++temp_counter_)) return false;
+        kept.insert(kept.begin(), versions / name);
+        next = 2;
+    }
+    char name[24];
+    std::snprintf(name, sizeof name, "%020llu", static_cast<unsigned long long>(next));
+    if (!write_file_atomically(versions / name, bytes, ++temp_counter_)) return false;
+    if (!write_file_atomically(folder / storage_name(file), bytes, ++temp_counter_)) return false;
+    // The new one makes one more; the oldest beyond the kept count go.
+    for (std::size_t i = save_versions_kept - 1; i < kept.size(); ++i) fs::remove(kept[i], ec);
+    return true;
+}
+
+bool service_state::store_save(const std::string& user, const std::string& file,
+                               const std::string& bytes) {
+    std::lock_guard lock(save_mutex_);
+    return store_save_locked(user, file, bytes);
 }
 
 std::optional<std::string> service_state::load_save(const std::string& user,
                                                     const std::string& file) {
     std::lock_guard lock(save_mutex_);
     return read_text(fs::path(data_dir_) / "saves" / storage_name(user) / storage_name(file));
+}
+
+std::vector<service_state::save_version> service_state::save_versions(const std::string& user,
+                                                                      const std::string& file) {
+    std::lock_guard lock(save_mutex_);
+    std::vector<save_version> out;
+    for (const fs::path& path : version_files_locked(user, file)) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) continue;
+        save_version v;
+        v.number = static_cast<int>(out.size()) + 1;
+        v.size = static_cast<std::uint64_t>(info.st_size);
+        v.stored_at = static_cast<std::int64_t>(info.st_mtime);
+        out.push_back(v);
+    }
+    return out;
+}
+
+bool service_state::restore_save_version(const std::string& user, const std::string& file,
+                                         int number, std::string& error) {
+    std::lock_guard lock(save_mutex_);
+    const std::vector<fs::path> kept = version_files_locked(user, file);
+    if (number < 1 || static_cast<std::size_t>(number) > kept.size()) {
+        error = "no version " + std::to_string(number) + " of " + user + "'s " + file + " (" +
+                std::to_string(kept.size()) + " kept)";
+        return false;
+    }
+    const auto bytes = read_text(kept[static_cast<std::size_t>(number) - 1]);
+    if (!bytes) {
+        error = "cannot read version " + std::to_string(number);
+        return false;
+    }
+    if (!store_save_locked(user, file, *bytes)) {
+        error = "cannot write the save";
+        return false;
+    }
+    return true;
 }
 
 void service_state::log_request(const std::string& bytes) {

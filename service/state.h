@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <future>
 #include <map>
 #include <memory>
@@ -98,10 +99,25 @@ class service_state {
     // the memory cache has let it go.
     image_bytes compressed_image(const game_record& game);
 
+    // True unless a newer play of the same game by the same account began after the play
+    // `session_id` (an unknown id, say from before a restart, is not refused).
+    bool play_is_newest(const std::string& user, const std::string& session_id);
+
     // Saves live in DATA/saves/<user>/<file>, names escaped; written through a temporary file and a
-    // rename.
+    // rename. Every store is also kept as a version; the newest save_versions_kept stay.
+    static constexpr std::size_t save_versions_kept = 5;
     bool store_save(const std::string& user, const std::string& file, const std::string& bytes);
     std::optional<std::string> load_save(const std::string& user, const std::string& file);
+    struct save_version {
+        int number = 0;  // 1 the newest, which is the current save
+        std::uint64_t size = 0;
+        std::int64_t stored_at = 0;  // seconds since 1970
+    };
+    std::vector<save_version> save_versions(const std::string& user, const std::string& file);
+    // Makes version `number` the current save, itself kept as the newest version so the restore
+    // can be undone; false with a reason.
+    bool restore_save_version(const std::string& user, const std::string& file, int number,
+                              std::string& error);
 
     void log_request(const std::string& bytes);
     void log_game(const char* bytes, std::size_t size);
@@ -119,6 +135,10 @@ class service_state {
     };
 
     void release_copy_locked(session& s);
+    bool store_save_locked(const std::string& user, const std::string& file,
+                           const std::string& bytes);
+    std::vector<std::filesystem::path> version_files_locked(const std::string& user,
+                                                            const std::string& file);
     std::string fresh_id_locked();
     void trim_cache_locked();
     bool load_games_folder(std::string& error);
@@ -138,6 +158,9 @@ class service_state {
     std::map<std::string, session> sessions_;
     std::map<std::string, int> in_play_;
     std::map<std::string, std::map<std::uint64_t, int>> logins_;
+    // Plays by session id (user and game), and the newest play's session id of each user and game.
+    std::map<std::string, std::string> plays_;
+    std::map<std::string, std::string> newest_play_;
     fault_settings faults_;
     std::set<std::string> authorized_;
     std::map<std::string, std::string> statuses_;

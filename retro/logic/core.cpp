@@ -237,6 +237,21 @@ bool core::write_save(const unsigned char* data, std::size_t size) {
     return true;
 }
 
+std::vector<unsigned char> core::read_rtc() const {
+    if (!game_loaded_) return {};
+    auto* at = static_cast<const unsigned char*>(api_->get_memory_data(RETRO_MEMORY_RTC));
+    std::size_t size = at ? api_->get_memory_size(RETRO_MEMORY_RTC) : 0;
+    return size ? std::vector<unsigned char>(at, at + size) : std::vector<unsigned char>{};
+}
+
+bool core::write_rtc(const unsigned char* data, std::size_t size) {
+    if (!game_loaded_ || size == 0) return false;
+    auto* memory = static_cast<unsigned char*>(api_->get_memory_data(RETRO_MEMORY_RTC));
+    if (!memory || api_->get_memory_size(RETRO_MEMORY_RTC) != size) return false;
+    std::memcpy(memory, data, size);
+    return true;
+}
+
 std::string core::variable(const std::string& key) const {
     auto found = variables_.find(key);
     return found == variables_.end() ? "" : found->second;

@@ -113,6 +113,11 @@ class core {
     // has, so a 32 KiB save comes back into a 128 KiB memory.
     bool write_save(const unsigned char* data, std::size_t size);
 
+    // The cartridge clock (8 bytes for a Gameboy cartridge with a timer; empty when none). It is
+    // written back only whole: a clock of another size belongs to another cartridge.
+    std::vector<unsigned char> read_rtc() const;
+    bool write_rtc(const unsigned char* data, std::size_t size);
+
     // The value a core option has (its default unless changed here); empty when unknown.
     std::string variable(const std::string& key) const;
     void set_variable(const std::string& key, const std::string& value);

@@ -19,20 +19,4 @@ void frame_pacer::frame_done(double now_ms) {
     if (now_ms - next_ms_ > max_lag_frames * period_ms_) next_ms_ = now_ms + period_ms_;
 }
 
-save_keeper::save_keeper(std::vector<unsigned char> stored, double now_ms, double interval_ms)
-    : stored_(std::move(stored)), last_ms_(now_ms), interval_ms_(interval_ms) {}
-
-bool save_keeper::changed(const std::vector<unsigned char>& current) const {
-    return current != stored_;
-}
-
-bool save_keeper::due(const std::vector<unsigned char>& current, double now_ms) const {
-    return now_ms - last_ms_ >= interval_ms_ && changed(current);
-}
-
-void save_keeper::stored(std::vector<unsigned char> bytes, double now_ms) {
-    stored_ = std::move(bytes);
-    last_ms_ = now_ms;
-}
-
 }  // namespace rx::retro

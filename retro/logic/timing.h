@@ -24,24 +24,4 @@ class frame_pacer {
     double next_ms_;
 };
 
-// Decides when the battery save memory goes to the server: after it changed, at most every
-// `interval_ms`, and once more at the end when it changed since the last store.
-class save_keeper {
-  public:
-    static constexpr double default_interval_ms = 10000;
-
-    explicit save_keeper(std::vector<unsigned char> stored, double now_ms,
-                         double interval_ms = default_interval_ms);
-    // True when `current` differs from what was last stored and the interval has passed.
-    bool due(const std::vector<unsigned char>& current, double now_ms) const;
-    // True when `current` differs from what was last stored.
-    bool changed(const std::vector<unsigned char>& current) const;
-    void stored(std::vector<unsigned char> bytes, double now_ms);
-
-  private:
-    std::vector<unsigned char> stored_;
-    double last_ms_;
-    double interval_ms_;
-};
-
 }  // namespace rx::retro

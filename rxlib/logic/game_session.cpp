@@ -38,70 +38,61 @@ std::uint8_t* allocate(std::size_t size, bool zeroed) {
     return static_cast<std::uint8_t*>(zeroed ? std::calloc(size, 1) : std::malloc(size));
 }
 
-// Inflates a zlib stream as its pieces arrive, into one block of at most `limit` bytes, so the
-// image is ready when the last piece is in and no compressed copy is ever held.
-class stream_inflater {
-  public:
-    explicit stream_inflater(std::size_t limit) : limit_(limit), out_(allocate(limit, false)) {
-        if (out_ && inflateInit(&stream_) != Z_OK) {
-            std::free(out_);
-            out_ = nullptr;
-        }
-        stream_.next_out = out_;
-        stream_.avail_out = static_cast<uInt>(limit_);
-    }
-    ~stream_inflater() {
-        if (!out_) return;
-        inflateEnd(&stream_);
+}  // namespace
+
+stream_inflater::stream_inflater(std::size_t limit)
+    : limit_(limit), out_(allocate(limit, false)), stream_(new z_stream{}) {
+    if (out_ && inflateInit(stream_.get()) != Z_OK) {
         std::free(out_);
+        out_ = nullptr;
     }
-    stream_inflater(const stream_inflater&) = delete;
-    stream_inflater& operator=(const stream_inflater&) = delete;
+    stream_->next_out = out_;
+    stream_->avail_out = static_cast<uInt>(limit_);
+}
 
-    bool allocated() const { return out_ != nullptr; }
+stream_inflater::~stream_inflater() {
+    if (!out_) return;
+    inflateEnd(stream_.get());
+    std::free(out_);
+}
 
-    // Bytes after the end of the stream are received but ignored, as uncompress would.
-    void feed(const std::uint8_t* data, std::size_t size) {
-        if (failed_ || ended_) return;
-        stream_.next_in = const_cast<Bytef*>(data);
-        stream_.avail_in = static_cast<uInt>(size);
-        while (stream_.avail_in > 0 || stream_.avail_out == 0) {
-            int result = ::inflate(&stream_, Z_NO_FLUSH);
-            if (result == Z_STREAM_END) {
-                ended_ = true;
-                return;
-            }
-            // No progress with room left means the input is used up; with none left, the image
-            // is larger than the limit.
-            if (result == Z_BUF_ERROR && stream_.avail_out > 0) return;
-            if (result != Z_OK) {
-                failed_ = true;
-                return;
-            }
+void stream_inflater::feed(const std::uint8_t* data, std::size_t size) {
+    if (failed_ || ended_) return;
+    z_stream& stream = *stream_;
+    stream.next_in = const_cast<Bytef*>(data);
+    stream.avail_in = static_cast<uInt>(size);
+    // A full block with no input left is not yet a verdict: the stream's last bytes (its check
+    // value, the end of its last block) need no room and may arrive with a later piece.
+    while (stream.avail_in > 0) {
+        int result = ::inflate(&stream, Z_NO_FLUSH);
+        if (result == Z_STREAM_END) {
+            ended_ = true;
+            return;
+        }
+        // No progress with input at hand: with room left the input is used up; with none left,
+        // the image is larger than the limit.
+        if (result == Z_BUF_ERROR && stream.avail_out > 0) return;
+        if (result != Z_OK) {
+            failed_ = true;
+            return;
         }
     }
+}
 
-    // The image once the stream ended whole; none when it was corrupt, cut short or too large.
-    std::optional<game_image> finish() {
-        if (failed_ || !ended_ || !out_) return std::nullopt;
-        const std::size_t produced = limit_ - stream_.avail_out;
-        inflateEnd(&stream_);
-        // Shrinking hands the unused tail back without copying the image.
-        void* shrunk = std::realloc(out_, produced ? produced : 1);
-        game_image image;
-        image.data = {static_cast<std::uint8_t*>(shrunk ? shrunk : out_), std::free};
-        image.size = static_cast<std::uint32_t>(produced);
-        out_ = nullptr;
-        return image;
-    }
+std::optional<game_image> stream_inflater::finish() {
+    if (failed_ || !ended_ || !out_) return std::nullopt;
+    const std::size_t produced = limit_ - stream_->avail_out;
+    inflateEnd(stream_.get());
+    // Shrinking hands the unused tail back without copying the image.
+    void* shrunk = std::realloc(out_, produced ? produced : 1);
+    game_image image;
+    image.data = {static_cast<std::uint8_t*>(shrunk ? shrunk : out_), std::free};
+    image.size = static_cast<std::uint32_t>(produced);
+    out_ = nullptr;
+    return image;
+}
 
-  private:
-    std::size_t limit_;
-    std::uint8_t* out_;
-    z_stream stream_{};
-    bool ended_ = false;
-    bool failed_ = false;
-};
+namespace {
 
 // Inflates the image on a worker thread while its bytes arrive, so receiving (and the loading
 // window's redraws) and inflating overlap; the image is ready soon after the last byte.
@@ -292,13 +283,47 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
     return image;
 }
 
-bool save_exchange(game_channel& channel, session_observer& /*observer*/,
-                   std::string_view file_name, const std::uint8_t* data, std::size_t size) {
-    if (!exchange(channel, "sv")) return false;
-    if (!exchange(channel, std::to_string(size))) return false;
-    if (!exchange(channel, file_name)) return false;
-    if (!channel.send_bytes(data, size)) return false;
-    return channel.send_token("cl");
+save_outcome save_exchange(game_channel& channel, session_observer& observer,
+                           std::string_view file_name, const std::uint8_t* data, std::size_t size,
+                           std::string_view play_id) {
+    auto refused = [&](const std::string& reply) {
+        observer.log("Save refused: " + reply);
+        observer.log(file_name);
+        return save_outcome::refused;
+    };
+    if (!play_id.empty()) {
+        // The id stands for the session: a failure to send it is logged without its text.
+        if (!exchange(channel, "pl") || !channel.send_secret(play_id)) return save_outcome::failed;
+        std::optional<std::string> reply = channel.receive_reply();
+        if (!reply) return save_outcome::failed;
+        if (*reply == taken_over_reply) {
+            observer.log(taken_over_reply);
+            return save_outcome::taken_over;
+        }
+    }
+    if (!exchange(channel, "sv")) return save_outcome::failed;
+    for (const std::string& token : {std::to_string(size), std::string(file_name)}) {
+        if (!channel.send_token(token)) return save_outcome::failed;
+        std::optional<std::string> reply = channel.receive_reply();
+        if (!reply) return save_outcome::failed;
+        // The server closes after these two refusals; nothing more is sent into the void.
+        if (*reply == "Bad save size." || *reply == "Bad file name.") return refused(*reply);
+    }
+    if (!channel.send_bytes(data, size)) return save_outcome::failed;
+    if (!channel.send_token("cl")) return save_outcome::failed;
+    // The confirmation comes after the bytes; a server that sends none leaves the store unknown.
+    std::optional<std::string> reply = channel.receive_reply();
+    if (!reply) {
+        observer.log("Save not confirmed.");
+        observer.log(file_name);
+        return save_outcome::failed;
+    }
+    if (*reply == "ok") return save_outcome::stored;
+    if (*reply == taken_over_reply) {
+        observer.log(taken_over_reply);
+        return save_outcome::taken_over;
+    }
+    return refused(*reply);
 }
 
 load_result load_exchange(game_channel& channel, session_observer& observer,
@@ -309,7 +334,14 @@ load_result load_exchange(game_channel& channel, session_observer& observer,
     if (!channel.send_token("ok")) return result;
     std::optional<std::string> size_reply = channel.receive_reply();
     if (!size_reply) return result;
-    std::uint32_t announced = leading_number(*size_reply).value_or(0);
+    std::optional<std::uint32_t> number = leading_number(*size_reply);
+    if (!number) {
+        // A refusal ("Bad file name.") or noise is not a size: nothing is known of the save.
+        observer.log("Save load refused: " + *size_reply);
+        observer.log(file_name);
+        return result;
+    }
+    const std::uint32_t announced = *number;
     result.size = announced > capacity ? 0u : announced;
     if (!channel.send_token("ok")) return result;
 
@@ -328,6 +360,7 @@ load_result load_exchange(game_channel& channel, session_observer& observer,
             drained += static_cast<std::uint32_t>(count);
         }
         result.size = 0u;
+        result.outcome = load_outcome::too_large;
         result.completed = channel.send_token("cl");
         return result;
     }
@@ -338,6 +371,14 @@ load_result load_exchange(game_channel& channel, session_observer& observer,
         if (count < 1) break;
         received += static_cast<std::uint32_t>(count);
     }
+    if (received < announced) {
+        observer.log("Save load cut short: " + std::to_string(received) + " of " +
+                     std::to_string(announced) + " bytes.");
+        observer.log(file_name);
+        result.outcome = load_outcome::cut;
+        return result;
+    }
+    result.outcome = load_outcome::whole;
     result.completed = channel.send_token("cl");
     return result;
 }

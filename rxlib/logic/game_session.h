@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+struct z_stream_s;
+
 namespace rx::lib {
 
 // One open connection to the game server; the real one speaks TCP, tests script one.
@@ -55,6 +57,29 @@ struct game_image {
     std::uint32_t size = 0;
 };
 
+// Inflates a zlib stream as its pieces arrive, into one block of at most `limit` bytes, so the
+// image is ready when the last piece is in and no compressed copy is ever held.
+class stream_inflater {
+  public:
+    explicit stream_inflater(std::size_t limit);
+    ~stream_inflater();
+    stream_inflater(const stream_inflater&) = delete;
+    stream_inflater& operator=(const stream_inflater&) = delete;
+
+    bool allocated() const { return out_ != nullptr; }
+    // Bytes after the end of the stream are received but ignored, as uncompress would.
+    void feed(const std::uint8_t* data, std::size_t size);
+    // The image once the stream ended whole; none when it was corrupt, cut short or too large.
+    std::optional<game_image> finish();
+
+  private:
+    std::size_t limit_;
+    std::uint8_t* out_;
+    std::unique_ptr<z_stream_s> stream_;  // zlib's own type, kept out of this header
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
 // Opens the game and receives its compressed image, inflating each piece as it arrives into at most
 // `inflate_limit` bytes; none when the stream is corrupt, cut short or would be larger.
 // `max_compressed` bounds the size the server may announce, so a wild number cannot ask for
@@ -63,9 +88,35 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
                                         std::string_view game_name, std::size_t inflate_limit,
                                         std::size_t max_compressed);
 
-// Uploads one save: "sv", its size, its name, the bytes, "cl". False when a step failed.
-bool save_exchange(game_channel& channel, session_observer& observer, std::string_view file_name,
-                   const std::uint8_t* data, std::size_t size);
+// How the last store ended, as the emulator reads it (the numbers are part of the exports).
+enum class save_outcome : std::int32_t {
+    none = 0,        // nothing stored yet
+    stored = 1,      // the server confirmed it kept the bytes
+    failed = 2,      // no connection, a step failed or no confirmation came: unknown whether kept
+    refused = 3,     // the server said it did not keep them (size, name or its own write)
+    taken_over = 4,  // the same account plays this game on another computer now
+    not_sent = 5,    // nothing to send: no file, an empty one or one larger than a save may be
+};
+
+// The server's words for a store it refused because a newer play of the game took over.
+inline constexpr std::string_view taken_over_reply = "Continued on another computer.";
+
+// Uploads one save: with a play id first "pl" and the id (a server that does not know the command
+// answers something else and the store goes on), then "sv", its size, its name, the bytes, "cl",
+// and the server's confirmation.
+save_outcome save_exchange(game_channel& channel, session_observer& observer,
+                           std::string_view file_name, const std::uint8_t* data, std::size_t size,
+                           std::string_view play_id = {});
+
+// How the last load ended (the numbers are part of the exports). Only `whole` says what the server
+// holds: a save of `size` bytes, 0 meaning none.
+enum class load_outcome : std::int32_t {
+    none = 0,
+    whole = 1,
+    failed = 2,     // nothing announced: the connection, the login or a step failed
+    cut = 3,        // fewer bytes arrived than announced
+    too_large = 4,  // larger than the load buffer; read and dropped
+};
 
 // Downloads one save into `buffer` (capacity `capacity`): "ld", the name, "ok", the size, "ok", the
 // bytes, "cl". `size` is the size to report once the server has announced one: the announced size,
@@ -74,6 +125,7 @@ bool save_exchange(game_channel& channel, session_observer& observer, std::strin
 struct load_result {
     std::optional<std::uint32_t> size;
     bool completed = false;
+    load_outcome outcome = load_outcome::failed;
 };
 load_result load_exchange(game_channel& channel, session_observer& observer,
                           std::string_view file_name, std::uint8_t* buffer, std::size_t capacity);

@@ -70,6 +70,11 @@ std::optional<std::vector<game_record>> parse_games_catalogue(
             refuse("the id '" + g.id + "' holds a space or '|'");
             continue;
         }
+        if (g.id.size() > max_game_id) {
+            refuse("the id has " + std::to_string(g.id.size()) + " characters, more than the " +
+                   std::to_string(max_game_id) + " a save name can hold with '.sav'");
+            continue;
+        }
         if (!is_system_code(g.system)) {
             refuse("unknown system code '" + g.system + "'");
             continue;

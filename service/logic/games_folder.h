@@ -11,6 +11,11 @@
 
 namespace rx::service {
 
+// The game server keeps save names of at most this many characters. Clients name a game's save
+// after its id with ".sav" added, so an id must leave room for that or its saves never arrive.
+inline constexpr std::size_t max_save_name = 100;
+inline constexpr std::size_t max_game_id = max_save_name - 4;
+
 // The catalogue file inside the games folder.
 inline constexpr const char* games_catalogue_name = "catalogue.txt";
 

@@ -45,6 +45,10 @@ bool apply_fault(fault_settings& f, std::string_view name, std::string_view valu
         ok = parse_flag(value, f.keep_open);
     else if (name == "truncate_game")
         ok = parse_int(value, f.truncate_game, -1LL);
+    else if (name == "truncate_save")
+        ok = parse_int(value, f.truncate_save, -1LL);
+    else if (name == "refuse_saves")
+        ok = parse_flag(value, f.refuse_saves);
     else if (name == "refuse_logins")
         ok = parse_flag(value, f.refuse_logins);
     else if (name == "user_in_use")
@@ -85,6 +89,16 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+            continue;
+        }
+        // The save commands take the user and the save's name (and the version) as words.
+        if (arg == "--saves" || arg == "--restore-save") {
+            const std::size_t words = arg == "--saves" ? 2 : 3;
+            if (i + words >= args.size()) return fail("missing value for " + arg);
+            o.saves_user = args[++i];
+            o.saves_file = args[++i];
+            if (words == 3 && (!parse_int(std::string_view(args[++i]), o.restore_version, 1)))
+                return fail("bad value for " + arg + ": " + args[i]);
             continue;
         }
         // Every other option takes a value, either "--name VALUE" or "--name=VALUE".
@@ -196,7 +210,11 @@ std::string usage_text() {
            "                        user_in_use=N, game_error=TEXT, session_invalid, "
            "version=TEXT,\n"
            "                        manifest=TEXT, signature=TEXT, update_file=MODE,\n"
-           "                        update_file_only=NAME\n"
+           "                        update_file_only=NAME, truncate_save=N, refuse_saves\n"
+           "  --saves USER SAVE     list the kept versions of USER's save SAVE (1 the newest), "
+           "then end\n"
+           "  --restore-save USER SAVE N\n"
+           "                        make version N of that save the current one, then end\n"
            "  --sign-update DIR --key FILE --release N [--location NAME] [--expires DATE]\n"
            "                        write DIR/signature.txt for the update folder DIR (location:\n"
            "                        DIR's name) as release N, good through DATE (YYYY-MM-DD,\n"

@@ -16,6 +16,8 @@ struct fault_settings {
     bool garbage = false;             // answer random bytes (HTTP)
     bool keep_open = false;           // answer, then hold the connection open (HTTP)
     long long truncate_game = -1;     // cut the game stream after this many bytes, then close
+    long long truncate_save = -1;     // cut a save being loaded after this many bytes, then close
+    bool refuse_saves = false;        // a store is answered "Save not stored." and not written
     bool refuse_logins = false;       // game logins answer "Incorrect Username or Password"
     int user_in_use = 0;              // the next N game logins answer "Username in use ..."
     std::optional<std::string> game_error;  // reply to the game id instead of "ok"
@@ -64,6 +66,11 @@ struct service_options {
     // The public key file (64 hex digits) of the key later updates will be signed with; empty:
     // none.
     std::string sign_next_key;
+    // Operator commands on saves instead of serving: list a save's kept versions, or make version
+    // `restore_version` (1 the newest) the current one.
+    std::string saves_user;
+    std::string saves_file;
+    int restore_version = 0;  // 0: list only
 };
 
 // Parses argv (without the program name). Unknown options, missing values and bad numbers are

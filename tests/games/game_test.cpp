@@ -8,6 +8,7 @@
 
 #include "files.h"
 #include "retro/logic/core.h"
+#include "retro/logic/save_file.h"
 
 using namespace rx::retro;
 
@@ -178,6 +179,60 @@ TEST_P(TestGame, StartCounterComesBackFromBatteryMemory) {
     ASSERT_TRUE(fresh);
     run(*fresh, 30);
     EXPECT_EQ(shown_counter(fresh->frame(), g), 1);
+}
+
+// The Gameboy test game as a cartridge with a clock (its header says MBC3 with timer, RAM and
+// battery; the game uses no banking, so it runs the same): the clock goes into the save file and
+// comes back into a fresh core.
+TEST(GameboyClock, TheCartridgeClockRoundTripsThroughTheSaveFile) {
+    rx::test::temp_dir folder{"rx_game_rtc"};
+    std::string game = rx::test::read_file(std::string(RX_GAMES_DIR) + "/relicade_gb.gb");
+    ASSERT_GT(game.size(), 0x14Eu);
+    game[0x147] = 0x10;
+    unsigned char check = 0;
+    for (std::size_t i = 0x134; i <= 0x14C; ++i)
+        check = check - static_cast<unsigned char>(game[i]) - 1;
+    game[0x14D] = static_cast<char>(check);
+    auto start = [&] {
+        core_settings settings;
+        settings.system_folder = settings.save_folder = folder.path();
+        settings.game_label = "relicade_gb.gb";
+        std::string error;
+        auto c =
+            core::open(rx::test::program_dir() + "/cores/gambatte_libretro.so", settings, error);
+        EXPECT_TRUE(c) << error;
+        if (c) {
+            EXPECT_TRUE(c->load_game(reinterpret_cast<const unsigned char*>(game.data()),
+                                     game.size(), error))
+                << error;
+        }
+        return c;
+    };
+    std::vector<unsigned char> file;
+    std::vector<unsigned char> clock;
+    {
+        auto c = start();
+        ASSERT_TRUE(c && c->game_loaded());
+        clock = c->read_rtc();
+        ASSERT_EQ(clock.size(), 8u);
+        for (std::size_t i = 0; i < clock.size(); ++i)
+            clock[i] = static_cast<unsigned char>(0x11 * (i + 1));
+        ASSERT_TRUE(c->write_rtc(clock.data(), clock.size()));
+        EXPECT_FALSE(c->write_rtc(clock.data(), 4));  // another cartridge's clock
+        for (int i = 0; i < 30; ++i) c->run_frame();
+        file = pack_save(c->read_save(), c->read_rtc());
+    }
+    const unpacked_save back =
+        unpack_save(std::string_view(reinterpret_cast<const char*>(file.data()), file.size()));
+    ASSERT_EQ(back.clock.size(), 8u);
+    auto c = start();
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(c->write_save(back.memory.data(), back.memory.size()));
+    ASSERT_TRUE(c->write_rtc(back.clock.data(), back.clock.size()));
+    EXPECT_EQ(c->read_rtc(), back.clock);
+    EXPECT_EQ(c->read_save(), back.memory);
+    // The record the game wrote comes back with it.
+    EXPECT_EQ(std::string(back.memory.begin(), back.memory.begin() + 4), "RLCD");
 }
 
 INSTANTIATE_TEST_SUITE_P(Consoles, TestGame, ::testing::ValuesIn(games),

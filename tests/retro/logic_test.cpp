@@ -156,16 +156,4 @@ TEST(RetroTiming, FramesFollowTheCoresRateWithoutCatchingUpAStall) {
     EXPECT_NEAR(pacer.wait_ms(now), 1000 / 60.0988, 1e-9);
 }
 
-TEST(RetroTiming, TheSaveIsStoredAfterAChangeAtMostEveryTenSeconds) {
-    save_keeper keeper({1, 2, 3}, 0);
-    EXPECT_FALSE(keeper.due({1, 2, 3}, 60000));  // unchanged
-    EXPECT_FALSE(keeper.due({1, 2, 4}, 9999));   // changed, too soon
-    EXPECT_TRUE(keeper.due({1, 2, 4}, 10000));
-    EXPECT_TRUE(keeper.changed({1, 2, 4}));
-    keeper.stored({1, 2, 4}, 10000);
-    EXPECT_FALSE(keeper.changed({1, 2, 4}));
-    EXPECT_FALSE(keeper.due({1, 2, 5}, 19999));
-    EXPECT_TRUE(keeper.due({1, 2, 5}, 20000));
-}
-
 }  // namespace

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "harness.h"
+#include "rxlib/logic/game_session.h"
 #include "rxlib/logic/protocol.h"
 #include "rxlib/window.h"
 
@@ -92,8 +93,9 @@ TEST_F(Core, ResetDuringASaveIsAnOrdinaryFailure) {
     test::fake_game game({"?", "ok", "?", "?", "?", "?"});
     game.reset_after(5);  // the save's file name: the reset meets the save's bytes
     use(game);
-    save_game(name.c_str());
+    save_game(name.c_str(), name.c_str());
     std::remove((get_directory() + name).c_str());
+    EXPECT_EQ(save_status().load(), static_cast<std::int32_t>(save_outcome::failed));
     EXPECT_EQ(game.tokens().size(), 6u);
     EXPECT_EQ(game.tokens()[3], "sv");
     EXPECT_EQ(game.tokens()[4], std::to_string(save_buffer_size));
@@ -106,6 +108,7 @@ TEST_F(Core, OversizedLoadIsDrainedAndReportedEmpty) {
     load_size() = 77;
     load_game("big.sav");
     EXPECT_EQ(load_size().load(), 0);
+    EXPECT_EQ(load_status().load(), static_cast<std::int32_t>(load_outcome::too_large));
     EXPECT_EQ(load_buffer()[0], 0);
     std::vector<std::string> tokens = game.tokens();
     ASSERT_EQ(tokens.size(), 8u);
@@ -115,7 +118,7 @@ TEST_F(Core, OversizedLoadIsDrainedAndReportedEmpty) {
 TEST_F(Core, SavePathThatWouldNotFitIsRefused) {
     test::fake_game game({});
     use(game);
-    save_game(std::string(300, 'n').c_str());
+    save_game(std::string(300, 'n').c_str(), "n.sav");
     EXPECT_TRUE(game.tokens().empty());
     EXPECT_NE(test::read_file(get_directory() + "rxlib_error_log.txt").find("Save path too long."),
               std::string::npos);

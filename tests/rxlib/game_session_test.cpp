@@ -263,14 +263,67 @@ TEST(DownloadGame, AnnouncedSizeBeyondTheBoundIsRefusedBeforeAllocating) {
     EXPECT_EQ(c.sent.size(), 3u);  // the second "ok" is never sent
 }
 
-TEST(SaveExchange, SendsSizeNameBytesAndClose) {
-    scripted_channel c;
-    c.replies = {"?", "?", "?"};
-    recording_observer o;
+// Each row scripts the server's replies to one store and names the outcome the emulator reads.
+TEST(SaveExchange, OutcomeFollowsTheServersWords) {
+    struct row {
+        const char* name;
+        std::string play_id;
+        std::deque<std::string> replies;
+        save_outcome outcome;
+        std::vector<std::string> sent;
+    };
+    const std::vector<std::string> whole{"sv", "65537", "game.sav", "<bytes>", "cl"};
+    const std::vector<row> rows{
+        {"confirmed", "", {"ok", "ok", "ok", "ok"}, save_outcome::stored, whole},
+        {"no confirmation (an older server)", "", {"?", "?", "?"}, save_outcome::failed, whole},
+        {"write failed on the server",
+         "",
+         {"ok", "ok", "ok", "Save not stored."},
+         save_outcome::refused,
+         whole},
+        {"size refused", "", {"ok", "Bad save size."}, save_outcome::refused, {"sv", "65537"}},
+        {"name refused",
+         "",
+         {"ok", "ok", "Bad file name."},
+         save_outcome::refused,
+         {"sv", "65537", "game.sav"}},
+        {"silence after the size", "", {"ok"}, save_outcome::failed, {"sv", "65537"}},
+        {"play named and current",
+         "id7",
+         {"ok", "ok", "ok", "ok", "ok", "ok"},
+         save_outcome::stored,
+         {"pl", "id7", "sv", "65537", "game.sav", "<bytes>", "cl"}},
+        {"play unknown to the server goes on",
+         "id7",
+         {"Unknown command.", "Unknown command.", "ok", "ok", "ok", "ok"},
+         save_outcome::stored,
+         {"pl", "id7", "sv", "65537", "game.sav", "<bytes>", "cl"}},
+        {"play taken over before the store",
+         "id7",
+         {"ok", "Continued on another computer."},
+         save_outcome::taken_over,
+         {"pl", "id7"}},
+        {"play taken over during the store",
+         "id7",
+         {"ok", "ok", "ok", "ok", "ok", "Continued on another computer."},
+         save_outcome::taken_over,
+         {"pl", "id7", "sv", "65537", "game.sav", "<bytes>", "cl"}},
+    };
     std::vector<std::uint8_t> data = pattern(65537);
-    ASSERT_TRUE(save_exchange(c, o, "game.sav", data.data(), data.size()));
-    EXPECT_EQ(c.sent, (std::vector<std::string>{"sv", "65537", "game.sav", "<bytes>", "cl"}));
-    EXPECT_EQ(c.uploaded, data);
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        scripted_channel c;
+        c.replies = r.replies;
+        recording_observer o;
+        EXPECT_EQ(save_exchange(c, o, "game.sav", data.data(), data.size(), r.play_id), r.outcome);
+        EXPECT_EQ(c.sent, r.sent);
+        if (r.outcome == save_outcome::stored) {
+            EXPECT_EQ(c.uploaded, data);
+        } else if (r.outcome != save_outcome::failed) {
+            // A failed step is logged by the channel; the server's own refusals here.
+            EXPECT_FALSE(o.logs.empty());
+        }
+    }
 }
 
 TEST(LoadExchange, FillsTheBufferAndReportsTheAnnouncedSize) {
@@ -281,12 +334,13 @@ TEST(LoadExchange, FillsTheBufferAndReportsTheAnnouncedSize) {
     std::vector<std::uint8_t> buffer(save_buffer_size, 0);
     load_result r = load_exchange(c, o, "x.sav", buffer.data(), buffer.size());
     EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.outcome, load_outcome::whole);
     EXPECT_EQ(r.size, 70000u);
     EXPECT_TRUE(std::equal(c.stream.begin(), c.stream.end(), buffer.begin()));
     EXPECT_EQ(c.sent, (std::vector<std::string>{"ld", "x.sav", "ok", "ok", "cl"}));
 }
 
-TEST(LoadExchange, EarlyCloseKeepsTheAnnouncedSize) {
+TEST(LoadExchange, EarlyCloseIsReportedCutAndLogged) {
     scripted_channel c;
     c.stream = pattern(100);
     c.replies = {"?", "?", "500"};
@@ -294,7 +348,25 @@ TEST(LoadExchange, EarlyCloseKeepsTheAnnouncedSize) {
     std::vector<std::uint8_t> buffer(1000, 0);
     load_result r = load_exchange(c, o, "x", buffer.data(), buffer.size());
     EXPECT_EQ(r.size, 500u);
+    EXPECT_EQ(r.outcome, load_outcome::cut);
     EXPECT_EQ(buffer[100], 0);
+    ASSERT_FALSE(o.logs.empty());
+    EXPECT_EQ(o.logs.front(), "Save load cut short: 100 of 500 bytes.");
+}
+
+TEST(LoadExchange, AbsentSaveIsWholeWithSizeZeroButARefusalIsAFailure) {
+    std::uint8_t buffer[16];
+    scripted_channel absent;
+    absent.replies = {"ok", "ok", "0"};
+    recording_observer o;
+    load_result r = load_exchange(absent, o, "x", buffer, sizeof buffer);
+    EXPECT_EQ(r.outcome, load_outcome::whole);
+    EXPECT_EQ(r.size, 0u);
+    scripted_channel refused;
+    refused.replies = {"ok", "Bad file name."};
+    r = load_exchange(refused, o, "x", buffer, sizeof buffer);
+    EXPECT_EQ(r.outcome, load_outcome::failed);
+    EXPECT_FALSE(r.size);
 }
 
 TEST(LoadExchange, OversizedSaveIsDrainedNeverWrittenAndReportedEmpty) {
@@ -305,6 +377,7 @@ TEST(LoadExchange, OversizedSaveIsDrainedNeverWrittenAndReportedEmpty) {
     std::vector<std::uint8_t> buffer(2000 + 16, 0xEE);
     load_result r = load_exchange(c, o, "big", buffer.data(), 2000);
     EXPECT_EQ(r.size, 0u);
+    EXPECT_EQ(r.outcome, load_outcome::too_large);
     EXPECT_TRUE(r.completed);
     EXPECT_EQ(c.stream_at, 3000u);  // drained
     for (std::uint8_t b : buffer) ASSERT_EQ(b, 0xEE);
@@ -320,6 +393,35 @@ TEST(LoadExchange, FailureBeforeTheSizeLeavesItUnknown) {
     load_result r = load_exchange(c, o, "x", buffer, sizeof buffer);
     EXPECT_FALSE(r.size);
     EXPECT_FALSE(r.completed);
+    EXPECT_EQ(r.outcome, load_outcome::failed);
+}
+
+// An image of exactly the limit whose last compressed bytes come in a later piece: the full block
+// with nothing left to read is no verdict yet.
+TEST(StreamInflater, ExactLimitTakesTheLastBytesFromALaterPiece) {
+    const std::size_t limit = 1024 * 1024;
+    for (const bool random : {true, false}) {
+        std::vector<std::uint8_t> raw = pattern(limit);
+        if (!random)
+            for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<std::uint8_t>(i / 7);
+        const std::vector<std::uint8_t> packed = compress_bytes(raw);
+        for (std::size_t held = 1; held <= 8; ++held) {
+            SCOPED_TRACE(std::to_string(held) + (random ? " random" : " repeating"));
+            stream_inflater inflater(limit);
+            ASSERT_TRUE(inflater.allocated());
+            inflater.feed(packed.data(), packed.size() - held);
+            inflater.feed(packed.data() + packed.size() - held, held);
+            std::optional<game_image> image = inflater.finish();
+            ASSERT_TRUE(image);
+            ASSERT_EQ(image->size, limit);
+            EXPECT_TRUE(std::equal(raw.begin(), raw.end(), image->data.get()));
+        }
+        // One byte less room is still refused, however the pieces come.
+        stream_inflater small(limit - 1);
+        small.feed(packed.data(), packed.size() - 4);
+        small.feed(packed.data() + packed.size() - 4, 4);
+        EXPECT_FALSE(small.finish());
+    }
 }
 
 }  // namespace

@@ -227,7 +227,7 @@ TEST_F(Service, InitAfterShutdownStartsNoSecondSession) {
               1u);
 }
 
-TEST(Exports, ExactlyTheFourteenNames) {
+TEST(Exports, ExactlyTheFourteenNamesAndTheThreeForSaves) {
     run_result r =
         run({"/usr/bin/nm", "-D", "--defined-only", program_dir() + "/librxlib.so"}, {}, 20000);
     ASSERT_EQ(r.exit_code, 0) << r.output;
@@ -240,11 +240,23 @@ TEST(Exports, ExactlyTheFourteenNames) {
         if (!name.empty()) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
-    std::vector<std::string> expected{
-        "rx_close_window",  "rx_get_diretory",      "rx_get_game_location", "rx_get_game_name",
-        "rx_get_game_size", "rx_get_load_location", "rx_get_load_size",     "rx_get_shutdown_count",
-        "rx_init",          "rx_is_connected",      "rx_is_init",           "rx_load_game",
-        "rx_save_game",     "rx_shutdown"};
+    std::vector<std::string> expected{"rx_close_window",
+                                      "rx_get_diretory",
+                                      "rx_get_game_location",
+                                      "rx_get_game_name",
+                                      "rx_get_game_size",
+                                      "rx_get_load_location",
+                                      "rx_get_load_size",
+                                      "rx_get_load_status",
+                                      "rx_get_save_status",
+                                      "rx_get_shutdown_count",
+                                      "rx_init",
+                                      "rx_is_connected",
+                                      "rx_is_init",
+                                      "rx_load_game",
+                                      "rx_save_game",
+                                      "rx_save_game_as",
+                                      "rx_shutdown"};
     EXPECT_EQ(names, expected);
 }
 

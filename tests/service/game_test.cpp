@@ -224,7 +224,8 @@ TEST_F(Game, SaveSurvivesARestartByteForByte) {
         EXPECT_EQ(c.send(std::to_string(save.size())), "ok");
         EXPECT_EQ(c.send("zelda.srm"), "ok");
         c.send_raw(save);
-        c.send_only("cl");
+        c.send_only("cl");  // as older clients do: the confirmation waits unread until the close
+        EXPECT_EQ(c.receive_exactly(2), "ok");
         EXPECT_TRUE(c.closed_by_server());
     }
     service->stop();
@@ -257,13 +258,16 @@ TEST_F(Game, SaveNamesCannotLeaveTheDataFolderAndBadSavesAreRefused) {
         EXPECT_EQ(c.send("../../../escape.sav"), "ok");
         c.send_raw("hello");
         c.send_only("cl");
+        EXPECT_EQ(c.receive_exactly(2), "ok");
         EXPECT_TRUE(c.closed_by_server());
     }
     for (const auto& entry : fs::recursive_directory_iterator(data.path())) {
         if (entry.is_regular_file()) {
-            EXPECT_EQ(entry.path().string().rfind(data.path() + "/saves/demo/", 0) == 0 ||
-                          entry.path().parent_path() == fs::path(data.path()),
-                      true)
+            EXPECT_EQ(
+                entry.path().string().rfind(data.path() + "/saves/demo/", 0) == 0 ||
+                    entry.path().string().rfind(data.path() + "/save_versions/demo/", 0) == 0 ||
+                    entry.path().parent_path() == fs::path(data.path()),
+                true)
                 << entry.path();
         }
     }
@@ -315,4 +319,110 @@ TEST_F(Game, OverlongTokensEndTheConnection) {
     EXPECT_TRUE(c.closed_by_server());
     game_client d(port());
     EXPECT_EQ(d.login("demo", "demo"), "ok");  // still serving
+}
+
+// One store as the current clients make it: optionally naming the play first, then reading the
+// server's word after the bytes.
+std::string store(int port, const std::string& bytes, const std::string& play = "") {
+    game_client c(port);
+    EXPECT_EQ(c.login("demo", "demo"), "ok");
+    if (!play.empty()) {
+        EXPECT_EQ(c.send("pl"), "ok");
+        const std::string answer = c.send(play);
+        if (answer != "ok") return answer;
+    }
+    EXPECT_EQ(c.send("sv"), "ok");
+    EXPECT_EQ(c.send(std::to_string(bytes.size())), "ok");
+    EXPECT_EQ(c.send("game.sav"), "ok");
+    c.send_raw(bytes);
+    c.send_only("cl");
+    return c.receive_exactly(2) == "ok" ? "ok" : "refused";
+}
+
+std::string load(int port) {
+    game_client c(port);
+    EXPECT_EQ(c.login("demo", "demo"), "ok");
+    EXPECT_EQ(c.send("ld"), "ok");
+    EXPECT_EQ(c.send("game.sav"), "ok");
+    const std::string size = c.send("ok");
+    c.send_only("ok");
+    return c.receive_exactly(std::stoul(size));
+}
+
+std::string operator_command(const std::string& data, const std::string& args) {
+    FILE* out = ::popen((program_dir() + "/rx_service --data '" + data + "' " + args).c_str(), "r");
+    if (!out) return "";
+    std::string text;
+    char chunk[256];
+    while (std::size_t n = std::fread(chunk, 1, sizeof chunk, out)) text.append(chunk, n);
+    return ::pclose(out) == 0 ? text : "failed: " + text;
+}
+
+TEST_F(Game, SixStoresKeepFiveVersionsAndARestoreBringsOneBack) {
+    for (int i = 1; i <= 6; ++i) ASSERT_EQ(store(port(), "count " + std::to_string(i)), "ok");
+    const std::string list = operator_command(data.path(), "--saves demo game.sav");
+    EXPECT_NE(list.find("1  7 bytes  "), std::string::npos) << list;
+    EXPECT_NE(list.find("(current)"), std::string::npos) << list;
+    EXPECT_NE(list.find("\n5  7 bytes"), std::string::npos) << list;
+    EXPECT_EQ(list.find("\n6 "), std::string::npos) << list;
+    EXPECT_EQ(fs::directory_iterator(data.path() + "/save_versions/demo/game.sav") ==
+                  fs::directory_iterator(),
+              false);
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(data.path() + "/save_versions/demo/game.sav"))
+        files += e.is_regular_file();
+    EXPECT_EQ(files, 5u);
+
+    // Version 5 is the oldest kept: count 2 (count 1 went with the sixth store).
+    EXPECT_EQ(operator_command(data.path(), "--restore-save demo game.sav 5"),
+              "restored version 5 of demo's game.sav\n");
+    EXPECT_EQ(load(port()), "count 2");
+    // The restore is itself the newest version, so it can be undone.
+    EXPECT_EQ(operator_command(data.path(), "--restore-save demo game.sav 2"),
+              "restored version 2 of demo's game.sav\n");
+    EXPECT_EQ(load(port()), "count 6");
+    EXPECT_EQ(operator_command(data.path(), "--restore-save demo game.sav 6").rfind("failed", 0),
+              0u);
+    EXPECT_EQ(operator_command(data.path(), "--saves demo other.sav").rfind("failed", 0), 0u);
+}
+
+TEST_F(Game, StoresAreConfirmedRefusedOrTakenOver) {
+    const game_record& g = small_game("GEN");
+    std::string first, second;
+    {
+        game_client a(port());
+        open(a, g, &first);
+    }
+    ASSERT_EQ(store(port(), "first play", first), "ok");
+    ASSERT_EQ(store(port(), "no play named"), "ok");  // older clients
+    ASSERT_EQ(store(port(), "unknown play", "0123456789abcdef"), "ok");
+    {
+        game_client b(port());
+        open(b, g, &second);
+    }
+    // The earlier play is refused, before and after its bytes; the newer one stores.
+    EXPECT_EQ(store(port(), "stale", first), "Continued on another computer.");
+    {
+        game_client c(port());
+        EXPECT_EQ(c.login("demo", "demo"), "ok");
+        EXPECT_EQ(c.send("sv"), "ok");
+        EXPECT_EQ(c.send("5"), "ok");
+        EXPECT_EQ(c.send("game.sav"), "ok");
+        c.send_raw("stale");
+        EXPECT_EQ(c.send("cl"), "ok");  // nothing named: accepted as before
+    }
+    EXPECT_EQ(load(port()), "stale");
+    EXPECT_EQ(store(port(), "second play", second), "ok");
+    EXPECT_EQ(load(port()), "second play");
+
+    get(http(), "/control?fault=refuse_saves&value=1");
+    game_client r(port());
+    EXPECT_EQ(r.login("demo", "demo"), "ok");
+    EXPECT_EQ(r.send("sv"), "ok");
+    EXPECT_EQ(r.send("3"), "ok");
+    EXPECT_EQ(r.send("game.sav"), "ok");
+    r.send_raw("bad");
+    EXPECT_EQ(r.send("cl"), "Save not stored.");
+    get(http(), "/control?reset=1");
+    EXPECT_EQ(load(port()), "second play");
 }

@@ -91,6 +91,8 @@ TEST(GamesFolder, EveryBrokenLineIsRefusedWithItsFileAndLine) {
         {"bad sampler", "x\tNES\tT\ta.nes\t1\t2\t", "free sampler must be 0 or 1, not '2'"},
         {"empty title", "x\tNES\t\ta.nes\t1\t0\t", "the id and the title must not be empty"},
         {"id with a bar", "x||y\tNES\tT\ta.nes\t1\t0\t", "the id 'x||y' holds a space or '|'"},
+        {"id too long for its save's name", std::string(97, 'i') + "\tNES\tT\ta.nes\t1\t0\t",
+         "the id has 97 characters, more than the 96 a save name can hold with '.sav'"},
         {"file outside the folder", "x\tNES\tT\t../a.nes\t1\t0\t",
          "game file '../a.nes' is not a name inside the games folder"},
         {"absolute file", "x\tNES\tT\t/etc/passwd\t1\t0\t",
@@ -106,6 +108,10 @@ TEST(GamesFolder, EveryBrokenLineIsRefusedWithItsFileAndLine) {
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_EQ(errors[0], "games/catalogue.txt:2: " + c.reason);
     }
+}
+
+TEST(GamesFolder, AnIdJustShortEnoughForItsSaveNameIsTaken) {
+    EXPECT_TRUE(refusals(std::string(96, 'i') + "\tNES\tT\ta.nes\t1\t0\t\n", {}).empty());
 }
 
 TEST(GamesFolder, SeveralBrokenLinesGiveOneLineEachAndNoGames) {
