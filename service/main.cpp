@@ -1,5 +1,7 @@
 // rx_service: the local stand-in for the Relicade web host, catalogue host and game server.
 #include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -57,7 +59,20 @@ void accept_loop(service_state& state, int listener, void (*serve)(service_state
 // stores the account hashed; the password is never echoed or logged.
 int add_user(const service_options& options, const std::string& data) {
     std::string password;
+    // Typed at a terminal, the password is not echoed.
+    termios saved{};
+    const bool terminal = ::isatty(0) && ::tcgetattr(0, &saved) == 0;
+    if (terminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(0, TCSAFLUSH, &quiet);
+        std::cerr << "Password for " << options.add_user << ": " << std::flush;
+    }
     std::getline(std::cin, password);
+    if (terminal) {
+        ::tcsetattr(0, TCSAFLUSH, &saved);
+        std::cerr << "\n";
+    }
     if (!password.empty() && password.back() == '\r') password.pop_back();
     if (password.empty()) {
         std::cerr << "rx_service: no password on standard input\n";
