@@ -54,6 +54,14 @@ bool write_file_atomically(const fs::path& path, const std::string& bytes, std::
     return ok;
 }
 
+// A name from a client as it may appear in a log line: one line, not too long.
+std::string printable(const std::string& name) {
+    std::string out = name.substr(0, 64);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return out + (name.size() > 64 ? "..." : "");
+}
+
 // Every step of the name is looked at itself: a symbolic link (to /etc/passwd, or a folder
 // elsewhere) or a device would serve what the operator never put in the folder.
 bool regular_file_inside(const fs::path& folder, const std::string& name) {
@@ -266,13 +274,13 @@ std::string service_state::screenshot_path(const std::string& name) const {
 int service_state::check_login(const std::string& user, const std::string& password,
                                const std::string& address) {
     const std::string account_key = "u:" + user, address_key = "a:" + address;
-    {
+    const auto locked = [&] {
         std::lock_guard lock(limiter_mutex_);
         const auto now = std::chrono::steady_clock::now();
-        if (!account_limiter_.may_try(account_key, now) ||
-            !address_limiter_.may_try(address_key, now))
-            return 0;
-    }
+        return !account_limiter_.may_try(account_key, now) ||
+               !address_limiter_.may_try(address_key, now);
+    };
+    if (locked()) return 0;
     const account_record* found = nullptr;
     for (const auto& a : accounts_)
         if (a.name == user) found = &a;
@@ -282,18 +290,22 @@ int service_state::check_login(const std::string& user, const std::string& passw
         hash_turn_.wait(turn, [this] { return hashing_ < 2; });
         ++hashing_;
     }
+    // Asked again once it is this attempt's turn: many attempts sent at once must not all be
+    // checked because they all arrived before the first failure locked the account.
+    const bool skip = locked();
     // An unknown name costs as much as a known one, so timing does not tell which names exist.
-    if (found)
+    if (!skip && found)
         right = verify_password(found->password, password);
-    else if (!accounts_.empty())
+    else if (!skip && !accounts_.empty())
         verify_password(accounts_.front().password, password);
     {
         std::lock_guard turn(hash_mutex_);
         --hashing_;
     }
     hash_turn_.notify_one();
+    if (skip) return 0;
 
-    std::string lock_line;
+    std::vector<std::string> lock_lines;
     {
         std::lock_guard lock(limiter_mutex_);
         const auto now = std::chrono::steady_clock::now();
@@ -303,15 +315,16 @@ int service_state::check_login(const std::string& user, const std::string& passw
             const auto account_lock = account_limiter_.failed(account_key, now);
             const auto address_lock = address_limiter_.failed(address_key, now);
             if (account_lock.count() > 0)
-                lock_line = "login: account '" + user + "' locked out for " +
-                            std::to_string(account_lock.count()) + " ms after failed logins";
+                lock_lines.push_back("login: account '" + printable(user) + "' locked out for " +
+                                     std::to_string(account_lock.count()) +
+                                     " ms after failed logins");
             if (address_lock.count() > 0)
-                lock_line += std::string(lock_line.empty() ? "" : "; ") + "login: address " +
-                             address + " locked out for " + std::to_string(address_lock.count()) +
-                             " ms after failed logins";
+                lock_lines.push_back("login: address " + address + " locked out for " +
+                                     std::to_string(address_lock.count()) +
+                                     " ms after failed logins");
         }
     }
-    if (!lock_line.empty()) log_event(lock_line);
+    for (const auto& line : lock_lines) log_event(line);
     if (!right) return 0;
     std::lock_guard lock(mutex_);
     if (recent_logins_.size() >= max_recent_logins) {
