@@ -286,8 +286,11 @@ int service_state::check_login(const std::string& user, const std::string& passw
         if (a.name == user) found = &a;
     bool right = false;
     {
+        // The wait is bounded like every other a connection makes: under a flood of logins an
+        // attempt that found no turn is refused, not counted, and the client may try again.
         std::unique_lock turn(hash_mutex_);
-        hash_turn_.wait(turn, [this] { return hashing_ < 2; });
+        if (!hash_turn_.wait_for(turn, std::chrono::seconds(10), [this] { return hashing_ < 2; }))
+            return 0;
         ++hashing_;
     }
     // Asked again once it is this attempt's turn: many attempts sent at once must not all be
