@@ -167,7 +167,8 @@ int main(int argc, char** argv) {
     if (options->test_hooks)
         state.log_event("test hooks on: /control and /test/ answer, logs keep passwords");
     else
-        state.log_event("production mode: /control and /test/ are off, logs mask passwords");
+        state.log_event(
+            "production mode: /control and /test/ are off, logs mask passwords and session ids");
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 
     std::thread(accept_loop, std::ref(state), http, &serve_http).detach();

@@ -664,7 +664,7 @@ std::optional<std::string> service_state::load_save(const std::string& user,
 }
 
 void service_state::log_request(const std::string& bytes) {
-    request_log_.write(options_.test_hooks ? bytes : redact_passwords(bytes));
+    request_log_.write(options_.test_hooks ? bytes : redact_secrets(bytes));
 }
 
 void service_state::log_game(const char* bytes, std::size_t size) {

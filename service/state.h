@@ -128,8 +128,8 @@ class service_state {
     bool store_save(const std::string& user, const std::string& file, const std::string& bytes);
     std::optional<std::string> load_save(const std::string& user, const std::string& file);
 
-    // Requests are logged with their passwords masked (unless test hooks are on, where tests read
-    // what the clients sent).
+    // Requests are logged with their passwords and session ids masked (unless test hooks are on,
+    // where tests read what the clients sent).
     void log_request(const std::string& bytes);
     void log_game(const char* bytes, std::size_t size);
     // One line for the operator: standard error and DATA/service.log.

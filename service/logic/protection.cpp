@@ -152,17 +152,24 @@ void login_limiter::make_room(clock::time_point now) {
     keys_.erase(quietest);
 }
 
-std::string redact_passwords(std::string_view request) {
-    static constexpr std::string_view key = "password=";
+std::string redact_secrets(std::string_view request) {
     std::string out;
     std::size_t from = 0;
     while (true) {
-        std::size_t at = request.find(key, from);
-        while (at != std::string_view::npos && at > 0 && request[at - 1] != '?' &&
-               request[at - 1] != '&')
-            at = request.find(key, at + 1);
+        // The earliest secret parameter from here: a key right after '?' or '&'.
+        std::size_t at = std::string_view::npos, start = 0;
+        for (std::string_view key : {std::string_view("password="), std::string_view("id=")}) {
+            for (std::size_t k = request.find(key, from); k != std::string_view::npos;
+                 k = request.find(key, k + 1)) {
+                if (k == 0 || (request[k - 1] != '?' && request[k - 1] != '&')) continue;
+                if (k < at) {
+                    at = k;
+                    start = k + key.size();
+                }
+                break;
+            }
+        }
         if (at == std::string_view::npos) break;
-        const std::size_t start = at + key.size();
         const std::size_t end = value_end(request, start);
         out.append(request.substr(from, start - from));
         if (end > start) out += '*';

@@ -70,9 +70,10 @@ class login_limiter {
     std::map<std::string, entry> keys_;
 };
 
-// The request with the value of every "password=" parameter replaced by "*", so logs never hold a
-// password. A value runs to the next "&name=" piece or to the blank before "HTTP/" (the clients do
+// The request with the value of every "password=" and "id=" (a play session's id, which ends or
+// keeps alive the session of whoever holds it) parameter replaced by "*", so logs never hold a
+// secret. A value runs to the next "&name=" piece or to the blank before "HTTP/" (the clients do
 // not encode their values, so a password may hold '&' or blanks).
-std::string redact_passwords(std::string_view request);
+std::string redact_secrets(std::string_view request);
 
 }  // namespace rx::service

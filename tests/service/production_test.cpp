@@ -1,5 +1,5 @@
 // rx_service as an operator runs it (no test hooks): attacks on loopback and the refusal each
-// meets, accounts stored hashed, and logs that never hold a password.
+// meets, accounts stored hashed, and logs that never hold a password or a session id.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -211,12 +211,13 @@ TEST(ProductionAccounts, PlainAccountsFileIsReplacedByHashesOnFirstStart) {
     EXPECT_EQ(log.find("Plain-"), std::string::npos);
 }
 
-TEST(ProductionAccounts, AddedUserLogsInAndNoPasswordReachesAnyLog) {
+TEST(ProductionAccounts, AddedUserLogsInAndNoPasswordOrSessionIdReachesAnyLog) {
     temp_dir data{"rx_secrets"};
     const std::string add = "printf 'Kx7-pass-Q9\\n' | '" + program_dir() +
                             "/rx_service' --add-user tester --full --password-cost=min --data '" +
                             data.path() + "' 2>/dev/null";
     ASSERT_EQ(std::system(add.c_str()), 0);
+    std::string session;
     {
         service_process service = production({}, data.path());
         ASSERT_TRUE(service.started());
@@ -231,7 +232,10 @@ TEST(ProductionAccounts, AddedUserLogsInAndNoPasswordReachesAnyLog) {
             "||refused||0||EOL");
         game_client right(service.game_port());
         EXPECT_EQ(right.login("tester", "Kx7-pass-Q9"), "ok");
-        EXPECT_TRUE(is_session_id(right.send("id")));
+        session = right.send("id");
+        ASSERT_TRUE(is_session_id(session));
+        EXPECT_EQ(body_of(get(http, "/connection/assert_alive.php?username=tester&id=" + session)),
+                  "1");
         game_client wrong(service.game_port());
         EXPECT_EQ(wrong.login("tester", "Wr0ng-pass-Z3"), "Incorrect Username or Password");
         {
@@ -247,6 +251,7 @@ TEST(ProductionAccounts, AddedUserLogsInAndNoPasswordReachesAnyLog) {
         })) << read_file(game_log);
         EXPECT_NE(read_file(game_log).find(std::string("tester\0*\0", 9)), std::string::npos);
         EXPECT_NE(read_file(data.file("requests.log")).find("password=* HTTP"), std::string::npos);
+        EXPECT_NE(read_file(data.file("requests.log")).find("&id=* HTTP"), std::string::npos);
     }
     std::size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(data.path())) {
@@ -255,7 +260,8 @@ TEST(ProductionAccounts, AddedUserLogsInAndNoPasswordReachesAnyLog) {
         const std::string name = entry.path().string();
         const std::string bytes = read_file(name);
         SCOPED_TRACE(name);
-        for (const char* secret : {"Kx7-pass-Q9", "Wr0ng-pass-Z3", "PartOfPw"})
+        for (const std::string& secret : {std::string("Kx7-pass-Q9"), std::string("Wr0ng-pass-Z3"),
+                                          std::string("PartOfPw"), session})
             EXPECT_EQ(bytes.find(secret), std::string::npos) << secret;
         if (name.size() > 4 && (name.compare(name.size() - 4, 4, ".log") == 0 ||
                                 entry.path().filename() == "accounts.txt")) {

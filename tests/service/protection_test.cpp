@@ -94,7 +94,7 @@ TEST(Limiter, QuietKeysAreForgottenAndTheTableStaysBounded) {
     EXPECT_GT(limiter.failed("flood999", now + 62s).count(), 0);
 }
 
-TEST(Redaction, EveryPasswordValueIsMaskedAndTheRestKept) {
+TEST(Redaction, EveryPasswordAndSessionIdIsMaskedAndTheRestKept) {
     struct redact_case {
         const char* what;
         std::string request, expected;
@@ -115,12 +115,18 @@ TEST(Redaction, EveryPasswordValueIsMaskedAndTheRestKept) {
          "GET /x?password=&u=1 HTTP/1.1\n\n"},
         {"not a parameter", "GET /x?oldpassword=keep HTTP/1.1\n\n",
          "GET /x?oldpassword=keep HTTP/1.1\n\n"},
+        {"session id", "GET /connection/free_game.php?username=u&id=0123abcd HTTP/1.1\n\n",
+         "GET /connection/free_game.php?username=u&id=* HTTP/1.1\n\n"},
+        {"id before a password", "GET /x?id=s1&password=p&game=g HTTP/1.1\n\n",
+         "GET /x?id=*&password=*&game=g HTTP/1.1\n\n"},
+        {"names that end in id", "GET /x?uid=1&gameid=2 HTTP/1.1\n\n",
+         "GET /x?uid=1&gameid=2 HTTP/1.1\n\n"},
         {"ended by a NUL", std::string("GET /x?password=pw", 18) + std::string(1, '\0') + "tail",
          std::string("GET /x?password=*", 17) + std::string(1, '\0') + "tail"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(redact_passwords(c.request), c.expected);
+        EXPECT_EQ(redact_secrets(c.request), c.expected);
     }
 }
 
