@@ -9,7 +9,7 @@ data_dir=${RX_DATA_DIR:-build/service-data}
 mkdir -p "$data_dir"
 if [ -x "$program_dir/rx_service" ]; then
   fifo=$(mktemp -u); mkfifo "$fifo"
-  "$program_dir/rx_service" --data "$data_dir" --http-port 0 --game-port 0 >"$fifo" &
+  "$program_dir/rx_service" --data "$data_dir" --http-port 0 --game-port 0 --test-hooks >"$fifo" &
   service_pid=$!
   trap 'kill $service_pid 2>/dev/null || true; rm -f "$fifo"' EXIT
   read -r first_line <"$fifo"

@@ -25,23 +25,35 @@ const char* const taken_over = "Continued on another computer.";
 class game_connection {
   public:
     game_connection(service_state& state, int fd)
-        : state_(state), fd_(fd), options_(state.options()) {}
+        : state_(state), fd_(fd), options_(state.options()), address_(peer_address(fd)) {}
 
     void run() {
         if (login()) commands();
         if (!user_.empty()) state_.logout_connection(user_, id_);
+        // Bytes that never made a whole token are logged too: they may be what went wrong.
+        if (secret_pending_ && !options_.test_hooks)
+            state_.log_game("*", 1);
+        else if (!buffer_.empty())
+            state_.log_game(buffer_.data(), buffer_.size());
         finish_connection(fd_);
     }
 
   private:
     // Next NUL-ended token; nullopt when the client closed, went silent too long or sent an
     // overlong one.
-    std::optional<std::string> token() {
+    // Tokens are logged as they are taken, so the password token can be logged masked.
+    std::optional<std::string> token(bool secret = false) {
+        secret_pending_ = secret;
         while (true) {
             const std::size_t nul = buffer_.find('\0');
             if (nul != std::string::npos) {
                 std::string t = buffer_.substr(0, nul);
+                if (secret && !options_.test_hooks)
+                    state_.log_game("*", 2);  // the mask and its NUL
+                else
+                    state_.log_game(buffer_.data(), nul + 1);
                 buffer_.erase(0, nul + 1);
+                secret_pending_ = false;
                 return t;
             }
             if (buffer_.size() > max_token || !fill()) return std::nullopt;
@@ -53,6 +65,7 @@ class game_connection {
         while (buffer_.size() < n)
             if (!fill()) return false;
         out = buffer_.substr(0, n);
+        state_.log_game(buffer_.data(), n);
         buffer_.erase(0, n);
         return true;
     }
@@ -61,7 +74,6 @@ class game_connection {
         char chunk[8192];
         const long n = receive_some(fd_, chunk, sizeof chunk, options_.io_timeout_ms);
         if (n <= 0) return false;
-        state_.log_game(chunk, static_cast<std::size_t>(n));
         buffer_.append(chunk, static_cast<std::size_t>(n));
         return true;
     }
@@ -83,10 +95,10 @@ class game_connection {
         while (true) {
             const auto user = token();
             if (!user || !reply("ok")) return false;
-            const auto password = token();
+            const auto password = token(true);
             if (!password) return false;
             const fault_settings faults = state_.faults();
-            const int kind = state_.account_kind(*user, *password);
+            const int kind = state_.check_login(*user, *password, address_);
             std::string answer;
             if (faults.refuse_logins || kind == 0)
                 answer = login_refused;
@@ -252,7 +264,9 @@ class game_connection {
     int fd_;
     std::uint64_t id_ = ++connection_counter;
     const service_options& options_;
+    std::string address_;
     std::string buffer_;
+    bool secret_pending_ = false;  // the bytes in buffer_ are the start of a password
     std::string user_;
     std::string session_;
     std::string play_;  // the session id the client named with "pl"; empty: not named

@@ -73,8 +73,8 @@ std::optional<std::string> read_file(const fs::path& path) {
 
 class http_handler {
   public:
-    http_handler(service_state& state, const http_request& request)
-        : state_(state), request_(request) {}
+    http_handler(service_state& state, const http_request& request, std::string address)
+        : state_(state), request_(request), address_(std::move(address)) {}
 
     reply route() {
         const std::string& p = request_.path;
@@ -97,7 +97,7 @@ class http_handler {
         if (p == "/rx_status_update/" || p == "/rx_status_update") return social_page();
         if (p == "/signup.html") return signup();
         if (p == "/myaccount.html") return my_account();
-        if (p == "/test/compressed_image") return compressed_image();
+        if (p == "/test/compressed_image" && state_.options().test_hooks) return compressed_image();
         if (p == "/" || p == "/index.html") return index();
         return error(404, "unknown endpoint " + p);
     }
@@ -109,11 +109,14 @@ class http_handler {
         return false;
     }
     reply missing() const { return error(400, "missing parameter " + missing_); }
+    bool speaks_for_user(const std::string& user) {
+        return state_.speaks_for(user, request_.param("password"), request_.param("id"), address_);
+    }
     std::string arg(const char* key) const { return request_.param(key).value_or(""); }
 
     reply checkuser() {
         if (!need("username") || !need("password")) return missing();
-        const int kind = state_.account_kind(arg("username"), arg("password"));
+        const int kind = state_.check_login(arg("username"), arg("password"), address_);
         return text(200,
                     std::string(kind ? "||ok||" : "||refused||") + std::to_string(kind) + "||EOL");
     }
@@ -172,7 +175,11 @@ class http_handler {
     reply screenshot(const std::string& name) {
         if (!safe_relative_path(name) || name.find('/') != std::string::npos)
             return error(403, "refused file name");
-        const auto data = read_file(fs::path(state_.screenshot_path(name)));
+        const fs::path path = state_.screenshot_path(name);
+        std::error_code ec;
+        if (fs::symlink_status(path, ec).type() != fs::file_type::regular)
+            return error(404, "no such picture " + name);
+        const auto data = read_file(path);
         if (!data) return error(404, "no such picture " + name);
         return reply{200, *data, "image/png", false};
     }
@@ -267,7 +274,10 @@ class http_handler {
     reply status_update() {
         if (!need("username") || !need("current_status")) return missing();
         const std::string user = arg("username");
-        state_.set_status(user, arg("current_status"));
+        // "error" in the reply makes the client open the status page, where the player logs in.
+        if (!speaks_for_user(user)) return text(200, "||error||not logged in||EOL");
+        if (!state_.set_status(user, arg("current_status")))
+            return text(200, "||error||too many statuses||EOL");
         if (!state_.authorized(user)) return text(200, "||error||not authorised||EOL");
         return text(200, "||ok||EOL");
     }
@@ -276,7 +286,12 @@ class http_handler {
         if (!need("username")) return missing();
         const std::string user = arg("username");
         if (request_.param("authorize")) {
-            state_.authorize(user);
+            if (!speaks_for_user(user))
+                return html("Relicade status updates",
+                            "<p>Log in to Relicade as " + escape_html(user) +
+                                " on this computer first, then allow again.</p>\n");
+            if (!state_.authorize(user))
+                return html("Relicade status updates", "<p>No more permissions are taken.</p>\n");
             return html("Relicade status updates",
                         "<p>" + escape_html(user) +
                             " allowed Relicade to post what they are playing.</p>\n");
@@ -303,7 +318,7 @@ class http_handler {
     reply my_account() {
         if (!need("username") || !need("password")) return missing();
         const std::string user = arg("username");
-        const int kind = state_.account_kind(user, arg("password"));
+        const int kind = state_.check_login(user, arg("password"), address_);
         if (kind == 0)
             return html("My Relicade account", "<p>Incorrect username or password.</p>\n");
         return html(
@@ -329,6 +344,7 @@ class http_handler {
 
     service_state& state_;
     const http_request& request_;
+    std::string address_;
     std::string missing_;
 };
 
@@ -398,7 +414,7 @@ void serve_http(service_state& state, int fd) {
                                             : error(400, "request incomplete");
     } else if (!request) {
         answer = error(why == "only GET is served" ? 405 : 400, why);
-    } else if (request->path == "/control") {
+    } else if (request->path == "/control" && options.test_hooks) {
         // The switches themselves are never subject to faults, so a test can always turn them off.
         const reply r = control(state, *request);
         send_all(fd, http_reply(r.status, r.body, r.content_type, request->version),
@@ -407,7 +423,7 @@ void serve_http(service_state& state, int fd) {
         return;
     } else {
         try {
-            answer = http_handler(state, *request).route();
+            answer = http_handler(state, *request, peer_address(fd)).route();
         } catch (const std::exception& e) {
             answer = error(500, e.what());
         }

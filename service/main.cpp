@@ -1,11 +1,14 @@
 // rx_service: the local stand-in for the Relicade web host, catalogue host and game server.
 #include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <thread>
@@ -84,6 +87,45 @@ int save_command(service_state& state, const service_options& options) {
     return 0;
 }
 
+// Reads the password from standard input (one line, so a pipe or a typed line both work) and
+// stores the account hashed; the password is never echoed or logged.
+int add_user(const service_options& options, const std::string& data) {
+    std::string password;
+    // Typed at a terminal, the password is not echoed.
+    termios saved{};
+    const bool terminal = ::isatty(0) && ::tcgetattr(0, &saved) == 0;
+    if (terminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(0, TCSAFLUSH, &quiet);
+        std::cerr << "Password for " << options.add_user << ": " << std::flush;
+    }
+    std::getline(std::cin, password);
+    if (terminal) {
+        ::tcsetattr(0, TCSAFLUSH, &saved);
+        std::cerr << "\n";
+    }
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    if (password.empty()) {
+        std::cerr << "rx_service: no password on standard input\n";
+        return 1;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(data, ec);
+    const auto cost = parse_password_cost(options.password_cost).value_or(password_cost::moderate);
+    std::string error;
+    const std::string file = rx::platform::join_path(data, "accounts.txt");
+    if (!add_account_to_file(
+            file, account_record{options.add_user, password, options.add_user_kind}, cost, error)) {
+        std::cerr << "rx_service: " << error << "\n";
+        return 1;
+    }
+    std::cerr << "rx_service: account '" << options.add_user << "' ("
+              << (options.add_user_kind == 2 ? "full" : "free") << ") stored in " << file
+              << "; a running service sees it after a restart\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,6 +155,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     const auto program = rx::platform::executable_directory();
+    if (!options->add_user.empty()) {
+        if (!program && options->data_dir.empty()) {
+            std::cerr << "rx_service: cannot find the program folder; pass --data\n";
+            return 1;
+        }
+        const std::string data = options->data_dir.empty()
+                                     ? rx::platform::join_path(*program, "rx_service_data")
+                                     : options->data_dir;
+        return add_user(*options, data);
+    }
     if (!program && (options->sample_dir.empty() || options->data_dir.empty())) {
         std::cerr << "rx_service: cannot find the program folder; pass --sample and --data\n";
         return 1;
@@ -146,6 +198,12 @@ int main(int argc, char** argv) {
                   << error << "\n";
         return 1;
     }
+    // Said before the first line, so whoever reads that line knows the mode is already settled.
+    if (options->test_hooks)
+        state.log_event("test hooks on: /control and /test/ answer, logs keep passwords");
+    else
+        state.log_event(
+            "production mode: /control and /test/ are off, logs mask passwords and session ids");
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 
     std::thread(accept_loop, std::ref(state), http, &serve_http).detach();

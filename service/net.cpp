@@ -116,6 +116,16 @@ bool peer_gone(int fd) {
     return (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+std::string peer_address(int fd) {
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    char text[INET_ADDRSTRLEN] = {};
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 ||
+        peer.sin_family != AF_INET || !::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text))
+        return "";
+    return text;
+}
+
 void close_socket(int fd) {
     if (fd >= 0) ::close(fd);
 }

@@ -28,6 +28,9 @@ void hold_connection(int fd, int hold_ms);
 // True when the peer has already closed its side (or the socket failed): checked without waiting.
 bool peer_gone(int fd);
 
+// The peer's IP address as text ("" when unknown): the key for per-address login limits.
+std::string peer_address(int fd);
+
 void close_socket(int fd);
 // Ends a connection gracefully: no more sending, then the client's last bytes (the NUL after a
 // request) are drained for a short, bounded while so closing does not reset the connection under

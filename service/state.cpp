@@ -3,15 +3,18 @@
 #include "service/state.h"
 
 #include <fcntl.h>
+#include <sodium.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <random>
 #include <sstream>
 
+#include "platform/file.h"
 #include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
 #include "service/logic/games_folder.h"
@@ -51,6 +54,26 @@ bool write_file_atomically(const fs::path& path, const std::string& bytes, std::
     return ok;
 }
 
+// A name from a client as it may appear in a log line: one line, not too long.
+std::string printable(const std::string& name) {
+    std::string out = name.substr(0, 64);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return out + (name.size() > 64 ? "..." : "");
+}
+
+// Every step of the name is looked at itself: a symbolic link (to /etc/passwd, or a folder
+// elsewhere) or a device would serve what the operator never put in the folder.
+bool regular_file_inside(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    fs::path step = folder;
+    for (const auto& part : fs::path(name)) {
+        step /= part;
+        if (fs::symlink_status(step, ec).type() == fs::file_type::symlink) return false;
+    }
+    return fs::symlink_status(step, ec).type() == fs::file_type::regular;
+}
+
 }  // namespace
 
 service_state::service_state(service_options options, std::string sample_dir, std::string data_dir)
@@ -61,13 +84,18 @@ service_state::service_state(service_options options, std::string sample_dir, st
     // An operator's save command may write beside a running service: the process id keeps their
     // temporary file names apart.
     temp_counter_ = static_cast<std::uint64_t>(::getpid()) << 32;
-    id_seed_ = (static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
+    cost_ = parse_password_cost(options_.password_cost).value_or(password_cost::moderate);
+    // Five wrong passwords per account, twenty per address (players behind one router share it)
+    // before the first lock-out.
+    limiter_policy policy;
+    policy.first_lock = std::chrono::milliseconds(options_.login_lock_ms);
+    account_limiter_ = login_limiter(policy);
+    policy.free_failures = 20;
+    address_limiter_ = login_limiter(policy);
+    if (::sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
 }
 
-service_state::~service_state() {
-    if (request_log_) std::fclose(request_log_);
-    if (game_log_) std::fclose(game_log_);
-}
+service_state::~service_state() = default;
 
 bool service_state::load(std::string& error) {
     const fs::path sample(sample_dir_);
@@ -80,15 +108,6 @@ bool service_state::load(std::string& error) {
     games_ = *games;
     if (!load_games_folder(error)) return false;
     for (std::size_t i = 0; i < games_.size(); ++i) game_index_[games_[i].id] = i;
-
-    const auto accounts_text = read_text(sample / "accounts.txt");
-    const auto accounts = accounts_text ? parse_accounts(*accounts_text, &why) : std::nullopt;
-    if (!accounts) {
-        error = "accounts: " +
-                (accounts_text ? why : "cannot read " + (sample / "accounts.txt").string());
-        return false;
-    }
-    accounts_ = *accounts;
 
     if (const auto news = read_text(sample / "news.txt")) {
         std::istringstream lines(*news);
@@ -114,12 +133,97 @@ bool service_state::load(std::string& error) {
     const std::string request_log = options_.request_log.empty()
                                         ? (fs::path(data_dir_) / "requests.log").string()
                                         : options_.request_log;
-    game_log_path_ = options_.game_log.empty()
-                         ? (fs::path(data_dir_) / "game_requests.log").string()
-                         : options_.game_log;
-    request_log_ = std::fopen(request_log.c_str(), "ab");
-    if (!request_log_) {
+    const std::string game_log = options_.game_log.empty()
+                                     ? (fs::path(data_dir_) / "game_requests.log").string()
+                                     : options_.game_log;
+    const std::uint64_t log_bytes = static_cast<std::uint64_t>(options_.log_max_kib) << 10;
+    request_log_.configure(request_log, log_bytes, options_.log_keep);
+    game_log_.configure(game_log, log_bytes, options_.log_keep);
+    event_log_.configure((fs::path(data_dir_) / "service.log").string(), log_bytes,
+                         options_.log_keep);
+    if (!request_log_.open()) {
         error = "cannot open the request log " + request_log;
+        return false;
+    }
+    return load_accounts(error);
+}
+
+// The accounts live in DATA/accounts.txt, passwords as hashes. A plain password found there (an
+// older file, or one an operator wrote by hand) is hashed and the file replaced at once; without
+// the file, the sample's accounts are its first content. The sample itself is left as it is: it
+// belongs to the build and is shared by every service started from it.
+bool service_state::load_accounts(std::string& error) {
+    const std::string live = (fs::path(data_dir_) / "accounts.txt").string();
+    const std::string seed = (fs::path(sample_dir_) / "accounts.txt").string();
+    std::string source = live;
+    auto text = read_text(live);
+    if (!text) {
+        source = seed;
+        text = read_text(seed);
+    }
+    std::string why;
+    const auto accounts = text ? parse_accounts(*text, &why) : std::nullopt;
+    if (!accounts) {
+        error = "accounts: " + (text ? source + ": " + why : "cannot read " + live + " or " + seed);
+        return false;
+    }
+    accounts_ = *accounts;
+    const auto hashed = hash_plain_passwords(accounts_, cost_);
+    if (!hashed) {
+        error = "accounts: cannot hash the passwords of " + source;
+        return false;
+    }
+    if (*hashed == 0 && source == live) return true;
+    const std::string failed =
+        rx::platform::replace_file(live, write_accounts(accounts_), 0600, true);
+    if (!failed.empty()) {
+        error = "accounts: cannot write " + live + " (" + failed + ")";
+        return false;
+    }
+    if (source == live)
+        log_event("accounts: " + std::to_string(*hashed) + " plain passwords in " + live +
+                  " replaced by their hashes");
+    else
+        log_event("accounts: " + std::to_string(accounts_.size()) + " accounts of " + seed +
+                  " stored with hashed passwords in " + live);
+    return true;
+}
+
+bool add_account_to_file(const std::string& path, const account_record& account, password_cost cost,
+                         std::string& error) {
+    std::vector<account_record> accounts;
+    std::string text, why;
+    const auto status = rx::platform::read_whole_file(path, text);
+    if (status == rx::platform::read_status::ok) {
+        const auto read = parse_accounts(text, &why);
+        if (!read) {
+            error = path + ": " + why;
+            return false;
+        }
+        accounts = *read;
+    } else if (status != rx::platform::read_status::missing) {
+        error = "cannot read " + path;
+        return false;
+    }
+    account_record added = account;
+    added.password = hash_password(account.password, cost);
+    if (added.password.empty()) {
+        error = "cannot hash the password";
+        return false;
+    }
+    if (!put_account(accounts, added)) {
+        error = "the name must be one line of printable characters";
+        return false;
+    }
+    // Older plain passwords in the same file are hashed on the way.
+    if (!hash_plain_passwords(accounts, cost)) {
+        error = "cannot hash the passwords";
+        return false;
+    }
+    const std::string failed =
+        rx::platform::replace_file(path, write_accounts(accounts), 0600, true);
+    if (!failed.empty()) {
+        error = "cannot write " + path + " (" + failed + ")";
         return false;
     }
     return true;
@@ -139,7 +243,7 @@ bool service_state::load_games_folder(std::string& error) {
     const file_probe probe = [&folder](const std::string& name) -> std::optional<std::uint64_t> {
         const fs::path path = folder / name;
         std::error_code size_ec;
-        if (!fs::is_regular_file(path, size_ec)) return std::nullopt;
+        if (!regular_file_inside(folder, name)) return std::nullopt;
         const auto size = fs::file_size(path, size_ec);
         if (size_ec) return std::nullopt;
         // Opening proves it can be read: a file the service may not read is refused now, not
@@ -170,10 +274,91 @@ std::string service_state::screenshot_path(const std::string& name) const {
     return (fs::path(sample_dir_) / "info_img" / name).string();
 }
 
-int service_state::account_kind(const std::string& user, const std::string& password) const {
+int service_state::check_login(const std::string& user, const std::string& password,
+                               const std::string& address) {
+    const std::string account_key = "u:" + user, address_key = "a:" + address;
+    const auto locked = [&] {
+        std::lock_guard lock(limiter_mutex_);
+        const auto now = std::chrono::steady_clock::now();
+        return !account_limiter_.may_try(account_key, now) ||
+               !address_limiter_.may_try(address_key, now);
+    };
+    if (locked()) return 0;
+    const account_record* found = nullptr;
     for (const auto& a : accounts_)
-        if (a.name == user) return a.password == password ? a.kind : 0;
-    return 0;
+        if (a.name == user) found = &a;
+    bool right = false;
+    {
+        // The wait is bounded like every other a connection makes: under a flood of logins an
+        // attempt that found no turn is refused, not counted, and the client may try again.
+        std::unique_lock turn(hash_mutex_);
+        if (!hash_turn_.wait_for(turn, std::chrono::seconds(10), [this] { return hashing_ < 2; }))
+            return 0;
+        ++hashing_;
+    }
+    // Asked again once it is this attempt's turn: many attempts sent at once must not all be
+    // checked because they all arrived before the first failure locked the account.
+    const bool skip = locked();
+    // An unknown name costs as much as a known one, so timing does not tell which names exist.
+    if (!skip && found)
+        right = verify_password(found->password, password);
+    else if (!skip && !accounts_.empty())
+        verify_password(accounts_.front().password, password);
+    {
+        std::lock_guard turn(hash_mutex_);
+        --hashing_;
+    }
+    hash_turn_.notify_one();
+    if (skip) return 0;
+
+    std::vector<std::string> lock_lines;
+    {
+        std::lock_guard lock(limiter_mutex_);
+        const auto now = std::chrono::steady_clock::now();
+        if (right) {
+            account_limiter_.succeeded(account_key);
+        } else {
+            const auto account_lock = account_limiter_.failed(account_key, now);
+            const auto address_lock = address_limiter_.failed(address_key, now);
+            if (account_lock.count() > 0)
+                lock_lines.push_back("login: account '" + printable(user) + "' locked out for " +
+                                     std::to_string(account_lock.count()) +
+                                     " ms after failed logins");
+            if (address_lock.count() > 0)
+                lock_lines.push_back("login: address " + address + " locked out for " +
+                                     std::to_string(address_lock.count()) +
+                                     " ms after failed logins");
+        }
+    }
+    for (const auto& line : lock_lines) log_event(line);
+    if (!right) return 0;
+    std::lock_guard lock(mutex_);
+    if (recent_logins_.size() >= max_recent_logins) {
+        auto oldest = recent_logins_.begin();
+        for (auto it = recent_logins_.begin(); it != recent_logins_.end(); ++it)
+            if (it->second < oldest->second) oldest = it;
+        recent_logins_.erase(oldest);
+    }
+    recent_logins_[user + "\n" + address] = std::chrono::steady_clock::now();
+    return found->kind;
+}
+
+bool service_state::speaks_for(const std::string& user, const std::optional<std::string>& password,
+                               const std::optional<std::string>& session,
+                               const std::string& address) {
+    if (options_.test_hooks) return true;
+    {
+        std::lock_guard lock(mutex_);
+        if (session) {
+            const auto it = sessions_.find(*session);
+            if (it != sessions_.end() && it->second.user == user) return true;
+        }
+        const auto it = recent_logins_.find(user + "\n" + address);
+        if (it != recent_logins_.end() &&
+            std::chrono::steady_clock::now() - it->second < recent_login_lasts)
+            return true;
+    }
+    return password && check_login(user, *password, address) != 0;
 }
 
 const game_record* service_state::find_game(const std::string& id) const {
@@ -188,15 +373,33 @@ int service_state::availability_of(const game_record& game, bool free_account) {
 }
 
 std::string service_state::fresh_id_locked() {
-    // Not guessable from the outside and never repeated within a run.
-    std::uint64_t x = id_seed_ + 0x9E3779B97F4A7C15ull * ++id_counter_;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    x ^= x >> 31;
-    static const char digits[] = "0123456789abcdef";
-    std::string id(16, '0');
-    for (int i = 15; i >= 0; --i, x >>= 4) id[static_cast<std::size_t>(i)] = digits[x & 15];
+    // 128 bits from the system's random source: one session's id says nothing about another's.
+    unsigned char bytes[16];
+    std::string id;
+    do {
+        ::randombytes_buf(bytes, sizeof bytes);
+        static const char digits[] = "0123456789abcdef";
+        id.clear();
+        for (unsigned char b : bytes) {
+            id += digits[b >> 4];
+            id += digits[b & 15];
+        }
+    } while (sessions_.count(id));
     return id;
+}
+
+void service_state::make_session_room_locked() {
+    if (sessions_.size() < max_sessions) return;
+    auto quietest = sessions_.begin();
+    for (auto it = sessions_.begin(); it != sessions_.end(); ++it)
+        if (it->second.last_seen < quietest->second.last_seen) quietest = it;
+    release_copy_locked(quietest->second);
+    sessions_.erase(quietest);
+}
+
+std::size_t service_state::session_count() {
+    std::lock_guard lock(mutex_);
+    return sessions_.size();
 }
 
 void service_state::release_copy_locked(session& s) {
@@ -216,6 +419,7 @@ std::string service_state::new_session(const std::string& user) {
             ++it;
         }
     }
+    make_session_room_locked();
     const std::string id = fresh_id_locked();
     sessions_[id] = session{user, "", std::chrono::steady_clock::now()};
     return id;
@@ -230,6 +434,7 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
     if (available < 0) return open_result::full_only;
     auto it = sessions_.find(session_id);
     if (it == sessions_.end() || it->second.user != user) {
+        make_session_room_locked();
         session_id = fresh_id_locked();
         it = sessions_.emplace(session_id, session{user, "", {}}).first;
     }
@@ -341,12 +546,15 @@ bool service_state::take_user_in_use() {
     return true;
 }
 
-void service_state::authorize(const std::string& user) {
+bool service_state::authorize(const std::string& user) {
     std::lock_guard lock(mutex_);
-    if (!authorized_.insert(user).second) return;
+    if (authorized_.count(user)) return true;
+    if (authorized_.size() >= max_authorized) return false;
+    authorized_.insert(user);
     std::string list;
     for (const auto& u : authorized_) list += u + "\n";
     write_file_atomically(fs::path(data_dir_) / "authorized.txt", list, ++id_counter_);
+    return true;
 }
 
 bool service_state::authorized(const std::string& user) {
@@ -354,9 +562,11 @@ bool service_state::authorized(const std::string& user) {
     return authorized_.count(user) != 0;
 }
 
-void service_state::set_status(const std::string& user, const std::string& status) {
+bool service_state::set_status(const std::string& user, const std::string& status) {
     std::lock_guard lock(mutex_);
+    if (!statuses_.count(user) && statuses_.size() >= max_statuses) return false;
     statuses_[user] = status;
+    return true;
 }
 
 std::string service_state::status_of(const std::string& user) {
@@ -411,6 +621,9 @@ image_bytes service_state::build_image(const game_record& game) {
     // The disk copy is named after the file's size and time, so a game the operator replaced is
     // compressed again instead of served stale.
     const fs::path source = fs::path(games_dir_) / game.file;
+    // Checked again here: the file may have been swapped for a link since the start.
+    if (!regular_file_inside(games_dir_, game.file))
+        throw std::runtime_error("refused " + source.string());
     std::error_code ec;
     const auto size = fs::file_size(source, ec);
     if (ec) throw std::runtime_error("cannot read " + source.string());
@@ -551,18 +764,17 @@ bool service_state::restore_save_version(const std::string& user, const std::str
 }
 
 void service_state::log_request(const std::string& bytes) {
-    std::lock_guard lock(log_mutex_);
-    std::fwrite(bytes.data(), 1, bytes.size(), request_log_);
-    std::fflush(request_log_);
+    request_log_.write(options_.test_hooks ? bytes : redact_secrets(bytes));
 }
 
 void service_state::log_game(const char* bytes, std::size_t size) {
-    std::lock_guard lock(log_mutex_);
     // Opened on first use: a run without game connections leaves no empty log behind.
-    if (!game_log_) game_log_ = std::fopen(game_log_path_.c_str(), "ab");
-    if (!game_log_) return;
-    std::fwrite(bytes, 1, size, game_log_);
-    std::fflush(game_log_);
+    game_log_.write(std::string_view(bytes, size));
+}
+
+void service_state::log_event(const std::string& line) {
+    std::cerr << "rx_service: " << line << std::endl;
+    event_log_.write(line + "\n");
 }
 
 }  // namespace rx::service

@@ -3,6 +3,7 @@
 // logs.
 #pragma once
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -15,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "service/log_file.h"
 #include "service/logic/catalogue.h"
 #include "service/logic/options.h"
+#include "service/logic/protection.h"
 
 namespace rx::service {
 
@@ -33,6 +36,20 @@ enum class open_result { ok, not_found, all_in_play, full_only };
 inline bool shared_account(const std::string& user) {
     return user == "guest";
 }
+
+// Bounds of the tables that grow with what clients send: each stays this size at most, whatever
+// arrives.
+inline constexpr std::size_t max_sessions = 50000;       // the quietest session ends first
+inline constexpr std::size_t max_statuses = 10000;       // further users' statuses are refused
+inline constexpr std::size_t max_authorized = 100000;    // further permissions are refused
+inline constexpr std::size_t max_recent_logins = 20000;  // the oldest login is forgotten first
+// How long a login lets the same address post statuses and permissions for its user.
+inline constexpr std::chrono::hours recent_login_lasts{12};
+
+// Adds or replaces the account in the accounts file at `path` (hashing `password`), writing it
+// through the atomic file replacement with mode 0600; false with the reason.
+bool add_account_to_file(const std::string& path, const account_record& account, password_cost cost,
+                         std::string& error);
 
 class service_state {
   public:
@@ -52,8 +69,15 @@ class service_state {
     // the sample's info_img folder otherwise.
     std::string screenshot_path(const std::string& name) const;
 
-    // Account kind for the name and password: 0 when unknown or wrong.
-    int account_kind(const std::string& user, const std::string& password) const;
+    // Account kind for the name and password: 0 when unknown, wrong, or while the account or the
+    // address is locked out after failed logins. `address` is the client's.
+    int check_login(const std::string& user, const std::string& password,
+                    const std::string& address);
+    // Whether a status or a permission for `user` comes from the user: a right password, a live
+    // play session of the user, or a login of the user from the same address not long ago.
+    // Without test hooks nothing else is believed.
+    bool speaks_for(const std::string& user, const std::optional<std::string>& password,
+                    const std::optional<std::string>& session, const std::string& address);
 
     const std::vector<game_record>& games() const { return games_; }
     const game_record* find_game(const std::string& id) const;
@@ -89,9 +113,10 @@ class service_state {
     // Consumes one of the pending "user in use" answers; true when one was pending.
     bool take_user_in_use();
 
-    void authorize(const std::string& user);
+    // False when the table is full.
+    bool authorize(const std::string& user);
     bool authorized(const std::string& user);
-    void set_status(const std::string& user, const std::string& status);
+    bool set_status(const std::string& user, const std::string& status);
     std::string status_of(const std::string& user);
 
     // The zlib-compressed image of the game; built once and kept in a bounded cache. A real game is
@@ -119,8 +144,13 @@ class service_state {
     bool restore_save_version(const std::string& user, const std::string& file, int number,
                               std::string& error);
 
+    // Requests are logged with their passwords and session ids masked (unless test hooks are on,
+    // where tests read what the clients sent).
     void log_request(const std::string& bytes);
     void log_game(const char* bytes, std::size_t size);
+    // One line for the operator: standard error and DATA/service.log.
+    void log_event(const std::string& line);
+    std::size_t session_count();
 
   private:
     struct session {
@@ -139,6 +169,8 @@ class service_state {
                            const std::string& bytes);
     std::vector<std::filesystem::path> version_files_locked(const std::string& user,
                                                             const std::string& file);
+    void make_session_room_locked();
+    bool load_accounts(std::string& error);
     std::string fresh_id_locked();
     void trim_cache_locked();
     bool load_games_folder(std::string& error);
@@ -149,7 +181,8 @@ class service_state {
     std::string data_dir_;
     std::string games_dir_;  // empty: no games folder
     std::set<std::string> game_screenshots_;
-    std::vector<account_record> accounts_;
+    std::vector<account_record> accounts_;  // passwords as hashes
+    password_cost cost_ = password_cost::moderate;
     std::vector<game_record> games_;
     std::map<std::string, std::size_t> game_index_;
     news_page news_;
@@ -165,7 +198,15 @@ class service_state {
     std::set<std::string> authorized_;
     std::map<std::string, std::string> statuses_;
     std::uint64_t id_counter_ = 0;
-    std::uint64_t id_seed_ = 0;
+    std::map<std::string, std::chrono::steady_clock::time_point> recent_logins_;  // user \n address
+
+    std::mutex limiter_mutex_;
+    login_limiter account_limiter_;
+    login_limiter address_limiter_;
+    // Hash checks are slow and large on purpose: a few at a time, the others wait their turn.
+    std::mutex hash_mutex_;
+    std::condition_variable hash_turn_;
+    int hashing_ = 0;
 
     std::mutex cache_mutex_;
     std::map<std::string, cache_entry> cache_;
@@ -175,10 +216,9 @@ class service_state {
     std::mutex save_mutex_;
     std::uint64_t temp_counter_ = 0;
 
-    std::mutex log_mutex_;
-    std::FILE* request_log_ = nullptr;
-    std::FILE* game_log_ = nullptr;
-    std::string game_log_path_;
+    log_file request_log_;
+    log_file game_log_;
+    log_file event_log_;
 };
 
 }  // namespace rx::service

@@ -23,7 +23,7 @@ cleanup() {
 trap cleanup EXIT
 
 # shellcheck disable=SC2086
-"${RX_BENCH_SERVICE:-$folder/rx_service}" --data "$work/data" --http-port 0 --game-port 0 \
+"${RX_BENCH_SERVICE:-$folder/rx_service}" --data "$work/data" --http-port 0 --game-port 0 --test-hooks \
   ${RX_BENCH_SERVICE_ARGS:-} >"$work/service.txt" 2>/dev/null &
 service_pid=$!
 for _ in $(seq 100); do [ -s "$work/service.txt" ] && break; sleep 0.05; done

@@ -25,6 +25,13 @@ bool parse_int(std::string_view text, int& value) {
     return ec == std::errc() && ptr == text.data() + text.size();
 }
 
+// A '|' would split the list row the title or name is sent in; control bytes end or garble it.
+bool row_safe(std::string_view text) {
+    for (unsigned char c : text)
+        if (c == '|' || c < 0x20 || c == 0x7f) return false;
+    return true;
+}
+
 // File names stay inside the folder: no absolute paths, no "..", no back slashes.
 bool plain_name(std::string_view name) {
     if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos)
@@ -75,6 +82,10 @@ std::optional<std::vector<game_record>> parse_games_catalogue(
                    std::to_string(max_game_id) + " a save name can hold with '.sav'");
             continue;
         }
+        if (!row_safe(g.title)) {
+            refuse("the title holds '|' or a control character");
+            continue;
+        }
         if (!is_system_code(g.system)) {
             refuse("unknown system code '" + g.system + "'");
             continue;
@@ -116,6 +127,11 @@ std::optional<std::vector<game_record>> parse_games_catalogue(
         if (!f[6].empty()) {
             for (std::string_view shot : split(f[6], ',')) {
                 const std::string name(shot);
+                if (!row_safe(name)) {
+                    refuse("a screenshot name holds '|' or a control character");
+                    shots_ok = false;
+                    break;
+                }
                 if (!plain_name(name) || name.find('/') != std::string::npos) {
                     refuse("screenshot '" + name + "' is not a file name in the games folder");
                     shots_ok = false;

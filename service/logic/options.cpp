@@ -101,6 +101,15 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
                 return fail("bad value for " + arg + ": " + args[i]);
             continue;
         }
+        if (arg == "--test-hooks") {
+            o.test_hooks = true;
+            continue;
+        }
+        if (arg == "--full" || arg == "--free") {
+            if (o.add_user_kind != 0) return fail("give only one of --full and --free");
+            o.add_user_kind = arg == "--full" ? 2 : 1;
+            continue;
+        }
         // Every other option takes a value, either "--name VALUE" or "--name=VALUE".
         std::string name = arg, value;
         bool has_value = false;
@@ -156,6 +165,17 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             ok = number(o.memory_cache_mib, 0);
         else if (name == "--hold-ms")
             ok = number(o.hold_ms, 0);
+        else if (name == "--login-lock-ms")
+            ok = number(o.login_lock_ms, 1);
+        else if (name == "--log-max-kib")
+            ok = number(o.log_max_kib, 1);
+        else if (name == "--log-keep")
+            ok = number(o.log_keep, 1);
+        else if (name == "--password-cost") {
+            ok = value == "moderate" || value == "interactive" || value == "min";
+            if (ok) o.password_cost = value;
+        } else if (name == "--add-user")
+            o.add_user = value;
         else if (name == "--fault") {
             const std::size_t eq = value.find('=');
             const std::string fault = value.substr(0, eq);
@@ -171,6 +191,8 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
     // Every signed update carries its release: without one, clients refuse it.
     if (!o.sign_update.empty() && o.sign_release.empty())
         return fail("--sign-update needs --release");
+    if (o.add_user.empty() != (o.add_user_kind == 0))
+        return fail("--add-user NAME goes with one of --full and --free");
     if (o.sign_update.empty() &&
         (!o.key_file.empty() || !o.sign_location.empty() || !o.sign_release.empty() ||
          !o.sign_expires.empty() || !o.sign_next_key.empty()))
@@ -221,6 +243,17 @@ std::string usage_text() {
            "                        default a year on), with the private key in FILE, then end\n"
            "  --next-key PUBFILE    with --sign-update: hand clients over to the key whose public\n"
            "                        key file (update_public_key.hex) is PUBFILE\n"
+           "  --test-hooks          serve /control and /test/* and log requests unredacted (tests\n"
+           "                        and scripts/run.sh only; without it: production mode)\n"
+           "  --password-cost C     cost of new password hashes: moderate (default), interactive,\n"
+           "                        min (tests only)\n"
+           "  --login-lock-ms N     first lock-out after failed logins, doubled by each later\n"
+           "                        failure (default 1000)\n"
+           "  --log-max-kib N       rotate a log once it passes N KiB (default 4096)\n"
+           "  --log-keep N          rotated logs kept (default 3)\n"
+           "  --add-user NAME --full|--free\n"
+           "                        add or replace the account NAME in DATA/accounts.txt with the\n"
+           "                        password read from standard input, then end\n"
            "  --help                this text\n"
            "The first line on standard output is \"rx_service listening http=PORT game=PORT\".\n";
 }

@@ -53,7 +53,20 @@ struct service_options {
     int hold_ms = 60000;         // how long never_reply / keep_open hold a connection at most
     int memory_cache_mib = 384;  // compressed images kept in memory; real games spill to DATA
     fault_settings faults;
+    // /control and /test/* answer, and the logs keep every byte as received (passwords too): only
+    // for tests and the local client run. Off, the service runs as an operator would run it.
+    bool test_hooks = false;
+    // Cost of new password hashes: "moderate" (the default), "interactive" or "min" (tests only:
+    // fast and weak). Stored hashes carry their own cost, so any of them verifies later.
+    std::string password_cost = "moderate";
+    int login_lock_ms = 1000;  // first lock-out after failed logins; each later one doubles
+    int log_max_kib = 4096;    // a log file is rotated once it passes this size
+    int log_keep = 3;          // rotated logs kept beside it (LOG.1 ... LOG.N)
     bool help = false;
+    // Adding an account instead of serving: the name and kind (1 free, 2 full); the password is
+    // read from standard input.
+    std::string add_user;
+    int add_user_kind = 0;
     // Signing instead of serving: the update folder, the private key file and the location signed
     // for (empty: the folder's name).
     std::string sign_update;

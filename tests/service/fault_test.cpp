@@ -167,7 +167,7 @@ TEST_F(Faults, GameErrorAndTruncatedStream) {
     fault("truncate_game", "1000");
     game_client b(game());
     EXPECT_EQ(b.login("player", "secret"), "ok");
-    EXPECT_EQ(b.send("id").size(), 16u);
+    EXPECT_EQ(b.send("id").size(), 32u);
     EXPECT_EQ(b.send("op"), "ok");
     EXPECT_EQ(b.send(g->id), "ok");
     const auto expected = compress_game_image(generate_game_image(g->id, g->image_size));

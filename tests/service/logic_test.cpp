@@ -193,6 +193,37 @@ TEST(Options, SigningNeedsItsKeyAndTheKeyBelongsToSigning) {
     EXPECT_EQ(f.signature, "location v\n");
 }
 
+TEST(Options, ProductionUnlessAskedAndAddingAUserNeedsOneKind) {
+    std::string error;
+    const auto defaults = parse_options({}, &error);
+    ASSERT_TRUE(defaults);
+    EXPECT_FALSE(defaults->test_hooks);
+    EXPECT_EQ(defaults->password_cost, "moderate");
+    EXPECT_TRUE(parse_options({"--data", "/d", "--test-hooks"}, &error)->test_hooks);
+    const auto add = parse_options({"--add-user", "alice", "--free"}, &error);
+    ASSERT_TRUE(add) << error;
+    EXPECT_EQ(add->add_user, "alice");
+    EXPECT_EQ(add->add_user_kind, 1);
+    EXPECT_EQ(parse_options({"--full", "--add-user=bob"}, &error)->add_user_kind, 2);
+    struct refused_case {
+        std::vector<std::string> args;
+        std::string error;
+    };
+    const std::vector<refused_case> refused = {
+        {{"--add-user", "alice"}, "--add-user NAME goes with one of --full and --free"},
+        {{"--full"}, "--add-user NAME goes with one of --full and --free"},
+        {{"--add-user", "a", "--full", "--free"}, "give only one of --full and --free"},
+        {{"--password-cost", "cheap"}, "bad value for --password-cost: cheap"},
+        {{"--log-keep", "0"}, "bad value for --log-keep: 0"},
+        {{"--login-lock-ms", "0"}, "bad value for --login-lock-ms: 0"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.args[0]);
+        EXPECT_FALSE(parse_options(c.args, &error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
 TEST(Options, FaultSwitchesSetAndClear) {
     fault_settings f;
     std::string error;

@@ -51,7 +51,7 @@ std::vector<std::string> split_fields(const std::string& text) {
 }
 
 bool is_session_id(const std::string& text) {
-    return text.size() == 16 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+    return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 std::string http_exchange(int port, const std::string& bytes) {

@@ -60,7 +60,7 @@ class game_client {
 
 // Splits at every "||" (the service's field separator).
 std::vector<std::string> split_fields(const std::string& text);
-// True for a session id: sixteen lower-case hex digits.
+// True for a session id: 32 lower-case hex digits (128 random bits).
 bool is_session_id(const std::string& text);
 
 // The first game that satisfies `pred`.

@@ -12,7 +12,8 @@
 
 namespace rx::test {
 
-service_process::service_process(const std::vector<std::string>& extra, const std::string& data_dir)
+service_process::service_process(const std::vector<std::string>& extra, const std::string& data_dir,
+                                 bool test_hooks)
     : data_dir_(data_dir) {
     if (data_dir_.empty()) {
         data_dir_ = make_temp_dir("rx_service_data");
@@ -21,6 +22,10 @@ service_process::service_process(const std::vector<std::string>& extra, const st
     }
     std::vector<std::string> args = {
         program_dir() + "/rx_service", "--data", data_dir_, "--http-port", "0", "--game-port", "0"};
+    if (test_hooks) {
+        args.push_back("--test-hooks");
+        args.push_back("--password-cost=min");
+    }
     args.insert(args.end(), extra.begin(), extra.end());
     int out[2];
     if (::pipe(out) != 0) return;

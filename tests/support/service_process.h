@@ -12,11 +12,13 @@ namespace rx::test {
 class service_process {
   public:
     // Starts rx_service --data DIR --http-port 0 --game-port 0 followed by `extra` and reads its
-    // first line (bounded wait). DIR is `data_dir`, or when that is empty a fresh temporary folder
+    // first line (bounded wait). With `test_hooks` (the default) it also passes --test-hooks and
+    // the cheapest password hashes, so tests can steer it and start it quickly; without, it runs
+    // as an operator runs it. DIR is `data_dir`, or when that is empty a fresh temporary folder
     // that is removed with the object, so no test writes into the read-only sample. The service's
     // standard error is discarded and it ends with the process that started it.
     explicit service_process(const std::vector<std::string>& extra = {},
-                             const std::string& data_dir = {});
+                             const std::string& data_dir = {}, bool test_hooks = true);
     ~service_process();
     service_process(const service_process&) = delete;
     service_process& operator=(const service_process&) = delete;

@@ -73,13 +73,16 @@ std::string percent_encoded(const std::string& text) {
     return out;
 }
 
-// `from` rebuilt under `to` as folders of links, so that one file can be swapped alone.
+// `from` rebuilt under `to` as folders of links, so that one file can be swapped alone (the games
+// folder as copies: the service refuses linked games).
 void link_tree(const fs::path& from, const fs::path& to) {
     fs::create_directories(to);
     for (const auto& item : fs::recursive_directory_iterator(from)) {
         const fs::path copy = to / fs::relative(item.path(), from);
         if (item.is_directory())
             fs::create_directories(copy);
+        else if (*fs::relative(item.path(), from).begin() == "games")
+            fs::copy_file(item.path(), copy);  // the service refuses linked games
         else
             fs::create_symlink(item.path(), copy);
     }
