@@ -8,6 +8,18 @@ namespace rx::updater {
 
 namespace {
 
+// Calls `each` with every line of the record, without its line feed.
+template <typename Each>
+void for_each_line(std::string_view record, Each each) {
+    std::size_t at = 0;
+    while (at < record.size()) {
+        std::size_t end = record.find('\n', at);
+        if (end == std::string_view::npos) end = record.size();
+        each(record.substr(at, end - at));
+        at = end + 1;
+    }
+}
+
 // Days since 1970-01-01 of a proleptic Gregorian date (valid for every year this code meets).
 std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
@@ -78,35 +90,25 @@ std::int64_t today() {
 
 std::uint64_t recorded_release(std::string_view record, std::string_view location) {
     std::uint64_t found = 0;
-    std::size_t at = 0;
-    while (at < record.size()) {
-        std::size_t end = record.find('\n', at);
-        if (end == std::string_view::npos) end = record.size();
-        const std::string_view line = record.substr(at, end - at);
-        at = end + 1;
+    for_each_line(record, [&](std::string_view line) {
         const std::size_t blank = line.find(' ');
-        if (blank == std::string_view::npos || line.substr(0, blank) != location) continue;
+        if (blank == std::string_view::npos || line.substr(0, blank) != location) return;
         if (const auto release = parse_release(line.substr(blank + 1)); release && *release > found)
             found = *release;
-    }
+    });
     return found;
 }
 
 std::string with_release(std::string_view record, std::string_view location,
                          std::uint64_t release) {
     std::string out;
-    std::size_t at = 0;
-    while (at < record.size()) {
-        std::size_t end = record.find('\n', at);
-        if (end == std::string_view::npos) end = record.size();
-        const std::string_view line = record.substr(at, end - at);
-        at = end + 1;
+    for_each_line(record, [&](std::string_view line) {
         const std::size_t blank = line.find(' ');
         if (line.empty() || (blank != std::string_view::npos && line.substr(0, blank) == location))
-            continue;
+            return;
         out.append(line);
         out += '\n';
-    }
+    });
     out.append(location);
     out += ' ';
     out += std::to_string(release);
@@ -122,31 +124,21 @@ constexpr std::string_view key_tag = "@key ";
 }  // namespace
 
 std::string trusted_key_hex(std::string_view record) {
-    std::size_t at = 0;
     std::string found;
-    while (at < record.size()) {
-        std::size_t end = record.find('\n', at);
-        if (end == std::string_view::npos) end = record.size();
-        const std::string_view line = record.substr(at, end - at);
-        at = end + 1;
+    for_each_line(record, [&](std::string_view line) {
         if (line.size() == key_tag.size() + 64 && line.compare(0, key_tag.size(), key_tag) == 0)
             found = std::string(line.substr(key_tag.size()));
-    }
+    });
     return found;
 }
 
 std::string with_trusted_key(std::string_view record, std::string_view key_hex) {
     std::string out;
-    std::size_t at = 0;
-    while (at < record.size()) {
-        std::size_t end = record.find('\n', at);
-        if (end == std::string_view::npos) end = record.size();
-        const std::string_view line = record.substr(at, end - at);
-        at = end + 1;
-        if (line.empty() || line.compare(0, key_tag.size(), key_tag) == 0) continue;
+    for_each_line(record, [&](std::string_view line) {
+        if (line.empty() || line.compare(0, key_tag.size(), key_tag) == 0) return;
         out.append(line);
         out += '\n';
-    }
+    });
     out.append(key_tag);
     out.append(key_hex);
     out += '\n';
