@@ -272,10 +272,14 @@ class game_connection {
         // The outcome follows the bytes. Clients that do not read it send "cl" at once; the
         // reply then waits unread until the connection closes.
         if (!play_.empty() && !state_.play_is_newest(user_, play_)) return reply(taken_over);
-        if (state_.faults().refuse_saves || !state_.store_save(user_, *name, data))
+        if (state_.faults().refuse_saves || !state_.store_save(user_, own_session(), *name, data))
             return reply("Save not stored.");
         return reply("ok");
     }
+
+    // The play session this connection's saves belong to (what the guest account's saves are
+    // kept by): the one it named, else the one it opened.
+    const std::string& own_session() const { return play_.empty() ? session_ : play_; }
 
     // "pl" and the session id of the play the stores on this connection belong to. A play that a
     // newer one of the same game by the same account replaced is told so at once; its stores are
@@ -293,7 +297,8 @@ class game_connection {
         const auto name = save_name();
         if (!name) return false;
         if (!reply("ok") || !token()) return false;
-        const std::string data = state_.load_save(user_, *name).value_or(std::string());
+        const std::string data =
+            state_.load_save(user_, own_session(), *name).value_or(std::string());
         if (!reply(std::to_string(data.size())) || !token()) return false;
         bound(save_bound);
         const long long cut = state_.faults().truncate_save;

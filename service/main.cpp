@@ -203,6 +203,8 @@ int main(int argc, char** argv) {
     else
         state.log_event(
             "production mode: /control and /test/ are off, logs mask passwords and session ids");
+    // Guest saves belong to play sessions, and none survives a restart.
+    state.drop_ended_guest_saves();
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 
     const auto per_port = static_cast<std::size_t>(options->max_connections);
@@ -213,5 +215,6 @@ int main(int argc, char** argv) {
     while (true) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
         state.expire_sessions();
+        state.drop_ended_guest_saves();
     }
 }
