@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -43,11 +44,14 @@ std::vector<std::unique_ptr<held>> open_slow(const std::string& source, int port
     return out;
 }
 
-// True when the server has closed the connection, waiting at most `ms`.
+// True when the server has ended the connection, waiting at most `ms`. A connection closed with
+// our byte unread is reset rather than closed: that is ended too.
 bool closed(int fd, int ms) {
     pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, ms) <= 0) return false;
     char c;
-    return ::poll(&p, 1, ms) > 0 && ::recv(fd, &c, 1, 0) == 0;
+    const ssize_t n = ::recv(fd, &c, 1, MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno == ECONNRESET);
 }
 
 std::string http_from(const std::string& source, int port, const std::string& target) {
