@@ -427,13 +427,6 @@ void service_state::release_copy_locked(session& s) {
     s.game.clear();
 }
 
-service_state::session service_state::new_session_record_locked(const std::string& user) {
-    session s;
-    s.user = user;
-    s.last_seen = std::chrono::steady_clock::now();
-    return s;
-}
-
 std::string service_state::new_session(const std::string& user) {
     std::lock_guard lock(mutex_);
     for (auto it = sessions_.begin(); it != sessions_.end();) {
@@ -446,8 +439,8 @@ std::string service_state::new_session(const std::string& user) {
     }
     make_session_room_locked();
     const std::string id = fresh_id_locked();
-    sessions_[id] = new_session_record_locked(user);
-    sessions_[id].save_folder = shared_account(user) ? guest_save_folder(id) : "";
+    sessions_[id] = session{user, "", std::chrono::steady_clock::now(),
+                            shared_account(user) ? guest_save_folder(id) : ""};
     return id;
 }
 
@@ -462,8 +455,8 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
     if (it == sessions_.end() || it->second.user != user) {
         make_session_room_locked();
         session_id = fresh_id_locked();
-        it = sessions_.emplace(session_id, new_session_record_locked(user)).first;
-        if (shared_account(user)) it->second.save_folder = guest_save_folder(session_id);
+        const std::string folder = shared_account(user) ? guest_save_folder(session_id) : "";
+        it = sessions_.emplace(session_id, session{user, "", {}, folder}).first;
     }
     release_copy_locked(it->second);
     it->second.game = game.id;

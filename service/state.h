@@ -188,7 +188,6 @@ class service_state {
                            const std::string& bytes);
     std::vector<std::filesystem::path> version_files_locked(const std::string& owner,
                                                             const std::string& file);
-    session new_session_record_locked(const std::string& user);
     void make_session_room_locked();
     bool load_accounts(std::string& error);
     std::string fresh_id_locked();
