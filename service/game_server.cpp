@@ -14,10 +14,9 @@ constexpr std::size_t max_token = 1024;
 constexpr std::size_t max_save =
     1u << 20;  // far above any console save; bounds what one upload may hold
 constexpr std::size_t stream_chunk = 64 * 1024;
-// Whole-exchange bounds, so a client that trickles its bytes cannot hold a connection (and its
-// thread) for long: a command's tokens, a save's bytes either way, a whole game stream (the largest
-// image at about 56 KB/s).
-constexpr std::chrono::milliseconds command_bound{10000};
+// Whole-exchange bounds beside the login's and a command's (options), so a client that trickles its
+// bytes cannot hold a connection (and its thread) for long: a save's bytes either way, a whole game
+// stream (the largest image at about 56 KB/s).
 constexpr std::chrono::milliseconds save_bound{60000};
 constexpr std::chrono::milliseconds stream_bound{600000};
 
@@ -161,7 +160,7 @@ class game_connection {
             bound(std::chrono::milliseconds(options_.io_timeout_ms));
             const auto command = token();
             if (!command) return;
-            bound(command_bound);
+            bound(std::chrono::milliseconds(options_.command_deadline_ms));
             bool go_on = true;
             if (*command == "id") {
                 session_ = state_.new_session(user_);
@@ -171,7 +170,6 @@ class game_connection {
             } else if (*command == "pl") {
                 go_on = play();
             } else if (*command == "sv") {
-                bound(save_bound);
                 go_on = save();
             } else if (*command == "ld") {
                 go_on = load();
@@ -217,7 +215,7 @@ class game_connection {
     bool stream(const game_record& game, const fault_settings& faults) {
         const image_bytes image = state_.compressed_image(game);
         // Compressing may have taken a while: that was the service's time, not the client's.
-        bound(command_bound);
+        bound(std::chrono::milliseconds(options_.command_deadline_ms));
         if (!reply(std::to_string(image->size())) || !token()) return false;
         bound(stream_bound);
         std::size_t limit = image->size();
@@ -268,6 +266,7 @@ class game_connection {
         if (!reply("ok")) return false;
         std::string data;
         // A save that does not arrive whole is dropped; the stored one stays as it was.
+        bound(save_bound);
         if (!raw(size, data)) return false;
         // The outcome follows the bytes. Clients that do not read it send "cl" at once; the
         // reply then waits unread until the connection closes.

@@ -171,6 +171,8 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             ok = number(o.max_connections_per_address, 1);
         else if (name == "--login-deadline-ms")
             ok = number(o.login_deadline_ms, 1);
+        else if (name == "--command-deadline-ms")
+            ok = number(o.command_deadline_ms, 1);
         else if (name == "--save-quota-saves")
             ok = number(o.save_quota_saves, 1);
         else if (name == "--save-quota-kib")
@@ -264,6 +266,8 @@ std::string usage_text() {
            "                        open connections per port from one address (default 64)\n"
            "  --login-deadline-ms N a game login's name and password arrive within N ms\n"
            "                        (default 5000)\n"
+           "  --command-deadline-ms N\n"
+           "                        a game command's tokens arrive within N ms (default 10000)\n"
            "  --save-quota-saves N  saves one account (or one guest play) may hold (default 100)\n"
            "  --save-quota-kib N    their bytes with every kept version (default 65536)\n"
            "  --log-max-kib N       rotate a log once it passes N KiB (default 4096)\n"

@@ -117,22 +117,42 @@ TEST(SlowClients, TheAddressCapCountsOpenConnectionsOnly) {
         std::chrono::milliseconds(5000), std::chrono::milliseconds(50)));
 }
 
-TEST(SlowClients, AGameLoginTrickledByteByByteEndsAtItsDeadline) {
-    // Each byte comes well within the single-read bound; only the login's deadline ends it.
-    service_process service(
-        {"--password-cost=min", "--login-deadline-ms=400", "--io-timeout-ms=30000"}, {}, false);
+TEST(SlowClients, ALoginOrACommandTrickledByteByByteEndsAtItsDeadline) {
+    // Each byte comes well within the single-read bound; only the exchange's deadline ends it.
+    service_process service({"--password-cost=min", "--login-deadline-ms=400",
+                             "--command-deadline-ms=400", "--io-timeout-ms=30000"},
+                            {}, false);
     ASSERT_TRUE(service.started()) << service.first_line();
-    game_client slow(service.game_port());
-    ASSERT_TRUE(slow.connected());
-    bool ended = false;
-    for (int i = 0; i < 100 && !ended; ++i) {
-        slow.send_raw("p");
-        ended = slow.closed_by_server(100);
+    struct exchange {
+        const char* what;
+        bool logged_in;  // the trickle comes after a login, as a command's token
+        std::string first_token;
+    };
+    for (const exchange& e : std::vector<exchange>{
+             {"the user name", false, ""},
+             {"the password", false, "player"},
+             {"a play's id", true, "pl"},
+             {"a save's size", true, "sv"},
+         }) {
+        game_client slow(service.game_port());
+        ASSERT_TRUE(slow.connected());
+        if (e.logged_in) {
+            ASSERT_EQ(slow.login("player", "secret"), "ok") << e.what;
+        }
+        if (!e.first_token.empty()) {
+            ASSERT_EQ(slow.send(e.first_token), "ok") << e.what;
+        }
+        bool ended = false;
+        for (int i = 0; i < 100 && !ended; ++i) {
+            slow.send_raw("1");
+            ended = slow.closed_by_server(100);
+        }
+        EXPECT_TRUE(ended) << e.what << " still coming after 100 bytes over 10 s";
     }
-    EXPECT_TRUE(ended) << "still open after 100 bytes over 10 s";
-    // An honest login on a fresh connection is unaffected.
+    // An honest login and command on a fresh connection are unaffected.
     game_client quick(service.game_port());
     EXPECT_EQ(quick.login("player", "secret"), "ok");
+    EXPECT_TRUE(is_session_id(quick.send("id")));
 }
 
 }  // namespace
