@@ -87,9 +87,7 @@ int main() {
     std::printf("compress 32 MiB image: %.3f s, ratio %.2f:1\n", compress,
                 static_cast<double>(size) / static_cast<double>(packed.size()));
 
-    // Every client here shares the one loopback address, which the per-address cap is made to
-    // stop; the bench measures throughput, so it lifts that cap to the port's.
-    rx::test::service_process service({"--max-connections-per-address=512"});
+    rx::test::service_process service;
     if (!service.started()) {
         std::printf("rx_service did not start: %s\n", service.first_line().c_str());
         return 1;

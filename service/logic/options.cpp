@@ -263,7 +263,7 @@ std::string usage_text() {
            "                        failure (default 1000)\n"
            "  --max-connections N   open connections per port (default 512)\n"
            "  --max-connections-per-address N\n"
-           "                        open connections per port from one address (default 64)\n"
+           "                        open connections per port from one address (default 128)\n"
            "  --login-deadline-ms N a game login's name and password arrive within N ms\n"
            "                        (default 5000)\n"
            "  --command-deadline-ms N\n"
