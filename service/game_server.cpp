@@ -14,6 +14,11 @@ constexpr std::size_t max_token = 1024;
 constexpr std::size_t max_save =
     1u << 20;  // far above any console save; bounds what one upload may hold
 constexpr std::size_t stream_chunk = 64 * 1024;
+// Whole-exchange bounds beside the login's and a command's (options), so a client that trickles its
+// bytes cannot hold a connection (and its thread) for long: a save's bytes either way, a whole game
+// stream (the largest image at about 56 KB/s).
+constexpr std::chrono::milliseconds save_bound{60000};
+constexpr std::chrono::milliseconds stream_bound{600000};
 
 std::atomic<std::uint64_t> connection_counter{0};
 
@@ -70,9 +75,31 @@ class game_connection {
         return true;
     }
 
+    // Sets the deadline of what the client must send next (or take, for a save or a game).
+    void bound(std::chrono::milliseconds within) {
+        deadline_ = std::chrono::steady_clock::now() + within;
+    }
+
+    // How long the next wait may last: the single wait's bound or what is left of the exchange's,
+    // whichever is shorter; 0 once the exchange's time is up.
+    int wait_ms() const {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline_ - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) return 0;
+        return static_cast<int>(std::min<long long>(left, options_.io_timeout_ms));
+    }
+
+    bool send_bounded(const char* data, std::size_t size) {
+        const int wait = wait_ms();
+        return wait > 0 && send_all(fd_, data, size, wait);
+    }
+
     bool fill() {
         char chunk[8192];
-        const long n = receive_some(fd_, chunk, sizeof chunk, options_.io_timeout_ms);
+        const int wait = wait_ms();
+        if (wait <= 0) return false;
+        const long n = receive_some(fd_, chunk, sizeof chunk, wait);
         if (n <= 0) return false;
         buffer_.append(chunk, static_cast<std::size_t>(n));
         return true;
@@ -81,8 +108,11 @@ class game_connection {
     // One reply, sent as one piece without a NUL (the client reads one receive as the reply text).
     bool reply(const std::string& text) {
         const fault_settings faults = state_.faults();
-        if (faults.delay_ms > 0)
+        if (faults.delay_ms > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
+            // The delay is the service's own: the client's time to answer starts after it.
+            deadline_ += std::chrono::milliseconds(faults.delay_ms);
+        }
         if (faults.close_before_reply) return false;
         if (faults.never_reply) {
             hold_connection(fd_, options_.hold_ms);
@@ -93,6 +123,9 @@ class game_connection {
 
     bool login() {
         while (true) {
+            // The name and the password arrive within the login's bound; the check itself (which
+            // may wait its turn for a while) is not the client's time.
+            bound(std::chrono::milliseconds(options_.login_deadline_ms));
             const auto user = token();
             if (!user || !reply("ok")) return false;
             const auto password = token(true);
@@ -115,13 +148,19 @@ class game_connection {
             if (answer != login_ok) continue;  // the client may try again on this connection
             user_ = *user;
             free_account_ = kind == 1;
+            bound(std::chrono::milliseconds(options_.login_deadline_ms));
             const auto address = token();  // the client's address token: taken, not checked
             return address && reply("ok");
         }
     }
 
     void commands() {
-        while (const auto command = token()) {
+        while (true) {
+            // A connection may wait between commands as long as for any single read.
+            bound(std::chrono::milliseconds(options_.io_timeout_ms));
+            const auto command = token();
+            if (!command) return;
+            bound(std::chrono::milliseconds(options_.command_deadline_ms));
             bool go_on = true;
             if (*command == "id") {
                 session_ = state_.new_session(user_);
@@ -175,14 +214,17 @@ class game_connection {
 
     bool stream(const game_record& game, const fault_settings& faults) {
         const image_bytes image = state_.compressed_image(game);
+        // Compressing may have taken a while: that was the service's time, not the client's.
+        bound(std::chrono::milliseconds(options_.command_deadline_ms));
         if (!reply(std::to_string(image->size())) || !token()) return false;
+        bound(stream_bound);
         std::size_t limit = image->size();
         if (faults.truncate_game >= 0 &&
             static_cast<unsigned long long>(faults.truncate_game) < limit)
             limit = static_cast<std::size_t>(faults.truncate_game);
         for (std::size_t sent = 0; sent < limit;) {
             const std::size_t n = std::min(stream_chunk, limit - sent);
-            if (!send_all(fd_, image->data() + sent, n, options_.io_timeout_ms)) return false;
+            if (!send_bounded(reinterpret_cast<const char*>(image->data()) + sent, n)) return false;
             sent += n;
         }
         return limit == image->size();
@@ -224,14 +266,19 @@ class game_connection {
         if (!reply("ok")) return false;
         std::string data;
         // A save that does not arrive whole is dropped; the stored one stays as it was.
+        bound(save_bound);
         if (!raw(size, data)) return false;
         // The outcome follows the bytes. Clients that do not read it send "cl" at once; the
         // reply then waits unread until the connection closes.
         if (!play_.empty() && !state_.play_is_newest(user_, play_)) return reply(taken_over);
-        if (state_.faults().refuse_saves || !state_.store_save(user_, *name, data))
+        if (state_.faults().refuse_saves || !state_.store_save(user_, own_session(), *name, data))
             return reply("Save not stored.");
         return reply("ok");
     }
+
+    // The play session this connection's saves belong to (what the guest account's saves are
+    // kept by): the one it named, else the one it opened.
+    const std::string& own_session() const { return play_.empty() ? session_ : play_; }
 
     // "pl" and the session id of the play the stores on this connection belong to. A play that a
     // newer one of the same game by the same account replaced is told so at once; its stores are
@@ -249,15 +296,17 @@ class game_connection {
         const auto name = save_name();
         if (!name) return false;
         if (!reply("ok") || !token()) return false;
-        const std::string data = state_.load_save(user_, *name).value_or(std::string());
+        const std::string data =
+            state_.load_save(user_, own_session(), *name).value_or(std::string());
         if (!reply(std::to_string(data.size())) || !token()) return false;
+        bound(save_bound);
         const long long cut = state_.faults().truncate_save;
         if (cut >= 0 && static_cast<unsigned long long>(cut) < data.size()) {
             // A load cut short: part of the save, then the connection closes.
-            send_all(fd_, data.data(), static_cast<std::size_t>(cut), options_.io_timeout_ms);
+            send_bounded(data.data(), static_cast<std::size_t>(cut));
             return false;
         }
-        return send_all(fd_, data.data(), data.size(), options_.io_timeout_ms);
+        return send_bounded(data.data(), data.size());
     }
 
     service_state& state_;
@@ -265,6 +314,7 @@ class game_connection {
     std::uint64_t id_ = ++connection_counter;
     const service_options& options_;
     std::string address_;
+    std::chrono::steady_clock::time_point deadline_;
     std::string buffer_;
     bool secret_pending_ = false;  // the bytes in buffer_ are the start of a password
     std::string user_;

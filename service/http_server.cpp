@@ -213,7 +213,11 @@ class http_handler {
     reply update_file(const std::string& rest) {
         if (!safe_relative_path(rest) || rest.find('/') == std::string::npos)
             return error(403, "refused path");
-        if (rest.substr(rest.rfind('/') + 1) == "manifest.txt")
+        // Only what the location's signature names: the list files beside it and anything an
+        // intruder or a careless copy put into the folder stay unserved.
+        const std::size_t slash = rest.find('/');
+        const fs::path folder = fs::path(state_.sample_dir()) / "update" / rest.substr(0, slash);
+        if (!signed_update_entries(folder.string()).count(rest.substr(slash)))
             return error(404, "no such update file");
         const auto data = read_file(fs::path(state_.sample_dir()) / "update" / rest);
         if (!data) return error(404, "no such update file");

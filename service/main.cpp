@@ -3,7 +3,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -22,11 +21,11 @@ using namespace rx::service;
 
 namespace {
 
-constexpr int max_connections = 1000;
-std::atomic<int> open_connections{0};
-
 // Accepts forever; every connection gets its own thread so a slow client holds up no one else.
-void accept_loop(service_state& state, int listener, void (*serve)(service_state&, int)) {
+// Each port counts its own connections, so a flood on one leaves the other alone, and one address
+// gets only its share of either.
+void accept_loop(service_state& state, int listener, connection_caps& caps,
+                 void (*serve)(service_state&, int)) {
     while (true) {
         const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
@@ -35,22 +34,22 @@ void accept_loop(service_state& state, int listener, void (*serve)(service_state
                 std::chrono::milliseconds(50));  // out of descriptors: let some close
             continue;
         }
-        if (open_connections.load() >= max_connections) {
+        const std::string address = peer_address(fd);
+        if (!caps.enter(address)) {
             close_socket(fd);
             continue;
         }
-        ++open_connections;
         try {
-            std::thread([&state, fd, serve] {
+            std::thread([&state, &caps, fd, serve, address] {
                 try {
                     serve(state, fd);
                 } catch (...) {
                     close_socket(fd);
                 }
-                --open_connections;
+                caps.leave(address);
             }).detach();
         } catch (const std::system_error&) {
-            --open_connections;
+            caps.leave(address);
             close_socket(fd);
         }
     }
@@ -204,12 +203,18 @@ int main(int argc, char** argv) {
     else
         state.log_event(
             "production mode: /control and /test/ are off, logs mask passwords and session ids");
+    // Guest saves belong to play sessions, and none survives a restart.
+    state.drop_ended_guest_saves();
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 
-    std::thread(accept_loop, std::ref(state), http, &serve_http).detach();
-    std::thread(accept_loop, std::ref(state), game, &serve_game).detach();
+    const auto per_port = static_cast<std::size_t>(options->max_connections);
+    const auto per_address = static_cast<std::size_t>(options->max_connections_per_address);
+    connection_caps http_caps(per_port, per_address), game_caps(per_port, per_address);
+    std::thread(accept_loop, std::ref(state), http, std::ref(http_caps), &serve_http).detach();
+    std::thread(accept_loop, std::ref(state), game, std::ref(game_caps), &serve_game).detach();
     while (true) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
         state.expire_sessions();
+        state.drop_ended_guest_saves();
     }
 }

@@ -74,6 +74,22 @@ bool regular_file_inside(const fs::path& folder, const std::string& name) {
     return fs::symlink_status(step, ec).type() == fs::file_type::regular;
 }
 
+// A guest session's save folder: named after a hash of its id, so the folder names on disk do not
+// give the ids (which end or keep alive a play) to whoever can list them.
+std::string guest_save_folder(const std::string& session_id) {
+    unsigned char hash[16];
+    ::crypto_generichash(hash, sizeof hash,
+                         reinterpret_cast<const unsigned char*>(session_id.data()),
+                         session_id.size(), nullptr, 0);
+    static const char digits[] = "0123456789abcdef";
+    std::string out = "s";
+    for (unsigned char b : hash) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
 }  // namespace
 
 service_state::service_state(service_options options, std::string sample_dir, std::string data_dir)
@@ -85,6 +101,8 @@ service_state::service_state(service_options options, std::string sample_dir, st
     // temporary file names apart.
     temp_counter_ = static_cast<std::uint64_t>(::getpid()) << 32;
     cost_ = parse_password_cost(options_.password_cost).value_or(password_cost::moderate);
+    quota_.saves = static_cast<std::size_t>(options_.save_quota_saves);
+    quota_.bytes = static_cast<std::uint64_t>(options_.save_quota_kib) << 10;
     // Five wrong passwords per account, twenty per address (players behind one router share it)
     // before the first lock-out.
     limiter_policy policy;
@@ -421,7 +439,8 @@ std::string service_state::new_session(const std::string& user) {
     }
     make_session_room_locked();
     const std::string id = fresh_id_locked();
-    sessions_[id] = session{user, "", std::chrono::steady_clock::now()};
+    sessions_[id] = session{user, "", std::chrono::steady_clock::now(),
+                            shared_account(user) ? guest_save_folder(id) : ""};
     return id;
 }
 
@@ -436,7 +455,8 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
     if (it == sessions_.end() || it->second.user != user) {
         make_session_room_locked();
         session_id = fresh_id_locked();
-        it = sessions_.emplace(session_id, session{user, "", {}}).first;
+        const std::string folder = shared_account(user) ? guest_save_folder(session_id) : "";
+        it = sessions_.emplace(session_id, session{user, "", {}, folder}).first;
     }
     release_copy_locked(it->second);
     it->second.game = game.id;
@@ -665,10 +685,9 @@ void service_state::trim_cache_locked() {
 
 // Versions live apart from the saves, in DATA/save_versions/<user>/<file>/, one file per store
 // named by a rising number, so no save name can clash with them.
-std::vector<fs::path> service_state::version_files_locked(const std::string& user,
+std::vector<fs::path> service_state::version_files_locked(const std::string& owner,
                                                           const std::string& file) {
-    const fs::path folder =
-        fs::path(data_dir_) / "save_versions" / storage_name(user) / storage_name(file);
+    const fs::path folder = fs::path(data_dir_) / "save_versions" / owner / storage_name(file);
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
@@ -683,17 +702,16 @@ std::vector<fs::path> service_state::version_files_locked(const std::string& use
     return files;
 }
 
-bool service_state::store_save_locked(const std::string& user, const std::string& file,
+bool service_state::store_save_locked(const std::string& owner, const std::string& file,
                                       const std::string& bytes) {
-    const fs::path folder = fs::path(data_dir_) / "saves" / storage_name(user);
-    const fs::path versions =
-        fs::path(data_dir_) / "save_versions" / storage_name(user) / storage_name(file);
+    const fs::path folder = fs::path(data_dir_) / "saves" / owner;
+    const fs::path versions = fs::path(data_dir_) / "save_versions" / owner / storage_name(file);
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) return false;
     fs::create_directories(versions, ec);
     if (ec) return false;
-    std::vector<fs::path> kept = version_files_locked(user, file);
+    std::vector<fs::path> kept = version_files_locked(owner, file);
     std::uint64_t next = 1;
     if (!kept.empty()) {
         next = std::stoull(kept.front().filename().string()) + 1;
@@ -714,23 +732,110 @@ bool service_state::store_save_locked(const std::string& user, const std::string
     return true;
 }
 
-bool service_state::store_save(const std::string& user, const std::string& file,
-                               const std::string& bytes) {
+std::optional<std::string> service_state::save_owner(const std::string& user,
+                                                     const std::string& session) {
+    if (!shared_account(user)) return storage_name(user);
+    std::lock_guard lock(mutex_);
+    const auto it = sessions_.find(session);
+    if (session.empty() || it == sessions_.end() || it->second.user != user ||
+        it->second.save_folder.empty())
+        return std::nullopt;
+    return storage_name(user) + "/" + it->second.save_folder;
+}
+
+std::map<std::string, kept_save> service_state::saves_held_locked(const std::string& owner) {
+    std::map<std::string, kept_save> held;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(fs::path(data_dir_) / "saves" / owner, ec)) {
+        if (!entry.is_regular_file(ec)) continue;
+        kept_save& save = held[entry.path().filename().string()];
+        save.has_current = true;
+        save.current = entry.file_size(ec);
+    }
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(data_dir_) / "save_versions" / owner, ec)) {
+        if (!entry.is_directory(ec)) continue;
+        // Newest first, as the store that follows will drop the oldest.
+        std::map<std::string, std::uint64_t, std::greater<>> versions;
+        for (const auto& version : fs::directory_iterator(entry.path(), ec))
+            if (version.is_regular_file(ec))
+                versions[version.path().filename().string()] = version.file_size(ec);
+        kept_save& save = held[entry.path().filename().string()];
+        for (const auto& [name, size] : versions) save.versions.push_back(size);
+    }
+    return held;
+}
+
+bool service_state::store_save(const std::string& user, const std::string& session,
+                               const std::string& file, const std::string& bytes) {
+    const auto owner = save_owner(user, session);
+    if (!owner) return false;
     std::lock_guard lock(save_mutex_);
-    return store_save_locked(user, file, bytes);
+    const auto held = saves_held_locked(*owner);
+    const save_use before = use_of(held);
+    const save_use after =
+        use_after_store(held, storage_name(file), bytes.size(), save_versions_kept);
+    if (!store_fits(before, after, quota_)) return false;
+    if (shared_account(user)) {
+        save_use guests = guest_use_;
+        guests.saves = guests.saves + after.saves - std::min(before.saves, guests.saves);
+        guests.bytes = guests.bytes + after.bytes - std::min(before.bytes, guests.bytes);
+        if (!store_fits(guest_use_, guests, save_quota{max_guest_saves, max_guest_save_bytes}))
+            return false;
+        if (!store_save_locked(*owner, file, bytes)) return false;
+        guest_use_ = guests;
+        return true;
+    }
+    return store_save_locked(*owner, file, bytes);
 }
 
 std::optional<std::string> service_state::load_save(const std::string& user,
+                                                    const std::string& session,
                                                     const std::string& file) {
+    const auto owner = save_owner(user, session);
+    if (!owner) return std::nullopt;
     std::lock_guard lock(save_mutex_);
-    return read_text(fs::path(data_dir_) / "saves" / storage_name(user) / storage_name(file));
+    return read_text(fs::path(data_dir_) / "saves" / *owner / storage_name(file));
+}
+
+void service_state::drop_ended_guest_saves() {
+    // The save lock first: a store that found its session alive either finished before the list
+    // below was taken or waits for the sweep to end, so a live play never loses a save.
+    std::lock_guard save_lock(save_mutex_);
+    std::set<std::string> live;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [id, s] : sessions_)
+            if (!s.save_folder.empty()) live.insert(s.save_folder);
+    }
+    const std::string guest = storage_name("guest");
+    save_use total;
+    std::error_code ec;
+    for (const char* base : {"saves", "save_versions"}) {
+        const fs::path folder = fs::path(data_dir_) / base / guest;
+        std::vector<fs::path> ended;
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const std::string name = entry.path().filename().string();
+            // Files here are from before guests had folders of their own: every guest could read
+            // them, so they go too.
+            if (!live.count(name) || entry.symlink_status(ec).type() != fs::file_type::directory)
+                ended.push_back(entry.path());
+            else if (base == std::string("saves")) {
+                const save_use use = use_of(saves_held_locked(guest + "/" + name));
+                total.saves += use.saves;
+                total.bytes += use.bytes;
+            }
+        }
+        for (const auto& path : ended) fs::remove_all(path, ec);
+    }
+    guest_use_ = total;
 }
 
 std::vector<service_state::save_version> service_state::save_versions(const std::string& user,
                                                                       const std::string& file) {
     std::lock_guard lock(save_mutex_);
     std::vector<save_version> out;
-    for (const fs::path& path : version_files_locked(user, file)) {
+    for (const fs::path& path : version_files_locked(storage_name(user), file)) {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) continue;
         save_version v;
@@ -745,7 +850,7 @@ std::vector<service_state::save_version> service_state::save_versions(const std:
 bool service_state::restore_save_version(const std::string& user, const std::string& file,
                                          int number, std::string& error) {
     std::lock_guard lock(save_mutex_);
-    const std::vector<fs::path> kept = version_files_locked(user, file);
+    const std::vector<fs::path> kept = version_files_locked(storage_name(user), file);
     if (number < 1 || static_cast<std::size_t>(number) > kept.size()) {
         error = "no version " + std::to_string(number) + " of " + user + "'s " + file + " (" +
                 std::to_string(kept.size()) + " kept)";
@@ -756,7 +861,7 @@ bool service_state::restore_save_version(const std::string& user, const std::str
         error = "cannot read version " + std::to_string(number);
         return false;
     }
-    if (!store_save_locked(user, file, *bytes)) {
+    if (!store_save_locked(storage_name(user), file, *bytes)) {
         error = "cannot write the save";
         return false;
     }

@@ -20,6 +20,7 @@
 #include "service/logic/catalogue.h"
 #include "service/logic/options.h"
 #include "service/logic/protection.h"
+#include "service/logic/save_quota.h"
 
 namespace rx::service {
 
@@ -43,6 +44,10 @@ inline constexpr std::size_t max_sessions = 50000;       // the quietest session
 inline constexpr std::size_t max_statuses = 10000;       // further users' statuses are refused
 inline constexpr std::size_t max_authorized = 100000;    // further permissions are refused
 inline constexpr std::size_t max_recent_logins = 20000;  // the oldest login is forgotten first
+// All guest plays' saves together, beside each play's own quota: guests need no account, so this is
+// what anyone at all can make the service keep.
+inline constexpr std::size_t max_guest_saves = 1000;
+inline constexpr std::uint64_t max_guest_save_bytes = std::uint64_t{256} << 20;
 // How long a login lets the same address post statuses and permissions for its user.
 inline constexpr std::chrono::hours recent_login_lasts{12};
 
@@ -128,11 +133,20 @@ class service_state {
     // `session_id` (an unknown id, say from before a restart, is not refused).
     bool play_is_newest(const std::string& user, const std::string& session_id);
 
-    // Saves live in DATA/saves/<user>/<file>, names escaped; written through a temporary file and a
-    // rename. Every store is also kept as a version; the newest save_versions_kept stay.
+    // An account's saves live in DATA/saves/<user>/<file>, names escaped; written through a
+    // temporary file and a rename. Every store is also kept as a version; the newest
+    // save_versions_kept stay. The shared guest account has no saves of its own: each guest play
+    // session has a folder (DATA/saves/guest/s<hash of the id>/), reached only through that
+    // session's id (`session`: the play the connection named, or the session it opened), so no
+    // guest reads another's; they go when the session ends. A store beyond the owner's quota is
+    // refused and the stored save stays as it was.
     static constexpr std::size_t save_versions_kept = 5;
-    bool store_save(const std::string& user, const std::string& file, const std::string& bytes);
-    std::optional<std::string> load_save(const std::string& user, const std::string& file);
+    bool store_save(const std::string& user, const std::string& session, const std::string& file,
+                    const std::string& bytes);
+    std::optional<std::string> load_save(const std::string& user, const std::string& session,
+                                         const std::string& file);
+    // Removes the saves of guest plays whose session has ended (or that a former run left).
+    void drop_ended_guest_saves();
     struct save_version {
         int number = 0;  // 1 the newest, which is the current save
         std::uint64_t size = 0;
@@ -157,6 +171,7 @@ class service_state {
         std::string user;
         std::string game;  // empty while no copy is held
         std::chrono::steady_clock::time_point last_seen;
+        std::string save_folder;  // the guest account's sessions: where their saves live
     };
     struct cache_entry {
         std::shared_future<image_bytes> image;
@@ -165,9 +180,13 @@ class service_state {
     };
 
     void release_copy_locked(session& s);
-    bool store_save_locked(const std::string& user, const std::string& file,
+    // `owner` is the folder below saves/ and save_versions/: the escaped user name, with a guest
+    // session's folder after it.
+    std::optional<std::string> save_owner(const std::string& user, const std::string& session);
+    std::map<std::string, kept_save> saves_held_locked(const std::string& owner);
+    bool store_save_locked(const std::string& owner, const std::string& file,
                            const std::string& bytes);
-    std::vector<std::filesystem::path> version_files_locked(const std::string& user,
+    std::vector<std::filesystem::path> version_files_locked(const std::string& owner,
                                                             const std::string& file);
     void make_session_room_locked();
     bool load_accounts(std::string& error);
@@ -213,8 +232,11 @@ class service_state {
     std::size_t cache_bytes_ = 0;
     std::uint64_t cache_clock_ = 0;
 
+    // Taken before mutex_ where both are held.
     std::mutex save_mutex_;
     std::uint64_t temp_counter_ = 0;
+    save_quota quota_;
+    save_use guest_use_;  // every guest play's saves together
 
     log_file request_log_;
     log_file game_log_;

@@ -39,6 +39,21 @@ std::optional<update_listing> read_update_listing(const std::string& folder, std
     return listing;
 }
 
+std::set<std::string> signed_update_entries(const std::string& folder) {
+    std::string text;
+    if (platform::read_whole_file(platform::join_path(folder, "signature.txt"), text, 1u << 20) !=
+        platform::read_status::ok)
+        return {};
+    const auto parsed = updater::parse_signature(text);
+    const auto listing = read_update_listing(folder, nullptr);
+    if (!parsed.value || !listing) return {};
+    const std::set<std::string> listed(listing->entries.begin(), listing->entries.end());
+    std::set<std::string> served;
+    for (const auto& file : parsed.value->files)
+        if (listed.count(file.entry)) served.insert(file.entry);
+    return served;
+}
+
 std::optional<updater::signing_terms> signing_terms_of(const std::string& release,
                                                        const std::string& expires,
                                                        const std::string& next_key_file,

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,12 @@ struct update_listing {
 // Reads FOLDER/manifest.txt and sizes every listed file; nullopt (reason in `error`) when the list
 // is missing or names a file that is not there.
 std::optional<update_listing> read_update_listing(const std::string& folder, std::string* error);
+
+// The entries (as manifest.txt lists them, "/images/x.png.gz") that clients may download from
+// FOLDER: those its signature file names that manifest.txt lists as well. Empty for a folder
+// without a readable signature file: what nobody vouched for, or what was dropped in after signing,
+// is not served.
+std::set<std::string> signed_update_entries(const std::string& folder);
 
 // The operator's --release, --expires and --next-key as terms; nullopt (reason in `error`) when
 // the release is not a number above 0, the date is not YYYY-MM-DD or the next key's file does not

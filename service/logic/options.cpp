@@ -165,6 +165,18 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             ok = number(o.memory_cache_mib, 0);
         else if (name == "--hold-ms")
             ok = number(o.hold_ms, 0);
+        else if (name == "--max-connections")
+            ok = number(o.max_connections, 1);
+        else if (name == "--max-connections-per-address")
+            ok = number(o.max_connections_per_address, 1);
+        else if (name == "--login-deadline-ms")
+            ok = number(o.login_deadline_ms, 1);
+        else if (name == "--command-deadline-ms")
+            ok = number(o.command_deadline_ms, 1);
+        else if (name == "--save-quota-saves")
+            ok = number(o.save_quota_saves, 1);
+        else if (name == "--save-quota-kib")
+            ok = number(o.save_quota_kib, 1);
         else if (name == "--login-lock-ms")
             ok = number(o.login_lock_ms, 1);
         else if (name == "--log-max-kib")
@@ -249,6 +261,15 @@ std::string usage_text() {
            "                        min (tests only)\n"
            "  --login-lock-ms N     first lock-out after failed logins, doubled by each later\n"
            "                        failure (default 1000)\n"
+           "  --max-connections N   open connections per port (default 512)\n"
+           "  --max-connections-per-address N\n"
+           "                        open connections per port from one address (default 128)\n"
+           "  --login-deadline-ms N a game login's name and password arrive within N ms\n"
+           "                        (default 5000)\n"
+           "  --command-deadline-ms N\n"
+           "                        a game command's tokens arrive within N ms (default 10000)\n"
+           "  --save-quota-saves N  saves one account (or one guest play) may hold (default 100)\n"
+           "  --save-quota-kib N    their bytes with every kept version (default 65536)\n"
            "  --log-max-kib N       rotate a log once it passes N KiB (default 4096)\n"
            "  --log-keep N          rotated logs kept (default 3)\n"
            "  --add-user NAME --full|--free\n"

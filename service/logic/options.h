@@ -52,6 +52,13 @@ struct service_options {
     int io_timeout_ms = 30000;   // longest wait for a client's next bytes
     int hold_ms = 60000;         // how long never_reply / keep_open hold a connection at most
     int memory_cache_mib = 384;  // compressed images kept in memory; real games spill to DATA
+    int max_connections = 512;   // open connections per port
+    int max_connections_per_address = 128;  // open connections per port from one address
+    int login_deadline_ms = 5000;           // a game login's name and password arrive within this
+    int command_deadline_ms = 10000;        // a game command's tokens arrive within this
+    // Each account's saves (and each guest play's): how many, and their bytes with kept versions.
+    int save_quota_saves = 100;
+    int save_quota_kib = 65536;
     fault_settings faults;
     // /control and /test/* answer, and the logs keep every byte as received (passwords too): only
     // for tests and the local client run. Off, the service runs as an operator would run it.

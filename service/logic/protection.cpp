@@ -179,4 +179,27 @@ std::string redact_secrets(std::string_view request) {
     return out;
 }
 
+bool connection_caps::enter(const std::string& address) {
+    std::lock_guard lock(mutex_);
+    if (open_ >= per_port_) return false;
+    std::size_t& mine = by_address_[address];
+    if (mine >= per_address_) return false;
+    ++mine;
+    ++open_;
+    return true;
+}
+
+void connection_caps::leave(const std::string& address) {
+    std::lock_guard lock(mutex_);
+    const auto it = by_address_.find(address);
+    if (it == by_address_.end()) return;
+    if (--it->second == 0) by_address_.erase(it);
+    --open_;
+}
+
+std::size_t connection_caps::open() const {
+    std::lock_guard lock(mutex_);
+    return open_;
+}
+
 }  // namespace rx::service

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,28 @@ class login_limiter {
 
     limiter_policy policy_;
     std::map<std::string, entry> keys_;
+};
+
+// The open connections of one port: at most `per_port` in all and `per_address` from any one
+// address, so connections from one address, however slow, leave room for everyone else. Entered on
+// the accepting thread, left on the connection's own.
+class connection_caps {
+  public:
+    connection_caps(std::size_t per_port, std::size_t per_address)
+        : per_port_(per_port), per_address_(per_address) {}
+
+    // Counts the connection in; false (nothing counted) while the port or the address is full.
+    bool enter(const std::string& address);
+    void leave(const std::string& address);
+    std::size_t open() const;
+
+  private:
+    const std::size_t per_port_;
+    const std::size_t per_address_;
+    mutable std::mutex mutex_;
+    std::size_t open_ = 0;
+    // Only addresses with open connections: the table is never larger than the port's cap.
+    std::map<std::string, std::size_t> by_address_;
 };
 
 // The request with the value of every "password=" and "id=" (a play session's id, which ends or

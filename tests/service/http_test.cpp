@@ -256,6 +256,11 @@ TEST_F(Http, UpdateManifestAndFilesWithTheTenLineHeader) {
     EXPECT_EQ(total, sum);
     EXPECT_EQ(status_of(get(port(), "/clients/update/manifest.php?location=v9.99")), 404);
     EXPECT_EQ(status_of(get(port(), "/clients/update/v4.30/nothing.gz")), 404);
+    // Files in the folder that the signature does not name are not handed out.
+    for (const char* beside : {"signature.txt", "manifest.txt"}) {
+        ASSERT_FALSE(read_file(sample_dir() + "/update/v4.30/" + beside).empty()) << beside;
+        EXPECT_EQ(status_of(get(port(), std::string("/clients/update/v4.30/") + beside)), 404);
+    }
     // The signature file beside the manifest, as the build signed it.
     EXPECT_EQ(body_of(get(port(), "/clients/update/signature.php?location=v4.30", "HTTP/1.0")),
               read_file(sample_dir() + "/update/v4.30/signature.txt"));

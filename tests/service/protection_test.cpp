@@ -131,3 +131,28 @@ TEST(Redaction, EveryPasswordAndSessionIdIsMaskedAndTheRestKept) {
 }
 
 }  // namespace
+
+TEST(ConnectionCaps, EachAddressGetsItsShareAndThePortItsWhole) {
+    rx::service::connection_caps caps(5, 2);
+    struct step {
+        const char* address;
+        bool enter;  // false: leave
+        bool expected;
+    };
+    const std::vector<step> steps = {
+        {"a", true, true},  {"a", true, true},  {"a", true, false},  // a's share is 2
+        {"b", true, true},  {"b", true, true},  {"c", true, true},   // five open: the port is full
+        {"d", true, false}, {"a", false, true}, {"d", true, true},   // a's leaving makes room
+        {"a", true, false}, {"c", false, true}, {"a", true, true},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const step& s = steps[i];
+        if (s.enter)
+            EXPECT_EQ(caps.enter(s.address), s.expected) << "step " << i;
+        else
+            caps.leave(s.address);
+    }
+    EXPECT_EQ(caps.open(), 5u);
+    caps.leave("never entered");
+    EXPECT_EQ(caps.open(), 5u);
+}
