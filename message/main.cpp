@@ -11,6 +11,7 @@
 #include "browser/ui/logic/text_wrap.h"
 #include "browser/ui/program_folder.h"
 #include "platform/path.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ const SDL_Color white{255, 255, 255, 0};
 int run(const std::string& caption, const std::string& text) {
     const auto folder = rx::get_directory();
     if (!folder) return 1;
+    // In the middle of the screen, where a person looks, whatever the caller's own window does.
+    rx::platform::set_environment("SDL_VIDEO_CENTERED", "1");
     if (SDL_Init(SDL_INIT_VIDEO) == -1) return 1;
     if (TTF_Init() == -1) {
         SDL_Quit();
