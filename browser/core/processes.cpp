@@ -10,6 +10,7 @@
 #include "browser/core/logic/session_text.h"
 #include "platform/input.h"
 #include "platform/install.h"
+#include "platform/message_box.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"
@@ -105,6 +106,15 @@ bool updater_present() {
 
 void watch_game(const std::string& program_path, const std::wstring& launch_argument) {
     const process_handle process = start_emulator(program_path, launch_argument);
+    if (process == 0) {
+        // Otherwise the list would simply stay, and the player would never learn why.
+        platform::message_box(
+            "The emulator for this game could not be started. Please reinstall "
+            "Relicade.",
+            "Relicade");
+        SDL_WarpMouse(400, 300);
+        return;
+    }
     SDL_Delay(1000);
     SDL_WM_IconifyWindow();
 
