@@ -208,6 +208,42 @@ def bg_main(fonts, w, h, label):
     return base_background(w, h, 1, None, fonts)
 
 
+# Where the login screen puts the product's name: above its fields, below the message line.
+TITLE_AT = (100, 110)
+
+
+def title(fonts, w, h, text):
+    """The product's name in neon on the very part of background.png it stands on, cut out along its halo, so
+    the halo blends into the real backdrop; only what lies beyond the halo turns see-through."""
+    x0, y0 = TITLE_AT
+    img = bg_main(fonts, 800, 600, "").crop((x0, y0, x0 + w, y0 + h))
+    lines = text.split("~")
+    name_h = h if len(lines) == 1 else h * 2 // 3
+    name_font = fonts.fit(lines[0], w - 40, name_h - 30, 110)
+    mask = Image.new("L", (w, h), 0)
+    draw_text_centered(ImageDraw.Draw(mask), name_font, lines[0], w // 2, name_h // 2, 255)
+    radius = max(3, name_font.size // 12)
+    halo = mask.filter(ImageFilter.GaussianBlur(radius)).point(lambda v: min(255, v * 2))
+    edge = mask.filter(ImageFilter.MaxFilter(5))
+    img.paste(Image.new("RGB", (w, h), MAGENTA), (0, 0), halo)
+    img.paste(Image.new("RGB", (w, h), OUTLINE), (0, 0), edge)
+    img.paste(Image.new("RGB", (w, h), WHITE), (0, 0), mask)
+    reach = ImageChops.lighter(halo, edge)
+    if len(lines) > 1:
+        # The line under the name is crisp, so its pixels are either drawn or left to the backdrop.
+        tag = Image.new("L", (w, h), 0)
+        tag_font = fonts.fit(lines[1], w - 40, h - name_h - 12, 30, crisp=True)
+        draw_text_centered(ImageDraw.Draw(tag), tag_font, lines[1], w // 2, name_h + (h - name_h) // 2, 255)
+        tag = tag.point(lambda v: 255 if v >= 110 else 0)
+        ring = tag.filter(ImageFilter.MaxFilter(3))
+        img.paste(Image.new("RGB", (w, h), OUTLINE), (0, 0), ring)
+        img.paste(Image.new("RGB", (w, h), CYAN), (0, 0), tag)
+        reach = ImageChops.lighter(reach, ring)
+    # Beyond the halo the backdrop shows through, stars and all.
+    img.paste(Image.new("RGB", (w, h), KEY), (0, 0), reach.point(lambda v: 255 if v < 6 else 0))
+    return img
+
+
 def bg_dark(fonts, w, h, label):
     img = vertical_gradient(w, h, (8, 6, 26), (22, 10, 40))
     return scanlines(vignette(img, 0.6), factor=0.88)
@@ -802,7 +838,7 @@ BY_SIZE = {
 BY_SIZE_AND_TEXT = {
     "bg_main": bg_main, "bg_dark": bg_dark, "bg_update": bg_update, "bg_splash": bg_splash,
     "bg_facebook": bg_facebook, "wait": wait_label, "button": button, "stacked_button": stacked_button,
-    "info": info, "rxlib_button": rxlib_button,
+    "info": info, "rxlib_button": rxlib_button, "title": title,
 }
 
 
@@ -845,7 +881,7 @@ def frame_count(kind):
 
 
 # Pictures meant to show the screen behind them somewhere; every other one must be fully opaque.
-SEE_THROUGH = ("wait", "label", "player_label", "focus_ring", "button", "stacked_button", "arrow_up", "arrow_down",
+SEE_THROUGH = ("title", "wait", "label", "player_label", "focus_ring", "button", "stacked_button", "arrow_up", "arrow_down",
                "info", "info_keys", "progress_frame")
 
 

@@ -2,6 +2,7 @@
 // the required order, runs the game under the console's core in its own window, answers to the
 // keys set on the console's controls screen and keeps the battery save on the game server.
 #include <SDL.h>
+#include <SDL_image.h>
 
 #include <atomic>
 #include <chrono>
@@ -29,6 +30,7 @@
 #include "retro/logic/console.h"
 #include "retro/logic/core.h"
 #include "retro/logic/picture.h"
+#include "retro/logic/play_keys.h"
 #include "retro/logic/save_file.h"
 #include "retro/logic/save_sync.h"
 #include "retro/logic/sound.h"
@@ -49,6 +51,12 @@ constexpr const char* log_name = "rx_retro_log.txt";
 constexpr const char* caption = "Relicade";
 // How often the save memory is compared with what was last stored.
 constexpr double save_check_ms = 1000;
+// Held down, the game runs at up to four times its speed, without sound.
+constexpr SDLKey fast_forward_key = SDLK_TAB;
+// The pause menu: a panel in the middle of the window with its two buttons.
+constexpr int menu_button_w = 150, menu_button_h = 40;
+const SDL_Rect menu_panel{290, 225, 220, 150};
+constexpr int menu_button_x = 325, menu_resume_y = 245, menu_quit_y = 315;
 
 double epoch_ms() {
     using namespace std::chrono;
@@ -236,6 +244,10 @@ class player {
         // The window goes at once; the last store of the save takes rxlib over a second.
         audio_.close();
         close_joysticks();
+        for (SDL_Surface*& image : menu_images_) {
+            if (image) SDL_FreeSurface(image);
+            image = nullptr;
+        }
         if (shadow_) SDL_FreeSurface(shadow_);
         shadow_ = nullptr;
         screen_ = nullptr;
@@ -420,7 +432,12 @@ class player {
         bool running = true;
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) running = false;
-            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) running = false;
+            // Escape asks first: a stray press must not end a game in the middle.
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+                // What follows is the menu's to read.
+                menu_requested_ = true;
+                break;
+            }
         }
         return running;
     }
@@ -449,9 +466,8 @@ class player {
         if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
     }
 
+    // Plays what the last tick left in samples_.
     void play_sound() {
-        samples_.clear();
-        game_.take_audio(samples_);
         if (!audio_.is_open() || samples_.empty()) return;
         resampled_.clear();
         rate_controller control(audio_output::target_frames, audio_output::capacity_frames);
@@ -461,6 +477,92 @@ class player {
         audio_.push(resampled_);
     }
 
+    bool key_held(SDLKey key) const {
+        int count = 0;
+        const Uint8* keys = SDL_GetKeyState(&count);
+        return key < count && keys[key] != 0;
+    }
+
+    SDL_Surface* menu_image(int index, const char* file_name) {
+        if (!menu_images_[index]) {
+            const std::string path = folder() + "images/" + file_name;
+            if (SDL_Surface* loaded = IMG_Load(path.c_str())) {
+                menu_images_[index] = SDL_DisplayFormat(loaded);
+                SDL_FreeSurface(loaded);
+                if (menu_images_[index]) {
+                    SDL_SetColorKey(menu_images_[index], SDL_SRCCOLORKEY,
+                                    SDL_MapRGB(menu_images_[index]->format, 0, 255, 255));
+                }
+            }
+        }
+        return menu_images_[index];
+    }
+
+    void draw_menu() {
+        SDL_Rect panel = menu_panel;
+        SDL_FillRect(screen_, &panel, SDL_MapRGB(screen_->format, 150, 60, 200));
+        SDL_Rect inside{static_cast<Sint16>(panel.x + 3), static_cast<Sint16>(panel.y + 3),
+                        static_cast<Uint16>(panel.w - 6), static_cast<Uint16>(panel.h - 6)};
+        SDL_FillRect(screen_, &inside, SDL_MapRGB(screen_->format, 18, 16, 62));
+        const bool resume = menu_.selected() == pause_menu::item::resume;
+        const struct {
+            const char* file;
+            int y;
+            bool chosen;
+        } buttons[] = {{"button_resume.png", menu_resume_y, resume},
+                       {"button_quit.png", menu_quit_y, !resume}};
+        for (int i = 0; i < 2; ++i) {
+            SDL_Surface* image = menu_image(i, buttons[i].file);
+            // The chosen button shows its hover frame, the other its normal one.
+            SDL_Rect frame{static_cast<Sint16>(buttons[i].chosen ? 2 * menu_button_w : 0), 0,
+                           menu_button_w, menu_button_h};
+            SDL_Rect at{menu_button_x, static_cast<Sint16>(buttons[i].y), 0, 0};
+            if (image) SDL_BlitSurface(image, &frame, screen_, &at);
+        }
+        SDL_UpdateRect(screen_, panel.x, panel.y, panel.w, panel.h);
+    }
+
+    // The game stands still under the menu until the player resumes (true) or quits (false).
+    bool run_menu(const pad_state& held) {
+        menu_.open(held);
+        for (;;) {
+            std::vector<pause_menu::input> inputs;
+            SDL_Event event;
+            while (SDL_PollEvent(&event)) {
+                if (event.type == SDL_QUIT) return false;
+                if (event.type != SDL_KEYDOWN) continue;
+                switch (event.key.keysym.sym) {
+                    case SDLK_UP:
+                    case SDLK_LEFT:
+                        inputs.push_back(pause_menu::input::up);
+                        break;
+                    case SDLK_DOWN:
+                    case SDLK_RIGHT:
+                        inputs.push_back(pause_menu::input::down);
+                        break;
+                    case SDLK_RETURN:
+                    case SDLK_KP_ENTER:
+                        inputs.push_back(pause_menu::input::confirm);
+                        break;
+                    case SDLK_ESCAPE:
+                        inputs.push_back(pause_menu::input::back);
+                        break;
+                    default:
+                        break;
+                }
+            }
+            for (pause_menu::input in : menu_.pad_inputs(read_input())) inputs.push_back(in);
+            for (pause_menu::input in : inputs) {
+                const pause_menu::result result = menu_.press(in);
+                if (result == pause_menu::result::resume) return true;
+                if (result == pause_menu::result::quit) return false;
+            }
+            if (game_.shutdown_requested()) return false;
+            draw_menu();
+            rx::platform::sleep_ms(16);
+        }
+    }
+
     void loop() {
         frame_pacer pacer(game_.frames_per_second(), now_ms());
         double last_save_check = now_ms();
@@ -468,11 +570,18 @@ class player {
         while (handle_events() && !game_.shutdown_requested()) {
             double start = now_ms();
             pad_state pads = read_input();
-            for (unsigned port = 0; port < core::port_count; ++port) {
-                game_.set_buttons(port, pads.mask[port]);
+            if (combo_.update(pads, start)) menu_requested_ = true;
+            if (menu_requested_) {
+                menu_requested_ = false;
+                if (!run_menu(pads)) break;
+                // The time in the menu is not made up, and the picture is drawn whole again.
+                combo_.reset();
+                pacer = frame_pacer(game_.frames_per_second(), now_ms());
+                last_place_ = rect{};
+                continue;
             }
             double core_start = now_ms();
-            game_.run_frame();
+            const int ran = run_tick(game_, pads, key_held(fast_forward_key), samples_);
             double core_end = now_ms();
             if (game_.frames_drawn() != drawn) {
                 drawn = game_.frames_drawn();
@@ -484,7 +593,7 @@ class player {
                 keep_save(core_end);
             }
             double end = now_ms();
-            timings_.frames += 1;
+            timings_.frames += static_cast<std::uint64_t>(ran);
             timings_.queued_frames += static_cast<double>(audio_.queued());
             timings_.core_ms += core_end - core_start;
             timings_.frontend_ms += (end - start) - (core_end - core_start);
@@ -505,6 +614,10 @@ class player {
     picture_scaler scaler_;
     std::vector<SDL_Joystick*> joysticks_;
     std::vector<pad_binding> bindings_;
+    combo_hold combo_;
+    pause_menu menu_;
+    bool menu_requested_ = false;
+    SDL_Surface* menu_images_[2] = {nullptr, nullptr};
     audio_output audio_;
     std::unique_ptr<resampler> resampler_;
     std::vector<std::int16_t> samples_, resampled_;

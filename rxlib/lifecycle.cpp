@@ -102,6 +102,11 @@ void show_message(const std::string& text, const std::string& caption) {
 }
 
 void fatal(const std::string& text, const std::string& caption, const std::string& detail) {
+#ifndef _WIN32
+    // The process ends after the message anyway; a full-screen loading window would hide the
+    // message window and hold the keyboard it needs.
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+#endif
     platform::message_box(text, caption);
 #ifdef _WIN32
     if (!detail.empty()) write_log(caption + ": " + text + " - " + detail);

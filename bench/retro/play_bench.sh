@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # From Play to the first game frame on screen, and rx_retro's own time per frame beside the core's:
 # starts rx_service on free ports, runs the emulator program for a game for a few seconds (as the
-# browser's Play does), closes its window with Escape and prints the timings it recorded.
+# browser's Play does), quits it through its Escape menu and prints the timings it recorded.
 # Usage (on an X display, e.g. under scripts/with_xvfb.sh):
 #   play_bench.sh BUILD_DIR [LAUNCH_SCHEME GAME_ID PROGRAM [SECONDS]]
 # The default game is the NES test game of the service's games folder. SDL_AUDIODRIVER=dummy gives
@@ -36,8 +36,9 @@ start=$(date +%s%3N)
 "$folder/$program" "${scheme}demo:demo@127.0.0.1/$game" &
 player=$!
 sleep "$seconds"
-# Escape in the game's window ends it as a player would; if the window never came, stop it.
-xdotool search --name "^${game}\$" key Escape >/dev/null 2>&1 || kill "$player"
+# Escape, then Quit in the menu it opens, ends the game as a player would; if the window never came,
+# stop it.
+xdotool search --name "^${game}\$" key Escape Down Return >/dev/null 2>&1 || kill "$player"
 wait "$player" || true
 [ -s "$work/timings.txt" ] || { echo "play_bench: the game drew no frame (see rx_retro_log.txt)"; exit 1; }
 python3 - "$start" "$work/timings.txt" <<'PY'

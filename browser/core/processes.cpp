@@ -10,6 +10,7 @@
 #include "browser/core/logic/session_text.h"
 #include "platform/input.h"
 #include "platform/install.h"
+#include "platform/message_box.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"
@@ -105,6 +106,18 @@ bool updater_present() {
 
 void watch_game(const std::string& program_path, const std::wstring& launch_argument) {
     const process_handle process = start_emulator(program_path, launch_argument);
+    if (process == 0) {
+        // Otherwise the list would simply stay, and the player would never learn why. The window
+        // steps aside as for a game, so a full-screen one neither hides the message nor holds the
+        // keys it needs.
+        SDL_WM_IconifyWindow();
+        platform::message_box(
+            "The emulator for this game could not be started. Please reinstall Relicade.",
+            "Relicade");
+        restore_window();
+        SDL_WarpMouse(400, 300);
+        return;
+    }
     SDL_Delay(1000);
     SDL_WM_IconifyWindow();
 

@@ -9,22 +9,59 @@
 
 namespace rx {
 
+namespace {
+
+// The product's name stands in the free sky above the fields, below the message line at the top.
+constexpr widget_place name_place{"product name", 100, 110, 600, 170, "static_relicade.png"};
+constexpr widget_place user_name_label_place{"user-name label",    200, 390, 140, 24,
+                                             "static_username.png"};
+constexpr widget_place password_label_place{"password label",     200, 420, 140, 24,
+                                            "static_password.png"};
+constexpr widget_place save_label_place{"save label", 220, 450,
+                                        390,          20,  "static_save_username_password.png"};
+constexpr widget_place auto_label_place{"auto-login label",     220, 470, 390, 20,
+                                        "static_auto_login.png"};
+// The text boxes' x and size are the textbox's own.
+constexpr widget_place user_name_box_place{"user-name box", 340, 390, 260, 24, "textbox.png"};
+constexpr widget_place password_box_place{"password box", 340, 420, 260, 24, "textbox.png"};
+constexpr widget_place save_box_place{"save box", 205, 456, 10, 10, "checkbox.png"};
+constexpr widget_place auto_box_place{"auto-login box", 205, 476, 10, 10, "checkbox.png"};
+constexpr widget_place login_place{"login button", 170, 500, 150, 40, "button_login.png"};
+constexpr widget_place signup_place{"sign-up button", 325, 500, 150, 40, "button_signup.png"};
+constexpr widget_place cancel_place{"cancel button", 480, 500, 150, 40, "button_cancel.png"};
+constexpr widget_place guest_place{"guest button", 170, 550, 460, 40, "button_loginasguest.png"};
+
+}  // namespace
+
+const std::vector<widget_place>& rx_login_input::layout() {
+    static const std::vector<widget_place> all{
+        name_place,       user_name_label_place, password_label_place, save_label_place,
+        auto_label_place, user_name_box_place,   password_box_place,   save_box_place,
+        auto_box_place,   login_place,           signup_place,         cancel_place,
+        guest_place};
+    return all;
+}
+
 void rx_login_input::init() {
     run_logged("rx_login_input", "init", [&] {
-        user_name_label_.load(200, 390, 140, 24, "static_username.png");
-        password_label_.load(200, 420, 140, 24, "static_password.png");
-        save_label_.load(220, 450, 390, 20, "static_save_username_password.png");
-        auto_label_.load(220, 470, 390, 20, "static_auto_login.png");
-        user_name_box_.load_textbox(390, "textbox.png", "NEURPOLI.TTF");
-        password_box_.load_textbox(420, "textbox.png", "NEURPOLI.TTF");
-        save_box_.load(205, 456, 10, 10, "checkbox.png");
+        name_.load(name_place);
+        user_name_label_.load(user_name_label_place);
+        password_label_.load(password_label_place);
+        save_label_.load(save_label_place);
+        auto_label_.load(auto_label_place);
+        user_name_box_.load_textbox(user_name_box_place.y, user_name_box_place.image,
+                                    "NEURPOLI.TTF");
+        password_box_.load_textbox(password_box_place.y, password_box_place.image, "NEURPOLI.TTF");
+        save_box_.load(save_box_place.x, save_box_place.y, save_box_place.w, save_box_place.h,
+                       save_box_place.image);
         save_box_.load_focus_frame(453, "checkbox_selected.png");
-        auto_box_.load(205, 476, 10, 10, "checkbox.png");
+        auto_box_.load(auto_box_place.x, auto_box_place.y, auto_box_place.w, auto_box_place.h,
+                       auto_box_place.image);
         auto_box_.load_focus_frame(473, "checkbox_selected.png");
-        login_.load_button(170, 500, 40, "button_login.png", 150);
-        signup_.load_button(325, 500, 40, "button_signup.png", 150);
-        cancel_.load_button(480, 500, 40, "button_cancel.png", 150);
-        guest_.load_button(170, 550, 40, "button_loginasguest.png", 460);
+        login_.load_button(login_place);
+        signup_.load_button(signup_place);
+        cancel_.load_button(cancel_place);
+        guest_.load_button(guest_place);
 
         const user_info& saved = program().user();
         if (!saved.user_name.empty()) user_name_box_.set_text(saved.user_name);
@@ -43,6 +80,7 @@ void rx_login_input::init() {
 
 void rx_login_input::show() {
     run_logged("rx_login_input", "show", [&] {
+        name_.show();
         user_name_label_.show();
         user_name_box_.show();
         password_label_.show();

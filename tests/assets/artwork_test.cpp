@@ -312,6 +312,47 @@ TEST_F(Artwork, NoScreenStandsOnLetteringOfTheSharedBackground) {
     }
 }
 
+// The login screen's name at (100, 110) over background.png: its edge is see-through, so its
+// rectangle never shows, and where it turns opaque it matches the backdrop it stands on, so the
+// halo has no seam.
+TEST_F(Artwork, ProductNameBlendsIntoTheBackdropItStandsOn) {
+    const Rgb key{0, 255, 255};
+    Surface name = load_rgba(kImages / "static_relicade.png");
+    Surface backdrop = load_rgba(kImages / "background.png");
+    ASSERT_TRUE(name);
+    ASSERT_TRUE(backdrop);
+    const int x0 = 100, y0 = 110;
+    ASSERT_LE(x0 + name->w, backdrop->w);
+    ASSERT_LE(y0 + name->h, backdrop->h);
+    for (int x = 0; x < name->w; ++x) {
+        EXPECT_EQ(pixel(name.get(), x, 0), key) << x;
+        EXPECT_EQ(pixel(name.get(), x, name->h - 1), key) << x;
+    }
+    for (int y = 0; y < name->h; ++y) {
+        EXPECT_EQ(pixel(name.get(), 0, y), key) << y;
+        EXPECT_EQ(pixel(name.get(), name->w - 1, y), key) << y;
+    }
+    int seam = 0, border = 0;
+    for (int y = 1; y < name->h - 1; ++y) {
+        for (int x = 1; x < name->w - 1; ++x) {
+            const Rgb c = pixel(name.get(), x, y);
+            if (c == key) continue;
+            const bool next_to_key =
+                pixel(name.get(), x - 1, y) == key || pixel(name.get(), x + 1, y) == key ||
+                pixel(name.get(), x, y - 1) == key || pixel(name.get(), x, y + 1) == key;
+            if (!next_to_key) continue;
+            ++border;
+            const Rgb b = pixel(backdrop.get(), x0 + x, y0 + y);
+            const int diff =
+                std::max({std::abs(c.r - b.r), std::abs(c.g - b.g), std::abs(c.b - b.b)});
+            // The crisp line under the name has a dark outline and may meet the backdrop directly.
+            if (diff > 24 && std::max({c.r, c.g, c.b}) > 40) ++seam;
+        }
+    }
+    EXPECT_GT(border, 100);
+    EXPECT_EQ(seam, 0);
+}
+
 // Pure cyan turns see-through when loaded, so it may appear only where the screen behind should
 // show.
 TEST_F(Artwork, ColourKeyOnlyWhereMeantToBeSeeThrough) {

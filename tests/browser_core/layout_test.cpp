@@ -1,4 +1,5 @@
-// Every widget table of the controls screens fits the 800 x 600 window and matches its artwork.
+// Every widget table of the login and controls screens fits the 800 x 600 window and matches its
+// artwork.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "browser/controls/rx_controls_input.h"
 #include "browser/core/app.h"
 #include "browser/core/screens.h"
+#include "browser/screens/rx_login_input.h"
 #include "browser/ui/image.h"
 #include "tests/browser_core/sdl_support.h"
 
@@ -25,6 +27,13 @@ std::vector<named_layout> layouts() {
     for (const widget_place& w : rx_controls_input::layout()) menu.push_back({w, 3});
     all.push_back({"rx_controls_input", menu});
     for (const auto& c : screens().consoles()) all.push_back({c->class_name(), c->layout()});
+    // The login screen's name is lettering: the overlap check below keeps every widget off it.
+    std::vector<laid_widget> login;
+    for (const widget_place& w : rx_login_input::layout()) {
+        const std::string image = w.image;
+        login.push_back({w, image.rfind("button_", 0) == 0 ? 3 : image == "checkbox.png" ? 2 : 1});
+    }
+    all.push_back({"rx_login_input", login});
     return all;
 }
 
@@ -48,6 +57,14 @@ TEST(Layout, EveryWidgetFitsTheWindowAndNoneOverlap) {
         }
     }
     EXPECT_EQ(rx_controls_input::layout().size(), 1u + rx_controls_input::console_count);
+}
+
+TEST(Layout, LoginScreenShowsTheNameBelowTheMessageLine) {
+    const widget_place& name = rx_login_input::layout().front();
+    EXPECT_EQ(std::string(name.image), "static_relicade.png");
+    // The message line (20-point text at the top left) is drawn over every screen.
+    EXPECT_GE(name.y, 30);
+    EXPECT_EQ(rx_login_input::layout().size(), 13u);
 }
 
 TEST(Layout, ConsoleScreensHaveTheirRowsAndButtons) {

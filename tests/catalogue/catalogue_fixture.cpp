@@ -18,6 +18,7 @@ platform::process_handle recording_processes::start(const std::string& program,
                                                     const std::string& parameters) {
     std::lock_guard<std::mutex> lock(mutex_);
     starts_.push_back({program, parameters});
+    if (fail_starts_) return 0;
     return static_cast<platform::process_handle>(1000 + starts_.size());
 }
 

@@ -37,12 +37,15 @@ class recording_processes : public platform::process_runner {
     std::vector<std::string> urls() const;
     int closes() const;
     bool wait_for_urls(std::size_t count, int timeout_ms) const;
+    // From now on every emulator start fails (no process), as with a missing program.
+    void fail_starts() { fail_starts_ = true; }
 
   private:
     mutable std::mutex mutex_;
     std::vector<start_record> starts_;
     std::vector<std::string> urls_;
     int closes_ = 0;
+    bool fail_starts_ = false;
 };
 
 // The list reply of `rows` records "||title||code||id||availability||EOL\n".

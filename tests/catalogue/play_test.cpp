@@ -134,6 +134,20 @@ TEST_F(Play, EveryConsoleStartsItsEmulatorWithItsScheme) {
     EXPECT_TRUE(service_->wait_for_requests(1 + emulator_table.size(), 5000));
 }
 
+TEST_F(Play, EmulatorThatCannotStartIsToldToThePlayerAtOnce) {
+    load({{"Golden Axe", "GEN", "axe.bin", 3}});
+    processes_.fail_starts();
+    testing::internal::CaptureStderr();
+    click_play(0);
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("Relicade: The emulator for this game could not be started."),
+              std::string::npos)
+        << told;
+    ASSERT_EQ(processes_.starts().size(), 1u);
+    // No watch of a process that is not there: nothing is closed.
+    EXPECT_EQ(processes_.closes(), 0);
+}
+
 TEST_F(Play, StatusRequestHasNoBlankAndAnErrorOpensTheStatusPage) {
     app::user().user_name = L"joe bloggs";
     load({{"Golden Axe", "GEN", "ga.bin", 2}});

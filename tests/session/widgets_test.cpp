@@ -2,8 +2,11 @@
 // the dummy driver.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "browser/core/app.h"
 #include "browser/core/screens.h"
+#include "browser/screens/rx_login_input.h"
 #include "browser/ui/checkbox.h"
 #include "browser/ui/searchbox.h"
 #include "browser/ui/textbox.h"
@@ -178,6 +181,36 @@ TEST_F(login_screen, tab_walks_seven_places_skipping_the_guest_button_and_wraps)
     EXPECT_TRUE(screen().user_name_box().focused());
     EXPECT_FALSE(screen().cancel_button().selected());
     EXPECT_EQ(screen().cancel_button().current_frame(), &screen().cancel_button().normal_frame());
+}
+
+// The product's name is drawn in its place and nowhere else: its see-through margin leaves the
+// backdrop alone.
+TEST_F(login_screen, shows_the_product_name_in_the_free_sky_above_the_fields) {
+    SDL_Surface* surface = SDL_GetVideoSurface();
+    ASSERT_NE(surface, nullptr);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    screen().show();
+    const rx::widget_place& name = rx::rx_login_input::layout().front();
+    int lettering = 0, outside = 0;
+    SDL_LockSurface(surface);
+    for (int y = 0; y < 385; ++y) {
+        for (int x = 0; x < surface->w; ++x) {
+            Uint32 value = 0;
+            std::memcpy(&value,
+                        static_cast<const Uint8*>(surface->pixels) + y * surface->pitch +
+                            x * surface->format->BytesPerPixel,
+                        surface->format->BytesPerPixel);
+            Uint8 r, g, b;
+            SDL_GetRGB(value, surface->format, &r, &g, &b);
+            const bool inside =
+                x >= name.x && x < name.x + name.w && y >= name.y && y < name.y + name.h;
+            if (!inside && (r | g | b) != 0) ++outside;
+            if (inside && r > 200 && g > 200 && b > 200) ++lettering;
+        }
+    }
+    SDL_UnlockSurface(surface);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(lettering, 2000);
 }
 
 TEST_F(login_screen, return_in_the_password_box_clicks_login_but_not_in_the_user_name_box) {
