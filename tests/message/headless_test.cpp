@@ -13,6 +13,7 @@ struct choice_case {
     bool installed;
     const char* display;
     const char* driver;
+    const char* window_switch;
     bool window;
 };
 
@@ -21,7 +22,9 @@ class window_choice : public ::testing::TestWithParam<choice_case> {};
 TEST_P(window_choice, follows_display_driver_and_installation) {
     const choice_case& c = GetParam();
     message_folder folder(c.installed);
-    ASSERT_EQ(rx::test::wait_exit(folder.start({"probe"}, c.display, c.driver), 10000), 0);
+    ASSERT_EQ(
+        rx::test::wait_exit(folder.start({"probe"}, c.display, c.driver, c.window_switch), 10000),
+        0);
     const std::string expected =
         c.window ? "window=" + folder.path() + "/rx_message\n" : std::string("window=none\n");
     EXPECT_EQ(folder.output(), expected);
@@ -29,11 +32,13 @@ TEST_P(window_choice, follows_display_driver_and_installation) {
 
 INSTANTIATE_TEST_SUITE_P(
     cases, window_choice,
-    ::testing::Values(choice_case{"display", true, ":77", "", true},
-                      choice_case{"display_x11_driver", true, ":77", "x11", true},
-                      choice_case{"no_display", true, "", "", false},
-                      choice_case{"dummy_driver", true, ":77", "dummy", false},
-                      choice_case{"not_installed", false, ":77", "", false}),
+    ::testing::Values(choice_case{"display", true, ":77", "", "", true},
+                      choice_case{"display_x11_driver", true, ":77", "x11", "", true},
+                      choice_case{"display_window_on", true, ":77", "", "on", true},
+                      choice_case{"no_display", true, "", "", "", false},
+                      choice_case{"dummy_driver", true, ":77", "dummy", "", false},
+                      choice_case{"switched_off", true, ":77", "", "off", false},
+                      choice_case{"not_installed", false, ":77", "", "", false}),
     [](const ::testing::TestParamInfo<choice_case>& info) { return std::string(info.param.name); });
 
 // The way the unit tests run every program: a display may be there, but the dummy driver says no

@@ -29,7 +29,8 @@ message_folder::message_folder(bool with_window) {
 }
 
 pid_t message_folder::start(const std::vector<std::string>& args, const std::string& display,
-                            const std::string& video_driver) const {
+                            const std::string& video_driver,
+                            const std::string& window_switch) const {
     const std::string out = dir_.file("output.txt");
     const std::string program = caller();
     const pid_t pid = fork();
@@ -42,8 +43,10 @@ pid_t message_folder::start(const std::vector<std::string>& args, const std::str
         }
         unsetenv("DISPLAY");
         unsetenv("SDL_VIDEODRIVER");
+        unsetenv("RELICADE_MESSAGE_WINDOW");
         if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
         if (!video_driver.empty()) setenv("SDL_VIDEODRIVER", video_driver.c_str(), 1);
+        if (!window_switch.empty()) setenv("RELICADE_MESSAGE_WINDOW", window_switch.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

@@ -18,10 +18,11 @@ class message_folder {
     std::string caller() const { return dir_.file("message_box_caller"); }
     std::string output() const { return read_file(dir_.file("output.txt")); }
 
-    // Starts the caller with `args` and only the given DISPLAY and SDL_VIDEODRIVER settings
-    // ("" leaves one unset); output and standard error go to output().
+    // Starts the caller with `args` and only the given DISPLAY, SDL_VIDEODRIVER and
+    // RELICADE_MESSAGE_WINDOW settings ("" leaves one unset); output and standard error go to
+    // output().
     pid_t start(const std::vector<std::string>& args, const std::string& display,
-                const std::string& video_driver) const;
+                const std::string& video_driver, const std::string& window_switch = "") const;
 
   private:
     temp_dir dir_{"rx_message_test"};
