@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     constexpr std::size_t limit = 1 << 20;
     constexpr std::size_t max_compressed = 1 << 16;
-    if (auto image = rx::lib::download_game(server, quiet, "g1", limit, max_compressed)) {
+    if (auto image = rx::lib::download_game(server, quiet, "g1", limit, max_compressed, false)) {
         rx::fuzz::check(image->size <= limit, "an image never exceeds the inflate limit");
     }
 

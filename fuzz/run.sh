@@ -26,7 +26,8 @@ for name in "${targets[@]}"; do
   # A run is the same everywhere only when everything it sees is: its inputs are copied in a fixed order into a
   # folder emptied first (libFuzzer orders inputs of one size as the folder lists them), and it starts from that
   # folder as ./fuzzer with a fixed environment and address layout (compared pointers feed the mutations, and the
-  # program's path and environment sit on its stack).
+  # program's path and environment sit on its stack), and libFuzzer's timed allocator purge, which moves later
+  # allocations, is off.
   work="$build/fuzz/work/$name"
   rm -rf "$work"
   mkdir -p "$work/new" "$work/inputs"
@@ -40,7 +41,7 @@ for name in "${targets[@]}"; do
   status=0
   target_start=$SECONDS
   (cd "$work" && env -i PATH=/usr/bin:/bin UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
-    setarch -R ./fuzzer -seed="$seed" -runs="$runs" -reload=0 -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+    setarch -R ./fuzzer -seed="$seed" -runs="$runs" -reload=0 -purge_allocator_interval=-1 -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix=found- new inputs) >"$log" 2>&1 || status=$?
   for artifact in "$work"/found-*; do
     [ -e "$artifact" ] && mv "$artifact" "$found_dir/$name-${artifact##*/found-}"

@@ -223,7 +223,7 @@ bool login(game_channel& channel, session_observer& observer, std::string_view u
 
 std::optional<game_image> download_game(game_channel& channel, session_observer& observer,
                                         std::string_view game_name, std::size_t limit,
-                                        std::size_t max_compressed) {
+                                        std::size_t max_compressed, bool overlap) {
     if (!exchange(channel, "op")) return std::nullopt;
     if (!channel.send_token(game_name)) return std::nullopt;
     std::optional<std::string> reply = channel.receive_reply();
@@ -260,7 +260,7 @@ std::optional<game_image> download_game(game_channel& channel, session_observer&
         observer.log("Out of memory for the game.");
         return std::nullopt;
     }
-    inflater.start();
+    if (overlap) inflater.start();
     std::uint32_t received = 0;
     while (received < total) {
         long count = channel.receive_bytes(buffer.get() + received, chunk);

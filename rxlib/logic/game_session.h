@@ -83,10 +83,11 @@ class stream_inflater {
 // Opens the game and receives its compressed image, inflating each piece as it arrives into at most
 // `inflate_limit` bytes; none when the stream is corrupt, cut short or would be larger.
 // `max_compressed` bounds the size the server may announce, so a wild number cannot ask for
-// gigabytes.
+// gigabytes. `overlap` false inflates after the last byte instead of on a worker thread while the
+// bytes arrive: the same image, by the same steps every time (what a fuzz run needs to repeat).
 std::optional<game_image> download_game(game_channel& channel, session_observer& observer,
                                         std::string_view game_name, std::size_t inflate_limit,
-                                        std::size_t max_compressed);
+                                        std::size_t max_compressed, bool overlap = true);
 
 // How the last store ended, as the emulator reads it (the numbers are part of the exports).
 enum class save_outcome : std::int32_t {
