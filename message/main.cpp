@@ -9,7 +9,7 @@
 #include "browser/ui/button.h"
 #include "browser/ui/image.h"
 #include "browser/ui/logic/text_wrap.h"
-#include "browser/ui/program_folder.h"
+#include "common/program_folder.h"
 #include "platform/path.h"
 #include "platform/process.h"
 

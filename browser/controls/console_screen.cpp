@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
-#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "common/guard.h"
 #include "platform/path.h"
 
 namespace rx {

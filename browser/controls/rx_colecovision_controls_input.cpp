@@ -7,7 +7,7 @@
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/meka_settings.h"
 #include "browser/core/program.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 
 namespace rx {
 

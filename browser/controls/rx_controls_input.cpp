@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "browser/core/logic/consoles.h"
-#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "common/guard.h"
 #include "platform/path.h"
 
 namespace rx {

@@ -6,8 +6,8 @@
 #include "browser/controls/logic/binding_codec.h"
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
-#include "browser/ui/guard.h"
 #include "browser/ui/logic/input_names.h"
+#include "common/guard.h"
 #include "platform/file.h"
 #include "platform/path.h"
 

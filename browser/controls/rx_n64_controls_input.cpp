@@ -3,7 +3,7 @@
 
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/binding_codec.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/path.h"

@@ -8,8 +8,8 @@
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/binding_codec.h"
 #include "browser/core/program.h"
-#include "browser/ui/guard.h"
 #include "browser/ui/logic/input_names.h"
+#include "common/guard.h"
 #include "platform/file.h"
 #include "platform/path.h"
 

@@ -9,8 +9,8 @@
 
 #include "browser/core/logic/user_info.h"
 #include "browser/core/screen.h"
-#include "browser/ui/guard.h"
-#include "browser/ui/program_folder.h"
+#include "common/guard.h"
+#include "common/program_folder.h"
 
 namespace rx {
 

@@ -28,7 +28,7 @@ void open_system_controls(int system_number) {
 }  // namespace
 
 void handle_news_events(SDL_Event event) {
-    guarded("handle_news_events", [&] {
+    run_logged("main", "handle_news_events", [&] {
         auto& news = screens().news;
         if (news.home_button().clicked()) go_to(screen_main);
         news.handle_events(event);
@@ -36,13 +36,13 @@ void handle_news_events(SDL_Event event) {
 }
 
 void news_show() {
-    guarded("news_show", [&] { screens().news.show(); });
+    run_logged("main", "news_show", [&] { screens().news.show(); });
 }
 
 // The clicks were left by the previous event; the first set one acts, then the list sees this
 // event.
 void handle_system_events(SDL_Event event) {
-    guarded("handle_system_events", [&] {
+    run_logged("main", "handle_system_events", [&] {
         auto& list = screens().game_list;
         const bool button_down = event.type == SDL_MOUSEBUTTONDOWN;
         if (list.home_button().clicked()) {
@@ -77,11 +77,11 @@ void handle_system_events(SDL_Event event) {
 }
 
 void system_show() {
-    guarded("system_show", [&] { screens().game_list.show(); });
+    run_logged("main", "system_show", [&] { screens().game_list.show(); });
 }
 
 void handle_game_info_events(SDL_Event event) {
-    guarded("handle_game_info_events", [&] {
+    run_logged("main", "handle_game_info_events", [&] {
         auto& info = screens().game_info;
         if (info.home_button().clicked()) {
             go_to(screen_main);
@@ -97,11 +97,11 @@ void handle_game_info_events(SDL_Event event) {
 }
 
 void game_info_show() {
-    guarded("game_info_show", [&] { screens().game_info.show(); });
+    run_logged("main", "game_info_show", [&] { screens().game_info.show(); });
 }
 
 void handle_facebook_events(SDL_Event event) {
-    guarded("handle_facebook_events", [&] {
+    run_logged("main", "handle_facebook_events", [&] {
         auto& facebook = screens().facebook;
         if (facebook.home_button().clicked()) {
             go_to(screen_main);
@@ -115,7 +115,7 @@ void handle_facebook_events(SDL_Event event) {
 }
 
 void facebook_show() {
-    guarded("facebook_show", [&] { screens().facebook.show(); });
+    run_logged("main", "facebook_show", [&] { screens().facebook.show(); });
 }
 
 }  // namespace rx

@@ -1,17 +1,11 @@
-// What the per-screen wrappers share: the exception guard, the change of screen, the upgrade page.
+// What the per-screen wrappers share: the change of screen, the upgrade page. Each wrapper runs
+// under run_logged("main", <wrapper>, ...), so no exception reaches the main loop.
 #pragma once
-#include <utility>
 
 #include "browser/core/app.h"
 #include "browser/core/processes.h"
 
 namespace rx {
-
-// A wrapper never lets an exception reach the main loop: it is logged under the wrapper's name.
-template <typename Body>
-void guarded(const char* wrapper_name, Body&& body) {
-    run_logged("main", wrapper_name, std::forward<Body>(body));
-}
 
 // The clicks of the screen being left must not act on the next one.
 inline void go_to(int number) {

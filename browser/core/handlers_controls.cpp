@@ -22,13 +22,13 @@ void handle_console(console_screen& screen, const SDL_Event& event) {
 }
 
 void show_screen(screen& screen, const char* name) {
-    guarded(name, [&] { screen.show(); });
+    run_logged("main", name, [&] { screen.show(); });
 }
 
 }  // namespace
 
 void handle_controls_events(SDL_Event event) {
-    guarded("handle_controls_events", [&] {
+    run_logged("main", "handle_controls_events", [&] {
         auto& menu = screens().controls;
         if (menu.home_button().clicked()) {
             go_to(screen_main);
@@ -55,8 +55,8 @@ void controls_show() {
 }
 
 void handle_console_events(const console_row& row, const SDL_Event& event) {
-    guarded(row.events_wrapper.data(),
-            [&] { handle_console(*screens().console(row.screen), event); });
+    run_logged("main", row.events_wrapper.data(),
+               [&] { handle_console(*screens().console(row.screen), event); });
 }
 
 void console_show(const console_row& row) {

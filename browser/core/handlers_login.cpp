@@ -9,7 +9,7 @@
 namespace rx {
 
 void handle_login_events(SDL_Event event) {
-    guarded("handle_login_events", [&] {
+    run_logged("main", "handle_login_events", [&] {
         rx_login_input& screen = screens().login;
         // Clicks are reported by the event before this one; the first set flag wins.
         if (screen.cancel_button().clicked()) {
@@ -28,7 +28,7 @@ void handle_login_events(SDL_Event event) {
 }
 
 void login_show() {
-    guarded("login_show", [&] { screens().login.show(); });
+    run_logged("main", "login_show", [&] { screens().login.show(); });
 }
 
 }  // namespace rx

@@ -52,7 +52,7 @@ void act_on_clicks(rx_main_input& menu) {
 }  // namespace
 
 void handle_main_events(SDL_Event event) {
-    guarded("handle_main_events", [&] {
+    run_logged("main", "handle_main_events", [&] {
         rx_main_input& menu = screens().main_menu;
         act_on_clicks(menu);
         menu.handle_events(event);
@@ -60,7 +60,7 @@ void handle_main_events(SDL_Event event) {
 }
 
 void main_show() {
-    guarded("main_show", [&] { screens().main_menu.show(); });
+    run_logged("main", "main_show", [&] { screens().main_menu.show(); });
 }
 
 }  // namespace rx

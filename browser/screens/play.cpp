@@ -5,8 +5,8 @@
 
 #include "browser/core/program.h"
 #include "browser/screens/logic/launch.h"
-#include "browser/screens/web_transport.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
+#include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "browser/core/program.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 
 namespace rx {
 

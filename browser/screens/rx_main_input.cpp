@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "browser/core/logic/emulators.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 
 namespace rx {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
-#include "browser/screens/web_transport.h"
-#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "common/guard.h"
+#include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 

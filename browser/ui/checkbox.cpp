@@ -4,9 +4,9 @@
 
 #include <exception>
 
-#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "browser/ui/pointer.h"
+#include "common/guard.h"
 
 namespace rx {
 checkbox::~checkbox() {

@@ -3,9 +3,9 @@
 
 #include <utility>
 
-#include "browser/ui/guard.h"
 #include "browser/ui/image.h"
 #include "browser/ui/logic/input_names.h"
+#include "common/guard.h"
 #include "platform/path.h"
 
 namespace rx {

@@ -6,8 +6,8 @@
 
 #include <exception>
 
-#include "browser/ui/guard.h"
-#include "browser/ui/program_folder.h"
+#include "common/guard.h"
+#include "common/program_folder.h"
 #include "platform/path.h"
 
 namespace rx {

@@ -1,7 +1,6 @@
-// The program folder and the error log: both programs find every file through their own folder.
-#include "browser/ui/program_folder.h"
+// The program folder and the error log: the programs find every file through their own folder.
+#include "common/program_folder.h"
 
-#include <exception>
 #include <fstream>
 
 #include "platform/path.h"
@@ -44,16 +43,6 @@ void log_error(std::string_view text) {
         out.put('\n');
     } catch (...) {
         // A lost log line must never take the program down.
-    }
-}
-
-void log_current_exception(std::string_view unknown_text) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        log_error(e.what());
-    } catch (...) {
-        log_error(unknown_text);
     }
 }
 

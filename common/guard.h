@@ -1,12 +1,13 @@
-// The one exception guard of Relicade and rx_update: a step runs so that no exception leaves it;
-// one is logged with its own text, or with the program's "Unknown Exception" line when it carries
-// none.
+// The one exception guard of every program: a step runs so that no exception leaves it; one is
+// logged with its own text, or with a line naming the step when it carries none. Relicade and
+// rx_update log into error_log.txt, rxlib into its own log.
 #pragma once
+#include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "browser/ui/program_folder.h"
+#include "common/program_folder.h"
 
 namespace rx {
 
@@ -17,25 +18,42 @@ inline std::string unknown_exception_text(std::string_view scope, std::string_vi
     return text;
 }
 
-// Runs `body`; an exception is logged and `failure` returned. `unknown` makes the line for an
-// exception without a text, only when one is caught.
-template <typename Result, typename Unknown, typename Body>
-Result run_guarded_as(Result failure, Unknown&& unknown, Body&& body) {
+// Inside a catch block: the exception's own text, or `unknown_text` when it carries none.
+inline std::string current_exception_text(std::string_view unknown_text) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return std::string(unknown_text);
+    }
+}
+
+// Runs `body`; an exception's line goes to `log` and `failure` is returned. `unknown` makes the
+// line for an exception without a text, only when one is caught.
+template <typename Result, typename Log, typename Unknown, typename Body>
+Result run_guarded_into(Log&& log, Result failure, Unknown&& unknown, Body&& body) {
     try {
         return std::forward<Body>(body)();
     } catch (...) {
-        log_current_exception(std::forward<Unknown>(unknown)());
+        std::forward<Log>(log)(current_exception_text(std::forward<Unknown>(unknown)()));
         return failure;
     }
 }
 
+// The same into error_log.txt in the program folder.
+template <typename Result, typename Unknown, typename Body>
+Result run_guarded_as(Result failure, Unknown&& unknown, Body&& body) {
+    return run_guarded_into([](std::string_view line) { log_error(line); }, std::move(failure),
+                            std::forward<Unknown>(unknown), std::forward<Body>(body));
+}
+
 template <typename Unknown, typename Body>
 void run_guarded_as(Unknown&& unknown, Body&& body) {
-    try {
+    run_guarded_as(0, std::forward<Unknown>(unknown), [&] {
         std::forward<Body>(body)();
-    } catch (...) {
-        log_current_exception(std::forward<Unknown>(unknown)());
-    }
+        return 0;
+    });
 }
 
 // The common forms: a fixed line for an exception without a text ...

@@ -1,6 +1,6 @@
 // One HTTP GET per exchange over SDL_net: resolve (with the numeric fallback), connect, send,
 // receive by mode.
-#include "browser/screens/web_transport.h"
+#include "net/web_transport.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "browser/screens/tcp_connect.h"
+#include "net/tcp_connect.h"
 
 namespace rx::web {
 namespace {

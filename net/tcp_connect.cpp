@@ -1,5 +1,5 @@
 // The bounded connect on a helper thread and the resolve with the fallback address.
-#include "browser/screens/tcp_connect.h"
+#include "net/tcp_connect.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,5 +1,5 @@
-// The running program's folder and the one-line error log beside it, shared by Relicade and
-// rx_update.
+// The running program's folder and the one-line error log beside it, shared by Relicade, rx_update
+// and rx_message.
 #pragma once
 #include <optional>
 #include <string>
@@ -12,9 +12,6 @@ std::optional<std::string> get_directory();
 
 // Appends `text` and a line feed to error_log.txt in the program folder; nothing without a folder.
 void log_error(std::string_view text);
-
-// Inside a catch block: logs the exception's message, or `unknown_text` when it carries none.
-void log_current_exception(std::string_view unknown_text);
 
 // Points get_directory at another folder (tests run outside the program folder); nullopt restores
 // it.
