@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 #include "browser/ui/button.h"
 #include "browser/ui/display_message.h"
 #include "browser/ui/image.h"

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 #include "browser/core/logic/emulators.h"
-#include "browser/core/screens.h"
 #include "tests/catalogue/fake_service.h"
 
 namespace {

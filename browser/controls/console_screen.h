@@ -30,7 +30,8 @@
 //    settings through platform::replace_file, never leaving a half-written file.
 // 5. Name conversions shared by all emulators: browser/controls/logic/key_names.h (the keyboard
 //    code names both ways) and browser/ui/logic/input_names.h (joystick names built and parsed,
-//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
+//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op",
+//    ...)`.
 // 6. `layout()` gives every widget's place and artwork; tests/browser_core/layout_test.cpp checks
 //    that every widget of every console screen lies inside 800 x 600 and that none overlap.
 // 7. The console's row in browser/core/logic/consoles.inc names the screen (class name, title,
@@ -46,7 +47,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/screen.h"
+#include "browser/base/screen.h"
 #include "browser/ui/button.h"
 #include "browser/ui/checkbox.h"
 #include "browser/ui/controlbox.h"

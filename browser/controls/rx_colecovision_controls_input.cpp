@@ -4,9 +4,9 @@
 
 #include <stdexcept>
 
+#include "browser/base/program.h"
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/meka_settings.h"
-#include "browser/core/program.h"
 #include "common/guard.h"
 
 namespace rx {

@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
+#include "browser/base/screen.h"
 #include "browser/core/logic/consoles.h"
-#include "browser/core/screen.h"
 #include "browser/ui/button.h"
 
 namespace rx {

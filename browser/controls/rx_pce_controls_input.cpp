@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "browser/base/program.h"
 #include "browser/controls/codec_records.h"
 #include "browser/controls/logic/binding_codec.h"
-#include "browser/core/program.h"
 #include "browser/ui/logic/input_names.h"
 #include "common/guard.h"
 #include "platform/file.h"

@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "browser/core/program.h"
+#include "browser/base/program.h"
 #include "browser/screens/logic/launch.h"
 #include "common/guard.h"
 #include "net/web_transport.h"

@@ -1,7 +1,7 @@
 // Screen 17: the Facebook permission screen, where the user allows the "is playing" status
 // messages.
 #pragma once
-#include "browser/core/screen.h"
+#include "browser/base/screen.h"
 #include "browser/ui/button.h"
 
 namespace rx {

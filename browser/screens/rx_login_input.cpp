@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "browser/core/program.h"
+#include "browser/base/program.h"
 #include "common/guard.h"
 
 namespace rx {

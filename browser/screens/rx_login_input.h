@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/screen.h"
+#include "browser/base/screen.h"
 #include "browser/ui/button.h"
 #include "browser/ui/checkbox.h"
 #include "browser/ui/textbox.h"

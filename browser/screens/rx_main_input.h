@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "browser/core/screen.h"
+#include "browser/base/screen.h"
 #include "browser/ui/button.h"
 
 namespace rx {

@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include "browser/core/screen.h"
+#include "browser/base/screen.h"
 #include "browser/ui/button.h"
 
 namespace rx {

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <vector>
 
-#include "browser/core/app.h"
-#include "browser/core/logic/user_info.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
+#include "browser/base/logic/user_info.h"
 #include "browser/ui/image.h"
 #include "tests/browser_core/sdl_support.h"
 

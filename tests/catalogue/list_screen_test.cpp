@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "browser/core/logic/emulators.h"
-#include "browser/core/screens.h"
 #include "tests/catalogue/catalogue_fixture.h"
 
 namespace rx {

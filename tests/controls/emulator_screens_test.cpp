@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "browser/controls/logic/settings_lines.h"
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"
 #include "tests/controls/codec_fixtures.h"

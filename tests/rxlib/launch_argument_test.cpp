@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/session_text.h"
 #include "browser/screens/logic/launch.h"
 
 namespace rx::lib {

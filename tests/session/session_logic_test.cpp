@@ -5,9 +5,9 @@
 #include <set>
 #include <string_view>
 
+#include "browser/base/logic/screen_numbers.h"
+#include "browser/base/logic/session_text.h"
 #include "browser/core/logic/emulators.h"
-#include "browser/core/logic/screen_numbers.h"
-#include "browser/core/logic/session_text.h"
 
 namespace {
 

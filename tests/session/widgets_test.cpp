@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "browser/core/app.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 #include "browser/screens/rx_login_input.h"
 #include "browser/ui/checkbox.h"
 #include "browser/ui/searchbox.h"

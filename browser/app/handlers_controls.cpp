@@ -1,8 +1,8 @@
 // Wrappers of the controls menu (6) and the consoles' controls screens.
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/handlers_common.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/handlers_common.h"
+#include "browser/app/screens.h"
 
 namespace rx {
 

@@ -1,10 +1,10 @@
 // Screen 1 wrappers: the login screen's cancel, login, sign-up and guest buttons.
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/handlers_common.h"
-#include "browser/core/processes.h"
-#include "browser/core/screens.h"
-#include "browser/core/session.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/handlers_common.h"
+#include "browser/app/processes.h"
+#include "browser/app/screens.h"
+#include "browser/app/session.h"
 
 namespace rx {
 

@@ -1,12 +1,12 @@
 // Wrappers of the catalogue screens: news (3), game list (4), game info (5) and Facebook (17).
 #include <SDL.h>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/handlers_common.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/handlers_common.h"
+#include "browser/app/processes.h"
+#include "browser/app/screens.h"
 #include "browser/core/logic/emulators.h"
-#include "browser/core/processes.h"
-#include "browser/core/screens.h"
 
 namespace rx {
 

@@ -1,5 +1,5 @@
 // Start-up, the 16 ms main loop, the keyboard-driven pointer, settings, shutdown and the error log.
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 
 #include <SDL_net.h>
 #include <SDL_ttf.h>
@@ -9,12 +9,12 @@
 #include <fstream>
 #include <memory>
 
-#include "browser/core/handlers.h"
+#include "browser/app/handlers.h"
+#include "browser/app/processes.h"
+#include "browser/app/screens.h"
+#include "browser/app/session.h"
+#include "browser/base/program.h"
 #include "browser/core/logic/emulators.h"
-#include "browser/core/processes.h"
-#include "browser/core/program.h"
-#include "browser/core/screens.h"
-#include "browser/core/session.h"
 #include "browser/ui/display_message.h"
 #include "browser/ui/image.h"
 #include "platform/path.h"

@@ -1,9 +1,9 @@
 // Screen 2 wrappers: the main menu's actions on its twenty buttons.
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/handlers_common.h"
-#include "browser/core/processes.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/handlers_common.h"
+#include "browser/app/processes.h"
+#include "browser/app/screens.h"
 
 namespace rx {
 namespace {

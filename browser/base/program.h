@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 
 namespace rx {
 

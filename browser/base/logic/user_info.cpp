@@ -1,5 +1,5 @@
 // The userinfo.dat byte codec and its thin file wrappers (display-free).
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 
 #include <array>
 #include <climits>

@@ -2,8 +2,8 @@
 // under run_logged("main", <wrapper>, ...), so no exception reaches the main loop.
 #pragma once
 
-#include "browser/core/app.h"
-#include "browser/core/processes.h"
+#include "browser/app/app.h"
+#include "browser/app/processes.h"
 
 namespace rx {
 

@@ -1,13 +1,13 @@
 // Web pages, emulators and the updater started through the platform's process runner; the game
 // watch loop.
-#include "browser/core/processes.h"
+#include "browser/app/processes.h"
 
 #include <SDL.h>
 
 #include <exception>
 
-#include "browser/core/app.h"
-#include "browser/core/logic/session_text.h"
+#include "browser/app/app.h"
+#include "browser/base/logic/session_text.h"
 #include "platform/input.h"
 #include "platform/install.h"
 #include "platform/message_box.h"

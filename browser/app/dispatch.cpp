@@ -2,11 +2,11 @@
 #include <array>
 #include <stdexcept>
 
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
+#include "browser/base/program.h"
 #include "browser/controls/settings_screens.h"
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/program.h"
-#include "browser/core/screens.h"
 
 namespace rx {
 

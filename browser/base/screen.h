@@ -2,7 +2,7 @@
 #pragma once
 #include <SDL.h>
 
-#include "browser/core/logic/screen_numbers.h"
+#include "browser/base/logic/screen_numbers.h"
 
 namespace rx {
 

@@ -1,6 +1,6 @@
 // The account session with the web host: the version check with the updater hand-off, login with
 // the restricted-account splash, and logout at shutdown.
-#include "browser/core/session.h"
+#include "browser/app/session.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -9,10 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "browser/core/app.h"
-#include "browser/core/logic/session_text.h"
-#include "browser/core/processes.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/processes.h"
+#include "browser/app/screens.h"
+#include "browser/base/logic/session_text.h"
 #include "browser/ui/display_message.h"
 #include "browser/ui/image.h"
 #include "net/web_transport.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "browser/core/logic/user_info.h"
-#include "browser/core/screen.h"
+#include "browser/base/logic/user_info.h"
+#include "browser/base/screen.h"
 #include "common/guard.h"
 #include "common/program_folder.h"
 
@@ -20,7 +20,7 @@ class program_services;
 
 namespace app {
 
-// The browser core's side of the screens' one way back into the program (browser/core/program.h).
+// The browser core's side of the screens' one way back into the program (browser/base/program.h).
 program_services& services();
 
 user_info& user();

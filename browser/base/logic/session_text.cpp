@@ -1,5 +1,5 @@
 // Request targets, reply fields and URLs of the account session and of the pages the browser opens.
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/session_text.h"
 
 #include <cstdlib>
 

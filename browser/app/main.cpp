@@ -1,7 +1,7 @@
 // Entry point of Relicade; everything happens in the browser core.
 #include <SDL.h>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 
 int main(int argc, char* argv[]) {
     (void)argc;
