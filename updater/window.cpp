@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "common/program_folder.h"
 #include "platform/path.h"

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "browser/app/app.h"
-#include "browser/ui/button.h"
-#include "browser/ui/display_message.h"
-#include "browser/ui/image.h"
+#include "widgets/button.h"
+#include "widgets/display_message.h"
+#include "widgets/image.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "browser/app/session.h"
 #include "browser/base/program.h"
 #include "browser/core/logic/emulators.h"
-#include "browser/ui/display_message.h"
-#include "browser/ui/image.h"
+#include "widgets/display_message.h"
+#include "widgets/image.h"
 #include "platform/path.h"
 #include "platform/process.h"
 

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "platform/path.h"
 

@@ -48,8 +48,8 @@
 #include <vector>
 
 #include "browser/base/screen.h"
-#include "browser/ui/button.h"
-#include "browser/ui/checkbox.h"
+#include "widgets/button.h"
+#include "widgets/checkbox.h"
 #include "browser/ui/controlbox.h"
 
 namespace rx {

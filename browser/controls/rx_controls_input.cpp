@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "browser/core/logic/consoles.h"
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "platform/path.h"
 

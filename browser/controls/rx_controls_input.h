@@ -8,7 +8,7 @@
 
 #include "browser/base/screen.h"
 #include "browser/core/logic/consoles.h"
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 namespace rx {
 

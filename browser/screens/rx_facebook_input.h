@@ -2,7 +2,7 @@
 // messages.
 #pragma once
 #include "browser/base/screen.h"
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 namespace rx {
 

@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "net/web_transport.h"
 #include "platform/path.h"

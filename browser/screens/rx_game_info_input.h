@@ -9,7 +9,7 @@
 #include "browser/base/screen.h"
 #include "browser/screens/logic/game_info.h"
 #include "browser/screens/logic/game_list.h"
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 namespace rx {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "browser/base/screen.h"
-#include "browser/ui/button.h"
-#include "browser/ui/checkbox.h"
-#include "browser/ui/textbox.h"
+#include "widgets/button.h"
+#include "widgets/checkbox.h"
+#include "widgets/textbox.h"
 
 namespace rx {
 

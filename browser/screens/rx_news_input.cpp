@@ -5,7 +5,7 @@
 #include <string>
 
 #include "browser/screens/logic/news.h"
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "net/web_transport.h"
 #include "platform/path.h"

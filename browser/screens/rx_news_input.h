@@ -4,7 +4,7 @@
 #include <SDL_ttf.h>
 
 #include "browser/base/screen.h"
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 namespace rx {
 

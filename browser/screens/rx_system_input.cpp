@@ -6,7 +6,7 @@
 
 #include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "net/web_transport.h"
 #include "platform/path.h"

@@ -10,8 +10,8 @@
 #include "browser/base/logic/user_info.h"
 #include "browser/base/screen.h"
 #include "browser/screens/logic/game_list.h"
-#include "browser/ui/button.h"
-#include "browser/ui/searchbox.h"
+#include "widgets/button.h"
+#include "widgets/searchbox.h"
 
 namespace rx {
 

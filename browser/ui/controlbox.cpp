@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "browser/ui/logic/input_names.h"
 #include "common/guard.h"
 #include "platform/path.h"

@@ -1,9 +1,9 @@
 // The image button's event rules: strict inside, left button, keys, joystick, hover, click.
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 #include <gtest/gtest.h>
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

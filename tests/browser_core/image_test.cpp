@@ -1,5 +1,5 @@
 // Artwork loading: the images folder, display format, the cyan colour key and blitting.
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 
 #include <SDL_image.h>
 #include <gtest/gtest.h>

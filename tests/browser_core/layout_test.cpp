@@ -10,7 +10,7 @@
 #include "browser/controls/console_screen.h"
 #include "browser/controls/rx_controls_input.h"
 #include "browser/screens/rx_login_input.h"
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

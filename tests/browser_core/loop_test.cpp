@@ -8,7 +8,7 @@
 #include "browser/app/app.h"
 #include "browser/app/screens.h"
 #include "browser/base/logic/user_info.h"
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

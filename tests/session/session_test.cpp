@@ -11,7 +11,7 @@
 #include "browser/app/app.h"
 #include "browser/app/handlers.h"
 #include "browser/app/screens.h"
-#include "browser/ui/display_message.h"
+#include "widgets/display_message.h"
 #include "service_process.h"
 #include "session_env.h"
 

@@ -7,9 +7,9 @@
 #include "browser/app/app.h"
 #include "browser/app/screens.h"
 #include "browser/screens/rx_login_input.h"
-#include "browser/ui/checkbox.h"
-#include "browser/ui/searchbox.h"
-#include "browser/ui/textbox.h"
+#include "widgets/checkbox.h"
+#include "widgets/searchbox.h"
+#include "widgets/textbox.h"
 #include "session_env.h"
 
 using namespace rx_test;

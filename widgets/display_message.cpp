@@ -1,9 +1,9 @@
 // The timed message line: rendered once per message, drawn and counted down once per frame.
-#include "browser/ui/display_message.h"
+#include "widgets/display_message.h"
 
 #include <exception>
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 #include "common/guard.h"
 #include "platform/path.h"
 

@@ -1,11 +1,11 @@
 // The checkbox: toggled by a click on its small box, or by Return/Space while focused or under the
 // pointer.
-#include "browser/ui/checkbox.h"
+#include "widgets/checkbox.h"
 
 #include <exception>
 
-#include "browser/ui/image.h"
-#include "browser/ui/pointer.h"
+#include "widgets/image.h"
+#include "widgets/pointer.h"
 #include "common/guard.h"
 
 namespace rx {

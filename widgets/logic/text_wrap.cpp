@@ -1,5 +1,5 @@
 // Word wrapping by measured width and the message window's layout.
-#include "browser/ui/logic/text_wrap.h"
+#include "widgets/logic/text_wrap.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // The textbox: Latin-1 input up to 20 characters, Backspace, Return or Space moving the focus, and
 // masking.
-#include "browser/ui/textbox.h"
+#include "widgets/textbox.h"
 
 #include <utility>
 #include <vector>
 
-#include "browser/ui/pointer.h"
+#include "widgets/pointer.h"
 
 namespace rx {
 namespace {

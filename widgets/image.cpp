@@ -1,6 +1,6 @@
 // Artwork loading with the cyan colour key, the shared blit, text drawing and the strict inside
 // test.
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 
 #include <SDL_image.h>
 

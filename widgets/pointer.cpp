@@ -1,7 +1,7 @@
 // The widgets' shared pointer and key tests, judged with the strict inside rule of the artwork.
-#include "browser/ui/pointer.h"
+#include "widgets/pointer.h"
 
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -1,11 +1,11 @@
 // The text fields' shared rules: a left click or a joystick button sets the focus by the pointer,
 // and the caret changes every 10th frame while focused.
-#include "browser/ui/line_field.h"
+#include "widgets/line_field.h"
 
 #include <exception>
 
-#include "browser/ui/image.h"
-#include "browser/ui/pointer.h"
+#include "widgets/image.h"
+#include "widgets/pointer.h"
 #include "common/guard.h"
 #include "platform/path.h"
 

@@ -1,6 +1,6 @@
 // The searchbox: key symbols (so lower-case letters and blanks) up to 40 characters; only Return
 // moves the focus, since Space is text here.
-#include "browser/ui/searchbox.h"
+#include "widgets/searchbox.h"
 
 #include <utility>
 

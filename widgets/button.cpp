@@ -1,10 +1,10 @@
 // The three-frame image button's event rules and drawing, and the fixed-place static image.
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 #include <exception>
 
-#include "browser/ui/image.h"
-#include "browser/ui/pointer.h"
+#include "widgets/image.h"
+#include "widgets/pointer.h"
 #include "common/guard.h"
 
 namespace rx {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "browser/ui/line_field.h"
+#include "widgets/line_field.h"
 
 namespace rx {
 
