@@ -4,9 +4,9 @@
 
 #include <exception>
 
+#include "common/guard.h"
 #include "widgets/image.h"
 #include "widgets/pointer.h"
-#include "common/guard.h"
 
 namespace rx {
 checkbox::~checkbox() {

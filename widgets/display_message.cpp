@@ -3,9 +3,9 @@
 
 #include <exception>
 
-#include "widgets/image.h"
 #include "common/guard.h"
 #include "platform/path.h"
+#include "widgets/image.h"
 
 namespace rx {
 

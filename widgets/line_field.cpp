@@ -4,10 +4,10 @@
 
 #include <exception>
 
-#include "widgets/image.h"
-#include "widgets/pointer.h"
 #include "common/guard.h"
 #include "platform/path.h"
+#include "widgets/image.h"
+#include "widgets/pointer.h"
 
 namespace rx {
 

@@ -15,10 +15,10 @@
 #include "browser/app/session.h"
 #include "browser/base/program.h"
 #include "browser/core/logic/emulators.h"
-#include "widgets/display_message.h"
-#include "widgets/image.h"
 #include "platform/path.h"
 #include "platform/process.h"
+#include "widgets/display_message.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -13,14 +13,14 @@
 #include "browser/app/processes.h"
 #include "browser/app/screens.h"
 #include "browser/base/logic/session_text.h"
-#include "widgets/display_message.h"
-#include "widgets/image.h"
 #include "net/web_transport.h"
 #include "platform/file.h"
 #include "platform/path.h"
 #include "platform/process.h"
 #include "platform/service_config.h"
 #include "updater/logic/release.h"
+#include "widgets/display_message.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

@@ -48,9 +48,9 @@
 #include <vector>
 
 #include "browser/base/screen.h"
+#include "browser/ui/controlbox.h"
 #include "widgets/button.h"
 #include "widgets/checkbox.h"
-#include "browser/ui/controlbox.h"
 
 namespace rx {
 

@@ -4,9 +4,9 @@
 #include <exception>
 
 #include "browser/core/logic/consoles.h"
-#include "widgets/image.h"
 #include "common/guard.h"
 #include "platform/path.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -6,11 +6,11 @@
 
 #include <exception>
 
-#include "widgets/image.h"
 #include "common/guard.h"
 #include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
+#include "widgets/image.h"
 
 namespace rx {
 

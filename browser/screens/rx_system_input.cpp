@@ -6,11 +6,11 @@
 
 #include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
-#include "widgets/image.h"
 #include "common/guard.h"
 #include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -3,10 +3,10 @@
 
 #include <utility>
 
-#include "widgets/image.h"
 #include "browser/ui/logic/input_names.h"
 #include "common/guard.h"
 #include "platform/path.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "widgets/image.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

@@ -10,8 +10,8 @@
 #include "browser/controls/console_screen.h"
 #include "browser/controls/rx_controls_input.h"
 #include "browser/screens/rx_login_input.h"
-#include "widgets/image.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

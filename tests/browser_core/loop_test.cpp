@@ -8,8 +8,8 @@
 #include "browser/app/app.h"
 #include "browser/app/screens.h"
 #include "browser/base/logic/user_info.h"
-#include "widgets/image.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

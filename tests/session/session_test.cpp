@@ -11,9 +11,9 @@
 #include "browser/app/app.h"
 #include "browser/app/handlers.h"
 #include "browser/app/screens.h"
-#include "widgets/display_message.h"
 #include "service_process.h"
 #include "session_env.h"
+#include "widgets/display_message.h"
 
 using namespace rx_test;
 

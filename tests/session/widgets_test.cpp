@@ -7,10 +7,10 @@
 #include "browser/app/app.h"
 #include "browser/app/screens.h"
 #include "browser/screens/rx_login_input.h"
+#include "session_env.h"
 #include "widgets/checkbox.h"
 #include "widgets/searchbox.h"
 #include "widgets/textbox.h"
-#include "session_env.h"
 
 using namespace rx_test;
 
