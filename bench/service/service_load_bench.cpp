@@ -220,9 +220,10 @@ void slow_connections(int per_port) {
     for (int fd : slow.fds) held += open(fd) ? 1 : 0;
     std::printf(
         "slow connections: %d per port, %d of %d held open; service threads %ld (%ld "
-        "before), RSS %.1f MiB\n",
+        "before), RSS %.1f MiB, virtual %.1f MiB\n",
         per_port, held, 2 * per_port, service_status(data.path(), "Threads:"), threads_quiet,
-        service_status(data.path(), "VmRSS:") / 1024.0);
+        service_status(data.path(), "VmRSS:") / 1024.0,
+        service_status(data.path(), "VmSize:") / 1024.0);
     legitimate_logins(service, 5, game_busy, web_busy);
     std::printf("legitimate logins (moderate password cost), quiet service:\n");
     game_quiet.print("game port, login to session id");
