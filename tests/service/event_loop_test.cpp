@@ -147,3 +147,26 @@ TEST(EventLoop, AClientThatStopsHalfwayLosesOnlyItsOwnConnection) {
         EXPECT_EQ(again.send("ok"), "0") << s.what;
     }
 }
+
+TEST(EventLoop, AnHttpRequestTrickledPastItsDeadlineIsAnswered408WhileOthersAreServed) {
+    // Each byte comes well within a single read's bound; only the whole request's deadline ends it.
+    service_process service({"--io-timeout-ms=600"});
+    ASSERT_TRUE(service.started()) << service.first_line();
+    const std::string request =
+        client_request("/browser/news.php?padding=" + std::string(300, 'p'));
+    const int fd = connect_to(service.http_port());
+    ASSERT_GE(fd, 0);
+    std::string reply;
+    for (std::size_t i = 0; i < request.size() && reply.empty(); ++i) {
+        ::send(fd, &request[i], 1, MSG_NOSIGNAL);
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) > 0) reply = read_all(fd);
+        if (i == 0) {
+            // Served while the trickle goes on.
+            EXPECT_EQ(status_of(get(service.http_port(), "/browser/news.php")), 200);
+        }
+    }
+    ::close(fd);
+    EXPECT_EQ(status_of(reply), 408) << reply;
+    EXPECT_EQ(body_of(reply), "error: request incomplete\n");
+}
