@@ -36,6 +36,11 @@ struct login_outcome {
 class game_connection : public connection {
   public:
     using connection::connection;
+    ~game_connection() override {
+        // Only when a failure on the loop dropped the connection without its end: the state must
+        // not keep its socket number, which a new connection may soon reuse.
+        if (!ended_ && !user_.empty()) state_.logout_connection(user_, id_);
+    }
 
     void start() override { login(); }
 
