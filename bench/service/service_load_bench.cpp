@@ -231,7 +231,7 @@ void slow_connections(int per_port) {
     std::printf("legitimate logins under the slow connections:\n");
     game_busy.print("game port, login to session id");
     web_busy.print("checkuser.php");
-    attacker(service, 10);
+    attacker(service, 30);
 }
 
 }  // namespace
