@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
         frames ? seconds * 1000 / frames : 0.0);
     // The last frame as a PPM picture when RX_PROBE_PICTURE names a file, for looking at a game.
     if (const char* picture = std::getenv("RX_PROBE_PICTURE"); picture && f.data) {
-        std::string ppm = "P6\n" + std::to_string(f.width) + " " + std::to_string(f.height) + "\n255\n";
+        std::string ppm =
+            "P6\n" + std::to_string(f.width) + " " + std::to_string(f.height) + "\n255\n";
         for (unsigned y = 0; y < f.height; ++y) {
             const auto* row = static_cast<const unsigned char*>(f.data) + y * f.pitch;
             for (unsigned x = 0; x < f.width; ++x) {
