@@ -704,14 +704,10 @@ int play(const char* launch, bool fullscreen, run_timings timings) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Some cores print to standard output; it stays clean for whoever started the program.
-    rx::platform::discard_standard_output();
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s LAUNCH_ARGUMENT\n", argc > 0 ? argv[0] : "rx_retro");
         return 2;
     }
-    // The same switch the stand-in emulator reads: the launch argument carries no display mode.
-    const bool fullscreen = rx::platform::get_environment("RX_HOST_FULLSCREEN") == "1";
     // The ColecoVision shares MEKA's name and scheme but has no core: its games stay with the
     // stand-in emulator beside this program, which its id names before any image is fetched.
     const std::string_view launch(argv[1]);
@@ -724,6 +720,10 @@ int main(int argc, char** argv) {
                 argv[1]);
         }
     }
+    // Some cores print to standard output; it stays clean for whoever started the program.
+    rx::platform::discard_standard_output();
+    // The same switch the stand-in emulator reads: the launch argument carries no display mode.
+    const bool fullscreen = rx::platform::get_environment("RX_HOST_FULLSCREEN") == "1";
     run_timings timings;
     timings.start_epoch_ms = epoch_ms();
     rx_init(argv[1], fullscreen ? 1 : 0);
