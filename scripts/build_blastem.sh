@@ -26,8 +26,19 @@ recipe="version=$version sha256=$want_sha compiler=$($cc_name --version | head -
 for p in "${patches[@]}"; do recipe+=" $(basename "$p")=$(sha256sum < "$p" | cut -d' ' -f1)"; done
 recipe+=" script=$(sha256sum < "$0" | cut -d' ' -f1)"
 stamp="$cache_dir/libblastem.stamp"
-if [ -f "$library" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] &&
-   cmp -s "$library" "$cache_dir/libblastem.so"; then
+# Build folders share the cache: one build at a time works in it.
+exec 9>"$cache_dir/.lock"
+flock 9
+
+# Copied under a temporary name and renamed, so a stopped build never leaves half a library.
+install_library() {
+  mkdir -p "$program_dir/cores"
+  cp "$1" "$program_dir/cores/.libblastem.so.part"
+  mv "$program_dir/cores/.libblastem.so.part" "$library"
+}
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] && [ -f "$cache_dir/libblastem.so" ]; then
+  # The library of this recipe is built already; another build folder only takes a copy.
+  cmp -s "$library" "$cache_dir/libblastem.so" || install_library "$cache_dir/libblastem.so"
   exit 0
 fi
 
@@ -64,10 +75,8 @@ if ! make -s -C "$src" -j"$jobs" CC="$cc_name" OPT="-O2" LDFLAGS="-lm" libblaste
   tail -n 20 "$work/build.log" >&2
   fail "the core did not build (log: $work/build.log)"
 fi
+rm -f "$stamp"
 cp "$src/libblastem.so" "$cache_dir/libblastem.so"
-mkdir -p "$program_dir/cores"
-# Copied under a temporary name and renamed, so a stopped build never leaves half a library.
-cp "$src/libblastem.so" "$program_dir/cores/.libblastem.so.part"
-mv "$program_dir/cores/.libblastem.so.part" "$library"
 printf '%s' "$recipe" > "$stamp"
+install_library "$cache_dir/libblastem.so"
 rm -rf "$work"
