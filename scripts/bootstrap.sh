@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   python3 python3-pil
-  cc65 sdcc binutils-arm-none-eabi
+  cc65 sdcc binutils-arm-none-eabi binutils-m68k-linux-gnu
   fonts-beteckna fonts-comfortaa
   retroarch-dev libinih1 libsndfile1
 )
