@@ -17,12 +17,15 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-echo "bootstrap: installing ${missing[*]}" >&2
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# The Sega core and the Windows libraries are built from Debian's source packages.
+sources_changed=$(bash "$(dirname "$0")/enable_deb_src.sh")
+if [ ${#missing[@]} -eq 0 ] && [ -z "$sources_changed" ]; then
+  exit 0
+fi
 "${sudo_cmd[@]}" apt-get update -qq
+[ ${#missing[@]} -gt 0 ] || exit 0
+echo "bootstrap: installing ${missing[*]}" >&2
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
