@@ -1,16 +1,13 @@
 // rx_service: the local stand-in for the Relicade web host, catalogue host and game server.
-#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
-#include <thread>
 
 #include "platform/path.h"
 #include "service/net.h"
@@ -20,40 +17,6 @@
 using namespace rx::service;
 
 namespace {
-
-// Accepts forever; every connection gets its own thread so a slow client holds up no one else.
-// Each port counts its own connections, so a flood on one leaves the other alone, and one address
-// gets only its share of either.
-void accept_loop(service_state& state, int listener, connection_caps& caps,
-                 void (*serve)(service_state&, int)) {
-    while (true) {
-        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) continue;
-            std::this_thread::sleep_for(
-                std::chrono::milliseconds(50));  // out of descriptors: let some close
-            continue;
-        }
-        const std::string address = peer_address(fd);
-        if (!caps.enter(address)) {
-            close_socket(fd);
-            continue;
-        }
-        try {
-            std::thread([&state, &caps, fd, serve, address] {
-                try {
-                    serve(state, fd);
-                } catch (...) {
-                    close_socket(fd);
-                }
-                caps.leave(address);
-            }).detach();
-        } catch (const std::system_error&) {
-            caps.leave(address);
-            close_socket(fd);
-        }
-    }
-}
 
 // The operator's commands on one save: list its kept versions or bring one back.
 int save_command(service_state& state, const service_options& options) {
@@ -129,6 +92,7 @@ int add_user(const service_options& options, const std::string& data) {
 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
+    raise_descriptor_limit();
     std::string error;
     const auto options = parse_options(std::vector<std::string>(argv + 1, argv + argc), &error);
     if (!options) {
@@ -207,14 +171,8 @@ int main(int argc, char** argv) {
     state.drop_ended_guest_saves();
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 
-    const auto per_port = static_cast<std::size_t>(options->max_connections);
-    const auto per_address = static_cast<std::size_t>(options->max_connections_per_address);
-    connection_caps http_caps(per_port, per_address), game_caps(per_port, per_address);
-    std::thread(accept_loop, std::ref(state), http, std::ref(http_caps), &serve_http).detach();
-    std::thread(accept_loop, std::ref(state), game, std::ref(game_caps), &serve_game).detach();
-    while (true) {
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        state.expire_sessions();
-        state.drop_ended_guest_saves();
-    }
+    // Every connection on both ports is served by this thread's loop; slow work goes to a few
+    // workers beside it.
+    run_service_loop(state, http, game);
+    return 0;
 }
