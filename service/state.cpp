@@ -76,9 +76,10 @@ bool regular_file_inside(const fs::path& folder, const std::string& name) {
     return fs::symlink_status(step, ec).type() == fs::file_type::regular;
 }
 
-// A guest session's save folder: named after a hash of its id, so the folder names on disk do not
-// give the ids (which end or keep alive a play) to whoever can list them.
-std::string guest_save_folder(const std::string& session_id) {
+// What a session is known by inside the service and in the state database: a hash of its id, so
+// neither the database nor a guest play's save owner gives the ids (which end or keep alive a
+// play) to whoever can read them.
+std::string session_key(const std::string& session_id) {
     unsigned char hash[16];
     ::crypto_generichash(hash, sizeof hash,
                          reinterpret_cast<const unsigned char*>(session_id.data()),
@@ -357,7 +358,7 @@ bool service_state::speaks_for(const std::string& user, const std::optional<std:
     {
         std::lock_guard lock(mutex_);
         if (session) {
-            const auto it = sessions_.find(*session);
+            const auto it = sessions_.find(session_key(*session));
             if (it != sessions_.end() && it->second.user == user) return true;
         }
         const auto it = recent_logins_.find(user + "\n" + address);
@@ -391,7 +392,7 @@ std::string service_state::fresh_id_locked() {
             id += digits[b >> 4];
             id += digits[b & 15];
         }
-    } while (sessions_.count(id));
+    } while (sessions_.count(session_key(id)));
     return id;
 }
 
@@ -431,10 +432,10 @@ std::string service_state::new_session(const std::string& user) {
     }
     make_session_room_locked(change);
     const std::string id = fresh_id_locked();
-    const session& made = sessions_[id] =
-        session{user, "", std::chrono::steady_clock::now(),
-                shared_account(user) ? guest_save_folder(id) : ""};
-    change.put.push_back(stored_session{id, user, "", made.save_folder});
+    const std::string key = session_key(id);
+    const session& made = sessions_[key] =
+        session{user, "", std::chrono::steady_clock::now(), shared_account(user) ? key : ""};
+    change.put.push_back(stored_session{key, user, "", made.save_folder});
     persist(change);
     return id;
 }
@@ -447,24 +448,25 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
     if (available == 0) return open_result::all_in_play;
     if (available < 0) return open_result::full_only;
     session_change change;
-    auto it = sessions_.find(session_id);
+    auto it = sessions_.find(session_key(session_id));
     if (it == sessions_.end() || it->second.user != user) {
         make_session_room_locked(change);
         session_id = fresh_id_locked();
-        const std::string folder = shared_account(user) ? guest_save_folder(session_id) : "";
-        it = sessions_.emplace(session_id, session{user, "", {}, folder}).first;
+        const std::string made = session_key(session_id);
+        it = sessions_.emplace(made, session{user, "", {}, shared_account(user) ? made : ""}).first;
     }
+    const std::string key = it->first;
     release_copy_locked(it->second);
     it->second.game = game.id;
     it->second.last_seen = std::chrono::steady_clock::now();
     ++in_play_[game.id];
-    change.put.push_back(stored_session{session_id, user, game.id, it->second.save_folder});
+    change.put.push_back(stored_session{key, user, game.id, it->second.save_folder});
     // The shared account is many people at once: none of them takes another's play over.
     if (!shared_account(user)) {
         const std::string play = user + '\n' + game.id;
-        plays_[session_id] = play;
-        newest_play_[play] = session_id;
-        change.plays.push_back(stored_play{session_id, user, game.id});
+        plays_[key] = play;
+        newest_play_[play] = key;
+        change.plays.push_back(stored_play{key, user, game.id});
     }
     persist(change);
     return open_result::ok;
@@ -472,24 +474,25 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
 
 bool service_state::play_is_newest(const std::string& user, const std::string& session_id) {
     std::lock_guard lock(mutex_);
-    const auto it = plays_.find(session_id);
+    const std::string key = session_key(session_id);
+    const auto it = plays_.find(key);
     if (it == plays_.end() || it->second.rfind(user + '\n', 0) != 0) return true;
-    return newest_play_[it->second] == session_id;
+    return newest_play_[it->second] == key;
 }
 
 void service_state::give_back_copy(const std::string& session_id) {
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(session_id);
+    const auto it = sessions_.find(session_key(session_id));
     if (it == sessions_.end() || it->second.game.empty()) return;
     release_copy_locked(it->second);
     session_change change;
-    change.put.push_back(stored_session{session_id, it->second.user, "", it->second.save_folder});
+    change.put.push_back(stored_session{it->first, it->second.user, "", it->second.save_folder});
     persist(change);
 }
 
 bool service_state::touch_session(const std::string& user, const std::string& id) {
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(id);
+    const auto it = sessions_.find(session_key(id));
     if (it == sessions_.end() || it->second.user != user) return false;
     it->second.last_seen = std::chrono::steady_clock::now();
     return true;
@@ -497,11 +500,11 @@ bool service_state::touch_session(const std::string& user, const std::string& id
 
 bool service_state::end_session(const std::string& user, const std::string& id) {
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(id);
+    const auto it = sessions_.find(session_key(id));
     if (it == sessions_.end() || it->second.user != user) return false;
     release_copy_locked(it->second);
+    persist(session_change{{it->first}, {}, {}});
     sessions_.erase(it);
-    persist(session_change{{id}, {}, {}});
     return true;
 }
 
@@ -692,7 +695,7 @@ std::optional<std::string> service_state::save_owner(const std::string& user,
                                                      const std::string& session) {
     if (!shared_account(user)) return user;
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(session);
+    const auto it = sessions_.find(session_key(session));
     if (session.empty() || it == sessions_.end() || it->second.user != user ||
         it->second.save_folder.empty())
         return std::nullopt;

@@ -177,7 +177,8 @@ class service_state {
         std::string user;
         std::string game;  // empty while no copy is held
         std::chrono::steady_clock::time_point last_seen;
-        std::string save_folder;  // the guest account's sessions: where their saves live
+        // The guest account's sessions: their saves' owner within the guest account (the key).
+        std::string save_folder;
     };
     struct cache_entry {
         std::shared_future<image_bytes> image;
@@ -209,10 +210,11 @@ class service_state {
     news_page news_;
 
     std::mutex mutex_;
-    std::map<std::string, session> sessions_;
+    std::map<std::string, session> sessions_;  // by session_key, never by the id itself
     std::map<std::string, int> in_play_;
     std::map<std::string, std::map<std::uint64_t, int>> logins_;
-    // Plays by session id (user and game), and the newest play's session id of each user and game.
+    // Plays by session key (user and game), and the newest play's session key of each user and
+    // game.
     std::map<std::string, std::string> plays_;
     std::map<std::string, std::string> newest_play_;
     fault_settings faults_;

@@ -15,9 +15,10 @@
 namespace rx::service {
 
 // A play session as it outlives the process: whose, the game whose copy it holds (empty while
-// none) and, for the shared guest account, the folder name its saves are kept under. Its last
-// contact is not kept: a restored session gets a whole time-out from the start.
+// none) and, for the shared guest account, the name its saves are kept under. Its last contact is
+// not kept: a restored session gets a whole time-out from the start.
 struct stored_session {
+    // Not the id a client holds but a hash of it: whoever reads the store gets no session.
     std::string id;
     std::string user;
     std::string game;
