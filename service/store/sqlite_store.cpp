@@ -309,8 +309,10 @@ opened_store open_sqlite_store(const std::string& path, const legacy_reader& imp
     sqlite3_busy_timeout(db, busy_ms);
     // WAL: readers never wait for the writer; FULL: a store the client was told is kept survives
     // a power cut, not only a crash of the process.
+    // The log is folded into the file every 1,000 pages; a burst of large saves must not leave it
+    // that large for good.
     if (!exec(db, "PRAGMA journal_mode=WAL") || !exec(db, "PRAGMA synchronous=FULL") ||
-        !exec(db, "PRAGMA foreign_keys=ON"))
+        !exec(db, "PRAGMA journal_size_limit=16777216"))
         return fail("cannot set it up");
     if (!exec(db, "BEGIN IMMEDIATE")) return fail("cannot take the write lock");
     int version = -1;
