@@ -118,10 +118,11 @@ class sqlite_store final : public state_store {
     }
 
     bool put_account(const account_record& account) override {
-        std::lock_guard lock(mutex_);
-        statement s(db_, "INSERT OR REPLACE INTO accounts VALUES(?, ?, ?)");
-        s.bind(1, account.name).bind(2, account.password).bind(3, std::int64_t{account.kind});
-        return s.run();
+        return transaction([&] {
+            statement s(db_, "INSERT OR REPLACE INTO accounts VALUES(?, ?, ?)");
+            s.bind(1, account.name).bind(2, account.password).bind(3, std::int64_t{account.kind});
+            return s.run();
+        });
     }
 
     std::vector<stored_session> sessions() override {
@@ -141,23 +142,25 @@ class sqlite_store final : public state_store {
     }
 
     bool change_sessions(const session_change& change) override {
-        return transaction([&] {
-            for (const auto& id : change.ended) {
-                statement s(db_, "DELETE FROM sessions WHERE id = ?");
-                if (!s.bind(1, id).run()) return false;
-            }
-            for (const auto& put : change.put) {
-                statement s(db_, "INSERT OR REPLACE INTO sessions VALUES(?, ?, ?, ?)");
-                s.bind(1, put.id).bind(2, put.user).bind(3, put.game).bind(4, put.save_folder);
-                if (!s.run()) return false;
-            }
-            for (const auto& play : change.plays) {
-                statement s(db_, "INSERT OR REPLACE INTO plays VALUES(?, ?, ?)");
-                if (!s.bind(1, play.session).bind(2, play.user).bind(3, play.game).run())
-                    return false;
-            }
-            return true;
-        });
+        return transaction(
+            [&] {
+                for (const auto& id : change.ended) {
+                    statement s(db_, "DELETE FROM sessions WHERE id = ?");
+                    if (!s.bind(1, id).run()) return false;
+                }
+                for (const auto& put : change.put) {
+                    statement s(db_, "INSERT OR REPLACE INTO sessions VALUES(?, ?, ?, ?)");
+                    s.bind(1, put.id).bind(2, put.user).bind(3, put.game).bind(4, put.save_folder);
+                    if (!s.run()) return false;
+                }
+                for (const auto& play : change.plays) {
+                    statement s(db_, "INSERT OR REPLACE INTO plays VALUES(?, ?, ?)");
+                    if (!s.bind(1, play.session).bind(2, play.user).bind(3, play.game).run())
+                        return false;
+                }
+                return true;
+            },
+            false);
     }
 
     std::set<std::string> authorized() override {
@@ -169,9 +172,12 @@ class sqlite_store final : public state_store {
     }
 
     bool authorize(const std::string& user) override {
-        std::lock_guard lock(mutex_);
-        statement s(db_, "INSERT OR IGNORE INTO authorized VALUES(?)");
-        return s.bind(1, user).run();
+        return transaction(
+            [&] {
+                statement s(db_, "INSERT OR IGNORE INTO authorized VALUES(?)");
+                return s.bind(1, user).run();
+            },
+            false);
     }
 
     std::map<std::string, kept_save> saves_held(const std::string& owner) override {
@@ -245,9 +251,17 @@ class sqlite_store final : public state_store {
     }
 
   private:
+    // `durable`: the commit reaches the disk before it returns (a save, an account). Otherwise it
+    // survives a crash of the process but may be lost with the machine's power: sessions and
+    // permissions, changed far more often and cheap to lose, need not wait for the disk each time.
     template <typename F>
-    bool transaction(F&& body) {
+    bool transaction(F&& body, bool durable = true) {
         std::lock_guard lock(mutex_);
+        if (durable != durable_) {
+            if (!exec(db_, durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL"))
+                return false;
+            durable_ = durable;
+        }
         // IMMEDIATE takes the write lock at once, so another process's writer makes this one wait
         // (up to the busy time-out) instead of failing half-way.
         if (!exec(db_, "BEGIN IMMEDIATE")) return false;
@@ -258,6 +272,7 @@ class sqlite_store final : public state_store {
 
     sqlite3* db_;
     std::mutex mutex_;
+    bool durable_ = true;  // the connection opens with synchronous=FULL
 };
 
 bool store_legacy(sqlite3* db, const legacy_data& data) {
