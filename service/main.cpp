@@ -23,6 +23,13 @@ int save_command(service_state& state, const service_options& options) {
     const std::string& user = options.saves_user;
     const std::string& file = options.saves_file;
     std::string error;
+    // Only the service's own start (or --add-user) makes the database: it alone knows whether the
+    // sample's accounts belong in it.
+    if (!std::filesystem::exists(rx::platform::join_path(state.data_dir(), "state.db"))) {
+        std::cerr << "rx_service: no state database in " << state.data_dir()
+                  << " (start the service on it once)\n";
+        return 1;
+    }
     if (!state.open_store(error)) {
         std::cerr << "rx_service: " << error << "\n";
         return 1;

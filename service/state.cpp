@@ -114,6 +114,9 @@ service_state::service_state(service_options options, std::string sample_dir, st
     policy.free_failures = 20;
     address_limiter_ = login_limiter(policy);
     if (::sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
+    // Set up at once: an operator's command that makes the database logs its import here too.
+    event_log_.configure((fs::path(data_dir_) / "service.log").string(),
+                         static_cast<std::uint64_t>(options_.log_max_kib) << 10, options_.log_keep);
 }
 
 service_state::~service_state() = default;
@@ -155,8 +158,6 @@ bool service_state::load(std::string& error) {
     const std::uint64_t log_bytes = static_cast<std::uint64_t>(options_.log_max_kib) << 10;
     request_log_.configure(request_log, log_bytes, options_.log_keep);
     game_log_.configure(game_log, log_bytes, options_.log_keep);
-    event_log_.configure((fs::path(data_dir_) / "service.log").string(), log_bytes,
-                         options_.log_keep);
     if (!request_log_.open()) {
         error = "cannot open the request log " + request_log;
         return false;
@@ -180,6 +181,8 @@ bool service_state::load(std::string& error) {
         plays_[play.session] = key;
         newest_play_[key] = play.session;
     }
+    if (accounts_.empty())
+        log_event("state: no accounts; add them with --add-user and start again");
     if (!sessions_.empty())
         log_event("state: " + std::to_string(sessions_.size()) + " play sessions and " +
                   std::to_string(in_play_.size()) + " games in play read back");

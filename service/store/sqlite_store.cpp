@@ -348,9 +348,11 @@ opened_store open_sqlite_store(const std::string& path, const legacy_reader& imp
         legacy_data data;
         if (!import(data, why)) {
             exec(db, "ROLLBACK");
-            if (!existed) fs::remove(path, ec);
-            error = why;
             sqlite3_close(db);
+            db = nullptr;
+            if (!existed)
+                for (const char* tail : {"", "-wal", "-shm"}) fs::remove(path + tail, ec);
+            error = why;
             return out;
         }
         ok = store_legacy(db, data);
