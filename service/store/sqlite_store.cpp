@@ -103,6 +103,8 @@ bool insert_save_version(sqlite3* db, const std::string& owner, const std::strin
     return drop.run();
 }
 
+constexpr std::size_t plays_kept = 100000;
+
 class sqlite_store final : public state_store {
   public:
     explicit sqlite_store(sqlite3* db) : db_(db) {}
@@ -158,7 +160,13 @@ class sqlite_store final : public state_store {
                     if (!s.bind(1, play.session).bind(2, play.user).bind(3, play.game).run())
                         return false;
                 }
-                return true;
+                // A play is remembered so that its stores can be refused once a newer one took
+                // over; the newest plays_kept are, older ones are forgotten (their stores are then
+                // taken, as a play from before the first start's).
+                if (change.plays.empty()) return true;
+                statement trim(
+                    db_, "DELETE FROM plays WHERE rowid <= (SELECT MAX(rowid) FROM plays) - ?");
+                return trim.bind(1, static_cast<std::int64_t>(plays_kept)).run();
             },
             false);
     }
