@@ -133,7 +133,7 @@ class service_state {
     image_bytes compressed_image(const game_record& game);
 
     // True unless a newer play of the same game by the same account began after the play
-    // `session_id` (an unknown id, say from before a restart, is not refused).
+    // `session_id` (an unknown id, say one long forgotten, is not refused).
     bool play_is_newest(const std::string& user, const std::string& session_id);
 
     // An account's saves live in the state database, each store in one transaction. Every store
