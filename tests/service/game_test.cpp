@@ -48,7 +48,7 @@ class Game : public ::testing::Test {
 
 const game_record& small_game(const std::string& system) {
     const game_record* g = find_game([&](const game_record& x) {
-        return x.system == system && x.copies >= 2 && x.image_size < (1u << 20);
+        return x.system == system && x.file.empty() && x.copies >= 2 && x.image_size < (1u << 20);
     });
     EXPECT_NE(g, nullptr) << system;
     return *g;
