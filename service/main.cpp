@@ -22,8 +22,29 @@ namespace {
 int save_command(service_state& state, const service_options& options) {
     const std::string& user = options.saves_user;
     const std::string& file = options.saves_file;
+    std::string error;
+    // Only the service's own start (or --add-user) makes the database: it alone knows whether the
+    // sample's accounts belong in it.
+    if (!std::filesystem::exists(rx::platform::join_path(state.data_dir(), "state.db"))) {
+        std::cerr << "rx_service: no state database in " << state.data_dir()
+                  << " (start the service on it once)\n";
+        return 1;
+    }
+    if (!state.open_store(error)) {
+        std::cerr << "rx_service: " << error << "\n";
+        return 1;
+    }
+    if (options.export_version > 0) {
+        const auto bytes = state.save_version_bytes(user, file, options.export_version);
+        if (!bytes) {
+            std::cerr << "rx_service: no version " << options.export_version << " of " << user
+                      << "'s " << file << "\n";
+            return 1;
+        }
+        std::cout.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+        return std::cout.flush() ? 0 : 1;
+    }
     if (options.restore_version > 0) {
-        std::string error;
         if (!state.restore_save_version(user, file, options.restore_version, error)) {
             std::cerr << "rx_service: " << error << "\n";
             return 1;
@@ -72,18 +93,16 @@ int add_user(const service_options& options, const std::string& data) {
         std::cerr << "rx_service: no password on standard input\n";
         return 1;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(data, ec);
-    const auto cost = parse_password_cost(options.password_cost).value_or(password_cost::moderate);
+    service_state state(options, {}, data);
     std::string error;
-    const std::string file = rx::platform::join_path(data, "accounts.txt");
-    if (!add_account_to_file(
-            file, account_record{options.add_user, password, options.add_user_kind}, cost, error)) {
+    if (!state.add_account(account_record{options.add_user, password, options.add_user_kind},
+                           error)) {
         std::cerr << "rx_service: " << error << "\n";
         return 1;
     }
     std::cerr << "rx_service: account '" << options.add_user << "' ("
-              << (options.add_user_kind == 2 ? "full" : "free") << ") stored in " << file
+              << (options.add_user_kind == 2 ? "full" : "free") << ") stored in "
+              << rx::platform::join_path(data, "state.db")
               << "; a running service sees it after a restart\n";
     return 0;
 }
@@ -167,7 +186,7 @@ int main(int argc, char** argv) {
     else
         state.log_event(
             "production mode: /control and /test/ are off, logs mask passwords and session ids");
-    // Guest saves belong to play sessions, and none survives a restart.
+    // Guest saves belong to play sessions: those of plays that did not come back go.
     state.drop_ended_guest_saves();
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 

@@ -340,15 +340,7 @@ class play_e2e : public rx::test::relicade_window_test,
 
     // The save as the service keeps it for the account; "" while there is none.
     std::string service_save(const console_case& c) {
-        std::error_code ec;
-        const fs::path saves = fs::path(service->data_dir()) / "saves";
-        for (auto& entry : fs::recursive_directory_iterator(saves, ec)) {
-            const std::string name = entry.path().filename().string();
-            if (entry.is_regular_file(ec) && name.find(c.game_id) != std::string::npos &&
-                name.find(".tmp") == std::string::npos)
-                return read_file(entry.path());
-        }
-        return {};
+        return rx::test::stored_save(service->data_dir(), "demo", std::string(c.game_id) + ".sav");
     }
 
     // The start count the save holds; -1 without the game's record.
