@@ -36,7 +36,11 @@ Result run_guarded_into(Log&& log, Result failure, Unknown&& unknown, Body&& bod
     try {
         return std::forward<Body>(body)();
     } catch (...) {
-        std::forward<Log>(log)(current_exception_text(std::forward<Unknown>(unknown)()));
+        try {
+            std::forward<Log>(log)(current_exception_text(std::forward<Unknown>(unknown)()));
+        } catch (...) {
+            // A line that cannot be made or written must not let the exception out after all.
+        }
         return failure;
     }
 }
