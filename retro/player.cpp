@@ -28,7 +28,7 @@
 #include "retro/audio_output.h"
 #include "retro/logic/bindings.h"
 #include "retro/logic/console.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 #include "retro/logic/picture.h"
 #include "retro/logic/play_keys.h"
 #include "retro/logic/save_file.h"

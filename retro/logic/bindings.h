@@ -10,7 +10,7 @@
 
 #include "browser/ui/logic/input_names.h"
 #include "retro/logic/console.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 namespace rx::platform {
 class registry;

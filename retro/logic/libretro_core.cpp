@@ -1,5 +1,5 @@
 // The libretro frontend without a window: entry points, the environment answers and the callbacks.
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 #include <libretro.h>
 

@@ -1,5 +1,5 @@
 // Tests of rxlib's start-up, saves and loads in-process against a scripted game server.
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 
 #include <SDL.h>
 #include <SDL_net.h>

@@ -1,6 +1,6 @@
 // The core loader against the test core: the game from memory, the environment's answers, save
 // memory, frames and sound, and the four settings formats reaching the core as pad buttons.
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 #include <SDL_keysym.h>
 #include <gtest/gtest.h>
