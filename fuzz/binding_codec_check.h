@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "browser/controls/logic/binding_codec.h"
+#include "emulators/binding_codec.h"
 #include "fuzz/fuzz_input.h"
 
 namespace rx::fuzz {

@@ -1,5 +1,5 @@
 // Fuzz target: Gens's gens.cfg read and saved back with nothing captured.
-#include "browser/controls/logic/gens_settings.h"
+#include "emulators/gens_settings.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,5 +1,5 @@
 // Fuzz target: MEKA's meka.inp read and saved back with nothing captured.
-#include "browser/controls/logic/meka_settings.h"
+#include "emulators/meka_settings.h"
 
 #include <cstdint>
 #include <string_view>

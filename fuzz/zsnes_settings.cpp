@@ -1,5 +1,5 @@
 // Fuzz target: ZSNES's zinput.cfg read and saved back with nothing captured.
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/zsnes_settings.h"
 
 #include <cstdint>
 #include <string_view>

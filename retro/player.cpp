@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/controls/logic/binding_codec.h"
+#include "emulators/binding_codec.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/message_box.h"
@@ -137,32 +137,15 @@ std::string play_token() {
     return std::string(token) + ".play";
 }
 
-std::optional<std::string> settings_bytes(const char* file_name) {
-    std::string bytes;
-    if (rx::read_settings_file(folder() + file_name, bytes) != rx::settings_file::read) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 std::vector<pad_binding> bindings_for(const console_entry& console) {
-    switch (console.settings) {
-        case settings_kind::vba: {
-            auto bytes = settings_bytes("vba.ini");
-            return vba_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::zsnes: {
-            auto bytes = settings_bytes("zinput.cfg");
-            return zsnes_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::ootake: {
-            auto bytes = settings_bytes("ootake.dat");
-            return ootake_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::nester:
-            return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
-    }
-    return {};
+    const rx::emulator_profile& emulator = *console.emulator;
+    if (emulator.store == rx::settings_store::registry)
+        return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
+    std::string bytes;
+    if (rx::read_settings_file(folder() + rx::settings_path(emulator), bytes) !=
+        rx::settings_file::read)
+        return file_bindings(emulator, std::nullopt);
+    return file_bindings(emulator, bytes);
 }
 
 // Where the timings of a run go when a benchmark asks for them.

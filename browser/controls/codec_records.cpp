@@ -44,13 +44,18 @@ void store_saved_names(console_screen& screen, const std::vector<std::string>& e
     });
 }
 
-std::string program_file(const char* file_name) {
+std::string settings_file_path(const emulator_profile& profile) {
     auto dir = get_directory();
-    return dir ? platform::join_path(*dir, file_name) : std::string();
+    if (!dir) return {};
+    std::string path = *dir;
+    if (!profile.settings_folder.empty())
+        path = platform::join_path(path, std::string(profile.settings_folder));
+    return platform::join_path(path, std::string(profile.settings_file));
 }
 
-bool load_with_codec(console_screen& screen, const char* file_name, const codec_load& load) {
-    const std::string path = program_file(file_name);
+bool load_with_codec(console_screen& screen, const emulator_profile& profile,
+                     const codec_load& load) {
+    const std::string path = settings_file_path(profile);
     std::string bytes;
     if (path.empty() || read_settings_file(path, bytes) != settings_file::read) return false;
     auto records = codec_records(screen);
@@ -60,28 +65,30 @@ bool load_with_codec(console_screen& screen, const char* file_name, const codec_
     return result.ok;
 }
 
-void save_with_codec(console_screen& screen, const char* file_name, const codec_save& save) {
-    const std::string path = program_file(file_name);
+void save_with_codec(console_screen& screen, const emulator_profile& profile,
+                     const codec_save& save) {
+    const std::string path = settings_file_path(profile);
     if (path.empty()) return;
     const auto records = codec_records(screen);
     std::vector<std::string> emu;
     const file_save_outcome outcome = save_settings_file(
-        path, file_name, [&](std::string_view bytes) { return save(bytes, records); }, emu);
+        path, profile.settings_file, [&](std::string_view bytes) { return save(bytes, records); },
+        emu);
     if (!outcome.log.empty()) log_error(outcome.log);
     for (const std::string& line : outcome.unsaved) log_error(line);
     if (outcome.written) store_saved_names(screen, emu);
 }
 
-bool load_controls_with_codec(console_screen& screen, const char* file_name,
+bool load_controls_with_codec(console_screen& screen, const emulator_profile& profile,
                               const codec_load& load) {
     return logged_load(screen, "load_controls",
-                       [&] { return load_with_codec(screen, file_name, load); });
+                       [&] { return load_with_codec(screen, profile, load); });
 }
 
-void save_settings_with_codec(console_screen& screen, const char* file_name,
+void save_settings_with_codec(console_screen& screen, const emulator_profile& profile,
                               const codec_save& save) {
     run_logged(screen.class_name(), "save_settings",
-               [&] { save_with_codec(screen, file_name, save); });
+               [&] { save_with_codec(screen, profile, save); });
 }
 
 }  // namespace rx

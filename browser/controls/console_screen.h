@@ -28,12 +28,13 @@
 //    whether the file was read and parsed. A screen opens whatever it returns.
 // 4. `save_settings()` converts every record's shown name into its emulator name and writes the
 //    settings through platform::replace_file, never leaving a half-written file.
-// 5. Name conversions shared by all emulators: browser/controls/logic/key_names.h (the keyboard
-//    code names both ways) and browser/ui/logic/input_names.h (joystick names built and parsed,
-//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
+// 5. Name conversions shared by all emulators: emulators/key_names.h (the keyboard
+//    code names both ways) and emulators/input_names.h (joystick names built and parsed,
+//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op",
+//    ...)`.
 // 6. `layout()` gives every widget's place and artwork; tests/browser_core/layout_test.cpp checks
 //    that every widget of every console screen lies inside 800 x 600 and that none overlap.
-// 7. The console's row in browser/core/logic/consoles.inc names the screen (class name, title,
+// 7. The console's row in emulators/consoles.inc names the screen (class name, title,
 //    information image, settings screen); settings_screens.cpp makes the screen from it. A screen
 //    that is only a shape, a file and a codec needs no class: it is a row of codec_screen.cpp.
 #pragma once

@@ -3,9 +3,9 @@
 
 #include <exception>
 
-#include "browser/core/logic/consoles.h"
 #include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "emulators/consoles.h"
 #include "platform/path.h"
 
 namespace rx {

@@ -3,17 +3,22 @@
 #include "browser/controls/rx_gameboy_controls_input.h"
 
 #include "browser/controls/codec_records.h"
-#include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/settings_lines.h"
-#include "browser/controls/logic/vba_settings.h"
 #include "browser/ui/guard.h"
-#include "browser/ui/logic/input_names.h"
+#include "emulators/binding_codec.h"
+#include "emulators/input_names.h"
+#include "emulators/settings_lines.h"
+#include "emulators/vba_settings.h"
 #include "platform/file.h"
 #include "platform/path.h"
 
 namespace rx {
 
 namespace {
+
+// Its emulator's profile: where the settings file is and what it is called.
+const emulator_profile& profile() {
+    return *profile_named("vba");
+}
 
 const console_shape& gameboy_shape() {
     static const console_shape shape = [] {
@@ -49,7 +54,7 @@ rx_gameboy_controls_input::rx_gameboy_controls_input(const char* class_name, con
     : console_screen(class_name, title, gameboy_shape()) {}
 
 std::string rx_gameboy_controls_input::settings_path() {
-    return program_file("vba.ini");
+    return settings_file_path(profile());
 }
 
 bool rx_gameboy_controls_input::load_controls() {
@@ -78,7 +83,7 @@ void rx_gameboy_controls_input::save_settings() {
                 break;
             case settings_file::unreadable:
                 // Saving over a file that could not be read would lose whatever it holds.
-                log_error("Failure reading vba.ini - save_settings");
+                log_error(read_failure_text(profile().settings_file));
                 return;
             default:
                 return;
@@ -100,7 +105,7 @@ void rx_gameboy_controls_input::save_settings() {
         }
         const std::string failed = platform::replace_file(path, *rewritten);
         if (!failed.empty()) {
-            log_error("Failure writing vba.ini - save_settings");
+            log_error(write_failure_text(profile().settings_file));
             return;
         }
         for (const std::string& line : unsaved) log_error(line);

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "browser/ui/logic/input_names.h"
+#include "emulators/input_names.h"
+#include "emulators/profiles.h"
 #include "retro/logic/console.h"
 #include "retro/logic/libretro_core.h"
 
@@ -57,6 +58,13 @@ std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_
 // nester keeps its keys in the registry; a button without a key plays nester's own default.
 // Nothing is written.
 std::vector<pad_binding> nester_bindings(platform::registry& store, std::string_view keyboard_guid);
+// The bindings of an emulator whose settings are a file, from the file's bytes (nullopt when it is
+// missing or unreadable); none for an emulator rx_retro does not stand in for.
+std::vector<pad_binding> file_bindings(const emulator_profile& emulator,
+                                       std::optional<std::string_view> bytes);
+
+// The libretro pad button of a pad control; nullopt for one the libretro pad lacks (C, Z).
+std::optional<pad_button> libretro_button(pad_control control);
 
 // The state of the inputs, asked by the pad mapping once per frame.
 struct input_reader {

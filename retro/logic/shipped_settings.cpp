@@ -5,11 +5,12 @@
 #include <array>
 #include <optional>
 
-#include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/ootake_settings.h"
-#include "browser/controls/logic/settings_lines.h"
-#include "browser/controls/logic/vba_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/binding_codec.h"
+#include "emulators/ootake_settings.h"
+#include "emulators/profiles.h"
+#include "emulators/settings_lines.h"
+#include "emulators/vba_settings.h"
+#include "emulators/zsnes_settings.h"
 #include "platform/file.h"
 #include "retro/logic/bindings.h"
 
@@ -68,15 +69,15 @@ std::string shipped_ootake_dat() {
 }
 
 std::vector<shipped_file> shipped_settings() {
-    return {{"vba.ini", shipped_vba_ini()},
-            {"zinput.cfg", shipped_zinput_cfg()},
-            {"ootake.dat", shipped_ootake_dat()}};
+    return {{profile_named("vba")->settings_file, shipped_vba_ini()},
+            {profile_named("zsnes")->settings_file, shipped_zinput_cfg()},
+            {profile_named("ootake")->settings_file, shipped_ootake_dat()}};
 }
 
 std::vector<std::string> ship_settings(const std::string& folder) {
     std::vector<std::string> failures;
     for (const shipped_file& file : shipped_settings()) {
-        const std::string path = folder + file.name;
+        const std::string path = folder + std::string(file.name);
         std::string existing;
         // Whatever stands there is the user's (or unreadable): only a missing file is laid down.
         // No byte of it is needed, so nothing is read.

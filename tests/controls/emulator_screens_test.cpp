@@ -6,14 +6,14 @@
 #include <filesystem>
 #include <string>
 
-#include "browser/controls/logic/settings_lines.h"
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
 #include "browser/core/screens.h"
+#include "emulators/settings_lines.h"
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"
-#include "tests/controls/codec_fixtures.h"
 #include "tests/controls/screen_input.h"
+#include "tests/emulators/codec_fixtures.h"
 
 namespace rx {
 namespace {

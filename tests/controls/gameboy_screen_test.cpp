@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "browser/controls/logic/settings_lines.h"
 #include "browser/core/screens.h"
+#include "emulators/settings_lines.h"
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"
 

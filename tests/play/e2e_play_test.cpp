@@ -20,10 +20,10 @@
 #include <utility>
 #include <vector>
 
-#include "browser/controls/logic/nester_settings.h"
-#include "browser/controls/logic/vba_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
 #include "browser/screens/logic/game_list.h"
+#include "emulators/nester_settings.h"
+#include "emulators/vba_settings.h"
+#include "emulators/zsnes_settings.h"
 #include "files.h"
 #include "loopback.h"
 #include "platform/input_guid.h"

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <numeric>
 
-#include "browser/controls/logic/nester_settings.h"
-#include "browser/controls/logic/ootake_settings.h"
-#include "browser/controls/logic/vba_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/nester_settings.h"
+#include "emulators/ootake_settings.h"
+#include "emulators/vba_settings.h"
+#include "emulators/zsnes_settings.h"
 #include "fake_core.h"
 #include "files.h"
 #include "platform/dynamic_library.h"
@@ -20,7 +20,7 @@
 #include "retro/logic/bindings.h"
 #include "retro/logic/picture.h"
 #include "retro/logic/shipped_settings.h"
-#include "tests/controls/codec_fixtures.h"
+#include "tests/emulators/codec_fixtures.h"
 
 namespace {
 
