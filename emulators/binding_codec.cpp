@@ -73,13 +73,13 @@ std::optional<int> shown_name_value(std::string_view name,
     return key_code_of(name);
 }
 
-void set_loaded(settings_binding& binding, std::string emu, std::string shown) {
+void set_loaded(binding& binding, std::string emu, std::string shown) {
     binding.emu = std::move(emu);
     binding.shown = std::move(shown);
     binding.captured = false;
 }
 
-bool append_saved_value(const settings_binding& binding, std::optional<int> code,
+bool append_saved_value(const binding& binding, std::optional<int> code,
                         std::vector<std::string>& emu) {
     // A row nobody captured into keeps its line even where its name would convert to another
     // value (keypad Enter shows as "Enter", which is 28). A row that was never loaded has no
@@ -97,7 +97,7 @@ std::string unstorable_text(std::string_view shown) {
     return "Failure storing " + std::string(shown) + " - save_settings";
 }
 
-void note_unstorable(const settings_binding& binding, std::optional<int> code,
+void note_unstorable(const binding& binding, std::optional<int> code,
                      std::vector<std::string>& unsaved) {
     if (code || !binding.captured) return;
     const auto split = split_joystick_name(binding.shown);

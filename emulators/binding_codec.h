@@ -9,8 +9,8 @@
 
 namespace rx {
 
-// One pad control as a console screen edits it.
-struct settings_binding {
+// One pad control as a console screen edits it and a codec reads and writes it.
+struct binding {
     std::string shown;  // the capture box's text, such as "Left Ctrl" or "Joystick 1 Button 3"
     std::string emu;    // the binding as the emulator's file holds it
     // A capture wrote `shown` since the load. A row nobody captured into is written back as it
@@ -66,13 +66,13 @@ std::optional<int> shown_name_value(std::string_view name,
                                     std::optional<int> (*joystick_value)(std::string_view));
 
 // A record as a load leaves it: `emu` from the file, its shown name, nothing captured yet.
-void set_loaded(settings_binding& binding, std::string emu, std::string shown);
+void set_loaded(binding& binding, std::string emu, std::string shown);
 
 // A row's part of a save, given `code`, the file value of its shown name: appends the value the
 // row keeps to `emu` and returns true when its line is to be rewritten with it. A row nobody
 // captured into keeps its line and its value unless its name leads back to that very value; a
 // name without a file value (nullopt) keeps them too.
-bool append_saved_value(const settings_binding& binding, std::optional<int> code,
+bool append_saved_value(const binding& binding, std::optional<int> code,
                         std::vector<std::string>& emu);
 
 // The line logged when a captured input has no value in the file (a joystick button past what the
@@ -81,7 +81,7 @@ std::string unstorable_text(std::string_view shown);
 
 // For a captured joystick button name that `code` could not give a value: appends its
 // `unstorable_text` to `unsaved`.
-void note_unstorable(const settings_binding& binding, std::optional<int> code,
+void note_unstorable(const binding& binding, std::optional<int> code,
                      std::vector<std::string>& unsaved);
 
 // Whether `value` reads back, through `joystick_std_name`, as button `button` of joystick

@@ -36,11 +36,11 @@ std::optional<int> get_emu_name(std::string_view name);
 
 // Fills `records` (resized to 22 when smaller) from the file's bytes, in record order; stops at
 // the first binding whose line the file lacks.
-settings_load load(std::string_view bytes, std::vector<settings_binding>& records);
+settings_load load(std::string_view bytes, std::vector<binding>& records);
 
 // The new file: the 22 lines rewritten from the shown names, every other byte kept. A row left
 // as loaded whose value has no name of its own (a bare key number, a value between the key range
 // and 4096) keeps its line byte for byte.
-settings_save save(std::string_view bytes, const std::vector<settings_binding>& records);
+settings_save save(std::string_view bytes, const std::vector<binding>& records);
 
 }  // namespace rx::gens

@@ -159,7 +159,7 @@ std::string get_joy_emu_name(std::string_view name) {
     return result;
 }
 
-load_outcome load(std::string_view bytes, std::vector<settings_binding>& records) {
+load_outcome load(std::string_view bytes, std::vector<binding>& records) {
     load_outcome outcome;
     if (bytes.empty()) {
         outcome.status = load_status::empty_file;
@@ -192,11 +192,11 @@ load_outcome load(std::string_view bytes, std::vector<settings_binding>& records
     return outcome;
 }
 
-void load_missing_file(std::vector<settings_binding>& records) {
-    records.assign(binding_count, settings_binding{});
+void load_missing_file(std::vector<binding>& records) {
+    records.assign(binding_count, binding{});
 }
 
-settings_save save(std::string_view bytes, const std::vector<settings_binding>& records) {
+settings_save save(std::string_view bytes, const std::vector<binding>& records) {
     settings_save result;
     if (bytes.empty() || records.size() < binding_count) return result;
     auto lines = split_lines(bytes);

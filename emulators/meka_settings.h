@@ -47,14 +47,14 @@ struct load_outcome {
     load_status status = load_status::loaded;
     std::string error;  // the line to log, "" for none
 };
-load_outcome load(std::string_view bytes, std::vector<settings_binding>& records);
-void load_missing_file(std::vector<settings_binding>& records);
+load_outcome load(std::string_view bytes, std::vector<binding>& records);
+void load_missing_file(std::vector<binding>& records);
 
 // The new file: the 28 fixed lines rewritten, every other byte kept. Every one of them is checked
 // first (its control's key, then "key" followed by text for keyboards, "=" for joysticks); if one
 // fails nothing is written. A row no capture wrote into whose value would not come back the same
 // (an unknown joystick text, a stick other than 0 or 2) keeps its line byte for byte.
-settings_save save(std::string_view bytes, const std::vector<settings_binding>& records);
+settings_save save(std::string_view bytes, const std::vector<binding>& records);
 
 // Logged when a section header is missing, as a range error on the section text would say.
 inline constexpr const char* missing_section_text = "invalid string position";

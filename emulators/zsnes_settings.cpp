@@ -127,7 +127,7 @@ std::optional<int> get_emu_name(std::string_view name) {
     return shown_name_value(name, get_joy_emu_name);
 }
 
-settings_load load(std::string_view bytes, std::vector<settings_binding>& records) {
+settings_load load(std::string_view bytes, std::vector<binding>& records) {
     settings_load result;
     if (bytes.empty()) return result;
     if (records.size() < binding_count) records.resize(binding_count);
@@ -176,7 +176,7 @@ settings_load load(std::string_view bytes, std::vector<settings_binding>& record
     return result;
 }
 
-settings_save save(std::string_view bytes, const std::vector<settings_binding>& records) {
+settings_save save(std::string_view bytes, const std::vector<binding>& records) {
     settings_save result;
     if (bytes.empty() || records.size() < binding_count) return result;
     auto lines = split_lines(bytes);

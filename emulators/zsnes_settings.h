@@ -30,14 +30,14 @@ std::optional<int> get_emu_name(std::string_view name);
 // Fills `records` (resized to 24 when smaller), walking the keys in the order the file holds
 // them, each after the previous one. Stops at the first key that is missing, out of order or has
 // no "=" on its line, keeping what was read before it.
-settings_load load(std::string_view bytes, std::vector<settings_binding>& records);
+settings_load load(std::string_view bytes, std::vector<binding>& records);
 
 // The new file: each "plNcontrl" line switched to "plNcontrl=1" and the twelve lines after it
 // rewritten, every other byte kept. Nothing is written when a "plNcontrl" line is missing, the
 // thirteen lines after it are not all there, the two players' lines overlap, or a line does not
 // hold the key that belongs there. A row no capture wrote into whose value has no name of its own
 // keeps its line byte for byte.
-settings_save save(std::string_view bytes, const std::vector<settings_binding>& records);
+settings_save save(std::string_view bytes, const std::vector<binding>& records);
 
 inline constexpr const char* bad_layout_text = "Failed to save controls - snes";
 

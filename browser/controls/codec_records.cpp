@@ -6,12 +6,6 @@
 
 namespace rx {
 
-void show_loaded(binding& record, std::string shown, std::string emulator) {
-    record.shown_name = std::move(shown);
-    record.emulator_name = std::move(emulator);
-    record.captured = false;
-}
-
 bool logged_load(console_screen& screen, const char* operation, const std::function<bool()>& body) {
     bool loaded = false;
     run_logged(screen.class_name(), operation, [&] { loaded = body(); });
@@ -19,28 +13,23 @@ bool logged_load(console_screen& screen, const char* operation, const std::funct
     return loaded;
 }
 
-std::vector<settings_binding> codec_records(const console_screen& screen) {
-    std::vector<settings_binding> records;
+std::vector<binding> codec_records(const console_screen& screen) {
+    std::vector<binding> records;
     each_record(screen, [&](std::size_t, int p, int c, int r) {
-        const binding& b = screen.record(p, c, r);
-        records.push_back({b.shown_name, b.emulator_name, b.captured});
+        records.push_back(screen.record(p, c, r));
     });
     return records;
 }
 
-void store_codec_records(console_screen& screen, const std::vector<settings_binding>& records) {
+void store_codec_records(console_screen& screen, const std::vector<binding>& records) {
     each_record(screen, [&](std::size_t i, int p, int c, int r) {
-        if (i >= records.size()) return;
-        binding& b = screen.record(p, c, r);
-        b.shown_name = records[i].shown;
-        b.emulator_name = records[i].emu;
-        b.captured = records[i].captured;
+        if (i < records.size()) screen.record(p, c, r) = records[i];
     });
 }
 
 void store_saved_names(console_screen& screen, const std::vector<std::string>& emu) {
     each_record(screen, [&](std::size_t i, int p, int c, int r) {
-        if (i < emu.size()) screen.record(p, c, r).emulator_name = emu[i];
+        if (i < emu.size()) screen.record(p, c, r).emu = emu[i];
     });
 }
 

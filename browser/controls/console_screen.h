@@ -19,7 +19,8 @@
 //      - `players`: 1, or 2 for a screen with the two player check boxes (player labels at 475, 60
 //        and 625, 60, check boxes at 595, 62 and 760, 62, supplied by this class).
 //      - `locked`: every box shows its record and never captures (display only).
-// 2. The records are `binding` {shown_name, emulator_name, captured}: one per player, column and
+// 2. The records are `binding` {shown, emu, captured} (emulators/binding_codec.h): one per player,
+// column and
 //    row, reached with `record(player, column, row)` (player and column from 0). The boxes write
 //    captured names straight into the selected player's shown names and set `captured`; a row the
 //    user never captured into keeps `captured` false, so a save can write its loaded value back.
@@ -51,6 +52,7 @@
 #include "browser/ui/button.h"
 #include "browser/ui/checkbox.h"
 #include "browser/ui/controlbox.h"
+#include "emulators/binding_codec.h"
 
 namespace rx {
 
@@ -81,14 +83,6 @@ struct console_shape {
     std::optional<widget_place> save;
     int players = 1;
     bool locked = false;
-};
-
-// One pad control's binding as shown and as the emulator stores it.
-struct binding {
-    std::string shown_name;
-    std::string emulator_name;
-    // A capture wrote the shown name since the last load.
-    bool captured = false;
 };
 
 // A widget of a screen with the number of frames its artwork holds side by side (3 for a button,

@@ -66,7 +66,7 @@ bool rx_gameboy_controls_input::load_controls() {
         for (int r = 0; r < vba::row_count; ++r) {
             const auto& value = result.values[static_cast<std::size_t>(r)];
             if (!value) continue;
-            show_loaded(record(0, 0, r), vba::get_std_name(*value), *value);
+            set_loaded(record(0, 0, r), *value, vba::get_std_name(*value));
         }
         if (!result.complete) log_error(missing_line_text);
         return result.complete;
@@ -92,11 +92,9 @@ void rx_gameboy_controls_input::save_settings() {
         std::vector<std::string> unsaved;
         for (int r = 0; r < vba::row_count; ++r) {
             const binding& b = record(0, 0, r);
-            values[static_cast<std::size_t>(r)] =
-                vba::get_emu_name(b.shown_name, b.emulator_name, b.captured);
-            if (b.captured && parse_joystick_name(b.shown_name) &&
-                !vba::get_joy_emu_name(b.shown_name))
-                unsaved.push_back(unstorable_text(b.shown_name));
+            values[static_cast<std::size_t>(r)] = vba::get_emu_name(b.shown, b.emu, b.captured);
+            if (b.captured && parse_joystick_name(b.shown) && !vba::get_joy_emu_name(b.shown))
+                unsaved.push_back(unstorable_text(b.shown));
         }
         const auto rewritten = vba::rewrite(text, values);
         if (!rewritten) {
@@ -111,7 +109,7 @@ void rx_gameboy_controls_input::save_settings() {
         for (const std::string& line : unsaved) log_error(line);
         // Only a written file changes what the rows hold as saved.
         for (int r = 0; r < vba::row_count; ++r) {
-            record(0, 0, r).emulator_name = values[static_cast<std::size_t>(r)];
+            record(0, 0, r).emu = values[static_cast<std::size_t>(r)];
         }
     });
 }

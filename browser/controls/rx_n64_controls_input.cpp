@@ -66,7 +66,7 @@ void rx_n64_controls_input::take(const n64::bindings& loaded) {
     loaded_ = loaded;
     for (int k = 0; k < n64::control_count; ++k) {
         const n64::binding& from = loaded[static_cast<std::size_t>(k)];
-        show_loaded(record(0, 0, k), from.shown, from.line);
+        set_loaded(record(0, 0, k), from.line, from.shown);
     }
 }
 
@@ -101,8 +101,8 @@ void rx_n64_controls_input::save_settings() {
         for (int k = 0; k < n64::control_count; ++k) {
             const binding& b = record(0, 0, k);
             n64::binding& to = now[static_cast<std::size_t>(k)];
-            to.shown = b.shown_name;
-            to.line = b.emulator_name;
+            to.shown = b.shown;
+            to.line = b.emu;
             to.touched = b.captured;
         }
         const std::string rewritten = n64::save(text, now, platform::input_devices());

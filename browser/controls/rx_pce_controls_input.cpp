@@ -60,8 +60,9 @@ void rx_pce_controls_input::take(const ootake::slots& loaded) {
     slots_ = loaded;
     each_record(*this, [&](std::size_t i, int p, int c, int r) {
         const ootake::slot& s = loaded[i];
-        show_loaded(record(p, c, r), s.shown,
-                    std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)});
+        set_loaded(record(p, c, r),
+                   std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)},
+                   s.shown);
     });
 }
 
@@ -122,13 +123,13 @@ void rx_pce_controls_input::save_settings() {
         std::vector<std::string> unsaved;
         each_record(*this, [&](std::size_t i, int p, int c, int r) {
             const binding& b = record(p, c, r);
-            now[i].shown = b.shown_name;
+            now[i].shown = b.shown;
             now[i].touched = b.captured;
             // A button past the 50 the codes hold keeps its code.
-            const auto joystick = parse_joystick_name(b.shown_name);
-            if (now[i].changed() && !ootake::code_of(b.shown_name) && joystick &&
+            const auto joystick = parse_joystick_name(b.shown);
+            if (now[i].changed() && !ootake::code_of(b.shown) && joystick &&
                 joystick->kind == joystick_input::input_kind::button)
-                unsaved.push_back(unstorable_text(b.shown_name));
+                unsaved.push_back(unstorable_text(b.shown));
         });
         const auto rewritten = ootake::save(bytes, now);
         // Without the marker and room for both blocks, writing would damage the file.

@@ -184,7 +184,7 @@ std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini) {
 
 std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_cfg) {
     const emulator_profile& zsnes_profile = profile("zsnes");
-    std::vector<settings_binding> records(zsnes::binding_count);
+    std::vector<binding> records(zsnes::binding_count);
     // Records the file does not reach keep these: the defaults on the first pad, none on the
     // second.
     for (std::size_t i = 0; i < zsnes_profile.row_count; ++i) {
@@ -193,7 +193,7 @@ std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_c
     if (zinput_cfg) zsnes::load(*zinput_cfg, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < zsnes::binding_count; ++i) {
-        const settings_binding& record = records[static_cast<std::size_t>(i)];
+        const binding& record = records[static_cast<std::size_t>(i)];
         out.push_back(bound(
             static_cast<unsigned>(i / zsnes::button_count),
             row_button(zsnes_profile, static_cast<std::size_t>(i % zsnes::button_count)),

@@ -51,7 +51,7 @@ std::string shipped_zinput_cfg() {
         lines.insert(lines.end(), block.begin(), block.end());
     }
     const std::vector<pad_binding> keys = zsnes_bindings(std::nullopt);
-    std::vector<settings_binding> records(keys.size());
+    std::vector<binding> records(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) records[i].shown = keys[i].shown;
     return zsnes::save(join_lines(lines), records).bytes;
 }

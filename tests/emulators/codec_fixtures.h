@@ -12,7 +12,7 @@
 namespace rx::test {
 
 // What a capture box does to a record.
-inline void capture(settings_binding& record, const std::string& name) {
+inline void capture(binding& record, const std::string& name) {
     record.shown = name;
     record.captured = true;
 }

@@ -8,11 +8,11 @@
 
 namespace {
 
-using rx::settings_binding;
+using rx::binding;
 namespace gens = rx::gens;
 
-std::vector<settings_binding> loaded(const std::string& text) {
-    std::vector<settings_binding> records;
+std::vector<binding> loaded(const std::string& text) {
+    std::vector<binding> records;
     EXPECT_TRUE(gens::load(text, records).ok);
     return records;
 }
@@ -84,7 +84,7 @@ TEST(GensLoad, LastInputLineIsTheBaseAndNoneMeansLineZero) {
 TEST(GensLoad, ShortSectionStopsWithTheRangeErrorKeepingEarlierRows) {
     auto lines = rx::test::gens_lines();
     lines.resize(30 + 61);  // from player 2's C (offset 61) on, the lines are missing
-    std::vector<settings_binding> records(22, settings_binding{"old", "old"});
+    std::vector<binding> records(22, binding{"old", "old"});
     auto result = gens::load(rx::join_lines(lines), records);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, rx::missing_line_text);
@@ -153,7 +153,7 @@ TEST(GensSave, FileTooShortForPlayerTwoWritesNothing) {
     auto lines = rx::test::gens_lines();
     lines.resize(30 + 65);  // one line short of player 2's Z
     const std::string text = rx::join_lines(lines);
-    std::vector<settings_binding> records(22, settings_binding{"Up", "200"});
+    std::vector<binding> records(22, binding{"Up", "200"});
     auto save = gens::save(text, records);
     EXPECT_FALSE(save.written);
     EXPECT_EQ(save.error, rx::missing_line_text);

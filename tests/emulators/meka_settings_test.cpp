@@ -9,12 +9,12 @@
 
 namespace {
 
-using rx::settings_binding;
+using rx::binding;
 using rx::test::mouse_at;
 namespace meka = rx::meka;
 
-std::vector<settings_binding> loaded(const std::string& text) {
-    std::vector<settings_binding> records;
+std::vector<binding> loaded(const std::string& text) {
+    std::vector<binding> records;
     EXPECT_EQ(meka::load(text, records).status, meka::load_status::loaded);
     return records;
 }
@@ -43,13 +43,13 @@ TEST(MekaLoad, MissingOrMisplacedSectionChangesNothingAndSaysSo) {
     swapped.replace(swapped.find("[Keyboard 2]"), 12, "[Keyboard 9]");
     swapped.replace(swapped.find("[Joypad 2]"), 10, "[Keyboard 2]");
     for (const auto& text : {broken, no_joypad2, swapped}) {
-        std::vector<settings_binding> records(28, settings_binding{"kept", "kept"});
+        std::vector<binding> records(28, binding{"kept", "kept"});
         auto outcome = meka::load(text, records);
         EXPECT_EQ(outcome.status, meka::load_status::no_section);
         EXPECT_EQ(outcome.error, "invalid string position");
         for (const auto& record : records) EXPECT_EQ(record.shown, "kept");
     }
-    std::vector<settings_binding> records(28, settings_binding{"kept", "kept"});
+    std::vector<binding> records(28, binding{"kept", "kept"});
     auto outcome = meka::load("", records);
     EXPECT_EQ(outcome.status, meka::load_status::empty_file);
     EXPECT_EQ(outcome.error, "Failed to load controls - colecovision");

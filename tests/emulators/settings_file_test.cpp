@@ -13,7 +13,7 @@
 
 namespace {
 
-using rx::settings_binding;
+using rx::binding;
 
 std::vector<std::string> entries(const std::string& folder) {
     std::vector<std::string> names;
@@ -25,20 +25,19 @@ std::vector<std::string> entries(const std::string& folder) {
 struct codec_case {
     const char* file_name;
     std::string text;
-    std::function<rx::settings_save(std::string_view, const std::vector<settings_binding>&)> save;
-    std::function<void(std::string_view, std::vector<settings_binding>&)> load;
+    std::function<rx::settings_save(std::string_view, const std::vector<binding>&)> save;
+    std::function<void(std::string_view, std::vector<binding>&)> load;
     std::size_t edited;  // a record to change
 };
 
 std::vector<codec_case> cases() {
-    return {
-        {"gens.cfg", rx::test::padded(rx::test::gens_lines(), 5000), rx::gens::save,
-         [](std::string_view b, std::vector<settings_binding>& r) { rx::gens::load(b, r); }, 3},
-        {"meka.inp", rx::test::padded(rx::test::meka_lines(), 21000), rx::meka::save,
-         [](std::string_view b, std::vector<settings_binding>& r) { rx::meka::load(b, r); }, 3},
-        {"zinput.cfg", rx::test::padded(rx::test::zsnes_lines("pl1contrl=1"), 5000),
-         rx::zsnes::save,
-         [](std::string_view b, std::vector<settings_binding>& r) { rx::zsnes::load(b, r); }, 3}};
+    return {{"gens.cfg", rx::test::padded(rx::test::gens_lines(), 5000), rx::gens::save,
+             [](std::string_view b, std::vector<binding>& r) { rx::gens::load(b, r); }, 3},
+            {"meka.inp", rx::test::padded(rx::test::meka_lines(), 21000), rx::meka::save,
+             [](std::string_view b, std::vector<binding>& r) { rx::meka::load(b, r); }, 3},
+            {"zinput.cfg", rx::test::padded(rx::test::zsnes_lines("pl1contrl=1"), 5000),
+             rx::zsnes::save,
+             [](std::string_view b, std::vector<binding>& r) { rx::zsnes::load(b, r); }, 3}};
 }
 
 TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
@@ -46,7 +45,7 @@ TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
         rx::test::temp_dir dir("rx_codec");
         const std::string path = dir.file(c.file_name);
         ASSERT_TRUE(rx::test::write_file(path, c.text));
-        std::vector<settings_binding> records;
+        std::vector<binding> records;
         std::string bytes;
         ASSERT_EQ(rx::read_settings_file(path, bytes), rx::settings_file::read);
         c.load(bytes, records);
@@ -81,7 +80,7 @@ TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
 TEST(SettingsFile, MissingEmptyOrRefusedFilesAreNotWritten) {
     rx::test::temp_dir dir("rx_codec");
     const std::string path = dir.file("zinput.cfg");
-    std::vector<settings_binding> records(24, settings_binding{"Up", "200"});
+    std::vector<binding> records(24, binding{"Up", "200"});
     auto codec = [&](std::string_view b) { return rx::zsnes::save(b, records); };
     std::vector<std::string> emu;
     std::string bytes;

@@ -9,11 +9,11 @@
 
 namespace {
 
-using rx::settings_binding;
+using rx::binding;
 namespace zsnes = rx::zsnes;
 
-std::vector<settings_binding> loaded(const std::string& text) {
-    std::vector<settings_binding> records;
+std::vector<binding> loaded(const std::string& text) {
+    std::vector<binding> records;
     EXPECT_TRUE(zsnes::load(text, records).ok);
     return records;
 }
@@ -72,7 +72,7 @@ TEST(ZsnesLoad, KeysInFileOrderFillScreenOrder) {
 TEST(ZsnesLoad, MissingOrMisorderedKeyStopsKeepingWhatCameBefore) {
     auto lines = rx::test::zsnes_lines();
     lines[31] = "pl1Ykk\r\n";  // pl1Yk has no "=" on its line
-    std::vector<settings_binding> records(24, settings_binding{"old", "old"});
+    std::vector<binding> records(24, binding{"old", "old"});
     EXPECT_FALSE(zsnes::load(rx::join_lines(lines), records).ok);
     EXPECT_EQ(records[10].shown, "A");   // pl1Lk, just before it
     EXPECT_EQ(records[9].shown, "old");  // Y
@@ -81,7 +81,7 @@ TEST(ZsnesLoad, MissingOrMisorderedKeyStopsKeepingWhatCameBefore) {
 
     lines = rx::test::zsnes_lines();
     std::swap(lines[22], lines[24]);  // pl1upk before pl1selk
-    records.assign(24, settings_binding{"old", "old"});
+    records.assign(24, binding{"old", "old"});
     EXPECT_FALSE(zsnes::load(rx::join_lines(lines), records).ok);
     EXPECT_EQ(records[4].emu, "54\r");  // selk, found after upk
     EXPECT_EQ(records[5].emu, "old");   // startk lies before selk now
@@ -130,7 +130,7 @@ TEST(ZsnesSave, OneCaptureChangesItsLineAndTheLineAfterContrlSurvives) {
 TEST(ZsnesSave, EmptyBindingIsZeroAndZeroStaysZero) {
     const std::string text = rx::join_lines(rx::test::zsnes_lines("pl1contrl=1"));
     auto records = loaded(text);
-    records[1] = settings_binding{};  // player 1 Down, never read
+    records[1] = binding{};  // player 1 Down, never read
     auto save = zsnes::save(text, records);
     ASSERT_TRUE(save.written);
     EXPECT_EQ(rx::split_lines(save.bytes)[25], "pl1downk=0\r\n");
@@ -164,7 +164,7 @@ TEST(ZsnesSave, PlayerTwosSwitchOnPlayerOnesLastKeyLineIsRefused) {
     for (std::size_t i = 41; i < lines.size(); ++i) overlapping.push_back(lines[i]);
     const std::string text = rx::join_lines(overlapping);
     ASSERT_EQ(rx::split_lines(text)[46].substr(0, 6), "pl2Rk=");
-    std::vector<settings_binding> records;
+    std::vector<binding> records;
     ASSERT_TRUE(zsnes::load(text, records).ok);
     auto save = zsnes::save(text, records);
     EXPECT_FALSE(save.written);

@@ -291,7 +291,7 @@ class play_e2e : public rx::test::relicade_window_test,
                 return value ? std::optional<int>(std::atoi(value->c_str())) : std::nullopt;
             }
             case settings_store::zinput_cfg: {
-                std::vector<rx::settings_binding> records;
+                std::vector<rx::binding> records;
                 rx::zsnes::load(read_file(folder / "zinput.cfg"), records);
                 if (records.size() <= right_row) return std::nullopt;
                 return std::atoi(records[right_row].emu.c_str());

@@ -273,7 +273,7 @@ TEST_F(RetroPads, ZsnesSettingsForBothPlayers) {
     // The fixture's second player: Up on 259 and Down on 258, which are joystick inputs.
     std::string text;
     for (const auto& l : lines) text += l;
-    std::vector<rx::settings_binding> records(rx::zsnes::binding_count);
+    std::vector<rx::binding> records(rx::zsnes::binding_count);
     ASSERT_TRUE(rx::zsnes::load(text, records).ok);
     auto bindings = zsnes_bindings(text);
     // Player 1: Start on Enter (28), Y on "D" (32), L on "A" (30).
@@ -361,7 +361,7 @@ TEST_F(RetroPads, ShippedSettingsPlayExactlyTheFallbackKeys) {
     const std::string vba = shipped_vba_ini(), zsnes = shipped_zinput_cfg(),
                       ootake = shipped_ootake_dat();
     ASSERT_TRUE(rx::vba::parse(vba).complete);
-    std::vector<rx::settings_binding> records;
+    std::vector<rx::binding> records;
     ASSERT_TRUE(rx::zsnes::load(zsnes, records).ok);
     ASSERT_TRUE(rx::ootake::load(ootake).has_value());
     const std::pair<const std::string*, bindings_of> files[] = {
