@@ -2,13 +2,12 @@
 #include "retro/logic/bindings.h"
 
 #include <array>
-#include <map>
-#include <set>
 
 #include "emulators/binding_codec.h"
 #include "emulators/key_names.h"
 #include "emulators/nester_settings.h"
 #include "emulators/ootake_settings.h"
+#include "emulators/sdl_keys.h"
 #include "emulators/vba_settings.h"
 #include "emulators/zsnes_settings.h"
 
@@ -16,43 +15,26 @@ namespace rx::retro {
 
 namespace {
 
-// SDL 1.2 numbers its key symbols below this.
-constexpr int key_symbol_limit = 512;
-
-// Every symbol the capture box names, by name; several keys may share a name ("Enter").
-const std::multimap<std::string, int>& symbols_by_name() {
-    static const std::multimap<std::string, int> table = [] {
-        std::multimap<std::string, int> t;
-        for (int sym = 0; sym < key_symbol_limit; ++sym) {
-            if (auto name = capture_key_name(sym)) t.emplace(*name, sym);
-        }
-        return t;
-    }();
-    return table;
-}
-
-// Names the key-name table gives to more than one code.
-const std::set<std::string>& shared_key_names() {
-    static const std::set<std::string> names = [] {
-        std::map<std::string, int> uses;
-        for (int code = 1; code < 256; ++code) {
-            if (is_named_key(code)) ++uses[key_std_name(code)];
-        }
-        std::set<std::string> shared;
-        for (const auto& [name, count] : uses) {
-            if (count > 1) shared.insert(name);
-        }
-        return shared;
-    }();
-    return names;
-}
-
 pad_binding bound(unsigned port, pad_button button, std::string shown) {
     pad_binding b;
     b.port = port;
     b.button = button;
     b.shown = std::move(shown);
     b.source = source_of(b.shown);
+    return b;
+}
+
+// A binding whose settings store `value` ("203", "259\r"): a keyboard code plays its keys
+// straight from the code, a joystick goes by its shown name.
+pad_binding bound_value(unsigned port, pad_button button, std::string_view value,
+                        std::string shown) {
+    const int code = leading_integer(value);
+    if (code <= 0 || code > 255) return bound(port, button, std::move(shown));
+    pad_binding b;
+    b.port = port;
+    b.button = button;
+    b.shown = std::move(shown);
+    b.source = key_source(code);
     return b;
 }
 
@@ -153,16 +135,13 @@ std::optional<input_source> source_of(std::string_view shown) {
         }
         return s;
     }
+    return key_source(key_code_of(shown));
+}
+
+std::optional<input_source> key_source(int code) {
     input_source s;
-    auto take = [&](const std::string& name) {
-        auto range = symbols_by_name().equal_range(name);
-        for (auto it = range.first; it != range.second; ++it) s.key_syms.push_back(it->second);
-    };
-    take(std::string(shown));
+    s.key_syms = key_syms_of_code(code);
     if (s.key_syms.empty()) return std::nullopt;
-    // The key-name table gives keypad Enter the plain name "Enter" the capture box keeps for
-    // Return: a name the table gives to two keys stands for the keypad one too.
-    if (shared_key_names().count(std::string(shown))) take(std::string(shown) + " (Pad)");
     return s;
 }
 
@@ -174,10 +153,10 @@ std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini) {
     for (std::size_t r = 0; r < vba.row_count; ++r) {
         const auto& value = loaded.values[r];
         pad_button button = row_button(vba, r);
-        out.push_back(
-            bound(0, button,
-                  value ? shown_unless_empty(leading_integer(*value), vba::get_std_name(*value))
-                        : default_key_name(button)));
+        out.push_back(value ? bound_value(0, button, *value,
+                                          shown_unless_empty(leading_integer(*value),
+                                                             vba::get_std_name(*value)))
+                            : bound(0, button, default_key_name(button)));
     }
     return out;
 }
@@ -194,11 +173,14 @@ std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_c
     std::vector<pad_binding> out;
     for (int i = 0; i < zsnes::binding_count; ++i) {
         const binding& record = records[static_cast<std::size_t>(i)];
-        out.push_back(bound(
-            static_cast<unsigned>(i / zsnes::button_count),
-            row_button(zsnes_profile, static_cast<std::size_t>(i % zsnes::button_count)),
-            record.emu.empty() ? record.shown
-                               : shown_unless_empty(leading_integer(record.emu), record.shown)));
+        const auto port = static_cast<unsigned>(i / zsnes::button_count);
+        const pad_button button =
+            row_button(zsnes_profile, static_cast<std::size_t>(i % zsnes::button_count));
+        out.push_back(
+            record.emu.empty()
+                ? bound(port, button, record.shown)
+                : bound_value(port, button, record.emu,
+                              shown_unless_empty(leading_integer(record.emu), record.shown)));
     }
     return out;
 }

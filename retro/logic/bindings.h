@@ -43,9 +43,11 @@ struct pad_binding {
     std::optional<input_source> source;  // nullopt when the name cannot be played
 };
 
-// The input a shown name stands for; nullopt for an empty name, a key the capture box has no
-// symbol for (a bare number) or a joystick name without an input.
+// The input a shown name stands for; nullopt for an empty name, a key name no code has (a bare
+// number), a code no key reaches, or a joystick name without an input.
 std::optional<input_source> source_of(std::string_view shown);
+// The keys that play a DirectInput key code; nullopt when none does.
+std::optional<input_source> key_source(int code);
 
 // The name of the key a pad button plays when its settings say nothing (the first pad only).
 std::string default_key_name(pad_button button);
