@@ -49,6 +49,10 @@ std::string_view pad_control_name(pad_control control) {
             return "L";
         case pad_control::r:
             return "R";
+        case pad_control::button_1:
+            return "Button 1";
+        case pad_control::button_2:
+            return "Button 2";
     }
     return {};
 }
@@ -81,6 +85,8 @@ std::optional<int> default_key_code(pad_control control) {
             return 17;  // W
         case pad_control::c:
         case pad_control::z:
+        case pad_control::button_1:
+        case pad_control::button_2:
             break;
     }
     return std::nullopt;

@@ -11,7 +11,24 @@
 namespace rx {
 
 // A console pad's controls by their own names; every format's rows are some of these.
-enum class pad_control { up, down, left, right, select, start, a, b, c, x, y, z, l, r };
+enum class pad_control {
+    up,
+    down,
+    left,
+    right,
+    select,
+    start,
+    a,
+    b,
+    c,
+    x,
+    y,
+    z,
+    l,
+    r,
+    button_1,
+    button_2
+};
 
 // Where an emulator keeps its pad settings: a file in (or below) the program folder, the registry,
 // or nowhere the client edits.
@@ -42,7 +59,8 @@ inline constexpr pad_control up = pad_control::up, down = pad_control::down,
                              select = pad_control::select, start = pad_control::start,
                              a = pad_control::a, b = pad_control::b, c = pad_control::c,
                              x = pad_control::x, y = pad_control::y, z = pad_control::z,
-                             l = pad_control::l, r = pad_control::r;
+                             l = pad_control::l, r = pad_control::r,
+                             button_1 = pad_control::button_1, button_2 = pad_control::button_2;
 inline constexpr linux_player rx_host = linux_player::rx_host, rx_retro = linux_player::rx_retro;
 
 constexpr emulator_profile make_profile(std::string_view name, std::string_view program,

@@ -4,7 +4,9 @@
 #include <array>
 
 #include "emulators/binding_codec.h"
+#include "emulators/gens_settings.h"
 #include "emulators/key_names.h"
+#include "emulators/meka_settings.h"
 #include "emulators/nester_settings.h"
 #include "emulators/ootake_settings.h"
 #include "emulators/sdl_keys.h"
@@ -53,6 +55,17 @@ const emulator_profile& profile(std::string_view name) {
     return *profile_named(name);
 }
 
+constexpr std::array<pad_button, gens::row_count> gens_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_start, pad_b, pad_a, pad_r, pad_y, pad_x, pad_l};
+constexpr std::array<pad_button, meka::control_count> meka_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_a, pad_r, pad_start};
+
+// MEKA keeps a keyboard line's carriage return in the name; the key is the name without it.
+std::string without_carriage_return(std::string name) {
+    if (!name.empty() && name.back() == '\r') name.pop_back();
+    return name;
+}
+
 }  // namespace
 
 std::optional<pad_button> libretro_button(pad_control control) {
@@ -83,6 +96,8 @@ std::optional<pad_button> libretro_button(pad_control control) {
             return pad_r;
         case pad_control::c:
         case pad_control::z:
+        case pad_control::button_1:
+        case pad_control::button_2:
             break;
     }
     return std::nullopt;
@@ -205,6 +220,44 @@ std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_
     return out;
 }
 
+std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg) {
+    std::vector<binding> records(gens::binding_count);
+    for (int r = 0; r < gens::row_count; ++r) {
+        records[static_cast<std::size_t>(r)].shown = default_key_name(gens_buttons[r]);
+    }
+    // A file cut short keeps the defaults for the rows it does not reach.
+    if (gens_cfg) gens::load(*gens_cfg, records);
+    std::vector<pad_binding> out;
+    for (int i = 0; i < gens::binding_count; ++i) {
+        const binding& record = records[static_cast<std::size_t>(i)];
+        out.push_back(bound(static_cast<unsigned>(i / gens::row_count),
+                            gens_buttons[static_cast<std::size_t>(i % gens::row_count)],
+                            record.emu.empty()
+                                ? record.shown
+                                : shown_unless_empty(leading_integer(record.emu), record.shown)));
+    }
+    return out;
+}
+
+std::vector<pad_binding> meka_bindings(std::optional<std::string_view> meka_inp) {
+    std::vector<binding> records(meka::binding_count);
+    bool loaded = false;
+    if (meka_inp) loaded = meka::load(*meka_inp, records).status == meka::load_status::loaded;
+    std::vector<pad_binding> out;
+    for (int i = 0; i < meka::binding_count; ++i) {
+        const unsigned port = static_cast<unsigned>(meka::player_of(i) - 1);
+        const pad_button button = meka_buttons[static_cast<std::size_t>(i % meka::control_count)];
+        std::string shown;
+        if (loaded) {
+            shown = without_carriage_return(records[static_cast<std::size_t>(i)].shown);
+        } else if (port == 0 && !meka::is_joystick_record(i)) {
+            shown = default_key_name(button);
+        }
+        out.push_back(bound(port, button, shown));
+    }
+    return out;
+}
+
 std::vector<pad_binding> nester_bindings(platform::registry& store,
                                          std::string_view keyboard_guid) {
     std::vector<pad_binding> out;
@@ -228,6 +281,8 @@ std::vector<pad_binding> file_bindings(const emulator_profile& emulator,
     if (emulator.name == "vba") return vba_bindings(bytes);
     if (emulator.name == "zsnes") return zsnes_bindings(bytes);
     if (emulator.name == "ootake") return ootake_bindings(bytes);
+    if (emulator.name == "gens") return gens_bindings(bytes);
+    if (emulator.name == "meka") return meka_bindings(bytes);
     return {};
 }
 

@@ -27,6 +27,9 @@ TEST(RetroConsole, TheSchemeChoosesTheCore) {
         {"zsnes://u:p@h/g", "bsnes_mercury_performance_libretro.so", "zsnes",
          "Super Nintendo Entertainment System"},
         {"rxpce://u:p@h/g", "mednafen_pce_fast_libretro.so", "ootake", "Turbo Graphics 16"},
+        {"rxgen://u:p@h/g", "libblastem.so", "gens", "Sega Genesis"},
+        // The Game Gear's row comes first; the image tells it from the Master System.
+        {"rxsms://u:p@h/g", "libblastem.so", "meka", "Sega Gamegear"},
     };
     for (const row& r : rows) {
         auto entry = console_of_launch(r.launch);
@@ -36,7 +39,7 @@ TEST(RetroConsole, TheSchemeChoosesTheCore) {
         EXPECT_EQ(entry->emulator->name, r.emulator);
         EXPECT_EQ(entry->console_name, r.console);
     }
-    for (const char* other : {"rxgen://u:p@h/g", "rxsms://u:p@h/g", "rxnes:/u", "RXNES://u", ""}) {
+    for (const char* other : {"rxa26://u:p@h/g", "rxn64://u:p@h/g", "rxnes:/u", "RXNES://u", ""}) {
         EXPECT_FALSE(console_of_launch(other)) << other;
     }
 }
