@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/controls/logic/binding_codec.h"
+#include "emulators/binding_codec.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/message_box.h"
@@ -29,7 +29,7 @@
 #include "retro/audio_output.h"
 #include "retro/logic/bindings.h"
 #include "retro/logic/console.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 #include "retro/logic/picture.h"
 #include "retro/logic/play_keys.h"
 #include "retro/logic/save_file.h"
@@ -139,40 +139,15 @@ std::string play_token() {
     return std::string(token) + ".play";
 }
 
-std::optional<std::string> settings_bytes(const char* file_name) {
-    std::string bytes;
-    if (rx::read_settings_file(folder() + file_name, bytes) != rx::settings_file::read) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 std::vector<pad_binding> bindings_for(const console_entry& console) {
-    switch (console.settings) {
-        case settings_kind::vba: {
-            auto bytes = settings_bytes("vba.ini");
-            return vba_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::zsnes: {
-            auto bytes = settings_bytes("zinput.cfg");
-            return zsnes_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::ootake: {
-            auto bytes = settings_bytes("ootake.dat");
-            return ootake_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::nester:
-            return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
-        case settings_kind::gens: {
-            auto bytes = settings_bytes("gens.cfg");
-            return gens_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::meka: {
-            auto bytes = settings_bytes("meka.inp");
-            return meka_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-    }
-    return {};
+    const rx::emulator_profile& emulator = *console.emulator;
+    if (emulator.store == rx::settings_store::registry)
+        return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
+    std::string bytes;
+    if (rx::read_settings_file(folder() + rx::settings_path(emulator), bytes) !=
+        rx::settings_file::read)
+        return file_bindings(emulator, std::nullopt);
+    return file_bindings(emulator, bytes);
 }
 
 // Where the timings of a run go when a benchmark asks for them.
@@ -712,7 +687,7 @@ int main(int argc, char** argv) {
     // stand-in emulator beside this program, which its id names before any image is fetched.
     const std::string_view launch(argv[1]);
     const std::optional<console_entry> scheme = console_of_launch(launch);
-    if (scheme && scheme->settings == settings_kind::meka &&
+    if (scheme && scheme->emulator->name == "meka" &&
         is_colecovision_id(game_id_of_launch(launch))) {
         if (auto here = rx::platform::executable_directory()) {
             rx::platform::run_instead(

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "retro/logic/bindings.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 namespace rx::retro {
 
