@@ -3,6 +3,7 @@
 // keys set on the console's controls screen and keeps the battery save on the game server.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_ttf.h>
 
 #include <atomic>
 #include <chrono>
@@ -31,6 +32,7 @@
 #include "retro/logic/core.h"
 #include "retro/logic/picture.h"
 #include "retro/logic/play_keys.h"
+#include "retro/logic/quick_state.h"
 #include "retro/logic/save_file.h"
 #include "retro/logic/save_sync.h"
 #include "retro/logic/sound.h"
@@ -44,6 +46,9 @@ using namespace rx::retro;
 static_assert(hat_up == SDL_HAT_UP && hat_right == SDL_HAT_RIGHT && hat_down == SDL_HAT_DOWN &&
                   hat_left == SDL_HAT_LEFT,
               "the bindings' hat bits are SDL's");
+static_assert(quick_save_sym == SDLK_F2 && quick_load_sym == SDLK_F4 &&
+                  fast_forward_sym == SDLK_TAB && pause_menu_sym == SDLK_ESCAPE,
+              "the keys of play are SDL's symbols");
 
 constexpr int window_width = 800;
 constexpr int window_height = 600;
@@ -53,6 +58,11 @@ constexpr const char* caption = "Relicade";
 constexpr double save_check_ms = 1000;
 // Held down, the game runs at up to four times its speed, without sound.
 constexpr SDLKey fast_forward_key = SDLK_TAB;
+// Notices run along the bottom of the window in colours none of the test games use, so a picture
+// check can tell them from the game.
+constexpr int notice_font_size = 16;
+constexpr int notice_band_h = 30;
+const SDL_Color notice_text_colour{255, 224, 120, 0};
 // The pause menu: a panel in the middle of the window with its two buttons.
 constexpr int menu_button_w = 150, menu_button_h = 40;
 const SDL_Rect menu_panel{290, 225, 220, 150};
@@ -236,7 +246,9 @@ class player {
         }
         resampler_ = std::make_unique<resampler>(game_.sample_rate(),
                                                  audio_.is_open() ? audio_.rate() : 48000);
+        open_font();
         restore_save();
+        notices_.show(keys_notice, now_ms(), keys_notice_ms);
         loop();
         timings_.underrun_frames = audio_.underrun_frames();
         timings_.sound_rate = audio_.rate();
@@ -244,6 +256,7 @@ class player {
         // The window goes at once; the last store of the save takes rxlib over a second.
         audio_.close();
         close_joysticks();
+        close_font();
         for (SDL_Surface*& image : menu_images_) {
             if (image) SDL_FreeSurface(image);
             image = nullptr;
@@ -253,6 +266,7 @@ class player {
         screen_ = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         store_at_end();
+        if (!state_file_.empty()) std::remove((folder() + state_file_).c_str());
         return 0;
     }
 
@@ -300,6 +314,7 @@ class player {
     void restore_save() {
         save_name_ = save_name();
         play_file_ = save_name_ + "." + play_token();
+        state_name_ = state_name(save_name_);
         server_.wait();
         if (game_.save_size() == 0) return;
         const auto status = static_cast<load_status>(rx_get_load_status());
@@ -427,11 +442,138 @@ class player {
         if (play_file_written_ && copy_current_) std::remove((folder() + play_file_).c_str());
     }
 
+    void open_font() {
+        if (!TTF_WasInit() && TTF_Init() == -1) {
+            log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
+            return;
+        }
+        font_ = TTF_OpenFont((folder() + "NEURPOLI.TTF").c_str(), notice_font_size);
+        if (!font_) log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
+    }
+
+    void close_font() {
+        if (notice_image_) SDL_FreeSurface(notice_image_);
+        notice_image_ = nullptr;
+        if (font_) TTF_CloseFont(font_);
+        font_ = nullptr;
+        if (TTF_WasInit()) TTF_Quit();
+    }
+
+    // The current notice in a band along the bottom of the window; false when there is none.
+    bool draw_notice(SDL_Rect& band) {
+        const std::string& text = notices_.current(now_ms());
+        if (text.empty() || !font_) return false;
+        if (text != notice_text_ || !notice_image_) {
+            if (notice_image_) SDL_FreeSurface(notice_image_);
+            notice_image_ = TTF_RenderText_Blended(font_, text.c_str(), notice_text_colour);
+            notice_text_ = text;
+        }
+        band = SDL_Rect{0, static_cast<Sint16>(window_height - notice_band_h), window_width,
+                        notice_band_h};
+        SDL_FillRect(screen_, &band, SDL_MapRGB(screen_->format, 18, 16, 62));
+        SDL_Rect edge{band.x, band.y, band.w, 2};
+        SDL_FillRect(screen_, &edge, SDL_MapRGB(screen_->format, 150, 60, 200));
+        if (notice_image_) {
+            SDL_Rect at{
+                static_cast<Sint16>((window_width - notice_image_->w) / 2),
+                static_cast<Sint16>(band.y + 2 + (notice_band_h - 2 - notice_image_->h) / 2), 0, 0};
+            SDL_BlitSurface(notice_image_, nullptr, screen_, &at);
+        }
+        return true;
+    }
+
+    // Shown briefly over the picture and kept in the log.
+    void notice(const std::string& text) {
+        log_line("Quick save " + state_name_ + ": " + text + " - rx_retro");
+        notices_.show(text, now_ms());
+        // Without the font the title says it.
+        if (!font_ && screen_)
+            SDL_WM_SetCaption((std::string(rx_get_game_name()) + " - " + text).c_str(), nullptr);
+    }
+
+    // The state is taken the moment the key goes down; it reaches the server once the worker is
+    // free.
+    void quick_save_pressed() {
+        if (quick_.waiting() || quick_.in_flight()) {
+            notice("Still busy with the last quick save or load");
+            return;
+        }
+        std::string refusal = quick_save_refusal(game_.state_size());
+        std::vector<unsigned char> state;
+        if (refusal.empty()) {
+            state = game_.save_state();
+            if (state.empty()) refusal = "Not saved: the emulator could not save its state";
+        }
+        if (refusal.empty()) refusal = quick_save_refusal(state.size());
+        if (refusal.empty()) {
+            if (state_file_.empty()) state_file_ = state_name_ + "." + play_token();
+            const std::string failed = rx::platform::replace_file(
+                folder() + state_file_,
+                std::string_view(reinterpret_cast<const char*>(state.data()), state.size()));
+            if (!failed.empty()) {
+                log_line("Failed to write " + state_file_ + " (" + failed + ") - rx_retro");
+                refusal = quick_save_outcome(store_status::not_sent);
+            }
+        }
+        if (!refusal.empty()) {
+            notice(refusal);
+            return;
+        }
+        quick_.ask(quick_requests::kind::save);
+        notices_.show("Saving...", now_ms(), 60000);
+    }
+
+    void quick_load_pressed() {
+        if (!quick_.ask(quick_requests::kind::load)) {
+            notice("Still busy with the last quick save or load");
+            return;
+        }
+        notices_.show("Loading...", now_ms(), 60000);
+    }
+
+    // Takes the answer of a quick save or load that ended, and starts the one waiting once the
+    // server is free. A battery store that ended is taken first: its status is read from the
+    // same place.
+    void serve_quick(double now) {
+        if (quick_.in_flight() && !server_.busy()) finish_quick();
+        if (!quick_.waiting() || server_.busy()) return;
+        if (uploader_) collect_store(now);
+        const std::optional<quick_requests::kind> what = quick_.start();
+        const std::string name = state_name_, file = state_file_;
+        if (what == quick_requests::kind::save) {
+            server_.start([file, name] { rx_save_game_as(file.c_str(), name.c_str()); });
+        } else {
+            server_.start([name] { rx_load_game(name.c_str()); });
+        }
+    }
+
+    void finish_quick() {
+        const std::optional<quick_requests::kind> done = quick_.finished();
+        if (done == quick_requests::kind::save) {
+            std::remove((folder() + state_file_).c_str());
+            notice(quick_save_outcome(static_cast<store_status>(rx_get_save_status())));
+            return;
+        }
+        const auto status = static_cast<load_status>(rx_get_load_status());
+        const int size = rx_get_load_size();
+        bool applied = false;
+        if (status == load_status::whole && size > 0) {
+            applied = game_.load_state(rx_get_load_location(), static_cast<std::size_t>(size));
+            // The picture and sound of the moment before are gone with it.
+            samples_.clear();
+        }
+        notice(quick_load_outcome(
+            status, status == load_status::whole && size > 0 ? static_cast<std::size_t>(size) : 0,
+            applied));
+    }
+
     bool handle_events() {
         SDL_Event event;
         bool running = true;
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) running = false;
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F2) quick_save_pressed();
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F4) quick_load_pressed();
             // Escape asks first: a stray press must not end a game in the middle.
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
                 // What follows is the menu's to read.
@@ -448,6 +590,8 @@ class player {
                                   window_height);
         SDL_Surface* target = direct_ ? screen_ : shadow_;
         if (!target) return;
+        // A notice that went leaves its band to be drawn over whole.
+        if (notices_.take_cleared()) last_place_ = rect{};
         bool moved = !(place == last_place_);
         if (moved) SDL_FillRect(target, nullptr, 0);
         if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) == -1) return;
@@ -456,11 +600,15 @@ class player {
         scaler_.draw(frame, reinterpret_cast<std::uint32_t*>(origin), target->pitch, place);
         if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
         if (!direct_) SDL_BlitSurface(shadow_, nullptr, screen_, nullptr);
+        SDL_Rect band{};
+        const bool noticed = draw_notice(band);
         if (moved) {
             SDL_Flip(screen_);
         } else {
-            SDL_UpdateRect(screen_, place.x, place.y, static_cast<Uint32>(place.w),
-                           static_cast<Uint32>(place.h));
+            SDL_Rect areas[2] = {{static_cast<Sint16>(place.x), static_cast<Sint16>(place.y),
+                                  static_cast<Uint16>(place.w), static_cast<Uint16>(place.h)},
+                                 band};
+            SDL_UpdateRects(screen_, noticed ? 2 : 1, areas);
         }
         last_place_ = place;
         if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
@@ -588,6 +736,7 @@ class player {
                 draw();
             }
             play_sound();
+            serve_quick(core_end);
             if (uploader_ && core_end - last_save_check >= save_check_ms) {
                 last_save_check = core_end;
                 keep_save(core_end);
@@ -626,7 +775,14 @@ class player {
     bool play_file_written_ = false;
     bool copy_current_ = false;  // the game's copy holds what the play's own file holds
     std::unique_ptr<save_uploader> uploader_;
-    bool storing_ = false;  // a store runs on the worker and its outcome is not yet taken
+    bool storing_ = false;    // a store runs on the worker and its outcome is not yet taken
+    std::string state_name_;  // the quick save's name on the server
+    std::string state_file_;  // the quick save on its way there, in this play's own file
+    quick_requests quick_;
+    notice_board notices_;
+    TTF_Font* font_ = nullptr;
+    SDL_Surface* notice_image_ = nullptr;
+    std::string notice_text_;  // what notice_image_ shows
     run_timings timings_;
 };
 
