@@ -443,9 +443,13 @@ class player {
     }
 
     void open_font() {
-        if (!TTF_WasInit() && TTF_Init() == -1) {
-            log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
-            return;
+        // rxlib may hold the font library for its own window; only a start made here is ended here.
+        if (!TTF_WasInit()) {
+            if (TTF_Init() == -1) {
+                log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
+                return;
+            }
+            ttf_started_ = true;
         }
         font_ = TTF_OpenFont((folder() + "NEURPOLI.TTF").c_str(), notice_font_size);
         if (!font_) log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
@@ -456,7 +460,8 @@ class player {
         notice_image_ = nullptr;
         if (font_) TTF_CloseFont(font_);
         font_ = nullptr;
-        if (TTF_WasInit()) TTF_Quit();
+        if (ttf_started_) TTF_Quit();
+        ttf_started_ = false;
     }
 
     // The current notice in a band along the bottom of the window; false when there is none.
@@ -781,6 +786,7 @@ class player {
     quick_requests quick_;
     notice_board notices_;
     TTF_Font* font_ = nullptr;
+    bool ttf_started_ = false;
     SDL_Surface* notice_image_ = nullptr;
     std::string notice_text_;  // what notice_image_ shows
     run_timings timings_;
