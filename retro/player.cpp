@@ -719,27 +719,34 @@ class player {
     void loop() {
         frame_pacer pacer(game_.frames_per_second(), now_ms());
         double last_save_check = now_ms();
-        std::uint64_t drawn = game_.frames_drawn();
+        pad_state menu_pads;
+        double core_start = 0, core_end = 0;
+        frame_hooks hooks;
+        hooks.read_pads = [this] { return read_input(); };
+        hooks.admit = [&](const pad_state& pads) {
+            if (combo_.update(pads, now_ms())) menu_requested_ = true;
+            menu_pads = pads;
+            core_start = now_ms();
+            return !menu_requested_;
+        };
+        hooks.show = [&] {
+            core_end = now_ms();
+            draw();
+        };
         while (handle_events() && !game_.shutdown_requested()) {
             double start = now_ms();
-            pad_state pads = read_input();
-            if (combo_.update(pads, start)) menu_requested_ = true;
-            if (menu_requested_) {
+            core_end = 0;
+            const int ran = play_frame(game_, hooks, key_held(fast_forward_key), samples_);
+            if (ran == 0) {
                 menu_requested_ = false;
-                if (!run_menu(pads)) break;
+                if (!run_menu(menu_pads)) break;
                 // The time in the menu is not made up, and the picture is drawn whole again.
                 combo_.reset();
                 pacer = frame_pacer(game_.frames_per_second(), now_ms());
                 last_place_ = rect{};
                 continue;
             }
-            double core_start = now_ms();
-            const int ran = run_tick(game_, pads, key_held(fast_forward_key), samples_);
-            double core_end = now_ms();
-            if (game_.frames_drawn() != drawn) {
-                drawn = game_.frames_drawn();
-                draw();
-            }
+            if (core_end == 0) core_end = now_ms();
             play_sound();
             serve_quick(core_end);
             if (uploader_ && core_end - last_save_check >= save_check_ms) {
