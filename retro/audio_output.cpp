@@ -66,6 +66,14 @@ std::uint64_t audio_output::underrun_frames() const {
     return n;
 }
 
+std::uint64_t audio_output::requested_frames() const {
+    if (!open_) return 0;
+    SDL_LockAudio();
+    std::uint64_t n = requested_;
+    SDL_UnlockAudio();
+    return n;
+}
+
 void audio_output::push(const std::vector<std::int16_t>& samples) {
     if (!open_) return;
     std::size_t frames = samples.size() / 2;
@@ -87,11 +95,18 @@ void audio_output::push(const std::vector<std::int16_t>& samples) {
     }
 }
 
+void audio_output::pause() {
+    if (!open_ || !playing_) return;
+    SDL_PauseAudio(1);
+    playing_ = false;
+}
+
 void audio_output::fill(void* self, std::uint8_t* stream, int length) {
     auto* out = static_cast<audio_output*>(self);
     auto* samples = reinterpret_cast<std::int16_t*>(stream);
     std::size_t wanted = static_cast<std::size_t>(length) / 4;
     std::size_t given = std::min(wanted, out->count_);
+    out->requested_ += wanted;
     for (std::size_t i = 0; i < given; ++i) {
         samples[2 * i] = out->ring_[2 * out->read_];
         samples[2 * i + 1] = out->ring_[2 * out->read_ + 1];

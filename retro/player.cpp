@@ -16,6 +16,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "browser/controls/logic/binding_codec.h"
@@ -188,23 +189,55 @@ struct run_timings {
     double queued_frames = 0;  // sound queued, summed over the frames
     std::uint64_t underrun_frames = 0;
     int sound_rate = 0;
+    // Once play has settled (the sound queue filled, the first frames out of the way):
+    double settled_ms = 0;         // when, on the monotonic clock; 0 until then
+    running_stats frame_interval;  // ms between frames shown
+    running_stats sound_ratio;     // the rate controller's factor, per frame
+    std::uint64_t underruns_at_settle = 0;
+    // Device frames asked for and core frames run: at settling, and as of the last frame played.
+    std::uint64_t requested_at_settle = 0, frames_at_settle = 0;
+    std::uint64_t requested_last = 0, frames_last = 0;
+    std::uint64_t sound_in_at_settle = 0, sound_in = 0;  // the core's sample frames, played ones
+    double last_ms = 0;
 };
+
+// Play counts as settled this long after the first frame.
+constexpr double settle_ms = 3000;
 
 void write_timings(const run_timings& t, const core& game) {
     std::string path = rx::platform::get_environment("RX_RETRO_TIMINGS");
     if (path.empty() || t.frames == 0) return;
     std::ofstream out(path, std::ios::app);
-    char line[256];
+    char line[512];
     std::snprintf(line, sizeof line,
                   "start_epoch_ms=%.1f rx_init_ms=%.1f core_ready_ms=%.1f window_ms=%.1f "
                   "first_frame_epoch_ms=%.1f frames=%llu core_ms_per_frame=%.3f "
                   "frontend_ms_per_frame=%.3f fps=%.3f sound_rate=%d mean_queue=%.0f "
-                  "underrun_frames=%llu\n",
+                  "underrun_frames=%llu",
                   t.start_epoch_ms, t.init_done_ms, t.core_ready_ms, t.window_ms,
                   t.first_frame_epoch_ms, static_cast<unsigned long long>(t.frames),
                   t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second(),
                   t.sound_rate, t.queued_frames / t.frames,
                   static_cast<unsigned long long>(t.underrun_frames));
+    out << line;
+    std::snprintf(line, sizeof line,
+                  " settled_frames=%llu frame_interval_mean_ms=%.4f frame_interval_sd_ms=%.4f "
+                  "frame_interval_max_ms=%.3f ratio_mean=%.6f ratio_sd=%.6f ratio_min=%.6f "
+                  "ratio_max=%.6f settled_underrun_frames=%llu",
+                  static_cast<unsigned long long>(t.frame_interval.count()),
+                  t.frame_interval.mean(), t.frame_interval.deviation(), t.frame_interval.max(),
+                  t.sound_ratio.mean(), t.sound_ratio.deviation(), t.sound_ratio.min(),
+                  t.sound_ratio.max(),
+                  static_cast<unsigned long long>(t.underrun_frames - t.underruns_at_settle));
+    out << line;
+    std::snprintf(line, sizeof line,
+                  " settled_ms=%.1f settled_device_frames=%llu settled_core_frames=%llu "
+                  "nominal_fps=%.4f core_sample_rate=%.1f settled_core_sound_frames=%llu\n",
+                  t.settled_ms > 0 ? t.last_ms - t.settled_ms : 0.0,
+                  static_cast<unsigned long long>(t.requested_last - t.requested_at_settle),
+                  static_cast<unsigned long long>(t.frames_last - t.frames_at_settle),
+                  game.frames_per_second(), game.sample_rate(),
+                  static_cast<unsigned long long>(t.sound_in - t.sound_in_at_settle));
     out << line;
 }
 
@@ -617,6 +650,11 @@ class player {
         }
         last_place_ = place;
         if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
+        const double shown = now_ms();
+        if (timings_.settled_ms > 0 && last_shown_ms_ > 0)
+            timings_.frame_interval.add(shown - last_shown_ms_);
+        last_shown_ms_ = shown;
+        if (first_shown_ms_ == 0) first_shown_ms_ = shown;
     }
 
     // Plays what the last tick left in samples_.
@@ -625,8 +663,10 @@ class player {
         resampled_.clear();
         rate_controller control(audio_output::target_frames, audio_output::capacity_frames);
         resampler_->set_input_rate(game_.sample_rate());
-        resampler_->process(samples_.data(), samples_.size() / 2, control.factor(audio_.queued()),
-                            resampled_);
+        const double factor = control.factor(audio_.queued());
+        timings_.sound_in += samples_.size() / 2;
+        if (timings_.settled_ms > 0) timings_.sound_ratio.add(factor);
+        resampler_->process(samples_.data(), samples_.size() / 2, factor, resampled_);
         audio_.push(resampled_);
     }
 
@@ -739,7 +779,11 @@ class player {
             const int ran = play_frame(game_, hooks, key_held(fast_forward_key), samples_);
             if (ran == 0) {
                 menu_requested_ = false;
-                if (!run_menu(menu_pads)) break;
+                // The sound stops with the game rather than running dry under the menu.
+                audio_.pause();
+                const bool resumed = run_menu(menu_pads);
+                last_shown_ms_ = 0;
+                if (!resumed) break;
                 // The time in the menu is not made up, and the picture is drawn whole again.
                 combo_.reset();
                 pacer = frame_pacer(game_.frames_per_second(), now_ms());
@@ -747,6 +791,15 @@ class player {
                 continue;
             }
             if (core_end == 0) core_end = now_ms();
+            if (timings_.settled_ms == 0 && first_shown_ms_ > 0 &&
+                core_end - first_shown_ms_ >= settle_ms) {
+                timings_.settled_ms = core_end;
+                timings_.underruns_at_settle = audio_.underrun_frames();
+                timings_.requested_at_settle = audio_.requested_frames();
+                // From the next frame on: the settling moment ends this one.
+                timings_.frames_at_settle = timings_.frames + static_cast<std::uint64_t>(ran);
+                timings_.sound_in_at_settle = timings_.sound_in + samples_.size() / 2;
+            }
             play_sound();
             serve_quick(core_end);
             if (uploader_ && core_end - last_save_check >= save_check_ms) {
@@ -758,9 +811,15 @@ class player {
             timings_.queued_frames += static_cast<double>(audio_.queued());
             timings_.core_ms += core_end - core_start;
             timings_.frontend_ms += (end - start) - (core_end - core_start);
+            timings_.requested_last = audio_.requested_frames();
+            timings_.frames_last = timings_.frames;
+            timings_.last_ms = end;
             pacer.set_rate(game_.frames_per_second());
-            double wait = pacer.wait_ms(end);
-            if (wait >= 1) rx::platform::sleep_ms(static_cast<unsigned>(wait));
+            // To the deadline itself, not a whole millisecond short of it: a frame shown a fraction
+            // early one time and late the next is the unevenness a player sees.
+            const double wait = pacer.wait_ms(end);
+            if (wait > 0)
+                std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(wait));
             pacer.frame_done(now_ms());
         }
     }
@@ -794,6 +853,7 @@ class player {
     notice_board notices_;
     TTF_Font* font_ = nullptr;
     bool ttf_started_ = false;
+    double first_shown_ms_ = 0, last_shown_ms_ = 0;  // monotonic clock; 0 before any
     SDL_Surface* notice_image_ = nullptr;
     std::string notice_text_;  // what notice_image_ shows
     run_timings timings_;

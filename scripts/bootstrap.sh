@@ -6,6 +6,7 @@ packages=(
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-net1.2-dev zlib1g-dev libsodium-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick curl
+  pulseaudio
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   python3 python3-pil
