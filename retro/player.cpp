@@ -597,8 +597,6 @@ class player {
         bool applied = false;
         if (status == load_status::whole && size > 0) {
             applied = game_.load_state(rx_get_load_location(), static_cast<std::size_t>(size));
-            // The picture and sound of the moment before are gone with it.
-            samples_.clear();
         }
         notice(quick_load_outcome(
             status, status == load_status::whole && size > 0 ? static_cast<std::size_t>(size) : 0,
