@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,50 +32,30 @@ TEST(QuickStateName, BesideTheBatterySaveAndWithinTheServersNameLimit) {
     EXPECT_NE(state_name(longest + ".sav"), longest + ".sav");
 }
 
-TEST(QuickStateMessages, EveryOutcomeSaysWhatHappened) {
+// Only a state the server kept reads "Saved", only one the core took "Loaded"; every failure says
+// which of them failed and has a reason of its own.
+TEST(QuickStateMessages, OnlySuccessReadsAsSuccessAndEachFailureSaysWhy) {
     EXPECT_EQ(quick_save_refusal(1), "");
     EXPECT_EQ(quick_save_refusal(max_state_bytes), "");
-    EXPECT_NE(quick_save_refusal(0), "");
-    EXPECT_NE(quick_save_refusal(max_state_bytes + 1), "");
-    EXPECT_NE(quick_save_refusal(0), quick_save_refusal(max_state_bytes + 1));
-
-    struct save_row {
-        store_status status;
-        const char* told;
-    };
-    const save_row saves[] = {
-        {store_status::stored, "Saved"},
-        {store_status::failed, "Not saved: the server could not be reached"},
-        {store_status::none, "Not saved: the server could not be reached"},
-        {store_status::refused,
-         "Not saved: the server refused it (this account's saves may be full)"},
-        {store_status::taken_over, "Not saved: this game was continued on another computer"},
-        {store_status::not_sent, "Not saved: the state could not be written on this computer"},
-    };
-    for (const save_row& r : saves) EXPECT_EQ(quick_save_outcome(r.status), r.told);
-
-    struct load_row {
-        load_status status;
-        std::size_t size;
-        bool applied;
-        const char* told;
-    };
-    const load_row loads[] = {
-        {load_status::whole, 100, true, "Loaded"},
-        {load_status::whole, 0, false, "No quick save of this game yet (F2 makes one)"},
-        {load_status::whole, 100, false, "Not loaded: the emulator refused the saved state"},
-        {load_status::failed, 0, false, "Not loaded: the server could not be reached"},
-        {load_status::cut, 100, false, "Not loaded: the state arrived incomplete"},
-        {load_status::too_large, 0, false, "Not loaded: the state is larger than a save may be"},
-    };
-    for (const load_row& r : loads)
-        EXPECT_EQ(quick_load_outcome(r.status, r.size, r.applied), r.told)
-            << static_cast<int>(r.status) << " " << r.size;
-    // Only a state the core took is ever "Loaded".
+    EXPECT_EQ(quick_save_outcome(store_status::stored), "Saved");
+    EXPECT_EQ(quick_load_outcome(load_status::whole, 100, true), "Loaded");
+    std::set<std::string> saves = {quick_save_refusal(0), quick_save_refusal(max_state_bytes + 1)};
+    for (store_status s : {store_status::failed, store_status::refused, store_status::taken_over,
+                           store_status::not_sent})
+        saves.insert(quick_save_outcome(s));
+    EXPECT_EQ(saves.size(), 6u);
+    for (const std::string& text : saves) EXPECT_EQ(text.rfind("Not saved: ", 0), 0u) << text;
+    std::set<std::string> loads;
     for (load_status s : {load_status::none, load_status::failed, load_status::cut,
                           load_status::too_large, load_status::whole})
         for (std::size_t size : {std::size_t{0}, std::size_t{100}})
-            EXPECT_NE(quick_load_outcome(s, size, false), "Loaded");
+            loads.insert(quick_load_outcome(s, size, false));
+    // The server not reached (none, failed), cut, too large, refused by the core, and none there.
+    EXPECT_EQ(loads.size(), 5u);
+    for (const std::string& text : loads)
+        EXPECT_TRUE(text.rfind("Not loaded: ", 0) == 0 || text.rfind("No quick save", 0) == 0)
+            << text;
+    EXPECT_EQ(loads.count(quick_load_outcome(load_status::whole, 0, false)), 1u);
 }
 
 TEST(QuickStateNotices, ShownForTheirTimeThenClearedOnce) {
