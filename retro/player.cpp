@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -190,9 +191,10 @@ struct run_timings {
     std::uint64_t underrun_frames = 0;
     int sound_rate = 0;
     // Once play has settled (the sound queue filled, the first frames out of the way):
-    double settled_ms = 0;         // when, on the monotonic clock; 0 until then
-    running_stats frame_interval;  // ms between frames shown
-    running_stats sound_ratio;     // the rate controller's factor, per frame
+    double settled_ms = 0;                // when, on the monotonic clock; 0 until then
+    running_stats frame_interval;         // ms between frames shown
+    std::uint64_t on_time_intervals = 0;  // of them, within 1 ms of the frame period
+    running_stats sound_ratio;            // the rate controller's factor, per frame
     std::uint64_t underruns_at_settle = 0;
     // Device frames asked for and core frames run: at settling, and as of the last frame played.
     std::uint64_t requested_at_settle = 0, frames_at_settle = 0;
@@ -231,9 +233,11 @@ void write_timings(const run_timings& t, const core& game) {
                   static_cast<unsigned long long>(t.underrun_frames - t.underruns_at_settle));
     out << line;
     std::snprintf(line, sizeof line,
-                  " settled_ms=%.1f settled_device_frames=%llu settled_core_frames=%llu "
+                  " settled_ms=%.1f on_time_intervals=%llu settled_device_frames=%llu "
+                  "settled_core_frames=%llu "
                   "nominal_fps=%.4f core_sample_rate=%.1f settled_core_sound_frames=%llu\n",
                   t.settled_ms > 0 ? t.last_ms - t.settled_ms : 0.0,
+                  static_cast<unsigned long long>(t.on_time_intervals),
                   static_cast<unsigned long long>(t.requested_last - t.requested_at_settle),
                   static_cast<unsigned long long>(t.frames_last - t.frames_at_settle),
                   game.frames_per_second(), game.sample_rate(),
@@ -649,8 +653,11 @@ class player {
         last_place_ = place;
         if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
         const double shown = now_ms();
-        if (timings_.settled_ms > 0 && last_shown_ms_ > 0)
+        if (timings_.settled_ms > 0 && last_shown_ms_ > 0) {
             timings_.frame_interval.add(shown - last_shown_ms_);
+            if (std::abs(shown - last_shown_ms_ - 1000 / game_.frames_per_second()) <= 1)
+                ++timings_.on_time_intervals;
+        }
         last_shown_ms_ = shown;
         if (first_shown_ms_ == 0) first_shown_ms_ = shown;
     }
