@@ -194,6 +194,8 @@ struct run_timings {
     double settled_ms = 0;                // when, on the monotonic clock; 0 until then
     running_stats frame_interval;         // ms between frames shown
     std::uint64_t on_time_intervals = 0;  // of them, within 1 ms of the frame period
+    running_stats update_ms;              // handing a frame to the display
+    running_stats late_ms;                // waking after the frame's deadline
     running_stats sound_ratio;            // the rate controller's factor, per frame
     std::uint64_t underruns_at_settle = 0;
     // Device frames asked for and core frames run: at settling, and as of the last frame played.
@@ -235,13 +237,16 @@ void write_timings(const run_timings& t, const core& game) {
     std::snprintf(line, sizeof line,
                   " settled_ms=%.1f on_time_intervals=%llu settled_device_frames=%llu "
                   "settled_core_frames=%llu "
-                  "nominal_fps=%.4f core_sample_rate=%.1f settled_core_sound_frames=%llu\n",
+                  "nominal_fps=%.4f core_sample_rate=%.1f settled_core_sound_frames=%llu "
+                  "update_sd_ms=%.3f update_max_ms=%.2f late_sd_ms=%.3f late_max_ms=%.2f\n",
                   t.settled_ms > 0 ? t.last_ms - t.settled_ms : 0.0,
                   static_cast<unsigned long long>(t.on_time_intervals),
                   static_cast<unsigned long long>(t.requested_last - t.requested_at_settle),
                   static_cast<unsigned long long>(t.frames_last - t.frames_at_settle),
                   game.frames_per_second(), game.sample_rate(),
-                  static_cast<unsigned long long>(t.sound_in - t.sound_in_at_settle));
+                  static_cast<unsigned long long>(t.sound_in - t.sound_in_at_settle),
+                  t.update_ms.deviation(), t.update_ms.max(), t.late_ms.deviation(),
+                  t.late_ms.max());
     out << line;
 }
 
@@ -642,6 +647,7 @@ class player {
         if (!direct_) SDL_BlitSurface(shadow_, nullptr, screen_, nullptr);
         SDL_Rect band{};
         const bool noticed = draw_notice(band);
+        const double update_start = now_ms();
         if (moved) {
             SDL_Flip(screen_);
         } else {
@@ -653,6 +659,7 @@ class player {
         last_place_ = place;
         if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
         const double shown = now_ms();
+        if (timings_.settled_ms > 0) timings_.update_ms.add(shown - update_start);
         if (timings_.settled_ms > 0 && last_shown_ms_ > 0) {
             timings_.frame_interval.add(shown - last_shown_ms_);
             if (std::abs(shown - last_shown_ms_ - 1000 / game_.frames_per_second()) <= 1)
@@ -825,6 +832,7 @@ class player {
             const double wait = pacer.wait_ms(end);
             if (wait > 0)
                 std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(wait));
+            if (wait > 0 && timings_.settled_ms > 0) timings_.late_ms.add(now_ms() - end - wait);
             pacer.frame_done(now_ms());
         }
     }

@@ -103,6 +103,10 @@ if int(fields.get("settled_frames", "0")) > 0:
           f"{float(fields['frame_interval_max_ms']):.2f} ms; "
           f"{int(fields['on_time_intervals']) / int(fields['settled_frames']) * 100:.1f} % of them "
           f"within 1 ms of the frame period")
+    print(f"  of which: handing a frame to the display took up to "
+          f"{float(fields['update_max_ms']):.2f} ms (spread {float(fields['update_sd_ms']):.3f}), "
+          f"waking for a frame came up to {float(fields['late_max_ms']):.2f} ms late "
+          f"(spread {float(fields['late_sd_ms']):.3f})")
     mean = (float(fields["ratio_mean"]) - 1) * 100
     low = (float(fields["ratio_min"]) - 1) * 100
     high = (float(fields["ratio_max"]) - 1) * 100
