@@ -102,7 +102,7 @@ class quick_state_e2e : public ::testing::Test {
     }
 
     std::string service_file(const std::string& name) {
-        return read_file((fs::path(service_->data_dir()) / "saves" / "demo" / name).string());
+        return stored_save(service_->data_dir(), "demo", name);
     }
 
     temp_dir folder_{"rx_quick_state"};

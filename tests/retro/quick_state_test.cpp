@@ -163,8 +163,11 @@ TEST(QuickStateKeys, NoShippedSettingsBindThePlayKeys) {
     rx::test::temp_dir dir;
     setenv("RELICADE_REGISTRY_FILE", dir.file("registry").c_str(), 1);
     const std::vector<std::vector<pad_binding>> all = {
-        vba_bindings(shipped_vba_ini()), zsnes_bindings(shipped_zinput_cfg()),
+        vba_bindings(shipped_vba_ini()),
+        zsnes_bindings(shipped_zinput_cfg()),
         ootake_bindings(shipped_ootake_dat()),
+        gens_bindings(shipped_gens_cfg()),
+        meka_bindings(shipped_meka_inp()),
         nester_bindings(rx::platform::user_registry(), "{6F1D2B61-D5A0-11CF-BFC7-444553540000}")};
     unsetenv("RELICADE_REGISTRY_FILE");
     for (const auto& bindings : all) {
