@@ -25,6 +25,9 @@ const latency_case games[] = {
     {"relicade_gba.gba", "mgba_libretro.so"},
     {"relicade_snes.sfc", "bsnes_mercury_performance_libretro.so"},
     {"relicade_pce.pce", "mednafen_pce_fast_libretro.so"},
+    {"relicade_genesis.gen", "libblastem.so"},
+    {"relicade_sms.sms", "libblastem.so"},
+    {"relicade_gg.gg", "libblastem.so"},
 };
 
 class GameLatency : public ::testing::TestWithParam<latency_case> {
