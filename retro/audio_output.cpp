@@ -87,7 +87,19 @@ void audio_output::push(const std::vector<std::int16_t>& samples) {
         write = (write + 1) % capacity_frames;
     }
     count_ += frames;
+    // A device takes a while to start asking (a sound server a quarter of a second), and all that
+    // time the game goes on making sound: the queue would fill and leave the sound a tenth of a
+    // second behind the picture until the rate control, at its half a percent, had worked it off
+    // half a minute later. In its first second the device is given only the target's worth; the
+    // frames dropped are the very start of the sound.
+    if (playing_ && requested_ - started_at_ < static_cast<std::uint64_t>(rate_) &&
+        count_ > target_frames + frames) {
+        const std::size_t excess = count_ - target_frames - frames;
+        read_ = (read_ + excess) % capacity_frames;
+        count_ -= excess;
+    }
     bool start = !playing_ && count_ >= target_frames;
+    if (start) started_at_ = requested_;
     SDL_UnlockAudio();
     if (start) {
         playing_ = true;

@@ -44,6 +44,7 @@ class audio_output {
     std::size_t read_ = 0, count_ = 0;  // in frames
     std::uint64_t underruns_ = 0;
     std::uint64_t requested_ = 0;
+    std::uint64_t started_at_ = 0;  // requested_ when the device last started
 };
 
 }  // namespace rx::retro
