@@ -75,6 +75,10 @@ struct core::entry_points {
     void (*unload_game)();
     void* (*get_memory_data)(unsigned);
     std::size_t (*get_memory_size)(unsigned);
+    // Optional: a core without them simply cannot keep states.
+    std::size_t (*serialize_size)();
+    bool (*serialize)(void*, std::size_t);
+    bool (*unserialize)(const void*, std::size_t);
 };
 
 std::unique_ptr<core> core::open(const std::string& library_path, core_settings settings,
@@ -117,6 +121,17 @@ std::unique_ptr<core> core::open(const std::string& library_path, core_settings 
     take(api->get_memory_data, "retro_get_memory_data");
     take(api->get_memory_size, "retro_get_memory_size");
     if (!complete) return nullptr;
+    api->serialize_size =
+        reinterpret_cast<std::size_t (*)()>(made->library_->symbol("retro_serialize_size"));
+    api->serialize =
+        reinterpret_cast<bool (*)(void*, std::size_t)>(made->library_->symbol("retro_serialize"));
+    api->unserialize = reinterpret_cast<bool (*)(const void*, std::size_t)>(
+        made->library_->symbol("retro_unserialize"));
+    if (!api->serialize_size || !api->serialize || !api->unserialize) {
+        api->serialize_size = nullptr;
+        api->serialize = nullptr;
+        api->unserialize = nullptr;
+    }
     if (api->api_version() != RETRO_API_VERSION) {
         error = "the core speaks libretro API version " + std::to_string(api->api_version());
         return nullptr;
@@ -250,6 +265,26 @@ bool core::write_rtc(const unsigned char* data, std::size_t size) {
     if (!memory || api_->get_memory_size(RETRO_MEMORY_RTC) != size) return false;
     std::memcpy(memory, data, size);
     return true;
+}
+
+std::size_t core::state_size() const {
+    if (!game_loaded_ || !api_->serialize_size) return 0;
+    return api_->serialize_size();
+}
+
+std::vector<unsigned char> core::save_state() {
+    const std::size_t size = state_size();
+    if (size == 0) return {};
+    std::vector<unsigned char> state(size);
+    running = this;
+    if (!api_->serialize(state.data(), state.size())) return {};
+    return state;
+}
+
+bool core::load_state(const unsigned char* data, std::size_t size) {
+    if (!game_loaded_ || !api_->unserialize || size == 0) return false;
+    running = this;
+    return api_->unserialize(data, size);
 }
 
 std::string core::variable(const std::string& key) const {

@@ -118,6 +118,13 @@ class core {
     std::vector<unsigned char> read_rtc() const;
     bool write_rtc(const unsigned char* data, std::size_t size);
 
+    // The whole running game as the core serialises it (a save state). state_size is 0 when the
+    // core cannot; save_state is empty when it fails. A state is only ever loaded into the same
+    // core with the same game, which the core itself checks: false when it refuses the bytes.
+    std::size_t state_size() const;
+    std::vector<unsigned char> save_state();
+    bool load_state(const unsigned char* data, std::size_t size);
+
     // The value a core option has (its default unless changed here); empty when unknown.
     std::string variable(const std::string& key) const;
     void set_variable(const std::string& key, const std::string& value);
