@@ -17,7 +17,7 @@
 
 #include "browser/app/app.h"
 #include "browser/app/screens.h"
-#include "browser/core/logic/emulators.h"
+#include "emulators/systems.h"
 #include "tests/catalogue/fake_service.h"
 
 namespace {

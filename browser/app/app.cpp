@@ -14,7 +14,7 @@
 #include "browser/app/screens.h"
 #include "browser/app/session.h"
 #include "browser/base/program.h"
-#include "browser/core/logic/emulators.h"
+#include "emulators/systems.h"
 #include "platform/path.h"
 #include "platform/process.h"
 #include "widgets/display_message.h"

@@ -6,7 +6,7 @@
 #include "browser/app/handlers_common.h"
 #include "browser/app/processes.h"
 #include "browser/app/screens.h"
-#include "browser/core/logic/emulators.h"
+#include "emulators/systems.h"
 
 namespace rx {
 

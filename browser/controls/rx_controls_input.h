@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "browser/base/screen.h"
-#include "browser/core/logic/consoles.h"
+#include "emulators/consoles.h"
 #include "widgets/button.h"
 
 namespace rx {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
 #include "common/guard.h"
+#include "emulators/systems.h"
 #include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"

@@ -3,8 +3,8 @@
 
 #include <utility>
 
-#include "browser/ui/logic/input_names.h"
 #include "common/guard.h"
+#include "emulators/input_names.h"
 #include "platform/path.h"
 #include "widgets/image.h"
 

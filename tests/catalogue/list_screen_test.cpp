@@ -8,7 +8,7 @@
 #include "browser/app/app.h"
 #include "browser/app/handlers.h"
 #include "browser/app/screens.h"
-#include "browser/core/logic/emulators.h"
+#include "emulators/systems.h"
 #include "tests/catalogue/catalogue_fixture.h"
 
 namespace rx {

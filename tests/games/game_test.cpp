@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "files.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 #include "retro/logic/save_file.h"
 
 using namespace rx::retro;

@@ -32,9 +32,6 @@ run_case() {
 run_case clean 0 'platform/path.h=' 'net/web.h=#include "platform/path.h"' \
   'browser/app/main.cpp=#include "net/web.h"' 'browser/screens/play.cpp=#include "browser/base/screen.h"' \
   'browser/base/screen.h=#include <SDL.h>' 'rxlib/CMakeLists.txt=add_library(x STATIC ${PROJECT_SOURCE_DIR}/rxlib/net.cpp)'
-# Goes with the check's list of folders still to leave browser/.
-run_case emulator_half_still_in_browser 0 'browser/controls/logic/codec.h=' \
-  'retro/logic/bindings.cpp=#include "browser/controls/logic/codec.h"'
 run_case folders_include_each_other 1 'browser/app/app.h=#include "browser/screens/play.h"' \
   'browser/screens/play.h=#include "browser/app/app.h"'
 run_case program_includes_browser 1 'browser/screens/play.h=' 'updater/main.cpp=#include "browser/screens/play.h"'
