@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "browser/controls/logic/binding_codec.h"
+#include "platform/dynamic_library.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/message_box.h"
@@ -652,8 +653,9 @@ int play(const char* launch, bool fullscreen, run_timings timings) {
         // A core repeating itself every frame must not fill the disk.
         if (logged.size() < 200 && logged.insert(line).second) log_line(line);
     };
-    const std::string library = rx::platform::join_path(
-        rx::platform::join_path(folder(), cores_folder), console->core_library);
+    const std::string library =
+        rx::platform::join_path(rx::platform::join_path(folder(), cores_folder),
+                                rx::platform::library_file_name(console->core_library));
     std::string error;
     std::unique_ptr<core> game = core::open(library, settings, error);
     if (!game) {
