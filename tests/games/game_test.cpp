@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "files.h"
+#include "platform/dynamic_library.h"
+#include "platform/process.h"
 #include "retro/logic/core.h"
 #include "retro/logic/save_file.h"
 
@@ -39,6 +41,17 @@ const game_case games[] = {
                                             {0, 0, 248},     {104, 108, 104}, {248, 252, 248}, {248, 0, 0},   96, 32, 8,  124, 116, 8, 16},
 };
 // clang-format on
+
+// The Windows build runs these under Wine against the game images the Linux build made, named at
+// run time.
+std::string games_dir() {
+    const std::string named = rx::platform::get_environment("RX_GAMES_DIR");
+    return named.empty() ? RX_GAMES_DIR : named;
+}
+
+std::string core_path(const char* linux_name) {
+    return rx::test::program_dir() + "/cores/" + rx::platform::library_file_name(linux_name);
+}
 
 rgb pixel(const frame_view& f, int x, int y) {
     const auto* row = static_cast<const unsigned char*>(f.data) + f.pitch * y;
@@ -82,10 +95,10 @@ class TestGame : public ::testing::TestWithParam<game_case> {
         core_settings settings;
         settings.system_folder = settings.save_folder = folder.path();
         settings.game_label = g.file;
-        auto c = core::open(rx::test::program_dir() + "/cores/" + g.core, settings, error);
+        auto c = core::open(core_path(g.core), settings, error);
         EXPECT_TRUE(c) << error;
         if (!c) return c;
-        const std::string game = rx::test::read_file(std::string(RX_GAMES_DIR) + "/" + g.file);
+        const std::string game = rx::test::read_file(games_dir() + "/" + g.file);
         EXPECT_FALSE(game.empty()) << g.file;
         EXPECT_TRUE(
             c->load_game(reinterpret_cast<const unsigned char*>(game.data()), game.size(), error))
@@ -198,8 +211,7 @@ TEST(GameboyClock, TheCartridgeClockRoundTripsThroughTheSaveFile) {
         settings.system_folder = settings.save_folder = folder.path();
         settings.game_label = "relicade_gb.gb";
         std::string error;
-        auto c =
-            core::open(rx::test::program_dir() + "/cores/gambatte_libretro.so", settings, error);
+        auto c = core::open(core_path("gambatte_libretro.so"), settings, error);
         EXPECT_TRUE(c) << error;
         if (c) {
             EXPECT_TRUE(c->load_game(reinterpret_cast<const unsigned char*>(game.data()),
