@@ -353,7 +353,7 @@ if [ "${RX_WIN32_DEPS_TESTS:-1}" != 0 ]; then
   step gtest "$(recipe gtest) $(dpkg-query -W -f='${Version}' googletest 2>/dev/null || true)"
 fi
 # The cores link none of the libraries above, so they follow only the tools: neither rebuilds the other.
-core_recipe() { recipe "core_$1" "$2"; declare -f core_make install_core; }
+core_recipe() { recipe "core_$1" "${2:-}"; declare -f core_make install_core; }
 chain=$(printf '%s' "$tools $toolchain_hash" | sha256sum)
 step core_nestopia "$(core_recipe nestopia libretro-nestopia)"
 step core_bsnes "$(core_recipe bsnes libretro-bsnes-mercury)"

@@ -199,7 +199,7 @@ TEST_P(TestGame, StartCounterComesBackFromBatteryMemory) {
 // comes back into a fresh core.
 TEST(GameboyClock, TheCartridgeClockRoundTripsThroughTheSaveFile) {
     rx::test::temp_dir folder{"rx_game_rtc"};
-    std::string game = rx::test::read_file(std::string(RX_GAMES_DIR) + "/relicade_gb.gb");
+    std::string game = rx::test::read_file(games_dir() + "/relicade_gb.gb");
     ASSERT_GT(game.size(), 0x14Eu);
     game[0x147] = 0x10;
     unsigned char check = 0;
