@@ -355,8 +355,30 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
         << read_file(game_log);
     EXPECT_TRUE(wait_for([&] { return requested("current_status=is_playing_"); }, 10s));
     std::this_thread::sleep_for(1500ms);
-    // The stand-in ends on Escape; rx_retro pauses under its menu, where Quit is the second choice.
     const std::string window_id = std::to_string(emulator);
+    if (emulator_title == game.game_id) {
+        // The NES core plays the game for real: its red square (as the window shows it) moves right
+        // while the Right arrow, the key rx_retro plays without settings, is held.
+        const auto square_left = [&] {
+            int width = 0, height = 0;
+            const std::vector<Uint32> shown = capture(emulator, width, height);
+            int left = -1;
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                const int x = static_cast<int>(i % static_cast<std::size_t>(width));
+                if (close_enough(shown[i], 0xD22C00) && (left < 0 || x < left)) left = x;
+            }
+            return left;
+        };
+        int before = -1;
+        ASSERT_TRUE(wait_for([&] { return (before = square_left()) >= 0; }, 20s))
+            << "no square in rx_retro's window";
+        ASSERT_EQ(shell("xdotool windowfocus --sync " + window_id + " keydown Right"), 0);
+        int now = before;
+        const bool moved = wait_for([&] { return (now = square_left()) >= before + 16; }, 20s);
+        shell("xdotool keyup Right");
+        EXPECT_TRUE(moved) << "the square stayed at " << before << " (now " << now << ")";
+    }
+    // The stand-in ends on Escape; rx_retro pauses under its menu, where Quit is the second choice.
     ASSERT_EQ(shell("xdotool windowfocus --sync " + window_id + " key Escape"), 0);
     if (emulator_title == game.game_id) {
         std::this_thread::sleep_for(1s);
