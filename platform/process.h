@@ -36,6 +36,10 @@ process_runner& system_processes();
 process_runner& processes();
 void set_processes(process_runner* runner);
 
+// Runs `program` with `argument` in place of this process, which the caller's watcher keeps seeing
+// (on Windows the program is started and this process ends). Returns only when it could not start.
+bool run_instead(const std::string& program, const std::string& argument);
+
 // Ends this process at once with `code`, without running static destructors of other threads' data.
 [[noreturn]] void exit_process(int code);
 

@@ -216,6 +216,14 @@ process_runner& system_processes() {
     return runner;
 }
 
+bool run_instead(const std::string& program, const std::string& argument) {
+    std::fflush(nullptr);
+    char* const arguments[] = {const_cast<char*>(program.c_str()),
+                               const_cast<char*>(argument.c_str()), nullptr};
+    execv(program.c_str(), arguments);
+    return false;
+}
+
 void exit_process(int code) {
     std::cout.flush();
     std::cerr.flush();

@@ -80,6 +80,11 @@ process_runner& system_processes() {
     return runner;
 }
 
+bool run_instead(const std::string& program, const std::string& argument) {
+    if (!system_processes().start_detached(program, argument)) return false;
+    exit_process(0);
+}
+
 void exit_process(int code) {
     std::cout.flush();
     std::cerr.flush();

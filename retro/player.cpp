@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +35,7 @@
 #include "retro/logic/play_keys.h"
 #include "retro/logic/save_file.h"
 #include "retro/logic/save_sync.h"
+#include "retro/logic/sega_consoles.h"
 #include "retro/logic/sound.h"
 #include "retro/logic/timing.h"
 #include "rxlib/rxlib.h"
@@ -162,6 +164,14 @@ std::vector<pad_binding> bindings_for(const console_entry& console) {
         }
         case settings_kind::nester:
             return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
+        case settings_kind::gens: {
+            auto bytes = settings_bytes("gens.cfg");
+            return gens_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+        }
+        case settings_kind::meka: {
+            auto bytes = settings_bytes("meka.inp");
+            return meka_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+        }
     }
     return {};
 }
@@ -637,7 +647,17 @@ int play(const char* launch, bool fullscreen, run_timings timings) {
     server_job server;
     const std::string name = save_name();
     server.start([name] { rx_load_game(name.c_str()); });
-    std::optional<console_entry> console = console_of_launch(launch);
+    const std::string_view image(reinterpret_cast<const char*>(rx_get_game_location()),
+                                 static_cast<std::size_t>(std::max(rx_get_game_size(), 0)));
+    std::optional<console_entry> console = console_of_game(launch, image);
+    if (!console && console_of_launch(launch)) {
+        // A ColecoVision image under a Sega-looking id: the console has no core, which the player
+        // hears as for any missing core.
+        tell_player(
+            "The Colecovision emulator is not installed. Please reinstall Relicade.",
+            std::string("No core for the ColecoVision game ") + rx_get_game_name() + " - rx_retro");
+        return 1;
+    }
     if (!console) {
         tell_player("This game's console cannot be played with this emulator.",
                     std::string("No core for the launch argument's scheme - rx_retro"));
@@ -686,12 +706,24 @@ int play(const char* launch, bool fullscreen, run_timings timings) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Some cores print to standard output; it stays clean for whoever started the program.
-    rx::platform::discard_standard_output();
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s LAUNCH_ARGUMENT\n", argc > 0 ? argv[0] : "rx_retro");
         return 2;
     }
+    // The ColecoVision shares MEKA's name and scheme but has no core: its games stay with the
+    // stand-in emulator beside this program, which its id names before any image is fetched.
+    const std::string_view launch(argv[1]);
+    const std::optional<console_entry> scheme = console_of_launch(launch);
+    if (scheme && scheme->settings == settings_kind::meka &&
+        is_colecovision_id(game_id_of_launch(launch))) {
+        if (auto here = rx::platform::executable_directory()) {
+            rx::platform::run_instead(
+                rx::platform::join_path(*here, rx::platform::program_file_name("rx_host")),
+                argv[1]);
+        }
+    }
+    // Some cores print to standard output; it stays clean for whoever started the program.
+    rx::platform::discard_standard_output();
     // The same switch the stand-in emulator reads: the launch argument carries no display mode.
     const bool fullscreen = rx::platform::get_environment("RX_HOST_FULLSCREEN") == "1";
     run_timings timings;

@@ -78,6 +78,30 @@ int main(int argc, char** argv) {
         core->sample_rate(), f.width, f.height, static_cast<int>(f.format), crc,
         static_cast<unsigned long long>(core->frames_drawn()), sound.size() / 2, core->save_size(),
         frames ? seconds * 1000 / frames : 0.0);
+    // The last frame as a PPM picture when RX_PROBE_PICTURE names a file, for looking at a game.
+    if (const char* picture = std::getenv("RX_PROBE_PICTURE"); picture && f.data) {
+        std::string ppm =
+            "P6\n" + std::to_string(f.width) + " " + std::to_string(f.height) + "\n255\n";
+        for (unsigned y = 0; y < f.height; ++y) {
+            const auto* row = static_cast<const unsigned char*>(f.data) + y * f.pitch;
+            for (unsigned x = 0; x < f.width; ++x) {
+                unsigned r, g, b;
+                if (f.format == rx::retro::pixel_format::xrgb8888) {
+                    r = row[4 * x + 2], g = row[4 * x + 1], b = row[4 * x];
+                } else {
+                    const unsigned v = row[2 * x] | row[2 * x + 1] << 8;
+                    const bool wide_green = f.format == rx::retro::pixel_format::rgb565;
+                    r = (wide_green ? v >> 11 : v >> 10) << 3 & 0xF8;
+                    g = wide_green ? (v >> 5 & 63) << 2 : (v >> 5 & 31) << 3;
+                    b = (v & 31) << 3;
+                }
+                ppm += static_cast<char>(r);
+                ppm += static_cast<char>(g);
+                ppm += static_cast<char>(b);
+            }
+        }
+        rx::platform::replace_file(picture, ppm);
+    }
     if (save_path) {
         auto save = core->read_save();
         rx::platform::replace_file(

@@ -15,6 +15,8 @@ echo "== game list"
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$b/game_list/game_list_bench"
 echo "== rx_service"
 "$b/service/service_bench"
+echo "== rx_service under load (2,000 game sessions; 1,000 slow connections per port)"
+"$b/service/service_load_bench"
 echo "== rxlib start-up"
 bash scripts/with_xvfb.sh "$b/rxlib/rxlib_init_bench" 3
 echo "== rx_retro per frame (cores beside the frontend)"

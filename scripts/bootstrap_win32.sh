@@ -21,19 +21,8 @@ case "$test_arch" in
   *) echo "bootstrap_win32: the tested build is i686 or x86_64, not $test_arch" >&2; exit 2 ;;
 esac
 changed=0
-# Source packages: a deb-src line beside every deb line of Debian's own archive (deb822 or one-line style).
-for f in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$f" ] || continue
-  if grep -q '^Types: deb$' "$f" && grep -q 'debian' "$f"; then
-    "${sudo_cmd[@]}" sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
-    changed=1
-  fi
-done
-if [ -f /etc/apt/sources.list ] && grep -q '^deb .*debian' /etc/apt/sources.list &&
-  ! grep -q '^deb-src ' /etc/apt/sources.list; then
-  sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' /etc/apt/sources.list | "${sudo_cmd[@]}" tee -a /etc/apt/sources.list >/dev/null
-  changed=1
-fi
+# Source packages: apt needs a deb-src entry to fetch them.
+[ -z "$(bash "$(dirname "$0")/enable_deb_src.sh")" ] || changed=1
 if [ "$test_arch" = i686 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
   changed=1

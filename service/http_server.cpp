@@ -4,11 +4,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "service/logic/catalogue.h"
 #include "service/logic/http.h"
-#include "service/net.h"
 #include "service/servers.h"
 #include "service/update_folder.h"
 
@@ -373,40 +371,20 @@ std::string random_bytes() {
     return bytes;
 }
 
-}  // namespace
+// What the worker decided for one request; the loop sends it.
+struct outcome {
+    std::string out;        // the bytes to send
+    bool control = false;   // the switches' own reply: never subject to faults
+    bool hold = false;      // after sending, keep the connection open without a word
+    fault_settings faults;  // as they were when the reply was made
+};
 
-void serve_http(service_state& state, int fd) {
+// Logs the request and makes its reply: on a worker, since the route may check a password or read
+// a file.
+outcome answer_request(service_state& state, const std::string& bytes, std::size_t end,
+                       bool timed_out, const std::string& address) {
     const service_options& options = state.options();
-    std::string bytes;
-    std::size_t end = std::string::npos;
-    bool timed_out = false;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(options.io_timeout_ms);
-    char buffer[4096];
-    while (end == std::string::npos && bytes.size() <= max_request) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        const long n =
-            left > 0 ? receive_some(fd, buffer, sizeof buffer, static_cast<int>(left)) : -1;
-        if (n <= 0) {
-            timed_out = n < 0;
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        end = request_end(bytes);
-    }
-    // The clients send a NUL after the blank line; keep it in the log when it has already arrived.
-    if (end != std::string::npos && bytes.size() == end) {
-        const long n = receive_ready(fd, buffer, sizeof buffer);
-        if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    if (!bytes.empty()) state.log_request(bytes);
-    if (bytes.empty()) {
-        finish_connection(fd);
-        return;
-    }
-
+    state.log_request(bytes);
     std::string why;
     const std::optional<http_request> request =
         end == std::string::npos ? std::nullopt
@@ -419,40 +397,118 @@ void serve_http(service_state& state, int fd) {
     } else if (!request) {
         answer = error(why == "only GET is served" ? 405 : 400, why);
     } else if (request->path == "/control" && options.test_hooks) {
-        // The switches themselves are never subject to faults, so a test can always turn them off.
         const reply r = control(state, *request);
-        send_all(fd, http_reply(r.status, r.body, r.content_type, request->version),
-                 options.io_timeout_ms);
-        finish_connection(fd);
-        return;
+        outcome o;
+        o.out = http_reply(r.status, r.body, r.content_type, request->version);
+        o.control = true;
+        return o;
     } else {
         try {
-            answer = http_handler(state, *request, peer_address(fd)).route();
+            answer = http_handler(state, *request, address).route();
         } catch (const std::exception& e) {
             answer = error(500, e.what());
         }
     }
-
-    const fault_settings faults = state.faults();
-    if (faults.delay_ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(faults.delay_ms));
-    if (faults.close_before_reply) {
-        close_socket(fd);
-        return;
-    }
-    if (faults.never_reply) {
-        hold_connection(fd, options.hold_ms);
-        close_socket(fd);
-        return;
-    }
+    outcome o;
+    o.faults = state.faults();
     const std::string version = request ? request->version : std::string("HTTP/1.1");
-    const std::string out =
-        faults.garbage ? random_bytes()
-        : answer.raw   ? answer.body
-                       : http_reply(answer.status, answer.body, answer.content_type, version);
-    if (send_all(fd, out, options.io_timeout_ms) && (faults.keep_open || answer.hold))
-        hold_connection(fd, options.hold_ms);
-    finish_connection(fd);
+    o.out = o.faults.garbage ? random_bytes()
+            : answer.raw     ? answer.body
+                             : http_reply(answer.status, answer.body, answer.content_type, version);
+    o.hold = answer.hold;
+    return o;
+}
+
+class http_connection : public connection {
+  public:
+    using connection::connection;
+
+    void start() override {
+        deadline_ = steady_clock::now() + std::chrono::milliseconds(options_.io_timeout_ms);
+        read();
+    }
+
+  private:
+    // The whole request arrives within one read time-out, however it is trickled.
+    void read() {
+        end_ = request_end(input_);
+        if (end_ != std::string::npos || input_.size() > max_request) {
+            answer(false);
+            return;
+        }
+        fill(deadline_, [this](bool more) {
+            if (more)
+                read();
+            else
+                answer(timed_out_);
+        });
+    }
+
+    void answer(bool timed_out) {
+        // The clients send a NUL after the blank line; keep it in the log when it has already
+        // arrived.
+        if (end_ != std::string::npos && input_.size() == end_) {
+            asio::error_code ec;
+            char rest[256];
+            if (socket_.available(ec) > 0 && !ec) {
+                const std::size_t n = socket_.read_some(asio::buffer(rest), ec);
+                if (!ec) input_.append(rest, n);
+            }
+        }
+        if (input_.empty()) {
+            finish();
+            return;
+        }
+        // Password checks go to their own pool: a queue of them never holds up other pages.
+        const bool hashes = input_.find("password=") != std::string::npos;
+        off_loop<outcome>(
+            hashes ? pools_.hashing : pools_.work,
+            [&state = state_, bytes = std::move(input_), end = end_, timed_out,
+             address = address_] { return answer_request(state, bytes, end, timed_out, address); },
+            [this](outcome o) { deliver(std::move(o)); });
+        input_.clear();
+    }
+
+    void deliver(outcome o) {
+        const auto per_wait = std::chrono::milliseconds(options_.io_timeout_ms);
+        if (o.control) {
+            send(std::move(o.out), per_wait, [this](bool) { finish(); });
+            return;
+        }
+        const int delay = o.faults.delay_ms;
+        auto go = [this, o = std::move(o), per_wait]() mutable {
+            const auto hold_for = std::chrono::milliseconds(options_.hold_ms);
+            if (o.faults.close_before_reply) {
+                close();
+            } else if (o.faults.never_reply) {
+                hold(hold_for, [this] { close(); });
+            } else {
+                const bool keep = o.faults.keep_open || o.hold;
+                send(std::move(o.out), per_wait, [this, keep, hold_for](bool sent) {
+                    if (sent && keep)
+                        hold(hold_for, [this] { finish(); });
+                    else
+                        finish();
+                });
+            }
+        };
+        if (delay > 0)
+            pause(std::chrono::milliseconds(delay), std::move(go));
+        else
+            go();
+    }
+
+    steady_clock::time_point deadline_;
+    std::size_t end_ = std::string::npos;
+};
+
+}  // namespace
+
+std::shared_ptr<connection> make_http_connection(service_state& state, worker_pools& pools,
+                                                 asio::ip::tcp::socket socket,
+                                                 connection_caps& caps, std::string address) {
+    return std::make_shared<http_connection>(state, pools, std::move(socket), caps,
+                                             std::move(address));
 }
 
 }  // namespace rx::service

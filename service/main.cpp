@@ -1,16 +1,13 @@
 // rx_service: the local stand-in for the Relicade web host, catalogue host and game server.
-#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
-#include <thread>
 
 #include "platform/path.h"
 #include "service/net.h"
@@ -21,46 +18,33 @@ using namespace rx::service;
 
 namespace {
 
-// Accepts forever; every connection gets its own thread so a slow client holds up no one else.
-// Each port counts its own connections, so a flood on one leaves the other alone, and one address
-// gets only its share of either.
-void accept_loop(service_state& state, int listener, connection_caps& caps,
-                 void (*serve)(service_state&, int)) {
-    while (true) {
-        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) continue;
-            std::this_thread::sleep_for(
-                std::chrono::milliseconds(50));  // out of descriptors: let some close
-            continue;
-        }
-        const std::string address = peer_address(fd);
-        if (!caps.enter(address)) {
-            close_socket(fd);
-            continue;
-        }
-        try {
-            std::thread([&state, &caps, fd, serve, address] {
-                try {
-                    serve(state, fd);
-                } catch (...) {
-                    close_socket(fd);
-                }
-                caps.leave(address);
-            }).detach();
-        } catch (const std::system_error&) {
-            caps.leave(address);
-            close_socket(fd);
-        }
-    }
-}
-
 // The operator's commands on one save: list its kept versions or bring one back.
 int save_command(service_state& state, const service_options& options) {
     const std::string& user = options.saves_user;
     const std::string& file = options.saves_file;
+    std::string error;
+    // Only the service's own start (or --add-user) makes the database: it alone knows whether the
+    // sample's accounts belong in it.
+    if (!std::filesystem::exists(rx::platform::join_path(state.data_dir(), "state.db"))) {
+        std::cerr << "rx_service: no state database in " << state.data_dir()
+                  << " (start the service on it once)\n";
+        return 1;
+    }
+    if (!state.open_store(error)) {
+        std::cerr << "rx_service: " << error << "\n";
+        return 1;
+    }
+    if (options.export_version > 0) {
+        const auto bytes = state.save_version_bytes(user, file, options.export_version);
+        if (!bytes) {
+            std::cerr << "rx_service: no version " << options.export_version << " of " << user
+                      << "'s " << file << "\n";
+            return 1;
+        }
+        std::cout.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+        return std::cout.flush() ? 0 : 1;
+    }
     if (options.restore_version > 0) {
-        std::string error;
         if (!state.restore_save_version(user, file, options.restore_version, error)) {
             std::cerr << "rx_service: " << error << "\n";
             return 1;
@@ -109,18 +93,16 @@ int add_user(const service_options& options, const std::string& data) {
         std::cerr << "rx_service: no password on standard input\n";
         return 1;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(data, ec);
-    const auto cost = parse_password_cost(options.password_cost).value_or(password_cost::moderate);
+    service_state state(options, {}, data);
     std::string error;
-    const std::string file = rx::platform::join_path(data, "accounts.txt");
-    if (!add_account_to_file(
-            file, account_record{options.add_user, password, options.add_user_kind}, cost, error)) {
+    if (!state.add_account(account_record{options.add_user, password, options.add_user_kind},
+                           error)) {
         std::cerr << "rx_service: " << error << "\n";
         return 1;
     }
     std::cerr << "rx_service: account '" << options.add_user << "' ("
-              << (options.add_user_kind == 2 ? "full" : "free") << ") stored in " << file
+              << (options.add_user_kind == 2 ? "full" : "free") << ") stored in "
+              << rx::platform::join_path(data, "state.db")
               << "; a running service sees it after a restart\n";
     return 0;
 }
@@ -129,6 +111,7 @@ int add_user(const service_options& options, const std::string& data) {
 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
+    raise_descriptor_limit();
     std::string error;
     const auto options = parse_options(std::vector<std::string>(argv + 1, argv + argc), &error);
     if (!options) {
@@ -203,18 +186,12 @@ int main(int argc, char** argv) {
     else
         state.log_event(
             "production mode: /control and /test/ are off, logs mask passwords and session ids");
-    // Guest saves belong to play sessions, and none survives a restart.
+    // Guest saves belong to play sessions: those of plays that did not come back go.
     state.drop_ended_guest_saves();
     std::cout << "rx_service listening http=" << http_port << " game=" << game_port << std::endl;
 
-    const auto per_port = static_cast<std::size_t>(options->max_connections);
-    const auto per_address = static_cast<std::size_t>(options->max_connections_per_address);
-    connection_caps http_caps(per_port, per_address), game_caps(per_port, per_address);
-    std::thread(accept_loop, std::ref(state), http, std::ref(http_caps), &serve_http).detach();
-    std::thread(accept_loop, std::ref(state), game, std::ref(game_caps), &serve_game).detach();
-    while (true) {
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        state.expire_sessions();
-        state.drop_ended_guest_saves();
-    }
+    // Every connection on both ports is served by this thread's loop; slow work goes to a few
+    // workers beside it.
+    run_service_loop(state, http, game);
+    return 0;
 }

@@ -20,6 +20,8 @@
 #include "service/logic/games_folder.h"
 #include "service/logic/http.h"
 #include "service/net.h"
+#include "service/store/legacy_import.h"
+#include "service/store/sqlite_store.h"
 
 namespace rx::service {
 namespace fs = std::filesystem;
@@ -74,9 +76,10 @@ bool regular_file_inside(const fs::path& folder, const std::string& name) {
     return fs::symlink_status(step, ec).type() == fs::file_type::regular;
 }
 
-// A guest session's save folder: named after a hash of its id, so the folder names on disk do not
-// give the ids (which end or keep alive a play) to whoever can list them.
-std::string guest_save_folder(const std::string& session_id) {
+// What a session is known by inside the service and in the state database: a hash of its id, so
+// neither the database nor a guest play's save owner gives the ids (which end or keep alive a
+// play) to whoever can read them.
+std::string session_key(const std::string& session_id) {
     unsigned char hash[16];
     ::crypto_generichash(hash, sizeof hash,
                          reinterpret_cast<const unsigned char*>(session_id.data()),
@@ -111,6 +114,9 @@ service_state::service_state(service_options options, std::string sample_dir, st
     policy.free_failures = 20;
     address_limiter_ = login_limiter(policy);
     if (::sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
+    // Set up at once: an operator's command that makes the database logs its import here too.
+    event_log_.configure((fs::path(data_dir_) / "service.log").string(),
+                         static_cast<std::uint64_t>(options_.log_max_kib) << 10, options_.log_keep);
 }
 
 service_state::~service_state() = default;
@@ -143,11 +149,6 @@ bool service_state::load(std::string& error) {
         error = "cannot create " + data_dir_ + ": " + ec.message();
         return false;
     }
-    if (const auto list = read_text(fs::path(data_dir_) / "authorized.txt")) {
-        std::istringstream lines(*list);
-        for (std::string user; std::getline(lines, user);)
-            if (!user.empty()) authorized_.insert(user);
-    }
     const std::string request_log = options_.request_log.empty()
                                         ? (fs::path(data_dir_) / "requests.log").string()
                                         : options_.request_log;
@@ -157,94 +158,86 @@ bool service_state::load(std::string& error) {
     const std::uint64_t log_bytes = static_cast<std::uint64_t>(options_.log_max_kib) << 10;
     request_log_.configure(request_log, log_bytes, options_.log_keep);
     game_log_.configure(game_log, log_bytes, options_.log_keep);
-    event_log_.configure((fs::path(data_dir_) / "service.log").string(), log_bytes,
-                         options_.log_keep);
     if (!request_log_.open()) {
         error = "cannot open the request log " + request_log;
         return false;
     }
-    return load_accounts(error);
-}
-
-// The accounts live in DATA/accounts.txt, passwords as hashes. A plain password found there (an
-// older file, or one an operator wrote by hand) is hashed and the file replaced at once; without
-// the file, the sample's accounts are its first content. The sample itself is left as it is: it
-// belongs to the build and is shared by every service started from it.
-bool service_state::load_accounts(std::string& error) {
-    const std::string live = (fs::path(data_dir_) / "accounts.txt").string();
-    const std::string seed = (fs::path(sample_dir_) / "accounts.txt").string();
-    std::string source = live;
-    auto text = read_text(live);
-    if (!text) {
-        source = seed;
-        text = read_text(seed);
+    if (!open_store(error, true)) return false;
+    accounts_ = store_->accounts();
+    authorized_ = store_->authorized();
+    // Sessions and their copies come back, so a game running across the restart keeps its
+    // session; each gets a whole time-out from now.
+    const auto now = std::chrono::steady_clock::now();
+    for (const auto& kept : store_->sessions()) {
+        session& s = sessions_[kept.id];
+        s = session{kept.user, "", now, kept.save_folder};
+        if (!kept.game.empty() && find_game(kept.game)) {
+            s.game = kept.game;
+            ++in_play_[kept.game];
+        }
     }
-    std::string why;
-    const auto accounts = text ? parse_accounts(*text, &why) : std::nullopt;
-    if (!accounts) {
-        error = "accounts: " + (text ? source + ": " + why : "cannot read " + live + " or " + seed);
-        return false;
+    for (const auto& play : store_->plays()) {
+        const std::string key = play.user + '\n' + play.game;
+        plays_[play.session] = key;
+        newest_play_[key] = play.session;
     }
-    accounts_ = *accounts;
-    const auto hashed = hash_plain_passwords(accounts_, cost_);
-    if (!hashed) {
-        error = "accounts: cannot hash the passwords of " + source;
-        return false;
-    }
-    if (*hashed == 0 && source == live) return true;
-    const std::string failed =
-        rx::platform::replace_file(live, write_accounts(accounts_), 0600, true);
-    if (!failed.empty()) {
-        error = "accounts: cannot write " + live + " (" + failed + ")";
-        return false;
-    }
-    if (source == live)
-        log_event("accounts: " + std::to_string(*hashed) + " plain passwords in " + live +
-                  " replaced by their hashes");
-    else
-        log_event("accounts: " + std::to_string(accounts_.size()) + " accounts of " + seed +
-                  " stored with hashed passwords in " + live);
+    if (accounts_.empty())
+        log_event("state: no accounts; add them with --add-user and start again");
+    if (!sessions_.empty())
+        log_event("state: " + std::to_string(sessions_.size()) + " play sessions and " +
+                  std::to_string(in_play_.size()) + " games in play read back");
     return true;
 }
 
-bool add_account_to_file(const std::string& path, const account_record& account, password_cost cost,
-                         std::string& error) {
-    std::vector<account_record> accounts;
-    std::string text, why;
-    const auto status = rx::platform::read_whole_file(path, text);
-    if (status == rx::platform::read_status::ok) {
-        const auto read = parse_accounts(text, &why);
-        if (!read) {
-            error = path + ": " + why;
-            return false;
-        }
-        accounts = *read;
-    } else if (status != rx::platform::read_status::missing) {
-        error = "cannot read " + path;
-        return false;
+bool service_state::open_store(std::string& error, bool seed_from_sample) {
+    if (store_) return true;
+    const std::string path = (fs::path(data_dir_) / "state.db").string();
+    std::error_code ec;
+    fs::create_directories(fs::path(data_dir_), ec);
+    const std::string seed =
+        seed_from_sample ? (fs::path(sample_dir_) / "accounts.txt").string() : std::string();
+    const auto cost = cost_;
+    const std::string data = data_dir_;
+    opened_store opened = open_sqlite_store(
+        path,
+        [&](legacy_data& out, std::string& why) {
+            return read_legacy_data(data, seed, cost, out, why);
+        },
+        error);
+    if (!opened.store) return false;
+    store_ = std::move(opened.store);
+    if (opened.imported) {
+        log_event("state: created " + path + ", imported " + import_summary(*opened.imported));
+        std::string why;
+        // The database holds it all already: a failure here leaves only old files behind.
+        if (!set_legacy_files_aside(data_dir_, *opened.imported, why)) log_event("state: " + why);
     }
+    return true;
+}
+
+bool service_state::add_account(const account_record& account, std::string& error) {
+    if (!open_store(error)) return false;
     account_record added = account;
-    added.password = hash_password(account.password, cost);
+    added.password = hash_password(account.password, cost_);
     if (added.password.empty()) {
         error = "cannot hash the password";
         return false;
     }
-    if (!put_account(accounts, added)) {
+    std::vector<account_record> check;
+    if (!put_account(check, added)) {
         error = "the name must be one line of printable characters";
         return false;
     }
-    // Older plain passwords in the same file are hashed on the way.
-    if (!hash_plain_passwords(accounts, cost)) {
-        error = "cannot hash the passwords";
-        return false;
-    }
-    const std::string failed =
-        rx::platform::replace_file(path, write_accounts(accounts), 0600, true);
-    if (!failed.empty()) {
-        error = "cannot write " + path + " (" + failed + ")";
+    if (!store_->put_account(added)) {
+        error = "cannot store the account in " + (fs::path(data_dir_) / "state.db").string();
         return false;
     }
     return true;
+}
+
+void service_state::persist(const session_change& change) {
+    if (store_ && !store_->change_sessions(change))
+        log_event("state: a change of play sessions was not stored; it will not outlive a restart");
 }
 
 bool service_state::load_games_folder(std::string& error) {
@@ -368,7 +361,7 @@ bool service_state::speaks_for(const std::string& user, const std::optional<std:
     {
         std::lock_guard lock(mutex_);
         if (session) {
-            const auto it = sessions_.find(*session);
+            const auto it = sessions_.find(session_key(*session));
             if (it != sessions_.end() && it->second.user == user) return true;
         }
         const auto it = recent_logins_.find(user + "\n" + address);
@@ -402,16 +395,17 @@ std::string service_state::fresh_id_locked() {
             id += digits[b >> 4];
             id += digits[b & 15];
         }
-    } while (sessions_.count(id));
+    } while (sessions_.count(session_key(id)));
     return id;
 }
 
-void service_state::make_session_room_locked() {
+void service_state::make_session_room_locked(session_change& change) {
     if (sessions_.size() < max_sessions) return;
     auto quietest = sessions_.begin();
     for (auto it = sessions_.begin(); it != sessions_.end(); ++it)
         if (it->second.last_seen < quietest->second.last_seen) quietest = it;
     release_copy_locked(quietest->second);
+    change.ended.push_back(quietest->first);
     sessions_.erase(quietest);
 }
 
@@ -429,18 +423,23 @@ void service_state::release_copy_locked(session& s) {
 
 std::string service_state::new_session(const std::string& user) {
     std::lock_guard lock(mutex_);
+    session_change change;
     for (auto it = sessions_.begin(); it != sessions_.end();) {
         if (it->second.user == user && !shared_account(user)) {
             release_copy_locked(it->second);
+            change.ended.push_back(it->first);
             it = sessions_.erase(it);
         } else {
             ++it;
         }
     }
-    make_session_room_locked();
+    make_session_room_locked(change);
     const std::string id = fresh_id_locked();
-    sessions_[id] = session{user, "", std::chrono::steady_clock::now(),
-                            shared_account(user) ? guest_save_folder(id) : ""};
+    const std::string key = session_key(id);
+    const session& made = sessions_[key] =
+        session{user, "", std::chrono::steady_clock::now(), shared_account(user) ? key : ""};
+    change.put.push_back(stored_session{key, user, "", made.save_folder});
+    persist(change);
     return id;
 }
 
@@ -451,42 +450,52 @@ open_result service_state::take_copy(std::string& session_id, const std::string&
     const int available = availability(game, in_play, free_account);
     if (available == 0) return open_result::all_in_play;
     if (available < 0) return open_result::full_only;
-    auto it = sessions_.find(session_id);
+    session_change change;
+    auto it = sessions_.find(session_key(session_id));
     if (it == sessions_.end() || it->second.user != user) {
-        make_session_room_locked();
+        make_session_room_locked(change);
         session_id = fresh_id_locked();
-        const std::string folder = shared_account(user) ? guest_save_folder(session_id) : "";
-        it = sessions_.emplace(session_id, session{user, "", {}, folder}).first;
+        const std::string made = session_key(session_id);
+        it = sessions_.emplace(made, session{user, "", {}, shared_account(user) ? made : ""}).first;
     }
+    const std::string key = it->first;
     release_copy_locked(it->second);
     it->second.game = game.id;
     it->second.last_seen = std::chrono::steady_clock::now();
     ++in_play_[game.id];
+    change.put.push_back(stored_session{key, user, game.id, it->second.save_folder});
     // The shared account is many people at once: none of them takes another's play over.
     if (!shared_account(user)) {
         const std::string play = user + '\n' + game.id;
-        plays_[session_id] = play;
-        newest_play_[play] = session_id;
+        plays_[key] = play;
+        newest_play_[play] = key;
+        change.plays.push_back(stored_play{key, user, game.id});
     }
+    persist(change);
     return open_result::ok;
 }
 
 bool service_state::play_is_newest(const std::string& user, const std::string& session_id) {
     std::lock_guard lock(mutex_);
-    const auto it = plays_.find(session_id);
+    const std::string key = session_key(session_id);
+    const auto it = plays_.find(key);
     if (it == plays_.end() || it->second.rfind(user + '\n', 0) != 0) return true;
-    return newest_play_[it->second] == session_id;
+    return newest_play_[it->second] == key;
 }
 
 void service_state::give_back_copy(const std::string& session_id) {
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(session_id);
-    if (it != sessions_.end()) release_copy_locked(it->second);
+    const auto it = sessions_.find(session_key(session_id));
+    if (it == sessions_.end() || it->second.game.empty()) return;
+    release_copy_locked(it->second);
+    session_change change;
+    change.put.push_back(stored_session{it->first, it->second.user, "", it->second.save_folder});
+    persist(change);
 }
 
 bool service_state::touch_session(const std::string& user, const std::string& id) {
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(id);
+    const auto it = sessions_.find(session_key(id));
     if (it == sessions_.end() || it->second.user != user) return false;
     it->second.last_seen = std::chrono::steady_clock::now();
     return true;
@@ -494,9 +503,10 @@ bool service_state::touch_session(const std::string& user, const std::string& id
 
 bool service_state::end_session(const std::string& user, const std::string& id) {
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(id);
+    const auto it = sessions_.find(session_key(id));
     if (it == sessions_.end() || it->second.user != user) return false;
     release_copy_locked(it->second);
+    persist(session_change{{it->first}, {}, {}});
     sessions_.erase(it);
     return true;
 }
@@ -505,14 +515,17 @@ void service_state::expire_sessions() {
     std::lock_guard lock(mutex_);
     const auto limit =
         std::chrono::steady_clock::now() - std::chrono::seconds(options_.session_timeout_s);
+    session_change change;
     for (auto it = sessions_.begin(); it != sessions_.end();) {
         if (it->second.last_seen < limit) {
             release_copy_locked(it->second);
+            change.ended.push_back(it->first);
             it = sessions_.erase(it);
         } else {
             ++it;
         }
     }
+    if (!change.ended.empty()) persist(change);
 }
 
 bool service_state::login_conflicts(const std::string& user, std::uint64_t connection, int fd) {
@@ -570,10 +583,8 @@ bool service_state::authorize(const std::string& user) {
     std::lock_guard lock(mutex_);
     if (authorized_.count(user)) return true;
     if (authorized_.size() >= max_authorized) return false;
+    if (store_ && !store_->authorize(user)) return false;
     authorized_.insert(user);
-    std::string list;
-    for (const auto& u : authorized_) list += u + "\n";
-    write_file_atomically(fs::path(data_dir_) / "authorized.txt", list, ++id_counter_);
     return true;
 }
 
@@ -683,98 +694,25 @@ void service_state::trim_cache_locked() {
     }
 }
 
-// Versions live apart from the saves, in DATA/save_versions/<user>/<file>/, one file per store
-// named by a rising number, so no save name can clash with them.
-std::vector<fs::path> service_state::version_files_locked(const std::string& owner,
-                                                          const std::string& file) {
-    const fs::path folder = fs::path(data_dir_) / "save_versions" / owner / storage_name(file);
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos)
-            files.push_back(entry.path());
-    }
-    // Fixed-width numbers: the name order is the store order. Newest first.
-    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-        return a.filename().string() > b.filename().string();
-    });
-    return files;
-}
-
-bool service_state::store_save_locked(const std::string& owner, const std::string& file,
-                                      const std::string& bytes) {
-    const fs::path folder = fs::path(data_dir_) / "saves" / owner;
-    const fs::path versions = fs::path(data_dir_) / "save_versions" / owner / storage_name(file);
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) return false;
-    fs::create_directories(versions, ec);
-    if (ec) return false;
-    std::vector<fs::path> kept = version_files_locked(owner, file);
-    std::uint64_t next = 1;
-    if (!kept.empty()) {
-        next = std::stoull(kept.front().filename().string()) + 1;
-    } else if (const auto earlier = read_text(folder / storage_name(file))) {
-        // A save stored before versions were kept becomes the first one, so it can be restored.
-        char name[24];
-        std::snprintf(name, sizeof name, "%020llu", 1ULL);
-        if (!write_file_atomically(versions / name, *earlier, ++temp_counter_)) return false;
-        kept.insert(kept.begin(), versions / name);
-        next = 2;
-    }
-    char name[24];
-    std::snprintf(name, sizeof name, "%020llu", static_cast<unsigned long long>(next));
-    if (!write_file_atomically(versions / name, bytes, ++temp_counter_)) return false;
-    if (!write_file_atomically(folder / storage_name(file), bytes, ++temp_counter_)) return false;
-    // The new one makes one more; the oldest beyond the kept count go.
-    for (std::size_t i = save_versions_kept - 1; i < kept.size(); ++i) fs::remove(kept[i], ec);
-    return true;
-}
-
 std::optional<std::string> service_state::save_owner(const std::string& user,
                                                      const std::string& session) {
-    if (!shared_account(user)) return storage_name(user);
+    if (!shared_account(user)) return user;
     std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(session);
+    const auto it = sessions_.find(session_key(session));
     if (session.empty() || it == sessions_.end() || it->second.user != user ||
         it->second.save_folder.empty())
         return std::nullopt;
-    return storage_name(user) + "/" + it->second.save_folder;
-}
-
-std::map<std::string, kept_save> service_state::saves_held_locked(const std::string& owner) {
-    std::map<std::string, kept_save> held;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(fs::path(data_dir_) / "saves" / owner, ec)) {
-        if (!entry.is_regular_file(ec)) continue;
-        kept_save& save = held[entry.path().filename().string()];
-        save.has_current = true;
-        save.current = entry.file_size(ec);
-    }
-    for (const auto& entry :
-         fs::directory_iterator(fs::path(data_dir_) / "save_versions" / owner, ec)) {
-        if (!entry.is_directory(ec)) continue;
-        // Newest first, as the store that follows will drop the oldest.
-        std::map<std::string, std::uint64_t, std::greater<>> versions;
-        for (const auto& version : fs::directory_iterator(entry.path(), ec))
-            if (version.is_regular_file(ec))
-                versions[version.path().filename().string()] = version.file_size(ec);
-        kept_save& save = held[entry.path().filename().string()];
-        for (const auto& [name, size] : versions) save.versions.push_back(size);
-    }
-    return held;
+    return guest_owner(user, it->second.save_folder);
 }
 
 bool service_state::store_save(const std::string& user, const std::string& session,
                                const std::string& file, const std::string& bytes) {
     const auto owner = save_owner(user, session);
-    if (!owner) return false;
+    if (!owner || !store_) return false;
     std::lock_guard lock(save_mutex_);
-    const auto held = saves_held_locked(*owner);
+    const auto held = store_->saves_held(*owner);
     const save_use before = use_of(held);
-    const save_use after =
-        use_after_store(held, storage_name(file), bytes.size(), save_versions_kept);
+    const save_use after = use_after_store(held, file, bytes.size(), save_versions_kept);
     if (!store_fits(before, after, quota_)) return false;
     if (shared_account(user)) {
         save_use guests = guest_use_;
@@ -782,23 +720,23 @@ bool service_state::store_save(const std::string& user, const std::string& sessi
         guests.bytes = guests.bytes + after.bytes - std::min(before.bytes, guests.bytes);
         if (!store_fits(guest_use_, guests, save_quota{max_guest_saves, max_guest_save_bytes}))
             return false;
-        if (!store_save_locked(*owner, file, bytes)) return false;
+        if (!store_->store_save(*owner, file, bytes, save_versions_kept)) return false;
         guest_use_ = guests;
         return true;
     }
-    return store_save_locked(*owner, file, bytes);
+    return store_->store_save(*owner, file, bytes, save_versions_kept);
 }
 
 std::optional<std::string> service_state::load_save(const std::string& user,
                                                     const std::string& session,
                                                     const std::string& file) {
     const auto owner = save_owner(user, session);
-    if (!owner) return std::nullopt;
-    std::lock_guard lock(save_mutex_);
-    return read_text(fs::path(data_dir_) / "saves" / *owner / storage_name(file));
+    if (!owner || !store_) return std::nullopt;
+    return store_->load_save(*owner, file);
 }
 
 void service_state::drop_ended_guest_saves() {
+    if (!store_) return;
     // The save lock first: a store that found its session alive either finished before the list
     // below was taken or waits for the sweep to end, so a live play never loses a save.
     std::lock_guard save_lock(save_mutex_);
@@ -806,62 +744,53 @@ void service_state::drop_ended_guest_saves() {
     {
         std::lock_guard lock(mutex_);
         for (const auto& [id, s] : sessions_)
-            if (!s.save_folder.empty()) live.insert(s.save_folder);
+            if (!s.save_folder.empty()) live.insert(guest_owner(s.user, s.save_folder));
     }
-    const std::string guest = storage_name("guest");
     save_use total;
-    std::error_code ec;
-    for (const char* base : {"saves", "save_versions"}) {
-        const fs::path folder = fs::path(data_dir_) / base / guest;
-        std::vector<fs::path> ended;
-        for (const auto& entry : fs::directory_iterator(folder, ec)) {
-            const std::string name = entry.path().filename().string();
-            // Files here are from before guests had folders of their own: every guest could read
-            // them, so they go too.
-            if (!live.count(name) || entry.symlink_status(ec).type() != fs::file_type::directory)
-                ended.push_back(entry.path());
-            else if (base == std::string("saves")) {
-                const save_use use = use_of(saves_held_locked(guest + "/" + name));
-                total.saves += use.saves;
-                total.bytes += use.bytes;
-            }
+    std::vector<std::string> ended;
+    for (const auto& owner : store_->guest_save_owners()) {
+        if (!live.count(owner)) {
+            ended.push_back(owner);
+            continue;
         }
-        for (const auto& path : ended) fs::remove_all(path, ec);
+        const save_use use = use_of(store_->saves_held(owner));
+        total.saves += use.saves;
+        total.bytes += use.bytes;
     }
+    // Not dropped now, tried again within a second; meanwhile no one can reach them.
+    store_->drop_saves_of(ended);
     guest_use_ = total;
 }
 
 std::vector<service_state::save_version> service_state::save_versions(const std::string& user,
                                                                       const std::string& file) {
-    std::lock_guard lock(save_mutex_);
     std::vector<save_version> out;
-    for (const fs::path& path : version_files_locked(storage_name(user), file)) {
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0) continue;
-        save_version v;
-        v.number = static_cast<int>(out.size()) + 1;
-        v.size = static_cast<std::uint64_t>(info.st_size);
-        v.stored_at = static_cast<std::int64_t>(info.st_mtime);
-        out.push_back(v);
-    }
+    std::string error;
+    if (!open_store(error)) return out;
+    for (const auto& v : store_->save_versions(user, file))
+        out.push_back(save_version{v.number, v.size, v.stored_at});
     return out;
+}
+
+std::optional<std::string> service_state::save_version_bytes(const std::string& user,
+                                                             const std::string& file, int number) {
+    std::string error;
+    if (!open_store(error)) return std::nullopt;
+    return store_->load_save(user, file, number);
 }
 
 bool service_state::restore_save_version(const std::string& user, const std::string& file,
                                          int number, std::string& error) {
+    if (!open_store(error)) return false;
     std::lock_guard lock(save_mutex_);
-    const std::vector<fs::path> kept = version_files_locked(storage_name(user), file);
-    if (number < 1 || static_cast<std::size_t>(number) > kept.size()) {
-        error = "no version " + std::to_string(number) + " of " + user + "'s " + file + " (" +
-                std::to_string(kept.size()) + " kept)";
-        return false;
-    }
-    const auto bytes = read_text(kept[static_cast<std::size_t>(number) - 1]);
+    const std::size_t kept = store_->save_versions(user, file).size();
+    const auto bytes = store_->load_save(user, file, number);
     if (!bytes) {
-        error = "cannot read version " + std::to_string(number);
+        error = "no version " + std::to_string(number) + " of " + user + "'s " + file + " (" +
+                std::to_string(kept) + " kept)";
         return false;
     }
-    if (!store_save_locked(storage_name(user), file, *bytes)) {
+    if (!store_->store_save(user, file, *bytes, save_versions_kept)) {
         error = "cannot write the save";
         return false;
     }

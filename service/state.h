@@ -21,6 +21,7 @@
 #include "service/logic/options.h"
 #include "service/logic/protection.h"
 #include "service/logic/save_quota.h"
+#include "service/store/state_store.h"
 
 namespace rx::service {
 
@@ -51,11 +52,6 @@ inline constexpr std::uint64_t max_guest_save_bytes = std::uint64_t{256} << 20;
 // How long a login lets the same address post statuses and permissions for its user.
 inline constexpr std::chrono::hours recent_login_lasts{12};
 
-// Adds or replaces the account in the accounts file at `path` (hashing `password`), writing it
-// through the atomic file replacement with mode 0600; false with the reason.
-bool add_account_to_file(const std::string& path, const account_record& account, password_cost cost,
-                         std::string& error);
-
 class service_state {
   public:
     service_state(service_options options, std::string sample_dir, std::string data_dir);
@@ -63,9 +59,16 @@ class service_state {
     service_state(const service_state&) = delete;
     service_state& operator=(const service_state&) = delete;
 
-    // Reads the sample data and the games folder and opens the logs; false with the reasons (one
+    // Reads the sample data and the games folder, opens the logs and the state database and reads
+    // back what it holds (play sessions and copies in play included); false with the reasons (one
     // line each) when something is missing or broken.
     bool load(std::string& error);
+    // Opens the state database in the data folder (DATA/state.db) alone, for an operator's
+    // command beside a running service. The first open makes it and takes in the files an older
+    // version kept there; only the service's own start seeds it with the sample's accounts.
+    bool open_store(std::string& error, bool seed_from_sample = false);
+    // Adds or replaces the account (hashing its password); false with the reason.
+    bool add_account(const account_record& account, std::string& error);
 
     const service_options& options() const { return options_; }
     const std::string& sample_dir() const { return sample_dir_; }
@@ -130,13 +133,13 @@ class service_state {
     image_bytes compressed_image(const game_record& game);
 
     // True unless a newer play of the same game by the same account began after the play
-    // `session_id` (an unknown id, say from before a restart, is not refused).
+    // `session_id` (an unknown id, say one long forgotten, is not refused).
     bool play_is_newest(const std::string& user, const std::string& session_id);
 
-    // An account's saves live in DATA/saves/<user>/<file>, names escaped; written through a
-    // temporary file and a rename. Every store is also kept as a version; the newest
-    // save_versions_kept stay. The shared guest account has no saves of its own: each guest play
-    // session has a folder (DATA/saves/guest/s<hash of the id>/), reached only through that
+    // An account's saves live in the state database, each store in one transaction. Every store
+    // is also kept as a version; the newest save_versions_kept stay. The shared guest account has
+    // no saves of its own: each guest play session has its own (under s<hash of the id>), reached
+    // only through that
     // session's id (`session`: the play the connection named, or the session it opened), so no
     // guest reads another's; they go when the session ends. A store beyond the owner's quota is
     // refused and the stored save stays as it was.
@@ -153,6 +156,9 @@ class service_state {
         std::int64_t stored_at = 0;  // seconds since 1970
     };
     std::vector<save_version> save_versions(const std::string& user, const std::string& file);
+    // The bytes of version `number` (1 the current save); nothing when there is none.
+    std::optional<std::string> save_version_bytes(const std::string& user, const std::string& file,
+                                                  int number);
     // Makes version `number` the current save, itself kept as the newest version so the restore
     // can be undone; false with a reason.
     bool restore_save_version(const std::string& user, const std::string& file, int number,
@@ -171,7 +177,8 @@ class service_state {
         std::string user;
         std::string game;  // empty while no copy is held
         std::chrono::steady_clock::time_point last_seen;
-        std::string save_folder;  // the guest account's sessions: where their saves live
+        // The guest account's sessions: their saves' owner within the guest account (the key).
+        std::string save_folder;
     };
     struct cache_entry {
         std::shared_future<image_bytes> image;
@@ -180,16 +187,12 @@ class service_state {
     };
 
     void release_copy_locked(session& s);
-    // `owner` is the folder below saves/ and save_versions/: the escaped user name, with a guest
-    // session's folder after it.
+    // The account's name, or for a guest play its own owner (guest_owner).
     std::optional<std::string> save_owner(const std::string& user, const std::string& session);
-    std::map<std::string, kept_save> saves_held_locked(const std::string& owner);
-    bool store_save_locked(const std::string& owner, const std::string& file,
-                           const std::string& bytes);
-    std::vector<std::filesystem::path> version_files_locked(const std::string& owner,
-                                                            const std::string& file);
-    void make_session_room_locked();
-    bool load_accounts(std::string& error);
+    // Writes a change of sessions and plays through; a failure costs only their survival of a
+    // restart, so it is logged and play goes on.
+    void persist(const session_change& change);
+    void make_session_room_locked(session_change& change);
     std::string fresh_id_locked();
     void trim_cache_locked();
     bool load_games_folder(std::string& error);
@@ -207,16 +210,16 @@ class service_state {
     news_page news_;
 
     std::mutex mutex_;
-    std::map<std::string, session> sessions_;
+    std::map<std::string, session> sessions_;  // by session_key, never by the id itself
     std::map<std::string, int> in_play_;
     std::map<std::string, std::map<std::uint64_t, int>> logins_;
-    // Plays by session id (user and game), and the newest play's session id of each user and game.
+    // Plays by session key (user and game), and the newest play's session key of each user and
+    // game.
     std::map<std::string, std::string> plays_;
     std::map<std::string, std::string> newest_play_;
     fault_settings faults_;
     std::set<std::string> authorized_;
     std::map<std::string, std::string> statuses_;
-    std::uint64_t id_counter_ = 0;
     std::map<std::string, std::chrono::steady_clock::time_point> recent_logins_;  // user \n address
 
     std::mutex limiter_mutex_;
@@ -231,6 +234,8 @@ class service_state {
     std::map<std::string, cache_entry> cache_;
     std::size_t cache_bytes_ = 0;
     std::uint64_t cache_clock_ = 0;
+
+    std::unique_ptr<state_store> store_;
 
     // Taken before mutex_ where both are held.
     std::mutex save_mutex_;

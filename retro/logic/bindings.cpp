@@ -6,7 +6,9 @@
 #include <set>
 
 #include "browser/controls/logic/binding_codec.h"
+#include "browser/controls/logic/gens_settings.h"
 #include "browser/controls/logic/key_names.h"
+#include "browser/controls/logic/meka_settings.h"
 #include "browser/controls/logic/nester_settings.h"
 #include "browser/controls/logic/ootake_settings.h"
 #include "browser/controls/logic/vba_settings.h"
@@ -78,6 +80,17 @@ constexpr std::array<pad_button, nester::button_count> nester_buttons = {
 // The PC Engine core reads button I as the pad's A and II as its B, Run as Start.
 constexpr std::array<pad_button, ootake::button_count> ootake_buttons = {
     pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
+
+constexpr std::array<pad_button, gens::row_count> gens_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_start, pad_b, pad_a, pad_r, pad_y, pad_x, pad_l};
+constexpr std::array<pad_button, meka::control_count> meka_buttons = {
+    pad_up, pad_down, pad_left, pad_right, pad_a, pad_r, pad_start};
+
+// MEKA keeps a keyboard line's carriage return in the name; the key is the name without it.
+std::string without_carriage_return(std::string name) {
+    if (!name.empty() && name.back() == '\r') name.pop_back();
+    return name;
+}
 
 }  // namespace
 
@@ -208,6 +221,44 @@ std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_
             const ootake::slot& s = (*slots)[static_cast<std::size_t>(i)];
             shown = shown_unless_empty(s.code, s.shown);
         } else if (port == 0) {
+            shown = default_key_name(button);
+        }
+        out.push_back(bound(port, button, shown));
+    }
+    return out;
+}
+
+std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg) {
+    std::vector<settings_binding> records(gens::binding_count);
+    for (int r = 0; r < gens::row_count; ++r) {
+        records[static_cast<std::size_t>(r)].shown = default_key_name(gens_buttons[r]);
+    }
+    // A file cut short keeps the defaults for the rows it does not reach.
+    if (gens_cfg) gens::load(*gens_cfg, records);
+    std::vector<pad_binding> out;
+    for (int i = 0; i < gens::binding_count; ++i) {
+        const settings_binding& record = records[static_cast<std::size_t>(i)];
+        out.push_back(bound(static_cast<unsigned>(i / gens::row_count),
+                            gens_buttons[static_cast<std::size_t>(i % gens::row_count)],
+                            record.emu.empty()
+                                ? record.shown
+                                : shown_unless_empty(leading_integer(record.emu), record.shown)));
+    }
+    return out;
+}
+
+std::vector<pad_binding> meka_bindings(std::optional<std::string_view> meka_inp) {
+    std::vector<settings_binding> records(meka::binding_count);
+    bool loaded = false;
+    if (meka_inp) loaded = meka::load(*meka_inp, records).status == meka::load_status::loaded;
+    std::vector<pad_binding> out;
+    for (int i = 0; i < meka::binding_count; ++i) {
+        const unsigned port = static_cast<unsigned>(meka::player_of(i) - 1);
+        const pad_button button = meka_buttons[static_cast<std::size_t>(i % meka::control_count)];
+        std::string shown;
+        if (loaded) {
+            shown = without_carriage_return(records[static_cast<std::size_t>(i)].shown);
+        } else if (port == 0 && !meka::is_joystick_record(i)) {
             shown = default_key_name(button);
         }
         out.push_back(bound(port, button, shown));

@@ -54,6 +54,11 @@ std::string default_key_name(pad_button button);
 std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini);
 std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_cfg);
 std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_dat);
+// Gens' two pads of eleven rows (gens.cfg) and MEKA's keyboard and joystick for each of two players
+// (meka.inp); both feed the Sega core, which takes a Genesis pad's A, B, C as the pad's B, A, R,
+// its X, Y, Z as Y, X, L, and a Master System pad's buttons 1 and 2 as A and R.
+std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg);
+std::vector<pad_binding> meka_bindings(std::optional<std::string_view> meka_inp);
 // nester keeps its keys in the registry; a button without a key plays nester's own default.
 // Nothing is written.
 std::vector<pad_binding> nester_bindings(platform::registry& store, std::string_view keyboard_guid);

@@ -6,7 +6,7 @@
 namespace rx::retro {
 
 // The settings each console's controls screen writes, and so the ones its game answers to.
-enum class settings_kind { vba, nester, zsnes, ootake };
+enum class settings_kind { vba, nester, zsnes, ootake, gens, meka };
 
 struct console_entry {
     std::string_view scheme;        // "rxnes://"

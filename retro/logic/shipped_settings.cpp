@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "browser/controls/logic/binding_codec.h"
+#include "browser/controls/logic/gens_settings.h"
+#include "browser/controls/logic/meka_settings.h"
 #include "browser/controls/logic/ootake_settings.h"
 #include "browser/controls/logic/settings_lines.h"
 #include "browser/controls/logic/vba_settings.h"
@@ -20,6 +22,19 @@ namespace {
 // Room for the settings an emulator keeps around its blocks; only the blocks are ever read.
 constexpr std::size_t ootake_file_size = 512;
 constexpr std::size_t zsnes_block_lines = 14;  // "plNcontrl" and the thirteen lines after it
+constexpr int gens_section_lines = 66;         // "[Input]" and the lines up to player 2's Z
+constexpr int gens_mode_offsets[] = {10, 62};
+constexpr std::size_t meka_lines = 112;  // past the last joystick line and the "[Mouse 1]" after it
+
+// The records as the controls screens hold them, from the bindings rx_retro plays.
+std::vector<settings_binding> records_of(const std::vector<pad_binding>& keys) {
+    std::vector<settings_binding> records(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        records[i].shown = keys[i].shown;
+        records[i].captured = true;
+    }
+    return records;
+}
 
 }  // namespace
 
@@ -67,10 +82,47 @@ std::string shipped_ootake_dat() {
     return *ootake::save(blank, slots);
 }
 
+std::string shipped_gens_cfg() {
+    // The section with every binding line in place, the two Mode lines between C and X, and the
+    // four lines nobody reads around them.
+    std::vector<std::string> lines(static_cast<std::size_t>(gens_section_lines), "\r\n");
+    lines[0] = "[Input]\r\n";
+    lines[1] = "P1.Type=0\r\n";
+    lines[53] = "P2.Type=0\r\n";
+    for (int player = 0; player < 2; ++player)
+        lines[static_cast<std::size_t>(gens_mode_offsets[player])] =
+            "P" + std::to_string(player + 1) + ".Mode=0\r\n";
+    for (int record = 0; record < gens::binding_count; ++record)
+        lines[static_cast<std::size_t>(gens::offset_of(record))] = gens::key_of(record) + "0\r\n";
+    return gens::save(join_lines(lines), records_of(gens_bindings(std::nullopt))).bytes;
+}
+
+std::string shipped_meka_inp() {
+    std::vector<std::string> lines(meka_lines, "\r\n");
+    lines[0] = "; MEKA input settings\r\n";
+    // In record order: player 1 keyboard and joystick, then player 2.
+    const char* headers[] = {"[Keyboard 1]", "[Joypad 1]", "[Keyboard 2]", "[Joypad 2]"};
+    for (int block = 0; block < 4; ++block) {
+        const int first = meka::line_of(block * meka::control_count);
+        const bool joystick = meka::is_joystick_record(block * meka::control_count);
+        lines[static_cast<std::size_t>(first - 2)] = std::string(headers[block]) + "\r\n";
+        lines[static_cast<std::size_t>(first - 1)] =
+            joystick ? "player_type = joypad\r\n" : "player_type = keyboard\r\n";
+        for (int c = 0; c < meka::control_count; ++c) {
+            lines[static_cast<std::size_t>(first + c)] =
+                std::string(meka::key_of(c)) + (joystick ? " =\r\n" : " = key none\r\n");
+        }
+    }
+    lines[meka_lines - 1] = "[Mouse 1]\r\n";
+    return meka::save(join_lines(lines), records_of(meka_bindings(std::nullopt))).bytes;
+}
+
 std::vector<shipped_file> shipped_settings() {
     return {{"vba.ini", shipped_vba_ini()},
             {"zinput.cfg", shipped_zinput_cfg()},
-            {"ootake.dat", shipped_ootake_dat()}};
+            {"ootake.dat", shipped_ootake_dat()},
+            {"gens.cfg", shipped_gens_cfg()},
+            {"meka.inp", shipped_meka_inp()}};
 }
 
 std::vector<std::string> ship_settings(const std::string& folder) {

@@ -17,6 +17,8 @@ struct shipped_file {
 std::string shipped_vba_ini();
 std::string shipped_zinput_cfg();
 std::string shipped_ootake_dat();
+std::string shipped_gens_cfg();
+std::string shipped_meka_inp();
 std::vector<shipped_file> shipped_settings();
 
 // Lays each file into `folder` (ending in a separator) unless a file of that name is already there:

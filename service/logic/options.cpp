@@ -92,12 +92,13 @@ std::optional<service_options> parse_options(const std::vector<std::string>& arg
             continue;
         }
         // The save commands take the user and the save's name (and the version) as words.
-        if (arg == "--saves" || arg == "--restore-save") {
+        if (arg == "--saves" || arg == "--restore-save" || arg == "--export-save") {
             const std::size_t words = arg == "--saves" ? 2 : 3;
             if (i + words >= args.size()) return fail("missing value for " + arg);
             o.saves_user = args[++i];
             o.saves_file = args[++i];
-            if (words == 3 && (!parse_int(std::string_view(args[++i]), o.restore_version, 1)))
+            int& number = arg == "--export-save" ? o.export_version : o.restore_version;
+            if (words == 3 && (!parse_int(std::string_view(args[++i]), number, 1)))
                 return fail("bad value for " + arg + ": " + args[i]);
             continue;
         }
@@ -249,6 +250,8 @@ std::string usage_text() {
            "then end\n"
            "  --restore-save USER SAVE N\n"
            "                        make version N of that save the current one, then end\n"
+           "  --export-save USER SAVE N\n"
+           "                        write version N of that save to standard output, then end\n"
            "  --sign-update DIR --key FILE --release N [--location NAME] [--expires DATE]\n"
            "                        write DIR/signature.txt for the update folder DIR (location:\n"
            "                        DIR's name) as release N, good through DATE (YYYY-MM-DD,\n"

@@ -87,10 +87,11 @@ struct service_options {
     // none.
     std::string sign_next_key;
     // Operator commands on saves instead of serving: list a save's kept versions, or make version
-    // `restore_version` (1 the newest) the current one.
+    // `restore_version` (1 the newest) the current one, or write `export_version`'s bytes out.
     std::string saves_user;
     std::string saves_file;
     int restore_version = 0;  // 0: list only
+    int export_version = 0;   // above 0: that version's bytes to standard output instead
 };
 
 // Parses argv (without the program name). Unknown options, missing values and bad numbers are

@@ -1,5 +1,6 @@
-// rx_retro's shipped settings files under the Gameboy, SNES and Turbo Graphics 16 screens: each
-// opens on them showing rx_retro's own keys, and a captured key is saved into them and played.
+// rx_retro's shipped settings files under the Gameboy, SNES, Turbo Graphics 16, Genesis and Master
+// System screens: each opens on them showing rx_retro's own keys, and a captured key is saved into
+// them and played.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -36,6 +37,11 @@ const shipped_case cases[] = {
      191, 387, 470},
     {"ootake.dat", []() -> console_screen& { return screens().of("PCE"); }, retro::ootake_bindings,
      191, 387, 345},
+    {"gens.cfg", []() -> console_screen& { return screens().of("GEN"); }, retro::gens_bindings, 191,
+     387, 440},
+    // The Master System screen's first column is player 1's keyboard.
+    {"meka.inp", []() -> console_screen& { return screens().of("SMS"); }, retro::meka_bindings, 221,
+     465, 400},
 };
 
 // The first pad's Right is the fourth row on all three screens and in each file's bindings.

@@ -159,6 +159,30 @@ TEST(Process, DetachedStartRunsTheProgramWithItsParameters) {
     EXPECT_EQ(read_file(out), "1\nv4.30\n");
 }
 
+// The program runs as this same process (the browser watching it sees no change) and gets the
+// whole argument; a program that cannot run leaves the caller to go on.
+TEST(Process, RunInsteadKeepsTheProcessAndHandsOverTheArgument) {
+    temp_dir dir;
+    EXPECT_FALSE(rx::platform::run_instead(dir.file("no_such_program"), "x"));
+    const std::string out = dir.file("replaced.txt");
+    const std::string script = dir.file("replacement.sh");
+    rx::test::write_file(script,
+                         "#!/bin/sh\nprintf '%s|%s|%s' \"$$\" \"$#\" \"$1\" > '" + out + "'\n");
+    ASSERT_EQ(chmod(script.c_str(), 0755), 0);
+    const std::string argument = "rxsms://u:p w@h/col_001.col";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        rx::platform::run_instead(script, argument);
+        _exit(9);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(read_file(out), std::to_string(pid) + "|1|" + argument);
+}
+
 TEST(Process, OpenUrlHandsTheWholeUrlToBrowser) {
     temp_dir dir;
     std::string out = dir.file("url.txt");

@@ -1,8 +1,8 @@
-// Playing the NES, Gameboy, Gameboy Advance and SNES test games as a person would, under X against
-// rx_service: log in with a full account, capture a key for Right on the console's controls screen
-// and save it, open the console's list, Play the test game in rx_retro, see its picture, move its
-// square with the captured key, close the window, find the save on the service, and Play again to
-// see the start count come back.
+// Playing the NES, Gameboy, Gameboy Advance, SNES, Genesis and Game Gear test games as a person
+// would, under X against rx_service: log in with a full account, capture a key for Right on the
+// console's controls screen and save it, open the console's list, Play the test game in rx_retro,
+// see its picture, move its square with the captured key, close the window, find the save on the
+// service, and Play again to see the start count come back.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/types.h>
@@ -20,6 +20,10 @@
 #include <utility>
 #include <vector>
 
+#include "browser/controls/logic/binding_codec.h"
+#include "browser/controls/logic/gens_settings.h"
+#include "browser/controls/logic/key_names.h"
+#include "browser/controls/logic/meka_settings.h"
 #include "browser/controls/logic/nester_settings.h"
 #include "browser/controls/logic/vba_settings.h"
 #include "browser/controls/logic/zsnes_settings.h"
@@ -37,7 +41,7 @@ using rx::test::window_picture;
 
 namespace {
 
-enum class settings_store { nester_registry, vba_ini, zinput_cfg };
+enum class settings_store { nester_registry, vba_ini, zinput_cfg, gens_cfg, meka_inp };
 
 // One console: how a person reaches its screens and what its test game shows in rx_retro's window.
 // Colours are as the window shows them: a core's 15- and 16-bit colours are widened by repeating
@@ -47,7 +51,7 @@ struct console_case {
     const char* system_code;
     int menu_x, menu_y;  // the console's button in the main menu
     int right_box_y;     // the Right capture box on the controls screen (boxes start at x 160)
-    int save_y;          // Save Settings (x 312 to 462)
+    int save_x, save_y;  // Save Settings
     settings_store store;
     const char* key;  // the key captured for Right, as xdotool names it
     int key_code;     // the same key as the settings keep it (a DirectInput scan code)
@@ -61,22 +65,26 @@ struct console_case {
 const console_case consoles[] = {
     // name     code    menu      Right Save store                             key  code  game                 core
     //          background unlit     lit       square    record
-    {"NES",     "NES",  560, 225, 191,  350, settings_store::nester_registry, "k", 0x25, "relicade_nes.nes",  "nestopia_libretro.so",
+    {"NES",     "NES",  560, 225, 191,  387, 350, settings_store::nester_registry, "k", 0x25, "relicade_nes.nes",  "nestopia_libretro.so",
                 0x153CFE,  0x585858, 0xFFFFFF, 0xD22C00, 0},
-    {"Gameboy", "GB",   560,  75, 161,  380, settings_store::vba_ini,         "l", 0x26, "relicade_gb.gb",    "gambatte_libretro.so",
+    {"Gameboy", "GB",   560,  75, 161,  387, 380, settings_store::vba_ini,         "l", 0x26, "relicade_gb.gb",    "gambatte_libretro.so",
                 0xA5A2A5,  0x525152, 0xFFFBFF, 0x000000, 0},
     // The Gameboy Advance game keeps the count through mGBA's change of save memory size.
-    {"GBA",     "GBA",   80, 225, 161,  380, settings_store::vba_ini,         "h", 0x23, "relicade_gba.gba",  "mgba_libretro.so",
+    {"GBA",     "GBA",   80, 225, 161,  387, 380, settings_store::vba_ini,         "h", 0x23, "relicade_gba.gba",  "mgba_libretro.so",
                 0x0000FF,  0x525152, 0xFFFBFF, 0xFF0000, 0},
-    {"SNES",    "SNES", 240, 375, 191,  470, settings_store::zinput_cfg,      "j", 0x24, "relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
+    {"SNES",    "SNES", 240, 375, 191,  387, 470, settings_store::zinput_cfg,      "j", 0x24, "relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
                 0x0000FF,  0x525252, 0xFFFFFF, 0xFF0000, 0},
+    // The Sega core built from source; the Game Gear shows its 160x144 window in 12-bit colours.
+    {"Genesis", "GEN",  400, 225, 191,  387, 440, settings_store::gens_cfg,        "u", 0x16, "relicade_genesis.gen", "libblastem.so",
+                0x0000FF,  0x575757, 0xFFFFFF, 0xFF0000, 0},
+    {"GameGear", "SGG", 240, 225, 221,  465, 400, settings_store::meka_inp,        "i", 0x17, "relicade_gg.gg",    "libblastem.so",
+                0x0055AA,  0x555555, 0xFFFFFF, 0xFF5500, 0},
 };
 // clang-format on
 
 // The first row's Right key sits on the fourth row of every screen.
 constexpr int right_row = 3;
 constexpr int box_x = 310;
-constexpr int save_x = 387;
 // The filter button of titles from Q to R in every game list.
 constexpr int q_r_filter_x = 52, q_r_filter_y = 84 + 34 * 8 + 20;
 // A change of screen redraws far more than a button's hover or pressed frame (150 x 40 pixels).
@@ -200,11 +208,12 @@ class play_e2e : public rx::test::relicade_window_test,
         fs::permissions(folder / "rx_retro", fs::perms::owner_all);
         fs::create_symlink(real / "librxlib.so", folder / "librxlib.so");
         fs::create_directory_symlink(real / "cores", folder / "cores");
-        for (const char* name : {"visualboyadvance", "nester", "zsnesw", "ootake"})
+        for (const char* name : {"visualboyadvance", "nester", "zsnesw", "ootake", "gens", "mekaw"})
             fs::create_symlink("rx_retro", folder / name);
         // The settings files the build lays beside rx_retro, which the controls screens rewrite;
         // nester's registry keys are made by its screen.
-        for (const char* shipped : {"vba.ini", "zinput.cfg", "ootake.dat"}) {
+        for (const char* shipped :
+             {"vba.ini", "zinput.cfg", "ootake.dat", "gens.cfg", "meka.inp"}) {
             ASSERT_TRUE(fs::exists(real / shipped)) << shipped << " was not laid by the build";
             fs::copy_file(real / shipped, folder / shipped);
         }
@@ -296,6 +305,22 @@ class play_e2e : public rx::test::relicade_window_test,
                 if (records.size() <= right_row) return std::nullopt;
                 return std::atoi(records[right_row].emu.c_str());
             }
+            case settings_store::gens_cfg: {
+                std::vector<rx::settings_binding> records;
+                rx::gens::load(read_file(folder / "gens.cfg"), records);
+                if (records.size() <= right_row) return std::nullopt;
+                return std::atoi(records[right_row].emu.c_str());
+            }
+            case settings_store::meka_inp: {
+                // MEKA keeps the key's name; the code is the one that name stands for.
+                std::vector<rx::settings_binding> records(rx::meka::binding_count);
+                rx::meka::load(read_file(folder / "meka.inp"), records);
+                std::string name = records[right_row].emu;
+                if (!name.empty() && name.back() == '\r') name.pop_back();
+                for (int code = 1; code < 256; ++code)
+                    if (rx::is_named_key(code) && rx::key_std_name(code) == name) return code;
+                return std::nullopt;
+            }
         }
         return std::nullopt;
     }
@@ -315,15 +340,7 @@ class play_e2e : public rx::test::relicade_window_test,
 
     // The save as the service keeps it for the account; "" while there is none.
     std::string service_save(const console_case& c) {
-        std::error_code ec;
-        const fs::path saves = fs::path(service->data_dir()) / "saves";
-        for (auto& entry : fs::recursive_directory_iterator(saves, ec)) {
-            const std::string name = entry.path().filename().string();
-            if (entry.is_regular_file(ec) && name.find(c.game_id) != std::string::npos &&
-                name.find(".tmp") == std::string::npos)
-                return read_file(entry.path());
-        }
-        return {};
+        return rx::test::stored_save(service->data_dir(), "demo", std::string(c.game_id) + ".sav");
     }
 
     // The start count the save holds; -1 without the game's record.
@@ -387,9 +404,9 @@ TEST_P(play_e2e, captured_key_moves_the_square_and_the_save_comes_back) {
     ASSERT_TRUE(click_to_new_screen(565, 25));
     click_at(box_x, c.right_box_y);
     input(std::string("key ") + c.key);
-    click_at(save_x, c.save_y);
+    click_at(c.save_x, c.save_y);
     // The save runs on the event after the click; a small pointer move is one.
-    point_at(save_x + 3, c.save_y + 5);
+    point_at(c.save_x + 3, c.save_y + 5);
     ASSERT_TRUE(wait_until([&] { return saved_right(c) == c.key_code; }, 10000))
         << "Right was not saved as " << c.key;
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "browser/controls/logic/gens_settings.h"
+#include "browser/controls/logic/meka_settings.h"
 #include "browser/controls/logic/nester_settings.h"
 #include "browser/controls/logic/ootake_settings.h"
 #include "browser/controls/logic/vba_settings.h"
@@ -321,6 +323,31 @@ TEST_F(RetroPads, OotakeSettingsWithJoystickInputs) {
     EXPECT_EQ(pads[1], bits({pad_up, pad_down, pad_b}));
 }
 
+// Gens' rows reach the Sega core as it reads a Genesis pad: A, B, C on the pad's B, A, R and X, Y,
+// Z on Y, X, L; player 2's joystick values on the second port.
+TEST_F(RetroPads, GensSettingsWithBothPads) {
+    const auto bindings = gens_bindings(rx::join_lines(rx::test::gens_lines()));
+    auto pads =
+        play(bindings, {SDLK_a, SDLK_s, SDLK_d, SDLK_q, SDLK_w, SDLK_e, SDLK_RETURN, SDLK_LEFT});
+    EXPECT_EQ(pads[0], bits({pad_b, pad_a, pad_r, pad_y, pad_x, pad_l, pad_start, pad_left}));
+    // Player 2: Z on joystick 1 button 3, X on joystick 2's hat down.
+    EXPECT_EQ(pads[1], bits({pad_l, pad_y}));
+}
+
+// MEKA's keyboard lines keep their carriage return in the name; the key is found all the same.
+// Buttons 1 and 2 are the pad's A and R, Start/Pause its Start.
+TEST_F(RetroPads, MekaSettingsWithKeyboardsAndJoysticks) {
+    const auto bindings = meka_bindings(rx::join_lines(rx::test::meka_lines()));
+    auto pads = play(bindings, {SDLK_LCTRL, SDLK_LALT, SDLK_RETURN, SDLK_SPACE, SDLK_KP8});
+    EXPECT_EQ(pads[0], bits({pad_a, pad_r, pad_start}));
+    // Player 2: Space is Start, keypad 8 Up, joystick 2's hat down its Down.
+    EXPECT_EQ(pads[1], bits({pad_start, pad_up, pad_down}));
+    EXPECT_TRUE(unplayable_bindings(bindings, "Master System").empty());
+    // A file without its sections plays the defaults, as a missing one does.
+    auto fallback = play(meka_bindings("no sections here"), {SDLK_UP, SDLK_z, SDLK_w});
+    EXPECT_EQ(fallback[0], bits({pad_up, pad_a, pad_r}));
+}
+
 TEST_F(RetroPads, NesterRegistryKeysAndItsDefaults) {
     rx::test::temp_dir dir;
     setenv("RELICADE_REGISTRY_FILE", dir.file("registry").c_str(), 1);
@@ -359,14 +386,29 @@ TEST_F(RetroPads, MissingSettingsPlayTheDefaults) {
 TEST_F(RetroPads, ShippedSettingsPlayExactlyTheFallbackKeys) {
     using bindings_of = std::vector<pad_binding> (*)(std::optional<std::string_view>);
     const std::string vba = shipped_vba_ini(), zsnes = shipped_zinput_cfg(),
-                      ootake = shipped_ootake_dat();
+                      ootake = shipped_ootake_dat(), gens = shipped_gens_cfg(),
+                      meka = shipped_meka_inp();
     ASSERT_TRUE(rx::vba::parse(vba).complete);
     std::vector<rx::settings_binding> records;
     ASSERT_TRUE(rx::zsnes::load(zsnes, records).ok);
     ASSERT_TRUE(rx::ootake::load(ootake).has_value());
-    const std::pair<const std::string*, bindings_of> files[] = {
-        {&vba, vba_bindings}, {&zsnes, zsnes_bindings}, {&ootake, ootake_bindings}};
-    for (const auto& [bytes, bindings] : files) {
+    ASSERT_TRUE(rx::gens::load(gens, records).ok);
+    ASSERT_EQ(rx::meka::load(meka, records).status, rx::meka::load_status::loaded);
+    // What Right, X, Return, W and 0 press on each console's first pad: the PC Engine has no R, the
+    // Master System pad no B.
+    const std::uint16_t right_start = bits({pad_right, pad_start});
+    const struct {
+        const std::string* bytes;
+        bindings_of bindings;
+        std::uint16_t pressed;
+    } files[] = {
+        {&vba, vba_bindings, std::uint16_t(right_start | bits({pad_b, pad_r}))},
+        {&zsnes, zsnes_bindings, std::uint16_t(right_start | bits({pad_b, pad_r}))},
+        {&ootake, ootake_bindings, std::uint16_t(right_start | bits({pad_b}))},
+        {&gens, gens_bindings, std::uint16_t(right_start | bits({pad_b, pad_r}))},
+        {&meka, meka_bindings, std::uint16_t(right_start | bits({pad_r}))},
+    };
+    for (const auto& [bytes, bindings, pressed] : files) {
         const auto shipped = bindings(*bytes);
         const auto fallback = bindings(std::nullopt);
         ASSERT_EQ(shipped.size(), fallback.size());
@@ -381,8 +423,7 @@ TEST_F(RetroPads, ShippedSettingsPlayExactlyTheFallbackKeys) {
         }
         EXPECT_TRUE(unplayable_bindings(shipped, "Any").empty());
         auto pads = play(shipped, {SDLK_RIGHT, SDLK_x, SDLK_RETURN, SDLK_w, SDLK_0});
-        EXPECT_EQ(pads[0],
-                  bits({pad_right, pad_b, pad_start}) | (bytes != &ootake ? bits({pad_r}) : 0));
+        EXPECT_EQ(pads[0], pressed);
         EXPECT_EQ(pads[1], 0);
     }
 }
@@ -395,7 +436,8 @@ TEST(RetroShippedSettings, OnlyMissingFilesAreLaid) {
     EXPECT_EQ(rx::test::read_file(dir.file("vba.ini")), shipped_vba_ini());
     EXPECT_EQ(rx::test::read_file(dir.file("ootake.dat")), shipped_ootake_dat());
     // A folder that is not there takes nothing, and says so for each file.
-    EXPECT_EQ(ship_settings(dir.file("gone") + "/").size(), 3u);
+    EXPECT_EQ(rx::test::read_file(dir.file("meka.inp")), shipped_meka_inp());
+    EXPECT_EQ(ship_settings(dir.file("gone") + "/").size(), shipped_settings().size());
 }
 
 }  // namespace

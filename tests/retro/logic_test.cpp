@@ -25,6 +25,8 @@ TEST(RetroConsole, TheSchemeChoosesTheCore) {
         {"rxnes://u:p@h/g", "nestopia_libretro.so", settings_kind::nester},
         {"zsnes://u:p@h/g", "bsnes_mercury_performance_libretro.so", settings_kind::zsnes},
         {"rxpce://u:p@h/g", "mednafen_pce_fast_libretro.so", settings_kind::ootake},
+        {"rxgen://u:p@h/g", "libblastem.so", settings_kind::gens},
+        {"rxsms://u:p@h/g", "libblastem.so", settings_kind::meka},
     };
     for (const row& r : rows) {
         auto entry = console_of_launch(r.launch);
@@ -32,7 +34,7 @@ TEST(RetroConsole, TheSchemeChoosesTheCore) {
         EXPECT_EQ(entry->core_library, r.core);
         EXPECT_EQ(entry->settings, r.settings);
     }
-    for (const char* other : {"rxgen://u:p@h/g", "rxsms://u:p@h/g", "rxnes:/u", "RXNES://u", ""}) {
+    for (const char* other : {"rxa26://u:p@h/g", "rxn64://u:p@h/g", "rxnes:/u", "RXNES://u", ""}) {
         EXPECT_FALSE(console_of_launch(other)) << other;
     }
 }

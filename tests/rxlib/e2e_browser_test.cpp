@@ -169,15 +169,7 @@ TEST_F(PlayFromTheBrowser, SaveMadeInTheGameComesBackInTheNextGame) {
     EXPECT_TRUE(
         wait_until([&] { return name_of(emulator).find("saves=1") != std::string::npos; }, 10s));
     bool stored = wait_until(
-        [&] {
-            std::error_code ec;
-            for (auto& entry : fs::recursive_directory_iterator(s.data_dir() + "/saves", ec)) {
-                if (entry.path().filename().string().find(game) != std::string::npos &&
-                    entry.file_size() == 8192)
-                    return true;
-            }
-            return false;
-        },
+        [&] { return rx::test::stored_save(s.data_dir(), "demo", game + ".sav").size() == 8192; },
         10s);
     EXPECT_TRUE(stored) << "the save is not on the service";
     xdo({"keydown", "Pause"});

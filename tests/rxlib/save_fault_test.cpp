@@ -39,7 +39,7 @@ class SaveFaults : public ::testing::Test {
     }
 
     std::string saved_on_server(const service_process& s) const {
-        return read_file(s.data_dir() + "/saves/demo/game.sav");
+        return rx::test::stored_save(s.data_dir(), "demo", "game.sav");
     }
 
     // Runs rx_host: start-up, then (once the game is open) `fault` is switched on and `steps` run.
@@ -174,7 +174,7 @@ TEST_F(SaveFaults, EachPlaysOwnFileIsStoredUnderTheGamesSaveName) {
                                  folder);
     EXPECT_NE(out.find("status load=0 save=1"), std::string::npos) << out;
     EXPECT_EQ(saved_on_server(s), folder.read("game.sav.2"));
-    EXPECT_FALSE(fs::exists(s.data_dir() + "/saves/demo/game.sav.2"));
+    EXPECT_EQ(rx::test::stored_save(s.data_dir(), "demo", "game.sav.2"), "");
 }
 
 TEST_F(SaveFaults, AStoreAfterAnotherComputerTookTheGameOverIsRefused) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "service_client.h"
+#include "state_db.h"
 #include "wait.h"
 
 using namespace rx::service;
@@ -110,7 +111,7 @@ TEST_F(Production, AttacksOnLoopbackAreRefused) {
     EXPECT_EQ(session_of(game(), "free", "free").size(), 32u);
     EXPECT_NE(get(http(), "/rx_status_update/?username=free").find("has no status yet"),
               std::string::npos);
-    EXPECT_FALSE(fs::exists(service.data_dir() + "/authorized.txt"));
+    EXPECT_TRUE(state_rows(service.data_dir(), "SELECT name FROM authorized").empty());
     EXPECT_NE(event_log().find("production mode"), std::string::npos) << event_log();
 }
 
@@ -129,7 +130,8 @@ TEST_F(Production, StatusAndPermissionFollowALoginFromTheSameAddress) {
                           "/browser/status_update.php?username=demo&current_status="
                           "is_playing_X&end=1")),
               "||ok||EOL");
-    EXPECT_EQ(read_file(service.data_dir() + "/authorized.txt"), "demo\n");
+    EXPECT_EQ(state_rows(service.data_dir(), "SELECT name FROM authorized"),
+              std::vector<std::string>{"demo"});
     // A password given with the update speaks for its user too; a live session does as well.
     EXPECT_EQ(body_of(get(http(),
                           "/browser/status_update.php?username=free&password=free&"
@@ -198,16 +200,21 @@ TEST(ProductionAccounts, PlainAccountsFileIsReplacedByHashesOnFirstStart) {
             body_of(get(service.http_port(), "/browser/checkuser.php?username=demo&password=demo")),
             "||refused||0||EOL");
         service.stop();
-        const std::string text = read_file(accounts);
+        // Taken into the database and set aside as hashes only.
+        EXPECT_FALSE(fs::exists(accounts));
+        const std::string aside = data.file("imported/accounts.txt");
+        const std::string text = read_file(aside);
         EXPECT_EQ(text.find("Plain-"), std::string::npos) << text;
         EXPECT_EQ(count_of(text, "\t$argon2id$"), 2u) << text;
-        EXPECT_EQ(mode_of(accounts), 0600u);
+        EXPECT_EQ(mode_of(aside), 0600u);
+        EXPECT_EQ(mode_of(data.file("state.db")), 0600u);
+        EXPECT_EQ(state_rows(data.path(),
+                             "SELECT count(*) FROM accounts WHERE hash LIKE "
+                             "'$argon2id$%' AND hash NOT LIKE '%Plain-%'"),
+                  std::vector<std::string>{"2"});
     }
     const std::string log = read_file(data.file("service.log"));
-    EXPECT_EQ(
-        count_of(log, "accounts: 2 plain passwords in " + accounts + " replaced by their hashes"),
-        1u)
-        << log;
+    EXPECT_EQ(count_of(log, "imported 2 accounts (2 plain passwords hashed)"), 1u) << log;
     EXPECT_EQ(log.find("Plain-"), std::string::npos);
 }
 

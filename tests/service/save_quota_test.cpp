@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "service_client.h"
+#include "state_db.h"
 #include "wait.h"
 
 using namespace rx::service;
@@ -138,10 +139,10 @@ TEST(GuestSaves, EachGuestPlayHasItsOwnSavesAndTheyEndWithIt) {
     EXPECT_EQ(
         body_of(get(service.http_port(), "/connection/free_game.php?username=guest&id=" + one)),
         "||ok||EOL");
-    const fs::path guests = fs::path(service.data_dir()) / "saves" / "guest";
     EXPECT_TRUE(rx::test::wait_until([&] {
-        std::error_code ec;
-        return std::distance(fs::directory_iterator(guests, ec), fs::directory_iterator()) == 1;
+        return state_rows(service.data_dir(),
+                          "SELECT count(DISTINCT owner) FROM saves WHERE owner LIKE 'guest%'") ==
+               std::vector<std::string>{"1"};
     }));
     EXPECT_EQ(load(port, "guest", one, "game.sav"), "");
     EXPECT_EQ(load(port, "guest", two, "game.sav"), "second guest's");

@@ -106,4 +106,16 @@ void service_process::stop() {
     pid_ = -1;
 }
 
+std::string stored_save(const std::string& data_dir, const std::string& user,
+                        const std::string& name) {
+    const std::string command = "'" + program_dir() + "/rx_service' --data '" + data_dir +
+                                "' --export-save '" + user + "' '" + name + "' 1 2>/dev/null";
+    FILE* out = ::popen(command.c_str(), "r");
+    if (!out) return {};
+    std::string bytes;
+    char chunk[4096];
+    while (std::size_t n = std::fread(chunk, 1, sizeof chunk, out)) bytes.append(chunk, n);
+    return ::pclose(out) == 0 ? bytes : std::string();
+}
+
 }  // namespace rx::test

@@ -44,4 +44,9 @@ class service_process {
     bool own_data_ = false;
 };
 
+// The current bytes of `user`'s save `name` as the service at `data_dir` keeps it, read with the
+// operator's --export-save; "" when there is none.
+std::string stored_save(const std::string& data_dir, const std::string& user,
+                        const std::string& name);
+
 }  // namespace rx::test
