@@ -244,13 +244,8 @@ TEST_F(WineEmulator, LoadsAGameThroughRxlibShowsItsLoadingWindowSavesAndLoads) {
     EXPECT_NE(out.find("saved\nload size=5000 crc=" + save_crc), std::string::npos) << out;
     EXPECT_NE(out.find("state init=0"), std::string::npos) << out;
     EXPECT_EQ(folder.read("rxlib_error_log.txt"), "RXLIB Initialized\n");
-    // The service holds the save (under the player's folder).
-    std::size_t stored = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(service.data_dir() + "/saves")) {
-        if (entry.path().filename().string().find("battery.sav") != std::string::npos)
-            stored = entry.file_size();
-    }
-    EXPECT_EQ(stored, 5000u);
+    // The service holds the save, as its operator's export shows it.
+    EXPECT_EQ(rx::test::stored_save(service.data_dir(), "player", "battery.sav").size(), 5000u);
 }
 
 class WineRelicade : public WineDisplay {
