@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "browser/controls/logic/binding_codec.h"
+#include "emulators/binding_codec.h"
 #include "fuzz/fuzz_input.h"
 
 namespace rx::fuzz {
@@ -23,12 +23,12 @@ inline std::string_view trimmed(std::string_view name) {
 template <typename Load, typename Save>
 void check_unchanged_save(std::string_view bytes, int binding_count, Load load, Save save,
                           bool exact = true) {
-    std::vector<settings_binding> records(static_cast<std::size_t>(binding_count));
+    std::vector<binding> records(static_cast<std::size_t>(binding_count));
     if (!load(bytes, records)) return;
     const settings_save saved = save(bytes, records);
     if (!saved.written) return;
     check(saved.emu.size() == records.size(), "an emulator name for every record");
-    std::vector<settings_binding> again(static_cast<std::size_t>(binding_count));
+    std::vector<binding> again(static_cast<std::size_t>(binding_count));
     check(load(saved.bytes, again), "a saved file loads");
     for (std::size_t i = 0; i < records.size(); ++i) {
         const bool same = exact ? again[i].shown == records[i].shown

@@ -1,5 +1,5 @@
 // Fuzz target: joystick and key names as settings files and capture boxes hand them over.
-#include "browser/ui/logic/input_names.h"
+#include "emulators/input_names.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 // Fuzz target: key names read from settings files turned into codes and back.
-#include "browser/controls/logic/key_names.h"
+#include "emulators/key_names.h"
 
 #include <cstdint>
 #include <string>

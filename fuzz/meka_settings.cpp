@@ -1,5 +1,5 @@
 // Fuzz target: MEKA's meka.inp read and saved back with nothing captured.
-#include "browser/controls/logic/meka_settings.h"
+#include "emulators/meka_settings.h"
 
 #include <cstdint>
 #include <string_view>
@@ -13,12 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     meka::find_sections(bytes, found);
     rx::fuzz::check_unchanged_save(
         bytes, meka::binding_count,
-        [](std::string_view b, std::vector<rx::settings_binding>& r) {
+        [](std::string_view b, std::vector<rx::binding>& r) {
             return meka::load(b, r).status == meka::load_status::loaded;
         },
-        [](std::string_view b, const std::vector<rx::settings_binding>& r) {
-            return meka::save(b, r);
-        },
+        [](std::string_view b, const std::vector<rx::binding>& r) { return meka::save(b, r); },
         false);
     return 0;
 }

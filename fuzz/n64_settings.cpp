@@ -1,5 +1,5 @@
 // Fuzz target: the 1964 input plug-in's settings read and saved back unchanged.
-#include "browser/controls/logic/n64_settings.h"
+#include "emulators/n64_settings.h"
 
 #include <cstdint>
 #include <string>

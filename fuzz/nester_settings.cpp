@@ -1,5 +1,5 @@
 // Fuzz target: nester's key records as its registry keys may hold them, shown and stored back.
-#include "browser/controls/logic/nester_settings.h"
+#include "emulators/nester_settings.h"
 
 #include <cstdint>
 #include <cstring>

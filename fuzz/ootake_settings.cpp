@@ -1,11 +1,11 @@
 // Fuzz target: Ootake's binary ootake.dat read and saved back unchanged.
-#include "browser/controls/logic/ootake_settings.h"
+#include "emulators/ootake_settings.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "browser/ui/logic/input_names.h"
+#include "emulators/input_names.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

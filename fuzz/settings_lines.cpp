@@ -1,5 +1,5 @@
 // Fuzz target: splitting an emulator's settings file into lines and joining them back.
-#include "browser/controls/logic/settings_lines.h"
+#include "emulators/settings_lines.h"
 
 #include <cstdint>
 #include <string>

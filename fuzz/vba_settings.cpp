@@ -1,11 +1,11 @@
 // Fuzz target: VisualBoyAdvance's vba.ini read, shown and written back unchanged.
-#include "browser/controls/logic/vba_settings.h"
+#include "emulators/vba_settings.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "browser/controls/logic/settings_lines.h"
+#include "emulators/settings_lines.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,5 @@
 // Fuzz target: ZSNES's zinput.cfg read and saved back with nothing captured.
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/zsnes_settings.h"
 
 #include <cstdint>
 #include <string_view>
@@ -11,11 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     rx::fuzz::check_unchanged_save(
         bytes, codec::binding_count,
-        [](std::string_view b, std::vector<rx::settings_binding>& r) {
-            return codec::load(b, r).ok;
-        },
-        [](std::string_view b, const std::vector<rx::settings_binding>& r) {
-            return codec::save(b, r);
-        });
+        [](std::string_view b, std::vector<rx::binding>& r) { return codec::load(b, r).ok; },
+        [](std::string_view b, const std::vector<rx::binding>& r) { return codec::save(b, r); });
     return 0;
 }

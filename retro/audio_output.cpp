@@ -66,6 +66,14 @@ std::uint64_t audio_output::underrun_frames() const {
     return n;
 }
 
+std::uint64_t audio_output::requested_frames() const {
+    if (!open_) return 0;
+    SDL_LockAudio();
+    std::uint64_t n = requested_;
+    SDL_UnlockAudio();
+    return n;
+}
+
 void audio_output::push(const std::vector<std::int16_t>& samples) {
     if (!open_) return;
     std::size_t frames = samples.size() / 2;
@@ -79,7 +87,19 @@ void audio_output::push(const std::vector<std::int16_t>& samples) {
         write = (write + 1) % capacity_frames;
     }
     count_ += frames;
+    // A device takes a while to start asking (a sound server a quarter of a second), and all that
+    // time the game goes on making sound: the queue would fill and leave the sound a tenth of a
+    // second behind the picture until the rate control, at its half a percent, had worked it off
+    // half a minute later. In its first second the device is given only the target's worth; the
+    // frames dropped are the very start of the sound.
+    if (playing_ && requested_ - started_at_ < static_cast<std::uint64_t>(rate_) &&
+        count_ > target_frames + frames) {
+        const std::size_t excess = count_ - target_frames - frames;
+        read_ = (read_ + excess) % capacity_frames;
+        count_ -= excess;
+    }
     bool start = !playing_ && count_ >= target_frames;
+    if (start) started_at_ = requested_;
     SDL_UnlockAudio();
     if (start) {
         playing_ = true;
@@ -87,11 +107,18 @@ void audio_output::push(const std::vector<std::int16_t>& samples) {
     }
 }
 
+void audio_output::pause() {
+    if (!open_ || !playing_) return;
+    SDL_PauseAudio(1);
+    playing_ = false;
+}
+
 void audio_output::fill(void* self, std::uint8_t* stream, int length) {
     auto* out = static_cast<audio_output*>(self);
     auto* samples = reinterpret_cast<std::int16_t*>(stream);
     std::size_t wanted = static_cast<std::size_t>(length) / 4;
     std::size_t given = std::min(wanted, out->count_);
+    out->requested_ += wanted;
     for (std::size_t i = 0; i < given; ++i) {
         samples[2 * i] = out->ring_[2 * out->read_];
         samples[2 * i + 1] = out->ring_[2 * out->read_ + 1];

@@ -27,8 +27,13 @@ class audio_output {
     std::size_t queued() const;
     // Adds interleaved stereo frames; what does not fit is dropped rather than waited for.
     void push(const std::vector<std::int16_t>& samples);
+    // Stops the device without dropping the queue; the next push that finds the queue at its
+    // target starts it again.
+    void pause();
     // Frames the device asked for while the queue was empty (heard as a gap).
     std::uint64_t underrun_frames() const;
+    // Frames the device has asked for since it opened: over a stretch of time, its true rate.
+    std::uint64_t requested_frames() const;
 
   private:
     static void fill(void* self, std::uint8_t* stream, int length);
@@ -38,6 +43,8 @@ class audio_output {
     std::vector<std::int16_t> ring_;    // capacity_frames stereo frames
     std::size_t read_ = 0, count_ = 0;  // in frames
     std::uint64_t underruns_ = 0;
+    std::uint64_t requested_ = 0;
+    std::uint64_t started_at_ = 0;  // requested_ when the device last started
 };
 
 }  // namespace rx::retro

@@ -3,10 +3,12 @@
 // keys set on the console's controls screen and keeps the battery save on the game server.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_ttf.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -16,9 +18,10 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "browser/controls/logic/binding_codec.h"
+#include "emulators/binding_codec.h"
 #include "platform/dynamic_library.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
@@ -30,9 +33,10 @@
 #include "retro/audio_output.h"
 #include "retro/logic/bindings.h"
 #include "retro/logic/console.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 #include "retro/logic/picture.h"
 #include "retro/logic/play_keys.h"
+#include "retro/logic/quick_state.h"
 #include "retro/logic/save_file.h"
 #include "retro/logic/save_sync.h"
 #include "retro/logic/sega_consoles.h"
@@ -47,6 +51,9 @@ using namespace rx::retro;
 static_assert(hat_up == SDL_HAT_UP && hat_right == SDL_HAT_RIGHT && hat_down == SDL_HAT_DOWN &&
                   hat_left == SDL_HAT_LEFT,
               "the bindings' hat bits are SDL's");
+static_assert(quick_save_sym == SDLK_F2 && quick_load_sym == SDLK_F4 &&
+                  fast_forward_sym == SDLK_TAB && pause_menu_sym == SDLK_ESCAPE,
+              "the keys of play are SDL's symbols");
 
 constexpr int window_width = 800;
 constexpr int window_height = 600;
@@ -56,6 +63,11 @@ constexpr const char* caption = "Relicade";
 constexpr double save_check_ms = 1000;
 // Held down, the game runs at up to four times its speed, without sound.
 constexpr SDLKey fast_forward_key = SDLK_TAB;
+// Notices run along the bottom of the window in colours none of the test games use, so a picture
+// check can tell them from the game.
+constexpr int notice_font_size = 16;
+constexpr int notice_band_h = 30;
+const SDL_Color notice_text_colour{255, 224, 120, 0};
 // The pause menu: a panel in the middle of the window with its two buttons.
 constexpr int menu_button_w = 150, menu_button_h = 40;
 const SDL_Rect menu_panel{290, 225, 220, 150};
@@ -140,40 +152,15 @@ std::string play_token() {
     return std::string(token) + ".play";
 }
 
-std::optional<std::string> settings_bytes(const char* file_name) {
-    std::string bytes;
-    if (rx::read_settings_file(folder() + file_name, bytes) != rx::settings_file::read) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 std::vector<pad_binding> bindings_for(const console_entry& console) {
-    switch (console.settings) {
-        case settings_kind::vba: {
-            auto bytes = settings_bytes("vba.ini");
-            return vba_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::zsnes: {
-            auto bytes = settings_bytes("zinput.cfg");
-            return zsnes_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::ootake: {
-            auto bytes = settings_bytes("ootake.dat");
-            return ootake_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::nester:
-            return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
-        case settings_kind::gens: {
-            auto bytes = settings_bytes("gens.cfg");
-            return gens_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-        case settings_kind::meka: {
-            auto bytes = settings_bytes("meka.inp");
-            return meka_bindings(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
-        }
-    }
-    return {};
+    const rx::emulator_profile& emulator = *console.emulator;
+    if (emulator.store == rx::settings_store::registry)
+        return nester_bindings(rx::platform::user_registry(), rx::platform::keyboard_guid());
+    std::string bytes;
+    if (rx::read_settings_file(folder() + rx::settings_path(emulator), bytes) !=
+        rx::settings_file::read)
+        return file_bindings(emulator, std::nullopt);
+    return file_bindings(emulator, bytes);
 }
 
 // Where the timings of a run go when a benchmark asks for them.
@@ -189,23 +176,63 @@ struct run_timings {
     double queued_frames = 0;  // sound queued, summed over the frames
     std::uint64_t underrun_frames = 0;
     int sound_rate = 0;
+    // Once play has settled (the sound queue filled, the first frames out of the way):
+    double settled_ms = 0;                // when, on the monotonic clock; 0 until then
+    running_stats frame_interval;         // ms between frames shown
+    std::uint64_t on_time_intervals = 0;  // of them, within 1 ms of the frame period
+    running_stats update_ms;              // handing a frame to the display
+    running_stats late_ms;                // waking after the frame's deadline
+    running_stats sound_ratio;            // the rate controller's factor, per frame
+    std::uint64_t underruns_at_settle = 0;
+    // Device frames asked for and core frames run: at settling, and as of the last frame played.
+    std::uint64_t requested_at_settle = 0, frames_at_settle = 0;
+    std::uint64_t requested_last = 0, frames_last = 0;
+    std::uint64_t sound_in_at_settle = 0, sound_in = 0;  // the core's sample frames, played ones
+    double last_ms = 0;
 };
+
+// Play counts as settled this long after the first frame.
+constexpr double settle_ms = 3000;
 
 void write_timings(const run_timings& t, const core& game) {
     std::string path = rx::platform::get_environment("RX_RETRO_TIMINGS");
     if (path.empty() || t.frames == 0) return;
     std::ofstream out(path, std::ios::app);
-    char line[256];
+    char line[512];
     std::snprintf(line, sizeof line,
                   "start_epoch_ms=%.1f rx_init_ms=%.1f core_ready_ms=%.1f window_ms=%.1f "
                   "first_frame_epoch_ms=%.1f frames=%llu core_ms_per_frame=%.3f "
                   "frontend_ms_per_frame=%.3f fps=%.3f sound_rate=%d mean_queue=%.0f "
-                  "underrun_frames=%llu\n",
+                  "underrun_frames=%llu",
                   t.start_epoch_ms, t.init_done_ms, t.core_ready_ms, t.window_ms,
                   t.first_frame_epoch_ms, static_cast<unsigned long long>(t.frames),
                   t.core_ms / t.frames, t.frontend_ms / t.frames, game.frames_per_second(),
                   t.sound_rate, t.queued_frames / t.frames,
                   static_cast<unsigned long long>(t.underrun_frames));
+    out << line;
+    std::snprintf(line, sizeof line,
+                  " settled_frames=%llu frame_interval_mean_ms=%.4f frame_interval_sd_ms=%.4f "
+                  "frame_interval_max_ms=%.3f ratio_mean=%.6f ratio_sd=%.6f ratio_min=%.6f "
+                  "ratio_max=%.6f settled_underrun_frames=%llu",
+                  static_cast<unsigned long long>(t.frame_interval.count()),
+                  t.frame_interval.mean(), t.frame_interval.deviation(), t.frame_interval.max(),
+                  t.sound_ratio.mean(), t.sound_ratio.deviation(), t.sound_ratio.min(),
+                  t.sound_ratio.max(),
+                  static_cast<unsigned long long>(t.underrun_frames - t.underruns_at_settle));
+    out << line;
+    std::snprintf(line, sizeof line,
+                  " settled_ms=%.1f on_time_intervals=%llu settled_device_frames=%llu "
+                  "settled_core_frames=%llu "
+                  "nominal_fps=%.4f core_sample_rate=%.1f settled_core_sound_frames=%llu "
+                  "update_sd_ms=%.3f update_max_ms=%.2f late_sd_ms=%.3f late_max_ms=%.2f\n",
+                  t.settled_ms > 0 ? t.last_ms - t.settled_ms : 0.0,
+                  static_cast<unsigned long long>(t.on_time_intervals),
+                  static_cast<unsigned long long>(t.requested_last - t.requested_at_settle),
+                  static_cast<unsigned long long>(t.frames_last - t.frames_at_settle),
+                  game.frames_per_second(), game.sample_rate(),
+                  static_cast<unsigned long long>(t.sound_in - t.sound_in_at_settle),
+                  t.update_ms.deviation(), t.update_ms.max(), t.late_ms.deviation(),
+                  t.late_ms.max());
     out << line;
 }
 
@@ -247,7 +274,9 @@ class player {
         }
         resampler_ = std::make_unique<resampler>(game_.sample_rate(),
                                                  audio_.is_open() ? audio_.rate() : 48000);
+        open_font();
         restore_save();
+        notices_.show(keys_notice, now_ms(), keys_notice_ms);
         loop();
         timings_.underrun_frames = audio_.underrun_frames();
         timings_.sound_rate = audio_.rate();
@@ -255,6 +284,7 @@ class player {
         // The window goes at once; the last store of the save takes rxlib over a second.
         audio_.close();
         close_joysticks();
+        close_font();
         for (SDL_Surface*& image : menu_images_) {
             if (image) SDL_FreeSurface(image);
             image = nullptr;
@@ -264,6 +294,7 @@ class player {
         screen_ = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         store_at_end();
+        if (!state_file_.empty()) std::remove((folder() + state_file_).c_str());
         return 0;
     }
 
@@ -311,6 +342,7 @@ class player {
     void restore_save() {
         save_name_ = save_name();
         play_file_ = save_name_ + "." + play_token();
+        state_name_ = state_name(save_name_);
         server_.wait();
         if (game_.save_size() == 0) return;
         const auto status = static_cast<load_status>(rx_get_load_status());
@@ -438,11 +470,146 @@ class player {
         if (play_file_written_ && copy_current_) std::remove((folder() + play_file_).c_str());
     }
 
+    void open_font() {
+        // rxlib may hold the font library for its own window; only a start made here is ended here.
+        if (!TTF_WasInit()) {
+            if (TTF_Init() == -1) {
+                log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
+                return;
+            }
+            ttf_started_ = true;
+        }
+        font_ = TTF_OpenFont((folder() + "NEURPOLI.TTF").c_str(), notice_font_size);
+        if (!font_) log_line(std::string("No notices in the window - rx_retro: ") + TTF_GetError());
+    }
+
+    void close_font() {
+        if (notice_image_) SDL_FreeSurface(notice_image_);
+        notice_image_ = nullptr;
+        if (font_) TTF_CloseFont(font_);
+        font_ = nullptr;
+        if (ttf_started_) TTF_Quit();
+        ttf_started_ = false;
+    }
+
+    // The current notice in a band along the bottom of the window; false when there is none.
+    bool draw_notice(SDL_Rect& band) {
+        const std::string& text = notices_.current(now_ms());
+        if (text.empty() || !font_) return false;
+        if (text != notice_text_ || !notice_image_) {
+            if (notice_image_) SDL_FreeSurface(notice_image_);
+#ifdef _WIN32
+            // The Windows folder's SDL_ttf draws solid text only.
+            notice_image_ = TTF_RenderText_Solid(font_, text.c_str(), notice_text_colour);
+#else
+            notice_image_ = TTF_RenderText_Blended(font_, text.c_str(), notice_text_colour);
+#endif
+            notice_text_ = text;
+        }
+        band = SDL_Rect{0, static_cast<Sint16>(window_height - notice_band_h), window_width,
+                        notice_band_h};
+        SDL_FillRect(screen_, &band, SDL_MapRGB(screen_->format, 18, 16, 62));
+        SDL_Rect edge{band.x, band.y, band.w, 2};
+        SDL_FillRect(screen_, &edge, SDL_MapRGB(screen_->format, 150, 60, 200));
+        if (notice_image_) {
+            SDL_Rect at{
+                static_cast<Sint16>((window_width - notice_image_->w) / 2),
+                static_cast<Sint16>(band.y + 2 + (notice_band_h - 2 - notice_image_->h) / 2), 0, 0};
+            SDL_BlitSurface(notice_image_, nullptr, screen_, &at);
+        }
+        return true;
+    }
+
+    // Shown briefly over the picture and kept in the log.
+    void notice(const std::string& text) {
+        log_line("Quick save " + state_name_ + ": " + text + " - rx_retro");
+        notices_.show(text, now_ms());
+        // Without the font the title says it.
+        if (!font_ && screen_)
+            SDL_WM_SetCaption((std::string(rx_get_game_name()) + " - " + text).c_str(), nullptr);
+    }
+
+    // The state is taken the moment the key goes down; it reaches the server once the worker is
+    // free.
+    void quick_save_pressed() {
+        if (quick_.waiting() || quick_.in_flight()) {
+            notice("Still busy with the last quick save or load");
+            return;
+        }
+        std::string refusal = quick_save_refusal(game_.state_size());
+        std::vector<unsigned char> state;
+        if (refusal.empty()) {
+            state = game_.save_state();
+            if (state.empty()) refusal = "Not saved: the emulator could not save its state";
+        }
+        if (refusal.empty()) refusal = quick_save_refusal(state.size());
+        if (refusal.empty()) {
+            if (state_file_.empty()) state_file_ = state_name_ + "." + play_token();
+            const std::string failed = rx::platform::replace_file(
+                folder() + state_file_,
+                std::string_view(reinterpret_cast<const char*>(state.data()), state.size()));
+            if (!failed.empty()) {
+                log_line("Failed to write " + state_file_ + " (" + failed + ") - rx_retro");
+                refusal = quick_save_outcome(store_status::not_sent);
+            }
+        }
+        if (!refusal.empty()) {
+            notice(refusal);
+            return;
+        }
+        quick_.ask(quick_requests::kind::save);
+        notices_.show("Saving...", now_ms(), 60000);
+    }
+
+    void quick_load_pressed() {
+        if (!quick_.ask(quick_requests::kind::load)) {
+            notice("Still busy with the last quick save or load");
+            return;
+        }
+        notices_.show("Loading...", now_ms(), 60000);
+    }
+
+    // Takes the answer of a quick save or load that ended, and starts the one waiting once the
+    // server is free. A battery store that ended is taken first: its status is read from the
+    // same place.
+    void serve_quick(double now) {
+        if (quick_.in_flight() && !server_.busy()) finish_quick();
+        if (!quick_.waiting() || server_.busy()) return;
+        if (uploader_) collect_store(now);
+        const std::optional<quick_requests::kind> what = quick_.start();
+        const std::string name = state_name_, file = state_file_;
+        if (what == quick_requests::kind::save) {
+            server_.start([file, name] { rx_save_game_as(file.c_str(), name.c_str()); });
+        } else {
+            server_.start([name] { rx_load_game(name.c_str()); });
+        }
+    }
+
+    void finish_quick() {
+        const std::optional<quick_requests::kind> done = quick_.finished();
+        if (done == quick_requests::kind::save) {
+            std::remove((folder() + state_file_).c_str());
+            notice(quick_save_outcome(static_cast<store_status>(rx_get_save_status())));
+            return;
+        }
+        const auto status = static_cast<load_status>(rx_get_load_status());
+        const int size = rx_get_load_size();
+        bool applied = false;
+        if (status == load_status::whole && size > 0) {
+            applied = game_.load_state(rx_get_load_location(), static_cast<std::size_t>(size));
+        }
+        notice(quick_load_outcome(
+            status, status == load_status::whole && size > 0 ? static_cast<std::size_t>(size) : 0,
+            applied));
+    }
+
     bool handle_events() {
         SDL_Event event;
         bool running = true;
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT) running = false;
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F2) quick_save_pressed();
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_F4) quick_load_pressed();
             // Escape asks first: a stray press must not end a game in the middle.
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
                 // What follows is the menu's to read.
@@ -459,6 +626,8 @@ class player {
                                   window_height);
         SDL_Surface* target = direct_ ? screen_ : shadow_;
         if (!target) return;
+        // A notice that went leaves its band to be drawn over whole.
+        if (notices_.take_cleared()) last_place_ = rect{};
         bool moved = !(place == last_place_);
         if (moved) SDL_FillRect(target, nullptr, 0);
         if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) == -1) return;
@@ -467,14 +636,28 @@ class player {
         scaler_.draw(frame, reinterpret_cast<std::uint32_t*>(origin), target->pitch, place);
         if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
         if (!direct_) SDL_BlitSurface(shadow_, nullptr, screen_, nullptr);
+        SDL_Rect band{};
+        const bool noticed = draw_notice(band);
+        const double update_start = now_ms();
         if (moved) {
             SDL_Flip(screen_);
         } else {
-            SDL_UpdateRect(screen_, place.x, place.y, static_cast<Uint32>(place.w),
-                           static_cast<Uint32>(place.h));
+            SDL_Rect areas[2] = {{static_cast<Sint16>(place.x), static_cast<Sint16>(place.y),
+                                  static_cast<Uint16>(place.w), static_cast<Uint16>(place.h)},
+                                 band};
+            SDL_UpdateRects(screen_, noticed ? 2 : 1, areas);
         }
         last_place_ = place;
         if (timings_.first_frame_epoch_ms == 0) timings_.first_frame_epoch_ms = epoch_ms();
+        const double shown = now_ms();
+        if (timings_.settled_ms > 0) timings_.update_ms.add(shown - update_start);
+        if (timings_.settled_ms > 0 && last_shown_ms_ > 0) {
+            timings_.frame_interval.add(shown - last_shown_ms_);
+            if (std::abs(shown - last_shown_ms_ - 1000 / game_.frames_per_second()) <= 1)
+                ++timings_.on_time_intervals;
+        }
+        last_shown_ms_ = shown;
+        if (first_shown_ms_ == 0) first_shown_ms_ = shown;
     }
 
     // Plays what the last tick left in samples_.
@@ -483,8 +666,10 @@ class player {
         resampled_.clear();
         rate_controller control(audio_output::target_frames, audio_output::capacity_frames);
         resampler_->set_input_rate(game_.sample_rate());
-        resampler_->process(samples_.data(), samples_.size() / 2, control.factor(audio_.queued()),
-                            resampled_);
+        const double factor = control.factor(audio_.queued());
+        timings_.sound_in += samples_.size() / 2;
+        if (timings_.settled_ms > 0) timings_.sound_ratio.add(factor);
+        resampler_->process(samples_.data(), samples_.size() / 2, factor, resampled_);
         audio_.push(resampled_);
     }
 
@@ -577,28 +762,49 @@ class player {
     void loop() {
         frame_pacer pacer(game_.frames_per_second(), now_ms());
         double last_save_check = now_ms();
-        std::uint64_t drawn = game_.frames_drawn();
+        pad_state menu_pads;
+        double core_start = 0, core_end = 0;
+        frame_hooks hooks;
+        hooks.read_pads = [this] { return read_input(); };
+        hooks.admit = [&](const pad_state& pads) {
+            if (combo_.update(pads, now_ms())) menu_requested_ = true;
+            menu_pads = pads;
+            core_start = now_ms();
+            return !menu_requested_;
+        };
+        hooks.show = [&] {
+            core_end = now_ms();
+            draw();
+        };
         while (handle_events() && !game_.shutdown_requested()) {
             double start = now_ms();
-            pad_state pads = read_input();
-            if (combo_.update(pads, start)) menu_requested_ = true;
-            if (menu_requested_) {
+            core_end = 0;
+            const int ran = play_frame(game_, hooks, key_held(fast_forward_key), samples_);
+            if (ran == 0) {
                 menu_requested_ = false;
-                if (!run_menu(pads)) break;
+                // The sound stops with the game rather than running dry under the menu.
+                audio_.pause();
+                const bool resumed = run_menu(menu_pads);
+                last_shown_ms_ = 0;
+                if (!resumed) break;
                 // The time in the menu is not made up, and the picture is drawn whole again.
                 combo_.reset();
                 pacer = frame_pacer(game_.frames_per_second(), now_ms());
                 last_place_ = rect{};
                 continue;
             }
-            double core_start = now_ms();
-            const int ran = run_tick(game_, pads, key_held(fast_forward_key), samples_);
-            double core_end = now_ms();
-            if (game_.frames_drawn() != drawn) {
-                drawn = game_.frames_drawn();
-                draw();
+            if (core_end == 0) core_end = now_ms();
+            if (timings_.settled_ms == 0 && first_shown_ms_ > 0 &&
+                core_end - first_shown_ms_ >= settle_ms) {
+                timings_.settled_ms = core_end;
+                timings_.underruns_at_settle = audio_.underrun_frames();
+                timings_.requested_at_settle = audio_.requested_frames();
+                // From the next frame on: the settling moment ends this one.
+                timings_.frames_at_settle = timings_.frames + static_cast<std::uint64_t>(ran);
+                timings_.sound_in_at_settle = timings_.sound_in + samples_.size() / 2;
             }
             play_sound();
+            serve_quick(core_end);
             if (uploader_ && core_end - last_save_check >= save_check_ms) {
                 last_save_check = core_end;
                 keep_save(core_end);
@@ -608,9 +814,16 @@ class player {
             timings_.queued_frames += static_cast<double>(audio_.queued());
             timings_.core_ms += core_end - core_start;
             timings_.frontend_ms += (end - start) - (core_end - core_start);
+            timings_.requested_last = audio_.requested_frames();
+            timings_.frames_last = timings_.frames;
+            timings_.last_ms = end;
             pacer.set_rate(game_.frames_per_second());
-            double wait = pacer.wait_ms(end);
-            if (wait >= 1) rx::platform::sleep_ms(static_cast<unsigned>(wait));
+            // To the deadline itself, not a whole millisecond short of it: a frame shown a fraction
+            // early one time and late the next is the unevenness a player sees.
+            const double wait = pacer.wait_ms(end);
+            if (wait > 0)
+                std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(wait));
+            if (wait > 0 && timings_.settled_ms > 0) timings_.late_ms.add(now_ms() - end - wait);
             pacer.frame_done(now_ms());
         }
     }
@@ -637,7 +850,16 @@ class player {
     bool play_file_written_ = false;
     bool copy_current_ = false;  // the game's copy holds what the play's own file holds
     std::unique_ptr<save_uploader> uploader_;
-    bool storing_ = false;  // a store runs on the worker and its outcome is not yet taken
+    bool storing_ = false;    // a store runs on the worker and its outcome is not yet taken
+    std::string state_name_;  // the quick save's name on the server
+    std::string state_file_;  // the quick save on its way there, in this play's own file
+    quick_requests quick_;
+    notice_board notices_;
+    TTF_Font* font_ = nullptr;
+    bool ttf_started_ = false;
+    double first_shown_ms_ = 0, last_shown_ms_ = 0;  // monotonic clock; 0 before any
+    SDL_Surface* notice_image_ = nullptr;
+    std::string notice_text_;  // what notice_image_ shows
     run_timings timings_;
 };
 
@@ -714,7 +936,7 @@ int main(int argc, char** argv) {
     // stand-in emulator beside this program, which its id names before any image is fetched.
     const std::string_view launch(argv[1]);
     const std::optional<console_entry> scheme = console_of_launch(launch);
-    if (scheme && scheme->settings == settings_kind::meka &&
+    if (scheme && scheme->emulator->name == "meka" &&
         is_colecovision_id(game_id_of_launch(launch))) {
         if (auto here = rx::platform::executable_directory()) {
             rx::platform::run_instead(

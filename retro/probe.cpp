@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/file.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) {

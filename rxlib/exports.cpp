@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 #include "rxlib/logic/protocol.h"
 #include "rxlib/rxlib.h"
 #include "rxlib/window.h"

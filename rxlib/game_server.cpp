@@ -9,7 +9,7 @@
 
 #include "platform/service_config.h"
 #include "platform/thread.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 #include "rxlib/logic/game_session.h"
 #include "rxlib/logic/protocol.h"
 #include "rxlib/net.h"

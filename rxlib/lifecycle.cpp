@@ -11,7 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/path.h"
 #include "platform/process.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 #include "rxlib/logic/launch_argument.h"
 #include "rxlib/logic/protocol.h"
 #include "rxlib/window.h"

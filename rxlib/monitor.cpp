@@ -4,7 +4,7 @@
 
 #include "platform/process.h"
 #include "platform/thread.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 
 namespace rx::lib {
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/resources.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 #include "rxlib/logic/protocol.h"
 
 namespace rx::lib::window {

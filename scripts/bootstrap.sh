@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick curl
+  pulseaudio
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   python3 python3-pil

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "browser/core/app.h"
-#include "browser/core/logic/emulators.h"
 #include "browser/core/screens.h"
+#include "emulators/systems.h"
 #include "tests/catalogue/fake_service.h"
 
 namespace {

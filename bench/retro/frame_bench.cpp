@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "files.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 #include "retro/logic/picture.h"
 #include "retro/logic/sound.h"
 

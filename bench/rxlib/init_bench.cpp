@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "harness.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 #include "service/logic/catalogue.h"
 #include "service/logic/game_image.h"
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "browser/controls/console_screen.h"
-#include "browser/controls/logic/binding_codec.h"
+#include "emulators/binding_codec.h"
+#include "emulators/profiles.h"
 
 namespace rx {
 
@@ -22,40 +23,38 @@ void each_record(const console_screen& screen, Visit&& visit) {
             for (int r = 0; r < screen.rows(); ++r) visit(index++, p, c, r);
 }
 
-// A record as a load leaves it: the names read, nothing captured since.
-void show_loaded(binding& record, std::string shown, std::string emulator);
-
 // A screen's whole Load Controls around `body`: an exception from it is logged under
 // `operation`, then the first player's rows are shown. Returns what `body` returned, false when
 // it threw.
 bool logged_load(console_screen& screen, const char* operation, const std::function<bool()>& body);
 
 // Every record in (player, column, row) order, the order the codecs number them in.
-std::vector<settings_binding> codec_records(const console_screen& screen);
+std::vector<binding> codec_records(const console_screen& screen);
 // Shown names, emulator names and captured flags back into the screen's records.
-void store_codec_records(console_screen& screen, const std::vector<settings_binding>& records);
+void store_codec_records(console_screen& screen, const std::vector<binding>& records);
 // The emulator names a written file now holds.
 void store_saved_names(console_screen& screen, const std::vector<std::string>& emu);
 
-// `file_name` in the program folder; "" when there is no program folder.
-std::string program_file(const char* file_name);
+// The emulator's settings file in the program folder; "" when there is no program folder.
+std::string settings_file_path(const emulator_profile& profile);
 
-using codec_load = std::function<settings_load(std::string_view, std::vector<settings_binding>&)>;
-using codec_save =
-    std::function<settings_save(std::string_view, const std::vector<settings_binding>&)>;
+using codec_load = std::function<settings_load(std::string_view, std::vector<binding>&)>;
+using codec_save = std::function<settings_save(std::string_view, const std::vector<binding>&)>;
 
-// Reads `file_name` from the program folder into the records through `load`, logging what the
-// load reports; false when there is no folder, no file, no byte in it or the load stopped early.
-bool load_with_codec(console_screen& screen, const char* file_name, const codec_load& load);
-// Rewrites `file_name` from the records through `save`, replacing the file atomically; a refusal
-// or a failed write is logged and leaves the file as it was.
-void save_with_codec(console_screen& screen, const char* file_name, const codec_save& save);
+// Reads the profile's settings file into the records through `load`, logging what the load
+// reports; false when there is no folder, no file, no byte in it or the load stopped early.
+bool load_with_codec(console_screen& screen, const emulator_profile& profile,
+                     const codec_load& load);
+// Rewrites the profile's settings file from the records through `save`, replacing the file
+// atomically; a refusal or a failed write is logged and leaves the file as it was.
+void save_with_codec(console_screen& screen, const emulator_profile& profile,
+                     const codec_save& save);
 
 // Load Controls and Save Settings of a screen whose file a codec handles whole, each guarded
 // like every screen step ("load_controls", "save_settings").
-bool load_controls_with_codec(console_screen& screen, const char* file_name,
+bool load_controls_with_codec(console_screen& screen, const emulator_profile& profile,
                               const codec_load& load);
-void save_settings_with_codec(console_screen& screen, const char* file_name,
+void save_settings_with_codec(console_screen& screen, const emulator_profile& profile,
                               const codec_save& save);
 
 }  // namespace rx

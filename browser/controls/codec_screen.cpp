@@ -1,78 +1,81 @@
-// The data-only console screens: Gens' two pads of eleven rows in gens.cfg and ZSNES' two pads of
-// twelve rows in zinput.cfg.
+// The data-only console screens: two pads of their profile's rows, one capture column each, read
+// and written whole by a codec (Gens and ZSNES).
 #include "browser/controls/codec_screen.h"
 
 #include <array>
+#include <cctype>
+#include <map>
 
-#include "browser/controls/logic/gens_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/gens_settings.h"
+#include "emulators/zsnes_settings.h"
 
 namespace rx {
 
 namespace {
 
-// One capture column of `rows` boxes at x 160 with Set All and Save Settings side by side below it.
-console_shape pad_shape(std::vector<const char*> prompts, const std::vector<const char*>& labels,
-                        int rows, int buttons_y) {
+// One capture column of the profile's rows at x 160, prompted "Press Up" and labelled with
+// static_up.png and so on, with Set All and Save Settings side by side below it.
+console_shape pad_shape(const emulator_profile& profile) {
+    static std::vector<std::string> texts;  // the prompts' and labels' characters, kept for good
     console_shape s;
-    s.prompts = std::move(prompts);
+    std::vector<const char*> labels;
+    texts.reserve(texts.size() + 2 * profile.row_count);
+    for (std::size_t r = 0; r < profile.row_count; ++r) {
+        const std::string name(pad_control_name(profile.rows[r]));
+        std::string label = "static_";
+        for (char ch : name)
+            label += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        texts.push_back("Press " + name);
+        s.prompts.push_back(texts.back().c_str());
+        texts.push_back(label + ".png");
+        labels.push_back(texts.back().c_str());
+    }
+    const int rows = static_cast<int>(profile.row_count);
+    const int buttons_y = 90 + 30 * rows;
     s.images = label_column(5, 90, labels);
     capture_column column;
     column.boxes = box_column(160, 90, rows);
     column.set_all = widget_place{"set all", 158, buttons_y, 150, 40, "button_set_all.png"};
     s.columns.push_back(column);
     s.save = widget_place{"save settings", 312, buttons_y, 150, 40, "button_save_settings.png"};
-    s.players = 2;
+    s.players = profile.players;
     return s;
-}
-
-const console_shape& gens_shape() {
-    static const console_shape shape =
-        pad_shape({"Press Up", "Press Down", "Press Left", "Press Right", "Press Start", "Press A",
-                   "Press B", "Press C", "Press X", "Press Y", "Press Z"},
-                  {"static_up.png", "static_down.png", "static_left.png", "static_right.png",
-                   "static_start.png", "static_a.png", "static_b.png", "static_c.png",
-                   "static_x.png", "static_y.png", "static_z.png"},
-                  gens::row_count, 420);
-    return shape;
-}
-
-const console_shape& zsnes_shape() {
-    static const console_shape shape =
-        pad_shape({"Press Up", "Press Down", "Press Left", "Press Right", "Press Select",
-                   "Press Start", "Press A", "Press B", "Press X", "Press Y", "Press L", "Press R"},
-                  {"static_up.png", "static_down.png", "static_left.png", "static_right.png",
-                   "static_select.png", "static_start.png", "static_a.png", "static_b.png",
-                   "static_x.png", "static_y.png", "static_l.png", "static_r.png"},
-                  zsnes::button_count, 450);
-    return shape;
 }
 
 const std::array<codec_screen_kind, 2>& kinds() {
     static const std::array<codec_screen_kind, 2> table{{
-        {"gens", "gens.cfg", gens_shape, gens::load, gens::save},
-        {"zsnes", "zinput.cfg", zsnes_shape, zsnes::load, zsnes::save},
+        {"gens", gens::load, gens::save},
+        {"zsnes", zsnes::load, zsnes::save},
     }};
     return table;
 }
 
 }  // namespace
 
-const codec_screen_kind* find_codec_screen(std::string_view settings_screen) {
+const codec_screen_kind* find_codec_screen(std::string_view emulator) {
     for (const auto& kind : kinds())
-        if (kind.settings_screen == settings_screen) return &kind;
+        if (kind.emulator == emulator) return &kind;
     return nullptr;
 }
 
+const console_shape& codec_screen_shape(const emulator_profile& profile) {
+    static std::map<std::string_view, console_shape> shapes;
+    auto found = shapes.find(profile.name);
+    if (found == shapes.end()) found = shapes.emplace(profile.name, pad_shape(profile)).first;
+    return found->second;
+}
+
 codec_screen::codec_screen(const char* class_name, const char* title, const codec_screen_kind& kind)
-    : console_screen(class_name, title, kind.shape()), kind_(kind) {}
+    : console_screen(class_name, title, codec_screen_shape(*profile_named(kind.emulator))),
+      kind_(kind),
+      profile_(*profile_named(kind.emulator)) {}
 
 bool codec_screen::load_controls() {
-    return load_controls_with_codec(*this, kind_.file_name, kind_.load);
+    return load_controls_with_codec(*this, profile_, kind_.load);
 }
 
 void codec_screen::save_settings() {
-    save_settings_with_codec(*this, kind_.file_name, kind_.save);
+    save_settings_with_codec(*this, profile_, kind_.save);
 }
 
 }  // namespace rx

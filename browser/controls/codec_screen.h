@@ -1,5 +1,6 @@
-// Console screens that differ only in data: a shape, a settings file and the codec that reads and
-// writes it whole. Each such emulator is one row of the table in codec_screen.cpp.
+// Console screens that differ only in data: their emulator's profile (rows, players, settings file)
+// and the codec that reads and writes the file whole. Each is one row of the table in
+// codec_screen.cpp.
 #pragma once
 #include <string_view>
 
@@ -9,15 +10,16 @@
 namespace rx {
 
 struct codec_screen_kind {
-    std::string_view settings_screen;  // the console table's settings screen ("gens")
-    const char* file_name;             // in the program folder ("gens.cfg")
-    const console_shape& (*shape)();
+    std::string_view emulator;  // its profile's name ("gens")
     codec_load load;
     codec_save save;
 };
 
-// Null for a settings screen that needs code of its own.
-const codec_screen_kind* find_codec_screen(std::string_view settings_screen);
+// Null for an emulator whose screen needs code of its own.
+const codec_screen_kind* find_codec_screen(std::string_view emulator);
+
+// The screen's rows, labels and buttons as the profile's rows lay them out.
+const console_shape& codec_screen_shape(const emulator_profile& profile);
 
 class codec_screen : public console_screen {
   public:
@@ -28,6 +30,7 @@ class codec_screen : public console_screen {
 
   private:
     const codec_screen_kind& kind_;
+    const emulator_profile& profile_;
 };
 
 }  // namespace rx

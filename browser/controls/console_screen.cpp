@@ -127,7 +127,7 @@ void console_screen::init() {
                 const box_place& at = column.boxes[static_cast<std::size_t>(r)];
                 b.load_controlbox(at.x, at.y, "controlbox.png", "NEURPOLI.TTF",
                                   shape_.prompts[static_cast<std::size_t>(r)],
-                                  &record(player_, c, r).shown_name);
+                                  &record(player_, c, r).shown);
                 b.set_keyboard_allowed(column.keyboard);
                 b.set_joystick_allowed(column.joystick);
                 b.set_hats_allowed(column.hats);
@@ -166,7 +166,7 @@ void console_screen::show() {
 
 void console_screen::bind_boxes() {
     for (int c = 0; c < columns(); ++c) {
-        for (int r = 0; r < rows(); ++r) box(c, r).bind(&record(player_, c, r).shown_name);
+        for (int r = 0; r < rows(); ++r) box(c, r).bind(&record(player_, c, r).shown);
     }
 }
 

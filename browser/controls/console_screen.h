@@ -19,7 +19,8 @@
 //      - `players`: 1, or 2 for a screen with the two player check boxes (player labels at 475, 60
 //        and 625, 60, check boxes at 595, 62 and 760, 62, supplied by this class).
 //      - `locked`: every box shows its record and never captures (display only).
-// 2. The records are `binding` {shown_name, emulator_name, captured}: one per player, column and
+// 2. The records are `binding` {shown, emu, captured} (emulators/binding_codec.h): one per player,
+// column and
 //    row, reached with `record(player, column, row)` (player and column from 0). The boxes write
 //    captured names straight into the selected player's shown names and set `captured`; a row the
 //    user never captured into keeps `captured` false, so a save can write its loaded value back.
@@ -28,12 +29,13 @@
 //    whether the file was read and parsed. A screen opens whatever it returns.
 // 4. `save_settings()` converts every record's shown name into its emulator name and writes the
 //    settings through platform::replace_file, never leaving a half-written file.
-// 5. Name conversions shared by all emulators: browser/controls/logic/key_names.h (the keyboard
-//    code names both ways) and browser/ui/logic/input_names.h (joystick names built and parsed,
-//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
+// 5. Name conversions shared by all emulators: emulators/key_names.h (the keyboard
+//    code names both ways) and emulators/input_names.h (joystick names built and parsed,
+//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op",
+//    ...)`.
 // 6. `layout()` gives every widget's place and artwork; tests/browser_core/layout_test.cpp checks
 //    that every widget of every console screen lies inside 800 x 600 and that none overlap.
-// 7. The console's row in browser/core/logic/consoles.inc names the screen (class name, title,
+// 7. The console's row in emulators/consoles.inc names the screen (class name, title,
 //    information image, settings screen); settings_screens.cpp makes the screen from it. A screen
 //    that is only a shape, a file and a codec needs no class: it is a row of codec_screen.cpp.
 #pragma once
@@ -50,6 +52,7 @@
 #include "browser/ui/button.h"
 #include "browser/ui/checkbox.h"
 #include "browser/ui/controlbox.h"
+#include "emulators/binding_codec.h"
 
 namespace rx {
 
@@ -80,14 +83,6 @@ struct console_shape {
     std::optional<widget_place> save;
     int players = 1;
     bool locked = false;
-};
-
-// One pad control's binding as shown and as the emulator stores it.
-struct binding {
-    std::string shown_name;
-    std::string emulator_name;
-    // A capture wrote the shown name since the last load.
-    bool captured = false;
 };
 
 // A widget of a screen with the number of frames its artwork holds side by side (3 for a button,

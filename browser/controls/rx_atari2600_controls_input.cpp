@@ -44,7 +44,7 @@ rx_atari2600_controls_input::rx_atari2600_controls_input()
 void rx_atari2600_controls_input::init() {
     for (int p = 0; p < 2; ++p) {
         for (int r = 0; r < row_count; ++r) {
-            record(p, 0, r).shown_name =
+            record(p, 0, r).shown =
                 fixed_keys[static_cast<std::size_t>(p)][static_cast<std::size_t>(r)];
         }
     }

@@ -5,13 +5,18 @@
 #include <stdexcept>
 
 #include "browser/controls/codec_records.h"
-#include "browser/controls/logic/meka_settings.h"
 #include "browser/core/program.h"
 #include "browser/ui/guard.h"
+#include "emulators/meka_settings.h"
 
 namespace rx {
 
 namespace {
+
+// Its emulator's profile: where the settings file is and what it is called.
+const emulator_profile& profile() {
+    return *profile_named("meka");
+}
 
 console_shape meka_shape(const char* information_image) {
     console_shape s;
@@ -50,7 +55,7 @@ bool rx_colecovision_controls_input::load_controls() {
     bool loaded = false;
     bool no_section = false;
     run_logged(class_name(), "load_controls", [&] {
-        const std::string path = program_file("meka.inp");
+        const std::string path = settings_file_path(profile());
         if (path.empty()) {
             log_error("Failed to get path - conlecovision");
             return;
@@ -89,7 +94,7 @@ bool rx_colecovision_controls_input::load_controls() {
 }
 
 void rx_colecovision_controls_input::save_settings() {
-    save_settings_with_codec(*this, "meka.inp", meka::save);
+    save_settings_with_codec(*this, profile(), meka::save);
 }
 
 }  // namespace rx

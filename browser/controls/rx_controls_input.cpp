@@ -3,21 +3,23 @@
 
 #include <exception>
 
-#include "browser/core/logic/consoles.h"
 #include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "emulators/consoles.h"
 #include "platform/path.h"
 
 namespace rx {
 
 const std::vector<widget_place>& rx_controls_input::layout() {
-    // Console buttons stand 45 px apart down the left edge, in the console table's menu order.
+    // Console buttons stand 45 px apart down the left edge, in the console table's menu order;
+    // twelve fill the window's height, so any more start a column of their own beside them.
     static const std::vector<widget_place> widgets = [] {
+        constexpr int per_column = 12;
         std::vector<widget_place> w{{"home", 645, 5, 150, 40, "button_home.png"}};
         for (int i = 0; i < console_count; ++i) {
             const console_row& row = *console_by_controls_slot(i);
-            w.push_back(
-                {row.controls_widget.data(), 5, 50 + 45 * i, 200, 40, row.controls_artwork.data()});
+            w.push_back({row.controls_widget.data(), 5 + 205 * (i / per_column),
+                         50 + 45 * (i % per_column), 200, 40, row.controls_artwork.data()});
         }
         return w;
     }();

@@ -6,9 +6,9 @@
 #include <array>
 #include <vector>
 
-#include "browser/core/logic/consoles.h"
 #include "browser/core/screen.h"
 #include "browser/ui/button.h"
+#include "emulators/consoles.h"
 
 namespace rx {
 

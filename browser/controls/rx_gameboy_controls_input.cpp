@@ -3,17 +3,22 @@
 #include "browser/controls/rx_gameboy_controls_input.h"
 
 #include "browser/controls/codec_records.h"
-#include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/settings_lines.h"
-#include "browser/controls/logic/vba_settings.h"
 #include "browser/ui/guard.h"
-#include "browser/ui/logic/input_names.h"
+#include "emulators/binding_codec.h"
+#include "emulators/input_names.h"
+#include "emulators/settings_lines.h"
+#include "emulators/vba_settings.h"
 #include "platform/file.h"
 #include "platform/path.h"
 
 namespace rx {
 
 namespace {
+
+// Its emulator's profile: where the settings file is and what it is called.
+const emulator_profile& profile() {
+    return *profile_named("vba");
+}
 
 const console_shape& gameboy_shape() {
     static const console_shape shape = [] {
@@ -49,7 +54,7 @@ rx_gameboy_controls_input::rx_gameboy_controls_input(const char* class_name, con
     : console_screen(class_name, title, gameboy_shape()) {}
 
 std::string rx_gameboy_controls_input::settings_path() {
-    return program_file("vba.ini");
+    return settings_file_path(profile());
 }
 
 bool rx_gameboy_controls_input::load_controls() {
@@ -61,7 +66,7 @@ bool rx_gameboy_controls_input::load_controls() {
         for (int r = 0; r < vba::row_count; ++r) {
             const auto& value = result.values[static_cast<std::size_t>(r)];
             if (!value) continue;
-            show_loaded(record(0, 0, r), vba::get_std_name(*value), *value);
+            set_loaded(record(0, 0, r), *value, vba::get_std_name(*value));
         }
         if (!result.complete) log_error(missing_line_text);
         return result.complete;
@@ -78,7 +83,7 @@ void rx_gameboy_controls_input::save_settings() {
                 break;
             case settings_file::unreadable:
                 // Saving over a file that could not be read would lose whatever it holds.
-                log_error("Failure reading vba.ini - save_settings");
+                log_error(read_failure_text(profile().settings_file));
                 return;
             default:
                 return;
@@ -87,11 +92,9 @@ void rx_gameboy_controls_input::save_settings() {
         std::vector<std::string> unsaved;
         for (int r = 0; r < vba::row_count; ++r) {
             const binding& b = record(0, 0, r);
-            values[static_cast<std::size_t>(r)] =
-                vba::get_emu_name(b.shown_name, b.emulator_name, b.captured);
-            if (b.captured && parse_joystick_name(b.shown_name) &&
-                !vba::get_joy_emu_name(b.shown_name))
-                unsaved.push_back(unstorable_text(b.shown_name));
+            values[static_cast<std::size_t>(r)] = vba::get_emu_name(b.shown, b.emu, b.captured);
+            if (b.captured && parse_joystick_name(b.shown) && !vba::get_joy_emu_name(b.shown))
+                unsaved.push_back(unstorable_text(b.shown));
         }
         const auto rewritten = vba::rewrite(text, values);
         if (!rewritten) {
@@ -100,13 +103,13 @@ void rx_gameboy_controls_input::save_settings() {
         }
         const std::string failed = platform::replace_file(path, *rewritten);
         if (!failed.empty()) {
-            log_error("Failure writing vba.ini - save_settings");
+            log_error(write_failure_text(profile().settings_file));
             return;
         }
         for (const std::string& line : unsaved) log_error(line);
         // Only a written file changes what the rows hold as saved.
         for (int r = 0; r < vba::row_count; ++r) {
-            record(0, 0, r).emulator_name = values[static_cast<std::size_t>(r)];
+            record(0, 0, r).emu = values[static_cast<std::size_t>(r)];
         }
     });
 }

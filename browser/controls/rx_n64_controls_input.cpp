@@ -2,8 +2,8 @@
 #include "browser/controls/rx_n64_controls_input.h"
 
 #include "browser/controls/codec_records.h"
-#include "browser/controls/logic/binding_codec.h"
 #include "browser/ui/guard.h"
+#include "emulators/binding_codec.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/path.h"
@@ -11,6 +11,11 @@
 namespace rx {
 
 namespace {
+
+// Its emulator's profile: where the settings file is and what it is called.
+const emulator_profile& profile() {
+    return *profile_named("1964");
+}
 
 constexpr int left_rows = 10;
 
@@ -54,16 +59,14 @@ rx_n64_controls_input::rx_n64_controls_input()
     : console_screen("rx_n64_controls_input", "Nintendo 64 Controls:", n64_shape()) {}
 
 std::string rx_n64_controls_input::settings_path() {
-    auto dir = get_directory();
-    if (!dir) return {};
-    return platform::join_path(platform::join_path(*dir, "plugin"), "1964Input.ini");
+    return settings_file_path(profile());
 }
 
 void rx_n64_controls_input::take(const n64::bindings& loaded) {
     loaded_ = loaded;
     for (int k = 0; k < n64::control_count; ++k) {
         const n64::binding& from = loaded[static_cast<std::size_t>(k)];
-        show_loaded(record(0, 0, k), from.shown, from.line);
+        set_loaded(record(0, 0, k), from.line, from.shown);
     }
 }
 
@@ -89,7 +92,7 @@ void rx_n64_controls_input::save_settings() {
         const settings_file read = read_settings_file(path, text);
         if (read == settings_file::unreadable) {
             // Saving over a file that could not be read would lose whatever it holds.
-            log_error("Failure reading 1964Input.ini - save_settings");
+            log_error(read_failure_text(profile().settings_file));
             return;
         }
         // Without the plug-in's file there is nothing to edit.
@@ -98,13 +101,13 @@ void rx_n64_controls_input::save_settings() {
         for (int k = 0; k < n64::control_count; ++k) {
             const binding& b = record(0, 0, k);
             n64::binding& to = now[static_cast<std::size_t>(k)];
-            to.shown = b.shown_name;
-            to.line = b.emulator_name;
+            to.shown = b.shown;
+            to.line = b.emu;
             to.touched = b.captured;
         }
         const std::string rewritten = n64::save(text, now, platform::input_devices());
         if (!platform::replace_file(path, rewritten).empty()) {
-            log_error("Failure writing 1964Input.ini - save_settings");
+            log_error(write_failure_text(profile().settings_file));
             return;
         }
         // The rows now show what the file holds.

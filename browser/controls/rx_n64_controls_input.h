@@ -3,7 +3,7 @@
 #include <string>
 
 #include "browser/controls/console_screen.h"
-#include "browser/controls/logic/n64_settings.h"
+#include "emulators/n64_settings.h"
 
 namespace rx {
 

@@ -53,7 +53,7 @@ bool rx_nes_controls_input::load_controls() {
         slots_ = nester::load(store(), platform::keyboard_guid(), log);
         log_all(log);
         each_record(*this, [&](std::size_t i, int c, int column, int r) {
-            show_loaded(record(c, column, r), slots_[i].shown, slots_[i].shown);
+            set_loaded(record(c, column, r), slots_[i].shown, slots_[i].shown);
         });
         return true;
     });
@@ -63,7 +63,7 @@ void rx_nes_controls_input::save_settings() {
     run_logged(class_name(), "save_nes", [&] {
         each_record(*this, [&](std::size_t i, int c, int column, int r) {
             const binding& b = record(c, column, r);
-            slots_[i].shown = b.shown_name;
+            slots_[i].shown = b.shown;
             slots_[i].touched = slots_[i].touched || b.captured;
         });
         std::vector<std::string> log;
@@ -74,7 +74,7 @@ void rx_nes_controls_input::save_settings() {
         each_record(*this, [&](std::size_t i, int c, int column, int r) {
             if (slots_[i].changed()) return;
             binding& b = record(c, column, r);
-            b.emulator_name = slots_[i].shown;
+            b.emu = slots_[i].shown;
             b.captured = false;
         });
     });

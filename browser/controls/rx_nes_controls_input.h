@@ -1,7 +1,7 @@
 // Screen 14: the NES controls screen, editing nester's registry keys for its two controllers.
 #pragma once
 #include "browser/controls/console_screen.h"
-#include "browser/controls/logic/nester_settings.h"
+#include "emulators/nester_settings.h"
 #include "platform/registry.h"
 
 namespace rx {

@@ -6,16 +6,21 @@
 #include <vector>
 
 #include "browser/controls/codec_records.h"
-#include "browser/controls/logic/binding_codec.h"
 #include "browser/core/program.h"
 #include "browser/ui/guard.h"
-#include "browser/ui/logic/input_names.h"
+#include "emulators/binding_codec.h"
+#include "emulators/input_names.h"
 #include "platform/file.h"
 #include "platform/path.h"
 
 namespace rx {
 
 namespace {
+
+// Its emulator's profile: where the settings file is and what it is called.
+const emulator_profile& profile() {
+    return *profile_named("ootake");
+}
 
 const console_shape& pce_shape() {
     static const console_shape shape = [] {
@@ -48,15 +53,16 @@ rx_pce_controls_input::rx_pce_controls_input()
     : console_screen("rx_pce_controls_input", "Turbo Graphics 16 Controls:", pce_shape()) {}
 
 std::string rx_pce_controls_input::settings_path() {
-    return program_file("ootake.dat");
+    return settings_file_path(profile());
 }
 
 void rx_pce_controls_input::take(const ootake::slots& loaded) {
     slots_ = loaded;
     each_record(*this, [&](std::size_t i, int p, int c, int r) {
         const ootake::slot& s = loaded[i];
-        show_loaded(record(p, c, r), s.shown,
-                    std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)});
+        set_loaded(record(p, c, r),
+                   std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)},
+                   s.shown);
     });
 }
 
@@ -108,7 +114,7 @@ void rx_pce_controls_input::save_settings() {
                 return;
             case settings_file::unreadable:
                 // Saving over a file that could not be read would lose whatever it holds.
-                log_error("Failure reading ootake.dat - save_settings");
+                log_error(read_failure_text(profile().settings_file));
                 return;
             default:
                 break;
@@ -117,18 +123,18 @@ void rx_pce_controls_input::save_settings() {
         std::vector<std::string> unsaved;
         each_record(*this, [&](std::size_t i, int p, int c, int r) {
             const binding& b = record(p, c, r);
-            now[i].shown = b.shown_name;
+            now[i].shown = b.shown;
             now[i].touched = b.captured;
             // A button past the 50 the codes hold keeps its code.
-            const auto joystick = parse_joystick_name(b.shown_name);
-            if (now[i].changed() && !ootake::code_of(b.shown_name) && joystick &&
+            const auto joystick = parse_joystick_name(b.shown);
+            if (now[i].changed() && !ootake::code_of(b.shown) && joystick &&
                 joystick->kind == joystick_input::input_kind::button)
-                unsaved.push_back(unstorable_text(b.shown_name));
+                unsaved.push_back(unstorable_text(b.shown));
         });
         const auto rewritten = ootake::save(bytes, now);
         // Without the marker and room for both blocks, writing would damage the file.
         if (!rewritten || !platform::replace_file(path, *rewritten).empty()) {
-            log_error("Failure writing ootake.dat - save_settings");
+            log_error(write_failure_text(profile().settings_file));
             return;
         }
         for (const std::string& line : unsaved) log_error(line);

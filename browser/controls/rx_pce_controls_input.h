@@ -3,7 +3,7 @@
 #include <string>
 
 #include "browser/controls/console_screen.h"
-#include "browser/controls/logic/ootake_settings.h"
+#include "emulators/ootake_settings.h"
 
 namespace rx {
 

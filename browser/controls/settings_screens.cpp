@@ -1,5 +1,5 @@
-// The settings screens by the console table's settings screen names: one per emulator, or a data
-// row of the codec screens.
+// The settings screens by the console table's emulator names: one per emulator, or a data row of
+// the codec screens.
 #include "browser/controls/settings_screens.h"
 
 #include "browser/controls/codec_screen.h"
@@ -16,7 +16,7 @@ std::unique_ptr<console_screen> make_console_screen(const console_row& row) {
     // The table's names come from string literals, so their data() ends in a NUL.
     const char* class_name = row.screen_class.data();
     const char* title = row.screen_title.data();
-    const std::string_view kind = row.settings_screen;
+    const std::string_view kind = row.emulator;
     if (const codec_screen_kind* codec = find_codec_screen(kind))
         return std::make_unique<codec_screen>(class_name, title, *codec);
     if (kind == "vba") return std::make_unique<rx_gameboy_controls_input>(class_name, title);

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "browser/controls/console_screen.h"
-#include "browser/core/logic/consoles.h"
+#include "emulators/consoles.h"
 
 namespace rx {
 

@@ -10,13 +10,13 @@
 #include <memory>
 
 #include "browser/core/handlers.h"
-#include "browser/core/logic/emulators.h"
 #include "browser/core/processes.h"
 #include "browser/core/program.h"
 #include "browser/core/screens.h"
 #include "browser/core/session.h"
 #include "browser/ui/display_message.h"
 #include "browser/ui/image.h"
+#include "emulators/systems.h"
 #include "platform/path.h"
 #include "platform/process.h"
 

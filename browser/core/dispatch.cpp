@@ -50,8 +50,7 @@ screen_set::screen_set() {
     for (std::size_t i = 0; i < console_count; ++i) {
         consoles_[i] = make_console_screen(console_table[i]);
         if (!consoles_[i]) {
-            throw std::logic_error("no settings screen " +
-                                   std::string(console_table[i].settings_screen));
+            throw std::logic_error("no settings screen " + std::string(console_table[i].emulator));
         }
     }
 }

@@ -2,7 +2,7 @@
 #pragma once
 #include <SDL.h>
 
-#include "browser/core/logic/consoles.h"
+#include "emulators/consoles.h"
 
 namespace rx {
 

@@ -4,9 +4,9 @@
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
 #include "browser/core/handlers_common.h"
-#include "browser/core/logic/emulators.h"
 #include "browser/core/processes.h"
 #include "browser/core/screens.h"
+#include "emulators/systems.h"
 
 namespace rx {
 

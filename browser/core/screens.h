@@ -7,13 +7,13 @@
 
 #include "browser/controls/console_screen.h"
 #include "browser/controls/rx_controls_input.h"
-#include "browser/core/logic/consoles.h"
 #include "browser/screens/rx_facebook_input.h"
 #include "browser/screens/rx_game_info_input.h"
 #include "browser/screens/rx_login_input.h"
 #include "browser/screens/rx_main_input.h"
 #include "browser/screens/rx_news_input.h"
 #include "browser/screens/rx_system_input.h"
+#include "emulators/consoles.h"
 
 namespace rx {
 

@@ -2,8 +2,8 @@
 #pragma once
 #include <string>
 
-#include "browser/core/logic/emulators.h"
 #include "browser/screens/logic/game_list.h"
+#include "emulators/systems.h"
 
 namespace rx {
 

@@ -3,8 +3,8 @@
 
 #include <exception>
 
-#include "browser/core/logic/emulators.h"
 #include "browser/ui/guard.h"
+#include "emulators/systems.h"
 
 namespace rx {
 namespace {

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <exception>
 
-#include "browser/core/logic/emulators.h"
 #include "browser/screens/play.h"
 #include "browser/screens/web_transport.h"
 #include "browser/ui/guard.h"
 #include "browser/ui/image.h"
+#include "emulators/systems.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 

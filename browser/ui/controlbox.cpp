@@ -5,7 +5,7 @@
 
 #include "browser/ui/guard.h"
 #include "browser/ui/image.h"
-#include "browser/ui/logic/input_names.h"
+#include "emulators/input_names.h"
 #include "platform/path.h"
 
 namespace rx {

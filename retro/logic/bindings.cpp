@@ -2,58 +2,20 @@
 #include "retro/logic/bindings.h"
 
 #include <array>
-#include <map>
-#include <set>
 
-#include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/gens_settings.h"
-#include "browser/controls/logic/key_names.h"
-#include "browser/controls/logic/meka_settings.h"
-#include "browser/controls/logic/nester_settings.h"
-#include "browser/controls/logic/ootake_settings.h"
-#include "browser/controls/logic/vba_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/binding_codec.h"
+#include "emulators/gens_settings.h"
+#include "emulators/key_names.h"
+#include "emulators/meka_settings.h"
+#include "emulators/nester_settings.h"
+#include "emulators/ootake_settings.h"
+#include "emulators/sdl_keys.h"
+#include "emulators/vba_settings.h"
+#include "emulators/zsnes_settings.h"
 
 namespace rx::retro {
 
 namespace {
-
-// SDL 1.2 numbers its key symbols below this.
-constexpr int key_symbol_limit = 512;
-
-// Every symbol the capture box names, by name; several keys may share a name ("Enter").
-const std::multimap<std::string, int>& symbols_by_name() {
-    static const std::multimap<std::string, int> table = [] {
-        std::multimap<std::string, int> t;
-        for (int sym = 0; sym < key_symbol_limit; ++sym) {
-            if (auto name = capture_key_name(sym)) t.emplace(*name, sym);
-        }
-        return t;
-    }();
-    return table;
-}
-
-// Names the key-name table gives to more than one code.
-const std::set<std::string>& shared_key_names() {
-    static const std::set<std::string> names = [] {
-        std::map<std::string, int> uses;
-        for (int code = 1; code < 256; ++code) {
-            if (is_named_key(code)) ++uses[key_std_name(code)];
-        }
-        std::set<std::string> shared;
-        for (const auto& [name, count] : uses) {
-            if (count > 1) shared.insert(name);
-        }
-        return shared;
-    }();
-    return names;
-}
-
-// DirectInput codes of the player's default first pad: the arrows, Right Shift for Select,
-// keypad Enter for Start, Z and X for A and B, then A, S, Q and W for X, Y, L and R.
-constexpr int key_up = 200, key_down = 208, key_left = 203, key_right = 205, key_rshift = 54,
-              key_pad_enter = 156, key_z = 44, key_x = 45, key_a = 30, key_s = 31, key_q = 16,
-              key_w = 17;
 
 pad_binding bound(unsigned port, pad_button button, std::string shown) {
     pad_binding b;
@@ -64,22 +26,34 @@ pad_binding bound(unsigned port, pad_button button, std::string shown) {
     return b;
 }
 
+// A binding whose settings store `value` ("203", "259\r"): a keyboard code plays its keys
+// straight from the code, a joystick goes by its shown name.
+pad_binding bound_value(unsigned port, pad_button button, std::string_view value,
+                        std::string shown) {
+    const int code = leading_integer(value);
+    if (code <= 0 || code > 255) return bound(port, button, std::move(shown));
+    pad_binding b;
+    b.port = port;
+    b.button = button;
+    b.shown = std::move(shown);
+    b.source = key_source(code);
+    return b;
+}
+
 // A box saved empty is written as 0, which is no key: it must not play the key named "0".
 std::string shown_unless_empty(int value, std::string shown) {
     return value == 0 ? std::string() : shown;
 }
 
-// The screens' row orders as pad buttons.
-constexpr std::array<pad_button, vba::row_count> vba_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b, pad_l, pad_r};
-constexpr std::array<pad_button, zsnes::button_count> zsnes_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start,
-    pad_a,  pad_b,    pad_x,    pad_y,     pad_l,      pad_r};
-constexpr std::array<pad_button, nester::button_count> nester_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
-// The PC Engine core reads button I as the pad's A and II as its B, Run as Start.
-constexpr std::array<pad_button, ootake::button_count> ootake_buttons = {
-    pad_up, pad_down, pad_left, pad_right, pad_select, pad_start, pad_a, pad_b};
+// The pad button of an emulator's screen row `row`; rows of a control the libretro pad lacks
+// play nothing (none of the emulators rx_retro stands in for has one).
+pad_button row_button(const emulator_profile& emulator, std::size_t row) {
+    return libretro_button(emulator.rows[row]).value_or(pad_b);
+}
+
+const emulator_profile& profile(std::string_view name) {
+    return *profile_named(name);
+}
 
 constexpr std::array<pad_button, gens::row_count> gens_buttons = {
     pad_up, pad_down, pad_left, pad_right, pad_start, pad_b, pad_a, pad_r, pad_y, pad_x, pad_l};
@@ -94,32 +68,47 @@ std::string without_carriage_return(std::string name) {
 
 }  // namespace
 
+std::optional<pad_button> libretro_button(pad_control control) {
+    switch (control) {
+        case pad_control::up:
+            return pad_up;
+        case pad_control::down:
+            return pad_down;
+        case pad_control::left:
+            return pad_left;
+        case pad_control::right:
+            return pad_right;
+        case pad_control::select:
+            return pad_select;
+        case pad_control::start:
+            return pad_start;
+        case pad_control::a:
+            return pad_a;
+        case pad_control::b:
+            return pad_b;
+        case pad_control::x:
+            return pad_x;
+        case pad_control::y:
+            return pad_y;
+        case pad_control::l:
+            return pad_l;
+        case pad_control::r:
+            return pad_r;
+        case pad_control::c:
+        case pad_control::z:
+        case pad_control::button_1:
+        case pad_control::button_2:
+            break;
+    }
+    return std::nullopt;
+}
+
 std::string default_key_name(pad_button button) {
-    switch (button) {
-        case pad_up:
-            return key_std_name(key_up);
-        case pad_down:
-            return key_std_name(key_down);
-        case pad_left:
-            return key_std_name(key_left);
-        case pad_right:
-            return key_std_name(key_right);
-        case pad_select:
-            return key_std_name(key_rshift);
-        case pad_start:
-            return key_std_name(key_pad_enter);
-        case pad_a:
-            return key_std_name(key_z);
-        case pad_b:
-            return key_std_name(key_x);
-        case pad_x:
-            return key_std_name(key_a);
-        case pad_y:
-            return key_std_name(key_s);
-        case pad_l:
-            return key_std_name(key_q);
-        case pad_r:
-            return key_std_name(key_w);
+    for (pad_control control :
+         {pad_control::up, pad_control::down, pad_control::left, pad_control::right,
+          pad_control::select, pad_control::start, pad_control::a, pad_control::b, pad_control::x,
+          pad_control::y, pad_control::l, pad_control::r}) {
+        if (libretro_button(control) == button) return key_std_name(*default_key_code(control));
     }
     return {};
 }
@@ -161,50 +150,52 @@ std::optional<input_source> source_of(std::string_view shown) {
         }
         return s;
     }
+    return key_source(key_code_of(shown));
+}
+
+std::optional<input_source> key_source(int code) {
     input_source s;
-    auto take = [&](const std::string& name) {
-        auto range = symbols_by_name().equal_range(name);
-        for (auto it = range.first; it != range.second; ++it) s.key_syms.push_back(it->second);
-    };
-    take(std::string(shown));
+    s.key_syms = key_syms_of_code(code);
     if (s.key_syms.empty()) return std::nullopt;
-    // The key-name table gives keypad Enter the plain name "Enter" the capture box keeps for
-    // Return: a name the table gives to two keys stands for the keypad one too.
-    if (shared_key_names().count(std::string(shown))) take(std::string(shown) + " (Pad)");
     return s;
 }
 
 std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini) {
     vba::load_result loaded;
     if (vba_ini) loaded = vba::parse(*vba_ini);
+    const emulator_profile& vba = profile("vba");
     std::vector<pad_binding> out;
-    for (int r = 0; r < vba::row_count; ++r) {
-        const auto& value = loaded.values[static_cast<std::size_t>(r)];
-        pad_button button = vba_buttons[static_cast<std::size_t>(r)];
-        out.push_back(
-            bound(0, button,
-                  value ? shown_unless_empty(leading_integer(*value), vba::get_std_name(*value))
-                        : default_key_name(button)));
+    for (std::size_t r = 0; r < vba.row_count; ++r) {
+        const auto& value = loaded.values[r];
+        pad_button button = row_button(vba, r);
+        out.push_back(value ? bound_value(0, button, *value,
+                                          shown_unless_empty(leading_integer(*value),
+                                                             vba::get_std_name(*value)))
+                            : bound(0, button, default_key_name(button)));
     }
     return out;
 }
 
 std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_cfg) {
-    std::vector<settings_binding> records(zsnes::binding_count);
+    const emulator_profile& zsnes_profile = profile("zsnes");
+    std::vector<binding> records(zsnes::binding_count);
     // Records the file does not reach keep these: the defaults on the first pad, none on the
     // second.
-    for (int i = 0; i < zsnes::button_count; ++i) {
-        records[static_cast<std::size_t>(i)].shown = default_key_name(zsnes_buttons[i]);
+    for (std::size_t i = 0; i < zsnes_profile.row_count; ++i) {
+        records[i].shown = default_key_name(row_button(zsnes_profile, i));
     }
     if (zinput_cfg) zsnes::load(*zinput_cfg, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < zsnes::binding_count; ++i) {
-        const settings_binding& record = records[static_cast<std::size_t>(i)];
-        out.push_back(bound(static_cast<unsigned>(i / zsnes::button_count),
-                            zsnes_buttons[static_cast<std::size_t>(i % zsnes::button_count)],
-                            record.emu.empty()
-                                ? record.shown
-                                : shown_unless_empty(leading_integer(record.emu), record.shown)));
+        const binding& record = records[static_cast<std::size_t>(i)];
+        const auto port = static_cast<unsigned>(i / zsnes::button_count);
+        const pad_button button =
+            row_button(zsnes_profile, static_cast<std::size_t>(i % zsnes::button_count));
+        out.push_back(
+            record.emu.empty()
+                ? bound(port, button, record.shown)
+                : bound_value(port, button, record.emu,
+                              shown_unless_empty(leading_integer(record.emu), record.shown)));
     }
     return out;
 }
@@ -215,7 +206,8 @@ std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_
     std::vector<pad_binding> out;
     for (int i = 0; i < ootake::slot_count; ++i) {
         unsigned port = static_cast<unsigned>(i / ootake::button_count);
-        pad_button button = ootake_buttons[static_cast<std::size_t>(i % ootake::button_count)];
+        pad_button button =
+            row_button(profile("ootake"), static_cast<std::size_t>(i % ootake::button_count));
         std::string shown;
         if (slots) {
             const ootake::slot& s = (*slots)[static_cast<std::size_t>(i)];
@@ -229,7 +221,7 @@ std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_
 }
 
 std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg) {
-    std::vector<settings_binding> records(gens::binding_count);
+    std::vector<binding> records(gens::binding_count);
     for (int r = 0; r < gens::row_count; ++r) {
         records[static_cast<std::size_t>(r)].shown = default_key_name(gens_buttons[r]);
     }
@@ -237,7 +229,7 @@ std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg)
     if (gens_cfg) gens::load(*gens_cfg, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < gens::binding_count; ++i) {
-        const settings_binding& record = records[static_cast<std::size_t>(i)];
+        const binding& record = records[static_cast<std::size_t>(i)];
         out.push_back(bound(static_cast<unsigned>(i / gens::row_count),
                             gens_buttons[static_cast<std::size_t>(i % gens::row_count)],
                             record.emu.empty()
@@ -248,7 +240,7 @@ std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg)
 }
 
 std::vector<pad_binding> meka_bindings(std::optional<std::string_view> meka_inp) {
-    std::vector<settings_binding> records(meka::binding_count);
+    std::vector<binding> records(meka::binding_count);
     bool loaded = false;
     if (meka_inp) loaded = meka::load(*meka_inp, records).status == meka::load_status::loaded;
     std::vector<pad_binding> out;
@@ -276,11 +268,22 @@ std::vector<pad_binding> nester_bindings(platform::registry& store,
                                                   ? nester::read_record(store, key)
                                                   : nester::default_record(c, b, keyboard_guid);
             out.push_back(bound(static_cast<unsigned>(c),
-                                nester_buttons[static_cast<std::size_t>(b)],
+                                row_button(profile("nester"), static_cast<std::size_t>(b)),
                                 nester::std_name(record, c)));
         }
     }
     return out;
+}
+
+std::vector<pad_binding> file_bindings(const emulator_profile& emulator,
+                                       std::optional<std::string_view> bytes) {
+    // The file formats rx_retro reads, by the emulator whose screen writes them.
+    if (emulator.name == "vba") return vba_bindings(bytes);
+    if (emulator.name == "zsnes") return zsnes_bindings(bytes);
+    if (emulator.name == "ootake") return ootake_bindings(bytes);
+    if (emulator.name == "gens") return gens_bindings(bytes);
+    if (emulator.name == "meka") return meka_bindings(bytes);
+    return {};
 }
 
 pad_state read_pads(const std::vector<pad_binding>& bindings, const input_reader& reader) {

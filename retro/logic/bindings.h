@@ -8,9 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "browser/ui/logic/input_names.h"
+#include "emulators/input_names.h"
+#include "emulators/profiles.h"
 #include "retro/logic/console.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 namespace rx::platform {
 class registry;
@@ -42,9 +43,11 @@ struct pad_binding {
     std::optional<input_source> source;  // nullopt when the name cannot be played
 };
 
-// The input a shown name stands for; nullopt for an empty name, a key the capture box has no
-// symbol for (a bare number) or a joystick name without an input.
+// The input a shown name stands for; nullopt for an empty name, a key name no code has (a bare
+// number), a code no key reaches, or a joystick name without an input.
 std::optional<input_source> source_of(std::string_view shown);
+// The keys that play a DirectInput key code; nullopt when none does.
+std::optional<input_source> key_source(int code);
 
 // The name of the key a pad button plays when its settings say nothing (the first pad only).
 std::string default_key_name(pad_button button);
@@ -62,6 +65,13 @@ std::vector<pad_binding> meka_bindings(std::optional<std::string_view> meka_inp)
 // nester keeps its keys in the registry; a button without a key plays nester's own default.
 // Nothing is written.
 std::vector<pad_binding> nester_bindings(platform::registry& store, std::string_view keyboard_guid);
+// The bindings of an emulator whose settings are a file, from the file's bytes (nullopt when it is
+// missing or unreadable); none for an emulator rx_retro does not stand in for.
+std::vector<pad_binding> file_bindings(const emulator_profile& emulator,
+                                       std::optional<std::string_view> bytes);
+
+// The libretro pad button of a pad control; nullopt for one the libretro pad lacks (C, Z).
+std::optional<pad_button> libretro_button(pad_control control);
 
 // The state of the inputs, asked by the pad mapping once per frame.
 struct input_reader {

@@ -1,21 +1,22 @@
-// Which core plays which console, chosen by the launch argument's scheme.
+// Which core plays which console, chosen by the launch argument's scheme from the console table.
 #pragma once
 #include <optional>
 #include <string_view>
 
-namespace rx::retro {
+#include "emulators/profiles.h"
 
-// The settings each console's controls screen writes, and so the ones its game answers to.
-enum class settings_kind { vba, nester, zsnes, ootake, gens, meka };
+namespace rx::retro {
 
 struct console_entry {
     std::string_view scheme;        // "rxnes://"
     std::string_view core_library;  // file name in the program folder's cores folder
-    settings_kind settings;
+    // The emulator rx_retro stands in for: its settings are the ones the game answers to.
+    const emulator_profile* emulator = nullptr;
     std::string_view console_name;  // as a player knows it, for messages
 };
 
-// The entry whose scheme begins the launch argument; nullopt for a console without a core.
+// The first console of the table whose scheme begins the launch argument and that has a core;
+// nullopt for a console without one.
 std::optional<console_entry> console_of_launch(std::string_view launch_argument);
 
 // The folder below the program folder that holds the cores.

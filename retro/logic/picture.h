@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 namespace rx::retro {
 

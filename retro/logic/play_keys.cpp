@@ -1,6 +1,8 @@
 // The held combination, the pause menu and fast-forward.
 #include "retro/logic/play_keys.h"
 
+#include <cstring>
+
 namespace rx::retro {
 namespace {
 
@@ -78,6 +80,64 @@ int run_tick(core& game, const pad_state& pads, bool fast_forward,
     game.take_audio(audio);
     if (fast_forward) audio.clear();
     return frames;
+}
+
+int play_frame(core& game, const frame_hooks& hooks, bool fast_forward,
+               std::vector<std::int16_t>& audio) {
+    const pad_state pads = hooks.read_pads ? hooks.read_pads() : pad_state{};
+    if (hooks.admit && !hooks.admit(pads)) return 0;
+    const std::uint64_t drawn = game.frames_drawn();
+    const int ran = run_tick(game, pads, fast_forward, audio);
+    if (game.frames_drawn() != drawn && hooks.show) hooks.show();
+    return ran;
+}
+
+namespace {
+
+std::vector<unsigned char> picture_of(const frame_view& f) {
+    if (!f.data) return {};
+    const auto* bytes = static_cast<const unsigned char*>(f.data);
+    const std::size_t row = f.width * (f.format == pixel_format::xrgb8888 ? 4u : 2u);
+    std::vector<unsigned char> copy(row * f.height);
+    for (unsigned y = 0; y < f.height; ++y)
+        std::memcpy(copy.data() + row * y, bytes + f.pitch * y, row);
+    return copy;
+}
+
+}  // namespace
+
+int frames_to_first_change(core& game, std::uint16_t buttons, bool frontend, int settle,
+                           int limit) {
+    std::vector<std::int16_t> audio;
+    std::vector<unsigned char> shown;
+    std::uint16_t held = 0;
+    frame_hooks hooks;
+    hooks.read_pads = [&] {
+        pad_state pads;
+        pads.mask[0] = held;
+        return pads;
+    };
+    hooks.show = [&] { shown = picture_of(game.frame()); };
+    auto step = [&] {
+        if (frontend) {
+            play_frame(game, hooks, false, audio);
+        } else {
+            game.set_buttons(0, held);
+            game.set_buttons(1, 0);
+            game.run_frame();
+            shown = picture_of(game.frame());
+        }
+        game.take_audio(audio);
+        audio.clear();
+    };
+    for (int i = 0; i < settle; ++i) step();
+    const std::vector<unsigned char> before = shown;
+    held = buttons;
+    for (int n = 1; n <= limit; ++n) {
+        step();
+        if (shown != before) return n;
+    }
+    return -1;
 }
 
 }  // namespace rx::retro

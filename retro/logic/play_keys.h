@@ -2,11 +2,12 @@
 // choices, and fast-forward.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "retro/logic/bindings.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 
 namespace rx::retro {
 
@@ -52,5 +53,29 @@ class pause_menu {
 // (sped-up sound is noise). Returns the core frames run.
 int run_tick(core& game, const pad_state& pads, bool fast_forward,
              std::vector<std::int16_t>& audio);
+
+// What one frame of play does around the core, given to play_frame.
+struct frame_hooks {
+    std::function<pad_state()> read_pads;
+    // Sees the pads before the core runs; false keeps the core from running this time (the pause
+    // menu opens instead). May be empty.
+    std::function<bool(const pad_state&)> admit;
+    // Puts the frame the core just drew on the screen.
+    std::function<void()> show;
+};
+
+// One paced frame in the order that adds no frame of lag to the game's own: the pads are read right
+// before the core runs, after the wait for the frame's deadline, and a picture the core drew is
+// shown right after it ran. Returns the core frames run (0 when `admit` said no).
+int play_frame(core& game, const frame_hooks& hooks, bool fast_forward,
+               std::vector<std::int16_t>& audio);
+
+// Frames from pressing `buttons` on the first pad to the first picture that differs from the one
+// shown before the press, counting the frame run with the press as 1. With `frontend` the frames
+// go through play_frame as the player runs them, else straight to the core: the difference is
+// what the frontend adds. `settle` frames run first without input; -1 when nothing changed
+// within `limit` frames.
+int frames_to_first_change(core& game, std::uint16_t buttons, bool frontend, int settle = 30,
+                           int limit = 30);
 
 }  // namespace rx::retro

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "emulators/consoles.h"
+
 namespace rx::retro {
 
 namespace {
@@ -61,12 +63,13 @@ std::string_view game_id_of_launch(std::string_view launch_argument) {
 std::optional<console_entry> console_of_game(std::string_view launch_argument,
                                              std::string_view image) {
     std::optional<console_entry> entry = console_of_launch(launch_argument);
-    if (!entry || entry->settings != settings_kind::meka) return entry;
+    if (!entry || entry->emulator->name != "meka") return entry;
     switch (meka_console_of(image, game_id_of_launch(launch_argument))) {
         case meka_console::master_system:
+            entry->console_name = console_by_code("SMS")->display_name;
             return entry;
         case meka_console::game_gear:
-            entry->console_name = "Game Gear";
+            entry->console_name = console_by_code("SGG")->display_name;
             return entry;
         case meka_console::colecovision:
             return std::nullopt;

@@ -5,13 +5,14 @@
 #include <array>
 #include <optional>
 
-#include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/gens_settings.h"
-#include "browser/controls/logic/meka_settings.h"
-#include "browser/controls/logic/ootake_settings.h"
-#include "browser/controls/logic/settings_lines.h"
-#include "browser/controls/logic/vba_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
+#include "emulators/binding_codec.h"
+#include "emulators/gens_settings.h"
+#include "emulators/meka_settings.h"
+#include "emulators/ootake_settings.h"
+#include "emulators/profiles.h"
+#include "emulators/settings_lines.h"
+#include "emulators/vba_settings.h"
+#include "emulators/zsnes_settings.h"
 #include "platform/file.h"
 #include "retro/logic/bindings.h"
 
@@ -27,8 +28,8 @@ constexpr int gens_mode_offsets[] = {10, 62};
 constexpr std::size_t meka_lines = 112;  // past the last joystick line and the "[Mouse 1]" after it
 
 // The records as the controls screens hold them, from the bindings rx_retro plays.
-std::vector<settings_binding> records_of(const std::vector<pad_binding>& keys) {
-    std::vector<settings_binding> records(keys.size());
+std::vector<binding> records_of(const std::vector<pad_binding>& keys) {
+    std::vector<binding> records(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
         records[i].shown = keys[i].shown;
         records[i].captured = true;
@@ -65,7 +66,7 @@ std::string shipped_zinput_cfg() {
         lines.insert(lines.end(), block.begin(), block.end());
     }
     const std::vector<pad_binding> keys = zsnes_bindings(std::nullopt);
-    std::vector<settings_binding> records(keys.size());
+    std::vector<binding> records(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) records[i].shown = keys[i].shown;
     return zsnes::save(join_lines(lines), records).bytes;
 }
@@ -118,17 +119,17 @@ std::string shipped_meka_inp() {
 }
 
 std::vector<shipped_file> shipped_settings() {
-    return {{"vba.ini", shipped_vba_ini()},
-            {"zinput.cfg", shipped_zinput_cfg()},
-            {"ootake.dat", shipped_ootake_dat()},
-            {"gens.cfg", shipped_gens_cfg()},
-            {"meka.inp", shipped_meka_inp()}};
+    return {{profile_named("vba")->settings_file, shipped_vba_ini()},
+            {profile_named("zsnes")->settings_file, shipped_zinput_cfg()},
+            {profile_named("ootake")->settings_file, shipped_ootake_dat()},
+            {profile_named("gens")->settings_file, shipped_gens_cfg()},
+            {profile_named("meka")->settings_file, shipped_meka_inp()}};
 }
 
 std::vector<std::string> ship_settings(const std::string& folder) {
     std::vector<std::string> failures;
     for (const shipped_file& file : shipped_settings()) {
-        const std::string path = folder + file.name;
+        const std::string path = folder + std::string(file.name);
         std::string existing;
         // Whatever stands there is the user's (or unreadable): only a missing file is laid down.
         // No byte of it is needed, so nothing is read.

@@ -3,12 +3,13 @@
 // file is missing.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rx::retro {
 
 struct shipped_file {
-    const char* name;  // in the program folder
+    std::string_view name;  // in the program folder
     std::string bytes;
 };
 

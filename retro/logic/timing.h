@@ -24,4 +24,22 @@ class frame_pacer {
     double next_ms_;
 };
 
+// Count, mean, spread and extremes of a series of figures, kept without storing the series (a
+// ten-minute run has tens of thousands of frames).
+class running_stats {
+  public:
+    void add(double value);
+    std::uint64_t count() const { return count_; }
+    double mean() const { return count_ ? mean_ : 0; }
+    // The population standard deviation; 0 below two values.
+    double deviation() const;
+    double min() const { return count_ ? min_ : 0; }
+    double max() const { return count_ ? max_ : 0; }
+
+  private:
+    std::uint64_t count_ = 0;
+    double mean_ = 0, squares_ = 0;  // Welford's sums: no cancellation over long runs
+    double min_ = 0, max_ = 0;
+};
+
 }  // namespace rx::retro

@@ -14,8 +14,8 @@ import struct
 import sys
 import zlib
 
-CONSOLE_TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "browser",
-                             "core", "logic", "consoles.inc")
+CONSOLE_TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "emulators",
+                             "consoles.inc")
 
 
 def read_systems(path=CONSOLE_TABLE):
@@ -26,7 +26,7 @@ def read_systems(path=CONSOLE_TABLE):
     systems = []
     for args in re.findall(r"^RX_CONSOLE\((.*?)\)$", text, re.M | re.S):
         row = ast.literal_eval("(" + args + ")")
-        systems.append((row[0], row[20], row[21], (row[22], row[23])))
+        systems.append((row[0], row[19], row[20], (row[21], row[22])))
     if not systems:
         sys.exit("generate_sample.py: no console rows in " + path)
     return systems

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "browser/core/logic/consoles.h"
+#include "emulators/consoles.h"
 #include "platform/file.h"
 
 namespace rx::service {

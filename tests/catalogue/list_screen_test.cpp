@@ -7,8 +7,8 @@
 
 #include "browser/core/app.h"
 #include "browser/core/handlers.h"
-#include "browser/core/logic/emulators.h"
 #include "browser/core/screens.h"
+#include "emulators/systems.h"
 #include "tests/catalogue/catalogue_fixture.h"
 
 namespace rx {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/ui/logic/input_names.h"
+#include "emulators/input_names.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

@@ -8,7 +8,7 @@
 
 #include "files.h"
 #include "relicade_window.h"
-#include "tests/controls/codec_fixtures.h"
+#include "tests/emulators/codec_fixtures.h"
 
 namespace fs = std::filesystem;
 using rx::test::pause_ms;

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "browser/controls/logic/settings_lines.h"
+#include "emulators/settings_lines.h"
 #include "files.h"
 #include "relicade_window.h"
-#include "tests/controls/codec_fixtures.h"
+#include "tests/emulators/codec_fixtures.h"
 
 namespace fs = std::filesystem;
 using rx::test::pause_ms;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "browser/controls/logic/settings_lines.h"
 #include "browser/core/screens.h"
+#include "emulators/settings_lines.h"
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"
 
@@ -50,7 +50,7 @@ class GameboyScreenTest : public test::sdl_test {
     std::string path() const { return folder_.file("vba.ini"); }
     std::string read() const { return folder_.read("vba.ini"); }
     std::string log() const { return folder_.read("error_log.txt"); }
-    static std::string shown(int row) { return screens().of("GB").record(0, 0, row).shown_name; }
+    static std::string shown(int row) { return screens().of("GB").record(0, 0, row).shown; }
 };
 
 TEST_F(GameboyScreenTest, LoadShowsNamesAndAnUntouchedSaveKeepsTheFile) {
@@ -60,7 +60,7 @@ TEST_F(GameboyScreenTest, LoadShowsNamesAndAnUntouchedSaveKeepsTheFile) {
     EXPECT_EQ(shown(0), "Up");
     EXPECT_EQ(shown(1), "Down");
     EXPECT_EQ(shown(2), "Left");
-    EXPECT_EQ(gb.record(0, 0, 2).emulator_name, "203\r");
+    EXPECT_EQ(gb.record(0, 0, 2).emu, "203\r");
     EXPECT_EQ(shown(4), "Backspace");
     EXPECT_EQ(shown(5), "Enter");
     EXPECT_EQ(gb.box(0, 2).shown_text(), "Left");
@@ -93,20 +93,20 @@ TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines
     write(vba_file(94, plain));
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 2).shown_name = "Enter (Pad)";  // outside the table
+    gb.record(0, 0, 2).shown = "Enter (Pad)";  // outside the table
     gb.record(0, 0, 2).captured = true;
-    gb.record(0, 0, 6).shown_name = "Joystick 1 Button 3";
+    gb.record(0, 0, 6).shown = "Joystick 1 Button 3";
     gb.record(0, 0, 6).captured = true;
     // A name that cannot be read keeps the row's loaded value.
-    gb.record(0, 0, 7).shown_name = "Joystick ";
+    gb.record(0, 0, 7).shown = "Joystick ";
     gb.save_settings();
     const std::vector<std::string> saved{"0",  "205", "200", "208", "387",
                                          "45", "30",  "31",  "28",  "14"};
     EXPECT_EQ(read(), vba_file(94, saved));
     auto& color = screens().of("GBC");
     ASSERT_TRUE(color.load_controls());
-    EXPECT_EQ(color.record(0, 0, 6).shown_name, "Joystick 1 Button 3");
-    color.record(0, 0, 6).shown_name = "Z";
+    EXPECT_EQ(color.record(0, 0, 6).shown, "Joystick 1 Button 3");
+    color.record(0, 0, 6).shown = "Z";
     color.record(0, 0, 6).captured = true;
     color.save_settings();
     ASSERT_TRUE(gb.load_controls());
@@ -115,7 +115,7 @@ TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines
 
 TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
     auto& gb = screens().of("GB");
-    gb.record(0, 0, 0).shown_name = "Q";
+    gb.record(0, 0, 0).shown = "Q";
     EXPECT_FALSE(gb.load_controls());
     EXPECT_EQ(shown(0), "Q");
     EXPECT_EQ(gb.box(0, 0).shown_text(), "Q");
@@ -131,7 +131,7 @@ TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
 TEST_F(GameboyScreenTest, SaveOverAFileThatCannotBeReadIsLogged) {
     ASSERT_EQ(mkdir(path().c_str(), 0755), 0);  // there, but no file to read
     auto& gb = screens().of("GB");
-    gb.record(0, 0, 0).shown_name = "W";
+    gb.record(0, 0, 0).shown = "W";
     gb.record(0, 0, 0).captured = true;
     gb.save_settings();
     EXPECT_EQ(log(), "Failure reading vba.ini - save_settings\n");
@@ -141,9 +141,9 @@ TEST_F(GameboyScreenTest, AButtonTheFileCannotHoldKeepsTheRowAndIsLogged) {
     write(vba_file(94, plain));
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 0).shown_name = "Joystick 1 Button 130";  // would read back as joystick 2
+    gb.record(0, 0, 0).shown = "Joystick 1 Button 130";  // would read back as joystick 2
     gb.record(0, 0, 0).captured = true;
-    gb.record(0, 0, 6).shown_name = "Joystick 1 Button 3";
+    gb.record(0, 0, 6).shown = "Joystick 1 Button 3";
     gb.record(0, 0, 6).captured = true;
     gb.save_settings();
     std::vector<std::string> values = plain;
@@ -157,13 +157,13 @@ TEST_F(GameboyScreenTest, ShortFileLoadsTheLinesBeforeTheGapAndIsNeverWritten) {
     const std::string text = vba_file(93, plain);
     write(text);
     auto& gb = screens().of("GB");
-    gb.record(0, 0, 4).shown_name = "Kept";
+    gb.record(0, 0, 4).shown = "Kept";
     EXPECT_FALSE(gb.load_controls());
     EXPECT_EQ(shown(2), "Left");
     EXPECT_EQ(shown(5), "Enter");
     EXPECT_EQ(shown(4), "Kept");
     EXPECT_EQ(log(), "invalid vector<T> subscript\n");
-    gb.record(0, 0, 2).shown_name = "A";
+    gb.record(0, 0, 2).shown = "A";
     gb.record(0, 0, 2).captured = true;
     gb.save_settings();
     EXPECT_EQ(read(), text);
@@ -180,7 +180,7 @@ TEST_F(GameboyScreenTest, LongFileKeepsEverythingPastTheBindings) {
     write(text);
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 0).shown_name = "W";
+    gb.record(0, 0, 0).shown = "W";
     gb.record(0, 0, 0).captured = true;
     gb.save_settings();
     std::vector<std::string> values = plain;
@@ -193,7 +193,7 @@ TEST_F(GameboyScreenTest, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
     write(text);
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 0).shown_name = "W";
+    gb.record(0, 0, 0).shown = "W";
     gb.record(0, 0, 0).captured = true;
     for (auto step : {platform::replace_step::create, platform::replace_step::write,
                       platform::replace_step::flush, platform::replace_step::rename}) {

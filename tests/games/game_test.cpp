@@ -11,7 +11,7 @@
 #include "files.h"
 #include "platform/dynamic_library.h"
 #include "platform/process.h"
-#include "retro/logic/core.h"
+#include "retro/logic/libretro_core.h"
 #include "retro/logic/save_file.h"
 
 using namespace rx::retro;

@@ -20,14 +20,14 @@
 #include <utility>
 #include <vector>
 
-#include "browser/controls/logic/binding_codec.h"
-#include "browser/controls/logic/gens_settings.h"
-#include "browser/controls/logic/key_names.h"
-#include "browser/controls/logic/meka_settings.h"
-#include "browser/controls/logic/nester_settings.h"
-#include "browser/controls/logic/vba_settings.h"
-#include "browser/controls/logic/zsnes_settings.h"
 #include "browser/screens/logic/game_list.h"
+#include "emulators/binding_codec.h"
+#include "emulators/gens_settings.h"
+#include "emulators/key_names.h"
+#include "emulators/meka_settings.h"
+#include "emulators/nester_settings.h"
+#include "emulators/vba_settings.h"
+#include "emulators/zsnes_settings.h"
 #include "files.h"
 #include "loopback.h"
 #include "platform/input_guid.h"
@@ -300,20 +300,20 @@ class play_e2e : public rx::test::relicade_window_test,
                 return value ? std::optional<int>(std::atoi(value->c_str())) : std::nullopt;
             }
             case settings_store::zinput_cfg: {
-                std::vector<rx::settings_binding> records;
+                std::vector<rx::binding> records;
                 rx::zsnes::load(read_file(folder / "zinput.cfg"), records);
                 if (records.size() <= right_row) return std::nullopt;
                 return std::atoi(records[right_row].emu.c_str());
             }
             case settings_store::gens_cfg: {
-                std::vector<rx::settings_binding> records;
+                std::vector<rx::binding> records;
                 rx::gens::load(read_file(folder / "gens.cfg"), records);
                 if (records.size() <= right_row) return std::nullopt;
                 return std::atoi(records[right_row].emu.c_str());
             }
             case settings_store::meka_inp: {
                 // MEKA keeps the key's name; the code is the one that name stands for.
-                std::vector<rx::settings_binding> records(rx::meka::binding_count);
+                std::vector<rx::binding> records(rx::meka::binding_count);
                 rx::meka::load(read_file(folder / "meka.inp"), records);
                 std::string name = records[right_row].emu;
                 if (!name.empty() && name.back() == '\r') name.pop_back();

@@ -136,15 +136,30 @@ RETRO_API void retro_run(void) {
     report.save_ram[0] = static_cast<unsigned char>(report.frames_run);
 }
 
+#ifndef FAKE_CORE_NEEDS_PATH
+// The state is the frame count and the save memory behind a tag, so a foreign state is refused.
+constexpr unsigned char state_tag[4] = {'F', 'A', 'K', 'E'};
+constexpr std::size_t state_bytes = sizeof state_tag + sizeof(unsigned) + fake_core_save_size;
+
 RETRO_API std::size_t retro_serialize_size(void) {
-    return 0;
+    return state_bytes;
 }
-RETRO_API bool retro_serialize(void*, std::size_t) {
-    return false;
+RETRO_API bool retro_serialize(void* data, std::size_t size) {
+    if (size < state_bytes) return false;
+    auto* out = static_cast<unsigned char*>(data);
+    std::memcpy(out, state_tag, sizeof state_tag);
+    std::memcpy(out + sizeof state_tag, &report.frames_run, sizeof(unsigned));
+    std::memcpy(out + sizeof state_tag + sizeof(unsigned), report.save_ram, fake_core_save_size);
+    return true;
 }
-RETRO_API bool retro_unserialize(const void*, std::size_t) {
-    return false;
+RETRO_API bool retro_unserialize(const void* data, std::size_t size) {
+    const auto* in = static_cast<const unsigned char*>(data);
+    if (size != state_bytes || std::memcmp(in, state_tag, sizeof state_tag) != 0) return false;
+    std::memcpy(&report.frames_run, in + sizeof state_tag, sizeof(unsigned));
+    std::memcpy(report.save_ram, in + sizeof state_tag + sizeof(unsigned), fake_core_save_size);
+    return true;
 }
+#endif
 RETRO_API void retro_cheat_reset(void) {}
 RETRO_API void retro_cheat_set(unsigned, bool, const char*) {}
 

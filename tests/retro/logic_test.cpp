@@ -17,22 +17,27 @@ TEST(RetroConsole, TheSchemeChoosesTheCore) {
     struct row {
         const char* launch;
         const char* core;
-        settings_kind settings;
+        const char* emulator;
+        const char* console;
     };
     const row rows[] = {
-        {"rxgbc://u:p@h/g", "gambatte_libretro.so", settings_kind::vba},
-        {"rxgba://u:p@h/g", "mgba_libretro.so", settings_kind::vba},
-        {"rxnes://u:p@h/g", "nestopia_libretro.so", settings_kind::nester},
-        {"zsnes://u:p@h/g", "bsnes_mercury_performance_libretro.so", settings_kind::zsnes},
-        {"rxpce://u:p@h/g", "mednafen_pce_fast_libretro.so", settings_kind::ootake},
-        {"rxgen://u:p@h/g", "libblastem.so", settings_kind::gens},
-        {"rxsms://u:p@h/g", "libblastem.so", settings_kind::meka},
+        {"rxgbc://u:p@h/g", "gambatte_libretro.so", "vba", "Gameboy"},
+        {"rxgba://u:p@h/g", "mgba_libretro.so", "vba", "Gameboy Advance"},
+        {"rxnes://u:p@h/g", "nestopia_libretro.so", "nester", "Nintendo Entertainment System"},
+        {"zsnes://u:p@h/g", "bsnes_mercury_performance_libretro.so", "zsnes",
+         "Super Nintendo Entertainment System"},
+        {"rxpce://u:p@h/g", "mednafen_pce_fast_libretro.so", "ootake", "Turbo Graphics 16"},
+        {"rxgen://u:p@h/g", "libblastem.so", "gens", "Sega Genesis"},
+        // The Game Gear's row comes first; the image tells it from the Master System.
+        {"rxsms://u:p@h/g", "libblastem.so", "meka", "Sega Gamegear"},
     };
     for (const row& r : rows) {
         auto entry = console_of_launch(r.launch);
         ASSERT_TRUE(entry) << r.launch;
         EXPECT_EQ(entry->core_library, r.core);
-        EXPECT_EQ(entry->settings, r.settings);
+        ASSERT_NE(entry->emulator, nullptr) << r.launch;
+        EXPECT_EQ(entry->emulator->name, r.emulator);
+        EXPECT_EQ(entry->console_name, r.console);
     }
     for (const char* other : {"rxa26://u:p@h/g", "rxn64://u:p@h/g", "rxnes:/u", "RXNES://u", ""}) {
         EXPECT_FALSE(console_of_launch(other)) << other;

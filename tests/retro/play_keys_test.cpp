@@ -10,6 +10,7 @@
 
 #include "fake_core.h"
 #include "platform/dynamic_library.h"
+#include "retro/logic/timing.h"
 
 namespace {
 
@@ -171,6 +172,65 @@ TEST_F(fast_forward, runs_faster_than_normal_never_past_four_times_and_mutes) {
     std::size_t after_sound = 0;
     EXPECT_EQ(frames_over(10, false, after_sound), 10u);
     EXPECT_GT(after_sound, 0u);
+}
+
+// One second of play on a fake clock, paced as the player paces its ticks, where each tick itself
+// takes `tick_ms` (a slow machine takes longer than a frame): fast-forward runs more core frames a
+// second than normal play, and never more than four times the game's own rate.
+TEST_F(fast_forward, frames_a_second_on_the_frame_clock) {
+    struct row {
+        const char* name;
+        bool fast;
+        double tick_ms;
+        unsigned frames;  // core frames in the second
+    };
+    const double fps = 60.0988;  // the test core's rate
+    // Ticks at 0, 16.64, ... 998.4 ms: 61 deadlines fall inside the second. Ticks of 30 ms fall
+    // behind until the pacer, four frames late, starts counting from now: 31 fit.
+    const row rows[] = {
+        {"normal", false, 1, 61},
+        {"fast", true, 1, 4 * 61},
+        {"normal on a slow machine", false, 30, 31},
+        {"fast on a slow machine", true, 30, 4 * 31},
+    };
+    for (const row& r : rows) {
+        frame_pacer pacer(fps, 0);
+        const unsigned before = report_->frames_run;
+        std::vector<std::int16_t> audio;
+        for (double now = 0; now < 1000;) {
+            now += pacer.wait_ms(now);
+            if (now >= 1000) break;
+            run_tick(*game_, pads(0), r.fast, audio);
+            now += r.tick_ms;
+            pacer.frame_done(now);
+        }
+        const unsigned frames = report_->frames_run - before;
+        EXPECT_EQ(frames, r.frames) << r.name;
+        EXPECT_LE(frames, static_cast<unsigned>(fast_forward_limit * (fps + 1))) << r.name;
+    }
+}
+
+TEST(RunningStats, MeanSpreadAndExtremesOfASeries) {
+    struct row {
+        std::vector<double> values;
+        double mean, deviation, min, max;
+    };
+    const row rows[] = {
+        {{}, 0, 0, 0, 0},
+        {{16.7}, 16.7, 0, 16.7, 16.7},
+        {{2, 4, 4, 4, 5, 5, 7, 9}, 5, 2, 2, 9},
+        // Far from zero with a small spread: the sums must not cancel.
+        {{1e9 + 1, 1e9 - 1, 1e9 + 1, 1e9 - 1}, 1e9, 1, 1e9 - 1, 1e9 + 1},
+    };
+    for (const row& r : rows) {
+        running_stats stats;
+        for (double v : r.values) stats.add(v);
+        EXPECT_EQ(stats.count(), r.values.size());
+        EXPECT_NEAR(stats.mean(), r.mean, 1e-9 * (1 + r.mean));
+        EXPECT_NEAR(stats.deviation(), r.deviation, 1e-6);
+        EXPECT_DOUBLE_EQ(stats.min(), r.min);
+        EXPECT_DOUBLE_EQ(stats.max(), r.max);
+    }
 }
 
 }  // namespace

@@ -58,16 +58,16 @@ TEST(SegaConsoles, TheLaunchArgumentGivesTheEntry) {
                       coleco = image(0, 0, "\xAA\x55");
     auto entry = console_of_game("rxsms://u:p@h/relicade_gg.gg", gg);
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->console_name, "Game Gear");
+    EXPECT_EQ(entry->console_name, "Sega Gamegear");
     EXPECT_EQ(entry->core_library, "libblastem.so");
     entry = console_of_game("rxsms://u:p@h/relicade_gg.gg", sms);
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->console_name, "Master System");
+    EXPECT_EQ(entry->console_name, "Sega Master System");
     EXPECT_FALSE(console_of_game("rxsms://u:p@h/x.sms", coleco));
     // Other schemes keep their entry whatever the image holds.
     entry = console_of_game("rxgen://u:p@h/x.gg", gg);
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->settings, settings_kind::gens);
+    EXPECT_EQ(entry->emulator->name, "gens");
     EXPECT_FALSE(console_of_game("rxa26://u:p@h/x", gg));
 }
 

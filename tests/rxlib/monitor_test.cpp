@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "harness.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 
 namespace rx::lib {
 namespace {

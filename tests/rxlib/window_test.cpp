@@ -9,7 +9,7 @@
 
 #include "harness.h"
 #include "platform/resources.h"
-#include "rxlib/core.h"
+#include "rxlib/library_state.h"
 
 namespace rx::lib {
 namespace {

@@ -5,9 +5,10 @@
 #include <set>
 #include <string_view>
 
-#include "browser/core/logic/emulators.h"
 #include "browser/core/logic/screen_numbers.h"
 #include "browser/core/logic/session_text.h"
+#include "emulators/profiles.h"
+#include "emulators/systems.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ TEST(console_tables, every_numbering_is_one_to_one) {
         EXPECT_EQ(rx::console_by_code(row.code), &row);
         EXPECT_EQ(rx::console_by_screen(row.screen), &row);
         EXPECT_EQ(rx::find_system(row.system)->controls_screen, row.screen) << row.code;
-        EXPECT_EQ(rx::find_emulator(row.code)->program, row.program) << row.code;
+        EXPECT_EQ(rx::find_emulator(row.code)->program, rx::profile_named(row.emulator)->program)
+            << row.code;
     }
     const int n = static_cast<int>(rx::console_count);
     // Systems 1..n; the main menu's first cell and slot hold the free sampler, the consoles the

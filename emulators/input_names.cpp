@@ -1,0 +1,176 @@
+// Capture names for keys and joystick inputs, built and parsed in one place so they always agree.
+#include "emulators/input_names.h"
+
+namespace rx {
+
+namespace {
+
+// SDL 1.2 key symbols the capture box names; the values are SDLK_* constants, written out here
+// because this file must not see SDL.
+constexpr int sym_backspace = 8;
+constexpr int sym_tab = 9;
+constexpr int sym_return = 13;
+constexpr int sym_space = 32;
+constexpr int sym_delete = 127;
+constexpr int sym_kp0 = 256;
+constexpr int sym_kp9 = 265;
+constexpr int sym_kp_plus = 270;
+constexpr int sym_kp_enter = 271;
+
+const char* named_sym(int sym) {
+    switch (sym) {
+        case sym_backspace:
+            return "Backspace";
+        case sym_tab:
+            return "Tab";
+        case sym_return:
+            return "Enter";
+        case sym_space:
+            return "Space";
+        case sym_delete:
+            return "Del";
+        case sym_kp_plus:
+            return "Plus (Pad)";
+        case sym_kp_enter:
+            return "Enter (Pad)";
+        case 273:
+            return "Up";
+        case 274:
+            return "Down";
+        case 275:
+            return "Right";
+        case 276:
+            return "Left";
+        case 277:
+            return "Insert";
+        case 278:
+            return "Home";
+        case 279:
+            return "End";
+        case 280:
+            return "Page Up";
+        case 281:
+            return "Page Down";
+        case 300:
+            return "Num Lock";
+        case 301:
+            return "Caps";
+        case 303:
+            return "Right Shift";
+        case 304:
+            return "Left Shift";
+        case 305:
+            return "Right Ctrl";
+        case 306:
+            return "Left Ctrl";
+        case 307:
+            return "Right Alt";
+        case 308:
+            return "Left Alt";
+        default:
+            return nullptr;
+    }
+}
+
+const char* hat_text(hat_direction direction) {
+    switch (direction) {
+        case hat_direction::up:
+            return "Up";
+        case hat_direction::down:
+            return "Down";
+        case hat_direction::left:
+            return "Left";
+        case hat_direction::right:
+            return "Right";
+    }
+    return "Up";
+}
+
+bool consume(std::string_view& text, std::string_view prefix) {
+    if (text.substr(0, prefix.size()) != prefix) return false;
+    text.remove_prefix(prefix.size());
+    return true;
+}
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+std::optional<std::string> capture_key_name(int sym) {
+    if (const char* name = named_sym(sym)) return std::string(name);
+    if ((sym >= 33 && sym <= 96) || (sym >= 123 && sym <= 126)) {
+        return std::string(1, static_cast<char>(sym));
+    }
+    if (sym >= 97 && sym <= 122) return std::string(1, static_cast<char>(sym - 'a' + 'A'));
+    if (sym >= sym_kp0 && sym <= sym_kp9) return std::to_string(sym - sym_kp0) + " (Pad)";
+    return std::nullopt;
+}
+
+std::string joystick_button_name(int joystick_index, int button) {
+    return "Joystick " + std::to_string(joystick_index + 1) + " Button " + std::to_string(button);
+}
+
+std::string joystick_axis_name(int joystick_index, int axis, bool positive) {
+    return "Joystick " + std::to_string(joystick_index + 1) + " axis " + std::to_string(axis) +
+           (positive ? " dir 1" : " dir 0");
+}
+
+std::string joystick_hat_name(int joystick_index, hat_direction direction) {
+    return "Joystick " + std::to_string(joystick_index + 1) + " POV " + hat_text(direction);
+}
+
+std::optional<joystick_input> parse_joystick_name(std::string_view name) {
+    if (!consume(name, "Joystick ") || name.empty()) return std::nullopt;
+    if (name[0] < '1' || name[0] > '9') return std::nullopt;
+    joystick_input input;
+    input.joystick = name[0] - '0';
+    name.remove_prefix(1);
+    if (name.empty()) return input;
+    if (!consume(name, " ")) return std::nullopt;
+    if (consume(name, "Button ")) {
+        if (!is_decimal_number(name) || name.size() > 4) return input;
+        input.kind = joystick_input::input_kind::button;
+        input.index = leading_integer(name);
+    } else if (consume(name, "axis ")) {
+        if (name.size() != 7 || !is_digit(name[0]) || name.substr(1, 5) != " dir " ||
+            (name[6] != '0' && name[6] != '1')) {
+            return input;
+        }
+        input.kind = joystick_input::input_kind::axis;
+        input.index = name[0] - '0';
+        input.positive = name[6] == '1';
+    } else if (consume(name, "POV ")) {
+        for (hat_direction d :
+             {hat_direction::up, hat_direction::down, hat_direction::left, hat_direction::right}) {
+            if (name == hat_text(d)) {
+                input.kind = joystick_input::input_kind::hat;
+                input.hat = d;
+            }
+        }
+    }
+    return input;
+}
+
+int leading_integer(std::string_view value) {
+    std::size_t i = 0;
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
+    long long n = 0;
+    for (; i < value.size() && is_digit(value[i]); ++i) {
+        if (n < 100000000) n = n * 10 + (value[i] - '0');
+    }
+    return static_cast<int>(negative ? -n : n);
+}
+
+bool is_decimal_number(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (!is_digit(c)) return false;
+    }
+    return true;
+}
+
+}  // namespace rx
