@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace rx::platform {
 
@@ -21,5 +22,9 @@ class dynamic_library {
     explicit dynamic_library(void* handle) : handle_(handle) {}
     void* handle_;
 };
+
+// The file name on this system of a library named as on Linux: "nestopia_libretro.so" is
+// "nestopia_libretro.dll" on Windows; a name without ".so" is kept.
+std::string library_file_name(std::string_view name);
 
 }  // namespace rx::platform

@@ -24,4 +24,8 @@ void* dynamic_library::symbol(const char* name) const {
     return dlsym(handle_, name);
 }
 
+std::string library_file_name(std::string_view name) {
+    return std::string(name);
+}
+
 }  // namespace rx::platform

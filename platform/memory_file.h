@@ -9,8 +9,9 @@ namespace rx::platform {
 class memory_file {
   public:
     // A file holding a copy of `size` bytes at `data`, readable through path() by this process
-    // only while the object lives; null with the reason in `error` where the system has no such
-    // files. `name` is only a label for diagnostics.
+    // only while the object lives (on Windows: by the libraries loaded through dynamic_library,
+    // whose C runtime file calls are redirected); null with the reason in `error` where the system
+    // has no such files. `name` is only a label for diagnostics.
     static std::unique_ptr<memory_file> create(const std::string& name, const void* data,
                                                std::size_t size, std::string& error);
     ~memory_file();

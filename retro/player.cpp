@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "emulators/binding_codec.h"
+#include "platform/dynamic_library.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "platform/message_box.h"
@@ -497,7 +498,12 @@ class player {
         if (text.empty() || !font_) return false;
         if (text != notice_text_ || !notice_image_) {
             if (notice_image_) SDL_FreeSurface(notice_image_);
+#ifdef _WIN32
+            // The Windows folder's SDL_ttf draws solid text only.
+            notice_image_ = TTF_RenderText_Solid(font_, text.c_str(), notice_text_colour);
+#else
             notice_image_ = TTF_RenderText_Blended(font_, text.c_str(), notice_text_colour);
+#endif
             notice_text_ = text;
         }
         band = SDL_Rect{0, static_cast<Sint16>(window_height - notice_band_h), window_width,
@@ -889,8 +895,9 @@ int play(const char* launch, bool fullscreen, run_timings timings) {
         // A core repeating itself every frame must not fill the disk.
         if (logged.size() < 200 && logged.insert(line).second) log_line(line);
     };
-    const std::string library = rx::platform::join_path(
-        rx::platform::join_path(folder(), cores_folder), console->core_library);
+    const std::string library =
+        rx::platform::join_path(rx::platform::join_path(folder(), cores_folder),
+                                rx::platform::library_file_name(console->core_library));
     std::string error;
     std::unique_ptr<core> game = core::open(library, settings, error);
     if (!game) {

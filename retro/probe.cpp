@@ -40,7 +40,13 @@ int main(int argc, char** argv) {
     const char* save_path = argc > 5 ? argv[5] : nullptr;
     if (save_path) {
         std::string save;
+        // A core may offer more battery memory than the game has written yet (mgba until the
+        // game's first write shows the kind); the rest reads erased.
         if (rx::platform::read_whole_file(save_path, save) == rx::platform::read_status::ok &&
+            save.size() < core->save_size()) {
+            save.resize(core->save_size(), '\xFF');
+        }
+        if (!save.empty() &&
             !core->write_save(reinterpret_cast<const unsigned char*>(save.data()), save.size())) {
             std::fprintf(stderr, "save: %zu bytes where the game keeps %zu\n", save.size(),
                          core->save_size());

@@ -24,6 +24,8 @@ toolchain="$repo/cmake/mingw-$arch.cmake"
 prefix=$(mkdir -p "${1:-$default_prefix}" && cd "${1:-$default_prefix}" && pwd)
 exec 9>"$prefix.lock"
 flock 9
+# What a recipe says for the person running the build goes to the first standard error, not to the log.
+exec 8>&2
 work="$prefix/work"
 stamps="$prefix/stamps"
 mkdir -p "$work" "$stamps" "$prefix/bin" "$prefix/lib" "$prefix/include" "$prefix/licenses"
@@ -77,23 +79,74 @@ $chain"
 
 # Unpacks a Debian source package (with Debian's patches applied) into work/<package>; the newest version
 # apt knows is tried first, then older ones, since a mirror may no longer carry every file of the newest.
+# --tar-only takes the upstream tarball alone (for packages whose Debian part the mirror no longer serves);
+# such tarballs may have no top folder, so each is unpacked into a folder of its own, work/<package>/src.
 fetch_source() {
+  local tar_only=0
+  if [ "$1" = --tar-only ]; then tar_only=1; shift; fi
   local package=$1 dir="$work/$1"
   rm -rf "$dir"
   mkdir -p "$dir"
-  local version
+  local version fetched
   for version in $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -Vr -u); do
-    if (cd "$dir" && apt-get source -qq "$package=$version") >>"$log" 2>&1; then
+    if [ $tar_only = 1 ]; then
+      fetched=0
+      if (cd "$dir" && apt-get source -qq --tar-only "$package=$version") >>"$log" 2>&1; then
+        local tarball
+        tarball=$(find "$dir" -maxdepth 1 -name '*.orig.tar.*' | head -n 1)
+        if [ -n "$tarball" ]; then
+          mkdir -p "$dir/src"
+          tar -xf "$tarball" -C "$dir/src" && fetched=1
+        fi
+      fi
+    else
+      fetched=0
+      (cd "$dir" && apt-get source -qq "$package=$version") >>"$log" 2>&1 && fetched=1
+    fi
+    if [ $fetched = 1 ]; then
       local tree
       tree=$(find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-      [ -n "$tree" ] || continue
-      echo "$tree"
-      return 0
+      if [ -n "$tree" ]; then
+        echo "build_win32_deps: $package $version" >&8
+        echo "$tree"
+        return 0
+      fi
     fi
+    echo "build_win32_deps: $package $version cannot be fetched; trying an older one" >&8
     rm -rf "${dir:?}"/*
   done
   echo "build_win32_deps: no source of $package could be fetched (is there a deb-src entry?)" >&2
   return 1
+}
+
+# mgba and libinih come from the next Debian release, whose mirrors still serve their sources whole. Its
+# index lives in a private apt configuration used for those two packages only, so nothing else moves
+# release. The index is refreshed at most once a day: a warm run then needs no network.
+next_release=trixie
+next_apt="$prefix/apt-$next_release"
+next_apt_ready=0
+with_next_release() {
+  if [ $next_apt_ready = 0 ]; then
+    mkdir -p "$next_apt/lists/partial" "$next_apt/cache/archives/partial" "$next_apt/parts"
+    printf 'deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian %s main\n' \
+      "$next_release" >"$next_apt/sources.list"
+    printf '%s\n' "Dir::Etc::SourceList \"$next_apt/sources.list\";" "Dir::Etc::SourceParts \"$next_apt/parts\";" \
+      "Dir::State::Lists \"$next_apt/lists\";" "Dir::Cache \"$next_apt/cache\";" 'Dir::Cache::pkgcache "";' \
+      'Dir::Cache::srcpkgcache "";' >"$next_apt/apt.conf"
+    if [ -z "$(find "$next_apt" -maxdepth 1 -name updated -mtime -1)" ]; then
+      if APT_CONFIG="$next_apt/apt.conf" apt-get update -qq >>"$log" 2>&1; then
+        touch "$next_apt/updated"
+      else
+        if [ -z "$(find "$next_apt/lists" -maxdepth 1 -name '*_Sources')" ]; then
+          echo "build_win32_deps: cannot read Debian $next_release's source index (see $log)" >&2
+          return 1
+        fi
+        echo "build_win32_deps: Debian $next_release's source index could not be refreshed; using the old one" >&8
+      fi
+    fi
+    next_apt_ready=1
+  fi
+  APT_CONFIG="$next_apt/apt.conf" "$@"
 }
 
 build_zlib() {
@@ -178,6 +231,107 @@ build_sdl_layer() {
   cmake --install "$out"
 }
 
+# The libretro cores rx_retro.exe plays with, each a DLL in cores/ with its licence beside it. They are built
+# from Debian's sources with build flags only: the compiler goes on make's command line (two Windows sections
+# of the Makefiles set `CC = gcc`), the flags in the environment (on the command line they would replace the
+# Makefiles' own `+=` defines). -static puts the compiler's runtime inside each DLL.
+cores="$prefix/cores"
+core_make() {
+  local dir=$1 makefile=$2
+  shift 2
+  (cd "$dir" && env -u CPPFLAGS CFLAGS="-O2 -DNDEBUG" CXXFLAGS="-O2 -DNDEBUG" LDFLAGS=-static \
+    make -f "$makefile" -j "$jobs" platform=win CC="$CC" CXX="$CXX" AR="$AR" "$@")
+}
+# A core is put in place only when it loads on a bare Windows: it may import nothing but the system's own
+# DLLs (a compiler runtime DLL would be missing beside it) and must export the libretro entry points.
+install_core() {
+  local dll=$1 licence=$2 name
+  name=$(basename "$dll" .dll)
+  local headers
+  headers=$("$host-objdump" -p "$dll")
+  local import
+  for import in $(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr '[:upper:]' '[:lower:]' | sort -u); do
+    case "$import" in
+      kernel32.dll | msvcrt.dll | ws2_32.dll | user32.dll | advapi32.dll | shell32.dll | shlwapi.dll | ole32.dll) ;;
+      *) echo "build_win32_deps: $dll needs $import, which Windows does not have" >&2; return 1 ;;
+    esac
+  done
+  local entry
+  for entry in retro_init retro_run retro_load_game retro_get_memory_data retro_api_version; do
+    grep -qw "$entry" <<<"$headers" || { echo "build_win32_deps: $dll does not export $entry" >&2; return 1; }
+  done
+  mkdir -p "$cores"
+  "$STRIP" --strip-unneeded -o "$cores/.$name.part" "$dll"
+  mv "$cores/.$name.part" "$cores/$name.dll"
+  install -m 644 "$licence" "$cores/$name-LICENSE.txt"
+}
+
+build_core_nestopia() {
+  local src
+  src=$(fetch_source libretro-nestopia)
+  core_make "$src/libretro" Makefile
+  install_core "$src/libretro/nestopia_libretro.dll" "$src/COPYING"
+}
+
+build_core_bsnes() {
+  local src
+  src=$(fetch_source libretro-bsnes-mercury)
+  core_make "$src" Makefile PROFILE=performance ui=target-libretro compiler="$CXX"
+  install_core "$src/bsnes_mercury_performance_libretro.dll" "$src/LICENSE"
+}
+
+build_core_gambatte() {
+  local src
+  src=$(fetch_source --tar-only libretro-gambatte)
+  core_make "$src/libgambatte" Makefile.libretro
+  install_core "$src/libgambatte/gambatte_libretro.dll" "$src/COPYING"
+}
+
+# The upstream tarball carries no licence at its top; Debian's binary package has the copyright file.
+build_core_pce_fast() {
+  local src
+  src=$(fetch_source --tar-only libretro-beetle-pce-fast)
+  core_make "$src" Makefile
+  local deb_dir="$work/libretro-beetle-pce-fast-deb"
+  rm -rf "$deb_dir"
+  mkdir -p "$deb_dir"
+  (cd "$deb_dir" && apt-get download -qq libretro-beetle-pce-fast) >>"$log" 2>&1
+  dpkg-deb -x "$deb_dir"/libretro-beetle-pce-fast_*.deb "$deb_dir/unpacked"
+  install_core "$src/mednafen_pce_fast_libretro.dll" \
+    "$deb_dir/unpacked/usr/share/doc/libretro-beetle-pce-fast/copyright"
+}
+
+# Debian's mgba takes inih from the system; here its one C file is a static library of our own. Setting
+# CMAKE_SHARED_LINKER_FLAGS drops the toolchain's -static, so it is said again (else the i686 DLL wants
+# libgcc_s_dw2-1.dll).
+build_core_mgba() {
+  local inih mgba
+  inih=$(with_next_release fetch_source libinih)
+  local inih_out="$work/inih-build"
+  rm -rf "$inih_out"
+  mkdir -p "$inih_out/include" "$inih_out/lib"
+  "$CC" -O2 -DNDEBUG -c "$inih/ini.c" -o "$inih_out/ini.o"
+  "$AR" rcs "$inih_out/lib/libinih.a" "$inih_out/ini.o"
+  install -m 644 "$inih/ini.h" "$inih_out/include/"
+  mgba=$(with_next_release fetch_source mgba)
+  local out="$work/mgba-build"
+  rm -rf "$out"
+  local off=()
+  local feature
+  for feature in BUILD_QT BUILD_SDL BUILD_GL BUILD_GLES2 BUILD_GLES3 BUILD_TEST BUILD_SUITE BUILD_CINEMA \
+    BUILD_PERF BUILD_EXAMPLE BUILD_UPDATER BUILD_PYTHON USE_FFMPEG USE_ZLIB USE_PNG USE_LIBZIP USE_MINIZIP \
+    USE_SQLITE3 USE_ELF USE_LZMA USE_EDITLINE USE_EPOXY USE_DISCORD_RPC USE_GDB_STUB USE_DEBUGGERS USE_LUA \
+    USE_JSON_C ENABLE_SCRIPTING; do
+    off+=("-D$feature=OFF")
+  done
+  env -u CPPFLAGS -u LDFLAGS cmake -S "$mgba" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DRX_MINGW_PREFIX="$inih_out" -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="-O2 -DNDEBUG -I$inih_out/include" \
+    -DCMAKE_SHARED_LINKER_FLAGS="-static -L$inih_out/lib" -DBUILD_LIBRETRO=ON -DSKIP_LIBRARY=ON "${off[@]}"
+  cmake --build "$out" -j "$jobs"
+  install -m 644 "$inih/LICENSE.txt" "$cores/mgba-inih-LICENSE.txt"
+  install_core "$out/mgba_libretro.dll" "$mgba/LICENSE"
+}
+
 # A recipe is the text of its function, the version of the source package it fetches, the cross tools' versions
 # and, for our own layer, the hash of its sources.
 source_version() { apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -Vr -u | head -n 1; }
@@ -198,4 +352,12 @@ step sdl_layer "$(recipe sdl_layer) $layer_hash"
 if [ "${RX_WIN32_DEPS_TESTS:-1}" != 0 ]; then
   step gtest "$(recipe gtest) $(dpkg-query -W -f='${Version}' googletest 2>/dev/null || true)"
 fi
+# The cores link none of the libraries above, so they follow only the tools: neither rebuilds the other.
+core_recipe() { recipe "core_$1" "${2:-}"; declare -f core_make install_core; }
+chain=$(printf '%s' "$tools $toolchain_hash" | sha256sum)
+step core_nestopia "$(core_recipe nestopia libretro-nestopia)"
+step core_bsnes "$(core_recipe bsnes libretro-bsnes-mercury)"
+step core_gambatte "$(core_recipe gambatte libretro-gambatte)"
+step core_pce_fast "$(core_recipe pce_fast libretro-beetle-pce-fast)"
+step core_mgba "$(core_recipe mgba) $(with_next_release source_version mgba) $(with_next_release source_version libinih)"
 echo "$prefix"

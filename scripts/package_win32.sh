@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Packs the Windows program folder into relicade-win32.zip (one top folder, Relicade/), with fixed file times
-# so the same build gives the same archive. Usage: package_win32.sh [--for-tests] [program folder] [zip file]
+# so the same build gives the same archive; the libretro cores are in Relicade/cores/ with their licences. Usage: package_win32.sh [--for-tests] [program folder] [zip file]
 # A folder whose rx_update.exe trusts an update key a build made for itself (BUILD/update_key/, see
 # cmake/rx_update_key.cmake) is refused: whoever has that build folder could sign updates for it. --for-tests
 # packs it anyway and puts "for-tests" in the zip's name, so such a zip is never taken for a release.
@@ -23,6 +23,22 @@ for needed in Relicade.exe rx_update.exe rxlib.dll SDL.dll SDL_image.dll SDL_ttf
   images; do
   [ -e "$program_dir/$needed" ] || { echo "package_win32: $program_dir has no $needed" >&2; exit 1; }
 done
+# The five libretro cores play six consoles: each ships with its licence beside it, the emulator names that
+# stand for them are rx_retro.exe, and every DLL of the zip is a 32-bit one.
+for core in nestopia_libretro bsnes_mercury_performance_libretro gambatte_libretro mgba_libretro \
+  mednafen_pce_fast_libretro; do
+  for needed in "cores/$core.dll" "cores/$core-LICENSE.txt"; do
+    [ -f "$program_dir/$needed" ] || { echo "package_win32: $program_dir has no $needed" >&2; exit 1; }
+  done
+done
+for name in visualboyadvance nester zsnesw ootake; do
+  cmp -s "$program_dir/rx_retro.exe" "$program_dir/$name.exe" ||
+    { echo "package_win32: $program_dir/$name.exe is not rx_retro.exe" >&2; exit 1; }
+done
+while IFS= read -r -d '' dll; do
+  format=$(i686-w64-mingw32-objdump -f "$dll" | sed -n 's/.*file format //p')
+  [ "$format" = pei-i386 ] || { echo "package_win32: $dll is $format, not a 32-bit Windows file" >&2; exit 1; }
+done < <(find "$program_dir" -name '*.dll' -print0)
 # The public key is built into rx_update.exe as its 64 hex digits.
 key_dirs=()
 for dir in build*/update_key "${RX_BUILD_DIR:-build}/update_key"; do [ -d "$dir" ] && key_dirs+=("$dir"); done

@@ -59,7 +59,9 @@ ship_args=()
 [ "$test_arch" = i686 ] || ship_args=(-DRX_BUILD_TESTS=OFF)
 RX_WINDOWS_ARCH=i686 RX_WIN32_BUILD_DIR="$ship_dir" bash scripts/build_win32.sh "${launcher[@]}" "${ship_args[@]}"
 # What ships is 32-bit whatever was tested.
-for program in Relicade.exe rx_update.exe rxlib.dll; do
+for program in Relicade.exe rx_update.exe rxlib.dll rx_retro.exe cores/nestopia_libretro.dll \
+  cores/bsnes_mercury_performance_libretro.dll cores/gambatte_libretro.dll cores/mgba_libretro.dll \
+  cores/mednafen_pce_fast_libretro.dll; do
   format=$(i686-w64-mingw32-objdump -f "$ship_dir/relicade/$program" | sed -n 's/.*file format //p')
   if [ "$format" != pei-i386 ]; then
     echo "test_win32: $ship_dir/relicade/$program is $format, not a 32-bit Windows file (pei-i386)" >&2
@@ -132,7 +134,7 @@ if [ ! -f "$linux_dir/CMakeCache.txt" ]; then
 fi
 cmake -S . -B "$linux_dir" -DRX_WIN32_PROGRAM_DIR="$PWD/$test_dir/relicade" -DRX_WIN32_WINE_LOADER="$loader" \
   >/dev/null
-cmake --build "$linux_dir" -j "$(nproc)" --target wine_e2e_tests rx_service rx_service_data
+cmake --build "$linux_dir" -j "$(nproc)" --target wine_e2e_tests rx_service rx_service_data wine_cores_tests
 (cd "$linux_dir" && ctest --output-on-failure --timeout 300 -L wine)
 mark zip
 
