@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/session_text.h"
 #include "browser/screens/logic/launch.h"
 #include "fuzz/fuzz_input.h"
 

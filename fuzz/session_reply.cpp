@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/session_text.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

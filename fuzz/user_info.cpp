@@ -1,5 +1,5 @@
 // Fuzz target: userinfo.dat as found on disk, and writing back what was read.
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 
 #include <cstdint>
 #include <string_view>

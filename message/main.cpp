@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "browser/ui/button.h"
-#include "browser/ui/image.h"
-#include "browser/ui/logic/text_wrap.h"
-#include "browser/ui/program_folder.h"
+#include "common/program_folder.h"
 #include "platform/path.h"
 #include "platform/process.h"
+#include "widgets/button.h"
+#include "widgets/image.h"
+#include "widgets/logic/text_wrap.h"
 
 namespace {
 

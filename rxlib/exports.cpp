@@ -2,9 +2,9 @@
 #include <SDL.h>
 
 #include <atomic>
-#include <exception>
 #include <string>
 
+#include "common/guard.h"
 #include "rxlib/library_state.h"
 #include "rxlib/logic/protocol.h"
 #include "rxlib/rxlib.h"
@@ -12,24 +12,13 @@
 
 namespace {
 
-void report(const char* operation) {
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        rx::lib::write_log(e.what());
-    } catch (...) {
-        rx::lib::write_log(std::string("Unknown Exception - rxlib::") + operation);
-    }
-}
-
+// An export's exception goes to rxlib's own log, named "Unknown Exception - rxlib::<export>" when
+// it carries no text.
 template <typename F, typename R>
-R guarded(const char* operation, F body, R failure) {
-    try {
-        return body();
-    } catch (...) {
-        report(operation);
-        return failure;
-    }
+R run_export(const char* operation, F body, R failure) {
+    return rx::run_guarded_into(
+        rx::lib::write_log, failure, [&] { return rx::unknown_exception_text("rxlib", operation); },
+        body);
 }
 
 }  // namespace
@@ -37,7 +26,7 @@ R guarded(const char* operation, F body, R failure) {
 extern "C" {
 
 void rx_init(const char* launch_argument, int fullscreen) {
-    guarded(
+    run_export(
         "rx_init",
         [&] {
             // Start-up runs once per process: the first session's monitor thread goes on reading
@@ -51,13 +40,13 @@ void rx_init(const char* launch_argument, int fullscreen) {
 }
 
 unsigned char rx_is_init(void) {
-    return guarded(
+    return run_export(
         "rx_is_init", [] { return static_cast<unsigned char>(rx::lib::initialised().load()); },
         static_cast<unsigned char>(0));
 }
 
 void rx_shutdown(void) {
-    guarded(
+    run_export(
         "rx_shutdown",
         [] {
             rx::lib::shut_down(true);
@@ -67,7 +56,7 @@ void rx_shutdown(void) {
 }
 
 void rx_close_window(void) {
-    guarded(
+    run_export(
         "rx_close_window",
         [] {
             if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -77,41 +66,41 @@ void rx_close_window(void) {
 }
 
 unsigned char* rx_get_game_location(void) {
-    return guarded(
+    return run_export(
         "rx_get_game_location", [] { return rx::lib::session().game_location.load(); },
         static_cast<unsigned char*>(nullptr));
 }
 
 const char* rx_get_game_name(void) {
-    return guarded(
+    return run_export(
         "rx_get_game_name", [] { return rx::lib::session().game_name.c_str(); }, "");
 }
 
 int32_t rx_get_game_size(void) {
-    return guarded(
+    return run_export(
         "rx_get_game_size", [] { return static_cast<int32_t>(rx::lib::game_size().load()); },
         static_cast<int32_t>(0));
 }
 
 const char* rx_get_diretory(void) {
-    return guarded(
-        "rx_get_diretory", [] { return rx::lib::get_directory().c_str(); }, "");
+    return run_export(
+        "rx_get_diretory", [] { return rx::lib::executable_folder().c_str(); }, "");
 }
 
 unsigned char rx_is_connected(void) {
-    return guarded(
+    return run_export(
         "rx_is_connected", [] { return rx::lib::session().connected.load(); },
         static_cast<unsigned char>(0));
 }
 
 int32_t rx_get_shutdown_count(void) {
-    return guarded(
+    return run_export(
         "rx_get_shutdown_count", [] { return rx::lib::session().shutdown_count.load(); },
         static_cast<int32_t>(0));
 }
 
 void rx_save_game(const char* file_name) {
-    guarded(
+    run_export(
         "rx_save_game",
         [&] {
             rx::lib::save_game(file_name, file_name);
@@ -121,7 +110,7 @@ void rx_save_game(const char* file_name) {
 }
 
 void rx_load_game(const char* file_name) {
-    guarded(
+    run_export(
         "rx_load_game",
         [&] {
             rx::lib::load_game(file_name);
@@ -135,12 +124,12 @@ unsigned char* rx_get_load_location(void) {
 }
 
 int32_t rx_get_load_size(void) {
-    return guarded(
+    return run_export(
         "rx_get_load_size", [] { return rx::lib::load_size().load(); }, static_cast<int32_t>(0));
 }
 
 void rx_save_game_as(const char* file_name, const char* save_name) {
-    guarded(
+    run_export(
         "rx_save_game_as",
         [&] {
             rx::lib::save_game(file_name, save_name);
@@ -150,13 +139,13 @@ void rx_save_game_as(const char* file_name, const char* save_name) {
 }
 
 int32_t rx_get_load_status(void) {
-    return guarded(
+    return run_export(
         "rx_get_load_status", [] { return rx::lib::load_status().load(); },
         static_cast<int32_t>(0));
 }
 
 int32_t rx_get_save_status(void) {
-    return guarded(
+    return run_export(
         "rx_get_save_status", [] { return rx::lib::save_status().load(); },
         static_cast<int32_t>(0));
 }

@@ -221,7 +221,7 @@ bool open_game() {
 void save_game(const char* file_name, const char* save_name) {
     save_status() = static_cast<std::int32_t>(save_outcome::not_sent);
     if (!file_name || !save_name) return;
-    std::optional<std::string> path = save_path(get_directory(), file_name);
+    std::optional<std::string> path = save_path(executable_folder(), file_name);
     if (!path) {
         write_log("Save path too long.");
         write_log(file_name);

@@ -33,7 +33,7 @@ std::atomic<std::int32_t>& save_status();
 // Appends one line to "rxlib_error_log.txt" in the executable's folder; failures are silent.
 void write_log(std::string_view message);
 // The executable's folder with its trailing separator.
-const std::string& get_directory();
+const std::string& executable_folder();
 // A message box (on POSIX also logged, as there is no desktop to show it).
 void show_message(const std::string& text, const std::string& caption);
 // A message box, then the process ends with status 0.

@@ -62,7 +62,7 @@ std::atomic<std::int32_t>& save_status() {
     return status;
 }
 
-const std::string& get_directory() {
+const std::string& executable_folder() {
     // The executable does not move while it runs, and both threads read this text, so it is
     // computed once.
     static const std::string folder = [] {
@@ -84,7 +84,7 @@ const std::string& get_directory() {
 void write_log(std::string_view message) {
     try {
         std::lock_guard<std::mutex> lock(log_mutex);
-        std::string path = get_directory() + "rxlib_error_log.txt";
+        std::string path = executable_folder() + "rxlib_error_log.txt";
         if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
             std::fwrite(message.data(), 1, message.size(), file);
             std::fputc('\n', file);

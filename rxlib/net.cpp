@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "browser/screens/tcp_connect.h"
+#include "net/tcp_connect.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"
 

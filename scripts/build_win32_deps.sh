@@ -225,7 +225,7 @@ build_gtest() {
 build_sdl_layer() {
   local out="$work/sdl-layer-build"
   rm -rf "$out"
-  cmake -S "$repo/win32/sdl_layer" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  cmake -S "$repo/sdl_layer_win32" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DRX_MINGW_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release
   cmake --build "$out" -j "$jobs"
   cmake --install "$out"
@@ -336,7 +336,7 @@ build_core_mgba() {
 # and, for our own layer, the hash of its sources.
 source_version() { apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -Vr -u | head -n 1; }
 recipe() { declare -f "build_$1"; [ -z "${2:-}" ] || echo "source $2 $(source_version "$2")"; }
-layer_hash=$(cd "$repo/win32/sdl_layer" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
+layer_hash=$(cd "$repo/sdl_layer_win32" && find . -type f -print0 | sort -z | xargs -0 sha256sum | sha256sum)
 toolchain_hash=$(cat "$toolchain" "$repo/cmake/mingw-common.cmake" | sha256sum)
 tools="$("$CC" --version | head -n 1); $("$CXX" --version | head -n 1); $("$AR" --version | head -n 1)
 $(dpkg-query -W -f='${Package} ${Version}\n' "mingw-w64-$(echo "$arch" | tr _ -)-dev" 2>/dev/null || true)"

@@ -4,8 +4,8 @@
 #include <exception>
 #include <string>
 
-#include "browser/ui/guard.h"
-#include "browser/ui/program_folder.h"
+#include "common/guard.h"
+#include "common/program_folder.h"
 #include "platform/install.h"
 #include "platform/path.h"
 #include "platform/process.h"

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/guard.h"
 #include "platform/file.h"
 #include "platform/install.h"
 #include "platform/path.h"
@@ -215,14 +216,9 @@ class update_run {
     }
 
     bool download_update(const std::string& entry, const signed_file& signed_as) {
-        try {
-            return download(entry, signed_as);
-        } catch (const std::exception& e) {
-            log(e.what());
-        } catch (...) {
-            log("Unknown Exception in update - download_update");
-        }
-        return false;
+        return run_guarded_into([this](std::string_view line) { log(line); }, false,
+                                [] { return "Unknown Exception in update - download_update"; },
+                                [&] { return download(entry, signed_as); });
     }
 
     bool download(const std::string& entry, const signed_file& signed_as) {
@@ -350,14 +346,9 @@ class update_run {
     }
 
     bool file_name(const std::string& entry, platform::file_swap& swap) {
-        try {
-            return stage(entry, swap);
-        } catch (const std::exception& e) {
-            log(e.what());
-        } catch (...) {
-            log("Unknown Exception in update - file_name");
-        }
-        return false;
+        return run_guarded_into([this](std::string_view line) { log(line); }, false,
+                                [] { return "Unknown Exception in update - file_name"; },
+                                [&] { return stage(entry, swap); });
     }
 
     // Prepares one download's place beside its target and starts unpacking it there; nothing is
@@ -426,10 +417,8 @@ class update_run {
                        ": the gzip data ends early";
             if (!out.finish(true)) return "Failure writing file - file_name: " + entry;
             return "";
-        } catch (const std::exception& e) {
-            return e.what();
         } catch (...) {
-            return "Unknown Exception in update - file_name";
+            return current_exception_text("Unknown Exception in update - file_name");
         }
     }
 
@@ -461,15 +450,15 @@ class update_run {
 }  // namespace
 
 bool get_file_manifest(const update_settings& settings) {
-    try {
-        update_run run(settings);
-        return run.run();
-    } catch (const std::exception& e) {
-        if (settings.log) settings.log(e.what());
-    } catch (...) {
-        if (settings.log) settings.log("Unknown Exception in update - get_file_manifest");
-    }
-    return false;
+    return run_guarded_into(
+        [&](std::string_view line) {
+            if (settings.log) settings.log(line);
+        },
+        false, [] { return "Unknown Exception in update - get_file_manifest"; },
+        [&] {
+            update_run run(settings);
+            return run.run();
+        });
 }
 
 }  // namespace rx::updater

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "browser/screens/web_transport.h"
+#include "net/web_transport.h"
 #include "platform/service_config.h"
 #include "updater/logic/manifest.h"
 #include "updater/logic/signature.h"

@@ -6,11 +6,11 @@
 
 #include <exception>
 
-#include "browser/ui/guard.h"
-#include "browser/ui/image.h"
-#include "browser/ui/program_folder.h"
+#include "common/guard.h"
+#include "common/program_folder.h"
 #include "platform/path.h"
 #include "updater/logic/manifest.h"
+#include "widgets/image.h"
 
 namespace rx::updater {
 

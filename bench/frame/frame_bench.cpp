@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "browser/core/app.h"
-#include "browser/ui/button.h"
-#include "browser/ui/display_message.h"
-#include "browser/ui/image.h"
+#include "browser/app/app.h"
+#include "widgets/button.h"
+#include "widgets/display_message.h"
+#include "widgets/image.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/app.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 #include "emulators/systems.h"
 #include "tests/catalogue/fake_service.h"
 

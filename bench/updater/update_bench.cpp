@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/ui/program_folder.h"
+#include "common/program_folder.h"
 #include "files.h"
 #include "loopback.h"
 #include "service_process.h"

@@ -1,7 +1,7 @@
 // The copy between a console screen's records and a codec's binding list.
 #include "browser/controls/codec_records.h"
 
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "platform/path.h"
 
 namespace rx {

@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
-#include "browser/ui/guard.h"
-#include "browser/ui/image.h"
+#include "common/guard.h"
 #include "platform/path.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -48,11 +48,11 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/screen.h"
-#include "browser/ui/button.h"
-#include "browser/ui/checkbox.h"
+#include "browser/base/screen.h"
 #include "browser/ui/controlbox.h"
 #include "emulators/binding_codec.h"
+#include "widgets/button.h"
+#include "widgets/checkbox.h"
 
 namespace rx {
 

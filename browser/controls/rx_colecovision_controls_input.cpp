@@ -4,9 +4,9 @@
 
 #include <stdexcept>
 
+#include "browser/base/program.h"
 #include "browser/controls/codec_records.h"
-#include "browser/core/program.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "emulators/meka_settings.h"
 
 namespace rx {

@@ -3,10 +3,10 @@
 
 #include <exception>
 
-#include "browser/ui/guard.h"
-#include "browser/ui/image.h"
+#include "common/guard.h"
 #include "emulators/consoles.h"
 #include "platform/path.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <vector>
 
-#include "browser/core/screen.h"
-#include "browser/ui/button.h"
+#include "browser/base/screen.h"
 #include "emulators/consoles.h"
+#include "widgets/button.h"
 
 namespace rx {
 

@@ -3,7 +3,7 @@
 #include "browser/controls/rx_gameboy_controls_input.h"
 
 #include "browser/controls/codec_records.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "emulators/binding_codec.h"
 #include "emulators/input_names.h"
 #include "emulators/settings_lines.h"

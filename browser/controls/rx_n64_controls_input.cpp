@@ -2,7 +2,7 @@
 #include "browser/controls/rx_n64_controls_input.h"
 
 #include "browser/controls/codec_records.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "emulators/binding_codec.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"

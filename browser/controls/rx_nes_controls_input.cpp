@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "browser/controls/codec_records.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "platform/input_guid.h"
 
 namespace rx {

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "browser/base/program.h"
 #include "browser/controls/codec_records.h"
-#include "browser/core/program.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "emulators/binding_codec.h"
 #include "emulators/input_names.h"
 #include "platform/file.h"

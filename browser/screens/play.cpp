@@ -3,10 +3,10 @@
 
 #include <exception>
 
-#include "browser/core/program.h"
+#include "browser/base/program.h"
 #include "browser/screens/logic/launch.h"
-#include "browser/screens/web_transport.h"
-#include "browser/ui/guard.h"
+#include "common/guard.h"
+#include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
 #include "platform/thread.h"

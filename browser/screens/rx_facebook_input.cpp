@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 
 namespace rx {
 

@@ -1,8 +1,8 @@
 // Screen 17: the Facebook permission screen, where the user allows the "is playing" status
 // messages.
 #pragma once
-#include "browser/core/screen.h"
-#include "browser/ui/button.h"
+#include "browser/base/screen.h"
+#include "widgets/button.h"
 
 namespace rx {
 

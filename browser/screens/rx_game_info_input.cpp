@@ -6,11 +6,11 @@
 
 #include <exception>
 
-#include "browser/screens/web_transport.h"
-#include "browser/ui/guard.h"
-#include "browser/ui/image.h"
+#include "common/guard.h"
+#include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -6,10 +6,10 @@
 #include <array>
 #include <string>
 
-#include "browser/core/screen.h"
+#include "browser/base/screen.h"
 #include "browser/screens/logic/game_info.h"
 #include "browser/screens/logic/game_list.h"
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 namespace rx {
 

@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "browser/core/program.h"
-#include "browser/ui/guard.h"
+#include "browser/base/program.h"
+#include "common/guard.h"
 
 namespace rx {
 

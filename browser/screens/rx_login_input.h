@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/screen.h"
-#include "browser/ui/button.h"
-#include "browser/ui/checkbox.h"
-#include "browser/ui/textbox.h"
+#include "browser/base/screen.h"
+#include "widgets/button.h"
+#include "widgets/checkbox.h"
+#include "widgets/textbox.h"
 
 namespace rx {
 

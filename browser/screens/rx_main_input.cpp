@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "browser/ui/guard.h"
+#include "common/guard.h"
 #include "emulators/systems.h"
 
 namespace rx {

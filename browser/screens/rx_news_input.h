@@ -3,8 +3,8 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include "browser/core/screen.h"
-#include "browser/ui/button.h"
+#include "browser/base/screen.h"
+#include "widgets/button.h"
 
 namespace rx {
 

@@ -5,12 +5,12 @@
 #include <exception>
 
 #include "browser/screens/play.h"
-#include "browser/screens/web_transport.h"
-#include "browser/ui/guard.h"
-#include "browser/ui/image.h"
+#include "common/guard.h"
 #include "emulators/systems.h"
+#include "net/web_transport.h"
 #include "platform/path.h"
 #include "platform/service_config.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/logic/user_info.h"
-#include "browser/core/screen.h"
+#include "browser/base/logic/user_info.h"
+#include "browser/base/screen.h"
 #include "browser/screens/logic/game_list.h"
-#include "browser/ui/button.h"
-#include "browser/ui/searchbox.h"
+#include "widgets/button.h"
+#include "widgets/searchbox.h"
 
 namespace rx {
 

@@ -3,10 +3,10 @@
 
 #include <utility>
 
-#include "browser/ui/guard.h"
-#include "browser/ui/image.h"
+#include "common/guard.h"
 #include "emulators/input_names.h"
 #include "platform/path.h"
+#include "widgets/image.h"
 
 namespace rx {
 

@@ -1,10 +1,10 @@
 // The image button's event rules: strict inside, left button, keys, joystick, hover, click.
-#include "browser/ui/button.h"
+#include "widgets/button.h"
 
 #include <gtest/gtest.h>
 
-#include "browser/ui/image.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

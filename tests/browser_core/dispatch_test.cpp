@@ -1,9 +1,9 @@
 // Dispatch by screen number and the controls wrappers' Home, Back and console transitions.
 #include <gtest/gtest.h>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

@@ -1,12 +1,12 @@
 // Artwork loading: the images folder, display format, the cyan colour key and blitting.
-#include "browser/ui/image.h"
+#include "widgets/image.h"
 
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx {

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 #include "browser/controls/console_screen.h"
 #include "browser/controls/rx_controls_input.h"
-#include "browser/core/app.h"
-#include "browser/core/screens.h"
 #include "browser/screens/rx_login_input.h"
-#include "browser/ui/image.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

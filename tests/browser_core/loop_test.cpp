@@ -5,11 +5,11 @@
 #include <fstream>
 #include <vector>
 
-#include "browser/core/app.h"
-#include "browser/core/logic/user_info.h"
-#include "browser/core/screens.h"
-#include "browser/ui/image.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
+#include "browser/base/logic/user_info.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/image.h"
 
 namespace rx {
 namespace {

@@ -1,8 +1,8 @@
 // The message line: how many frames a message stays, restarting, and what an empty text draws.
 #include <gtest/gtest.h>
 
-#include "browser/ui/display_message.h"
 #include "tests/browser_core/sdl_support.h"
+#include "widgets/display_message.h"
 
 namespace rx {
 namespace {

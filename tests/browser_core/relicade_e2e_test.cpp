@@ -23,7 +23,7 @@
 #include <string>
 #include <thread>
 
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 #include "files.h"
 #include "x11_windows.h"
 

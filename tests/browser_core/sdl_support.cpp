@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 
 namespace fs = std::filesystem;
 

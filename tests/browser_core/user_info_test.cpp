@@ -1,5 +1,5 @@
 // userinfo.dat: exact bytes, reading back, hostile input and the file wrappers.
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "browser/core/app.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 
 namespace rx::test {
 

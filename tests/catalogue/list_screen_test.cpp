@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "emulators/systems.h"
 #include "tests/catalogue/catalogue_fixture.h"
 

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <string>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "emulators/systems.h"
 #include "platform/path.h"
 #include "platform/service_config.h"

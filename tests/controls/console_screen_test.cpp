@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "tests/browser_core/sdl_support.h"
 #include "tests/controls/screen_input.h"
 

@@ -5,11 +5,11 @@
 
 #include <random>
 
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 #include "browser/controls/rx_n64_controls_input.h"
 #include "browser/controls/rx_nes_controls_input.h"
 #include "browser/controls/rx_pce_controls_input.h"
-#include "browser/core/app.h"
-#include "browser/core/screens.h"
 #include "platform/file.h"
 #include "platform/input_guid.h"
 #include "tests/browser_core/sdl_support.h"

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "emulators/settings_lines.h"
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"

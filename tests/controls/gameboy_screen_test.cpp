@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "browser/core/screens.h"
+#include "browser/app/screens.h"
 #include "emulators/settings_lines.h"
 #include "platform/file.h"
 #include "tests/browser_core/sdl_support.h"

@@ -3,9 +3,9 @@
 #pragma once
 #include <SDL.h>
 
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
 #include "browser/controls/console_screen.h"
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
 #include "tests/browser_core/sdl_support.h"
 
 namespace rx::test::screen_input {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/screens.h"
+#include "browser/app/screens.h"
 #include "retro/logic/bindings.h"
 #include "retro/logic/shipped_settings.h"
 #include "tests/browser_core/sdl_support.h"

@@ -1,5 +1,5 @@
 // Wrapping a message by measured width and laying out the message window around it.
-#include "browser/ui/logic/text_wrap.h"
+#include "widgets/logic/text_wrap.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/session_text.h"
 #include "browser/screens/logic/launch.h"
 
 namespace rx::lib {
@@ -19,48 +19,51 @@ launch_fields parse(const char* text, bool* complete = nullptr) {
     return fields;
 }
 
-TEST(LaunchArgument, SplitsAllFourFieldsAndDropsTheScheme) {
-    bool complete = false;
-    launch_fields f = parse("rxgen://alice:pw@games.relicade.net/sonic_2", &complete);
-    EXPECT_TRUE(complete);
-    EXPECT_EQ(f.user_name, "alice");
-    EXPECT_EQ(f.password, "pw");
-    EXPECT_EQ(f.host, "games.relicade.net");
-    EXPECT_EQ(f.game_name, "sonic_2");
-}
+struct split_case {
+    const char* why;
+    const char* argument;
+    bool complete;
+    const char* user_name;
+    const char* password;
+    const char* host;
+    const char* game_name;
+};
 
-TEST(LaunchArgument, ThreeSlashesAfterTheSchemeAreSkippedLikeTwo) {
-    launch_fields f = parse("zsnes:///bob:x@127.0.0.1/42");
-    EXPECT_EQ(f.user_name, "bob");
-    EXPECT_EQ(f.password, "x");
-    EXPECT_EQ(f.host, "127.0.0.1");
-    EXPECT_EQ(f.game_name, "42");
-}
+const split_case split_cases[] = {
+    {"all four fields, the scheme dropped", "rxgen://alice:pw@games.relicade.net/sonic_2", true,
+     "alice", "pw", "games.relicade.net", "sonic_2"},
+    {"three slashes after the scheme are skipped like two", "zsnes:///bob:x@127.0.0.1/42", true,
+     "bob", "x", "127.0.0.1", "42"},
+    {"the password may hold colons and slashes", "rxnes://carol:a:b/c//d@host/game/with/slashes",
+     true, "carol", "a:b/c//d", "host", "game/with/slashes"},
+    {"without @ the password runs to the end", "rxa26://dave:secret/host/game", false, "dave",
+     "secret/host/game", "", ""},
+    {"leading colons of the password are kept, slashes before the game lost",
+     "rxgba://erin:::pw@h//game", true, "erin", "::pw", "h", "game"},
+    {"no slash after the host leaves the host and game empty", "rxgen://user:pw@hostonly", false,
+     "user", "pw", "", ""},
+    {"empty fields between the separators", "rxgen://:@/", true, "", "", "", ""},
+    {"a password holding @: the host follows the last @",
+     "rxgen://frank:p@ss@games.relicade.net/sonic_2", true, "frank", "p@ss", "games.relicade.net",
+     "sonic_2"},
+    {"a game id holding @ does not move the host", "rxgen://frank:pw@host/game@2", true, "frank",
+     "pw", "host", "game@2"},
+    // The game server then refuses the login.
+    {"a user name ends at its first colon", "rxnes://a:b:pw@host/1", true, "a", "b:pw", "host",
+     "1"},
+};
 
-TEST(LaunchArgument, PasswordMayHoldColonsAndSlashes) {
-    launch_fields f = parse("rxnes://carol:a:b/c//d@host/game/with/slashes");
-    EXPECT_EQ(f.user_name, "carol");
-    EXPECT_EQ(f.password, "a:b/c//d");
-    EXPECT_EQ(f.host, "host");
-    EXPECT_EQ(f.game_name, "game/with/slashes");
-}
-
-TEST(LaunchArgument, WithoutAtThePasswordRunsToTheEndAndHostAndGameStayEmpty) {
-    bool complete = true;
-    launch_fields f = parse("rxa26://dave:secret/host/game", &complete);
-    EXPECT_FALSE(complete);
-    EXPECT_EQ(f.user_name, "dave");
-    EXPECT_EQ(f.password, "secret/host/game");
-    EXPECT_EQ(f.host, "");
-    EXPECT_EQ(f.game_name, "");
-}
-
-TEST(LaunchArgument, LeadingColonsOfThePasswordAreKeptAndSlashesOfTheGameAreLost) {
-    launch_fields f = parse("rxgba://erin:::pw@h//game");
-    EXPECT_EQ(f.user_name, "erin");
-    EXPECT_EQ(f.password, "::pw");
-    EXPECT_EQ(f.host, "h");
-    EXPECT_EQ(f.game_name, "game");
+TEST(LaunchArgument, SplitsTheFieldsAtTheirSeparators) {
+    for (const split_case& c : split_cases) {
+        SCOPED_TRACE(std::string(c.why) + ": " + c.argument);
+        bool complete = !c.complete;
+        launch_fields f = parse(c.argument, &complete);
+        EXPECT_EQ(complete, c.complete);
+        EXPECT_EQ(f.user_name, c.user_name);
+        EXPECT_EQ(f.password, c.password);
+        EXPECT_EQ(f.host, c.host);
+        EXPECT_EQ(f.game_name, c.game_name);
+    }
 }
 
 TEST(LaunchArgument, MissingSeparatorsLeaveLaterFieldsAsTheyWere) {
@@ -69,42 +72,6 @@ TEST(LaunchArgument, MissingSeparatorsLeaveLaterFieldsAsTheyWere) {
     EXPECT_FALSE(parse_launch_argument("no separators at all", f));
     EXPECT_EQ(f.user_name, "");
     EXPECT_EQ(f.host, "kept");
-
-    launch_fields g = parse("rxgen://user:pw@hostonly");
-    EXPECT_EQ(g.password, "pw");
-    EXPECT_EQ(g.host, "");
-    EXPECT_EQ(g.game_name, "");
-}
-
-TEST(LaunchArgument, EmptyFieldsBetweenSeparators) {
-    launch_fields f = parse("rxgen://:@/");
-    EXPECT_EQ(f.user_name, "");
-    EXPECT_EQ(f.password, "");
-    EXPECT_EQ(f.host, "");
-    EXPECT_EQ(f.game_name, "");
-}
-
-TEST(LaunchArgument, PasswordHoldingAtSurvivesAndTheHostFollowsTheLastAt) {
-    launch_fields f = parse("rxgen://frank:p@ss@games.relicade.net/sonic_2");
-    EXPECT_EQ(f.user_name, "frank");
-    EXPECT_EQ(f.password, "p@ss");
-    EXPECT_EQ(f.host, "games.relicade.net");
-    EXPECT_EQ(f.game_name, "sonic_2");
-
-    // A game id holding "@" does not move the host.
-    launch_fields g = parse("rxgen://frank:pw@host/game@2");
-    EXPECT_EQ(g.password, "pw");
-    EXPECT_EQ(g.host, "host");
-    EXPECT_EQ(g.game_name, "game@2");
-}
-
-TEST(LaunchArgument, UserNameEndsAtItsFirstColon) {
-    // A user name holding ":" gives its tail to the password; the game server then refuses the
-    // login.
-    launch_fields f = parse("rxnes://a:b:pw@host/1");
-    EXPECT_EQ(f.user_name, "a");
-    EXPECT_EQ(f.password, "b:pw");
-    EXPECT_EQ(f.host, "host");
 }
 
 // Every password the login box takes (Latin-1 from 33 up, at most 20 characters) comes back from

@@ -87,14 +87,14 @@ TEST_F(Core, CancelClickDuringTheDownloadEndsTheProcess) {
 TEST_F(Core, ResetDuringASaveIsAnOrdinaryFailure) {
     const std::string name = "reset_test.sav";
     {
-        std::ofstream out(get_directory() + name, std::ios::binary);
+        std::ofstream out(executable_folder() + name, std::ios::binary);
         out << std::string(save_buffer_size, 'x');
     }
     test::fake_game game({"?", "ok", "?", "?", "?", "?"});
     game.reset_after(5);  // the save's file name: the reset meets the save's bytes
     use(game);
     save_game(name.c_str(), name.c_str());
-    std::remove((get_directory() + name).c_str());
+    std::remove((executable_folder() + name).c_str());
     EXPECT_EQ(save_status().load(), static_cast<std::int32_t>(save_outcome::failed));
     EXPECT_EQ(game.tokens().size(), 6u);
     EXPECT_EQ(game.tokens()[3], "sv");
@@ -120,8 +120,9 @@ TEST_F(Core, SavePathThatWouldNotFitIsRefused) {
     use(game);
     save_game(std::string(300, 'n').c_str(), "n.sav");
     EXPECT_TRUE(game.tokens().empty());
-    EXPECT_NE(test::read_file(get_directory() + "rxlib_error_log.txt").find("Save path too long."),
-              std::string::npos);
+    EXPECT_NE(
+        test::read_file(executable_folder() + "rxlib_error_log.txt").find("Save path too long."),
+        std::string::npos);
 }
 
 TEST_F(Core, MonitorsShutdownHandsTheGameBackAndLeavesSdlToTheEmulator) {
@@ -165,7 +166,7 @@ TEST_F(Core, MonitorsShutdownHandsTheGameBackAndLeavesSdlToTheEmulator) {
 }
 
 TEST_F(Core, FailedPasswordSendLogsTheStepButNeverThePassword) {
-    const std::string log_path = get_directory() + "rxlib_error_log.txt";
+    const std::string log_path = executable_folder() + "rxlib_error_log.txt";
     std::remove(log_path.c_str());
     // A password far larger than the socket buffers keeps the send going until the server's reset
     // meets it, so the send fails every time.

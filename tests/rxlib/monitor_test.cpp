@@ -13,7 +13,7 @@ namespace rx::lib {
 namespace {
 
 std::string log_text() {
-    return test::read_file(get_directory() + "rxlib_error_log.txt");
+    return test::read_file(executable_folder() + "rxlib_error_log.txt");
 }
 
 class Monitor : public ::testing::Test {

@@ -56,7 +56,7 @@ TEST_F(LoadingWindow, OpensWindowedWithItsCaptionAndArtwork) {
 // Each failing resource step is named in its own message; the font's carry " - Font".
 TEST_F(LoadingWindow, EachFailedResourceStepNamesItsCall) {
     using platform::resource_step;
-    const std::string log_path = get_directory() + "rxlib_error_log.txt";
+    const std::string log_path = executable_folder() + "rxlib_error_log.txt";
     const std::pair<resource_step, const char*> steps[] = {
         {resource_step::module, "GetModuleHandle"},
         {resource_step::find, "FindResource"},

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 #include "files.h"
 #include "relicade_window.h"
 

@@ -1,6 +1,6 @@
 // Outside processes: real children started, seen running and ended; URLs through $BROWSER; the
 // watch loop.
-#include "browser/core/processes.h"
+#include "browser/app/processes.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 #include "session_env.h"
 #include "wait.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/core/app.h"
+#include "browser/app/app.h"
 #include "files.h"
 #include "platform/process.h"
 #include "service_process.h"

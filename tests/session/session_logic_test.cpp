@@ -5,8 +5,8 @@
 #include <set>
 #include <string_view>
 
-#include "browser/core/logic/screen_numbers.h"
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/screen_numbers.h"
+#include "browser/base/logic/session_text.h"
 #include "emulators/profiles.h"
 #include "emulators/systems.h"
 

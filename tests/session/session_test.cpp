@@ -1,19 +1,19 @@
 // Login, logout and the version check: exact request bytes against a recording server, account
 // kinds against rx_service, and the main menu's and login screen's actions through the browser
 // core's handlers.
-#include "browser/core/session.h"
+#include "browser/app/session.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "../transport/test_server.h"
-#include "browser/core/app.h"
-#include "browser/core/handlers.h"
-#include "browser/core/screens.h"
-#include "browser/ui/display_message.h"
+#include "browser/app/app.h"
+#include "browser/app/handlers.h"
+#include "browser/app/screens.h"
 #include "service_process.h"
 #include "session_env.h"
+#include "widgets/display_message.h"
 
 using namespace rx_test;
 

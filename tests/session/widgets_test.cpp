@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "browser/core/app.h"
-#include "browser/core/screens.h"
+#include "browser/app/app.h"
+#include "browser/app/screens.h"
 #include "browser/screens/rx_login_input.h"
-#include "browser/ui/checkbox.h"
-#include "browser/ui/searchbox.h"
-#include "browser/ui/textbox.h"
 #include "session_env.h"
+#include "widgets/checkbox.h"
+#include "widgets/searchbox.h"
+#include "widgets/textbox.h"
 
 using namespace rx_test;
 

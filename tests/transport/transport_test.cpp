@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "browser/screens/web_transport.h"
+#include "net/web_transport.h"
 #include "test_server.h"
 
 using rx_test::test_server;

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <map>
 
-#include "browser/ui/program_folder.h"
+#include "common/program_folder.h"
 #include "files.h"
 #include "service_process.h"
 #include "update_public_key.h"

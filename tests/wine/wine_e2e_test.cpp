@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "browser/core/logic/user_info.h"
+#include "browser/base/logic/user_info.h"
 #include "browser/screens/logic/game_list.h"
 #include "gzip.h"
 #include "harness.h"

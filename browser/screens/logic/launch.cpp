@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "browser/core/logic/session_text.h"
+#include "browser/base/logic/session_text.h"
 
 namespace rx::catalogue {
 
