@@ -17,8 +17,32 @@ TEST(package_win32, a_folder_trusting_a_build_made_key_is_packed_for_tests_only)
     const fs::path root(folder.path());
     const fs::path program = root / "relicade";
     fs::create_directories(program / "images");
-    for (const char* name : {"Relicade.exe", "rxlib.dll", "SDL.dll", "SDL_image.dll", "SDL_ttf.dll",
-                             "SDL_net.dll", "NEURPOLI.TTF"})
+    fs::create_directories(program / "cores");
+    // The script checks every DLL is a 32-bit Windows one: the smallest image objdump takes as such
+    // (a DOS stub pointing at the PE header, an i386 DLL's file header, an empty 32-bit optional
+    // header).
+    std::string dll(64, '\0');
+    dll[0] = 'M';
+    dll[1] = 'Z';
+    dll[0x3c] = 0x40;
+    dll +=
+        std::string("PE\0\0\x4c\x01", 6) + std::string(14, '\0') + std::string("\xe0\0\x02\x21", 4);
+    std::string optional(0xe0, '\0');
+    optional[0] = 0x0b;
+    optional[1] = 0x01;
+    optional[92] = 16;
+    dll += optional;
+    for (const char* name : {"rxlib.dll", "SDL.dll", "SDL_image.dll", "SDL_ttf.dll", "SDL_net.dll"})
+        ASSERT_TRUE(rx::test::write_file((program / name).string(), dll));
+    for (const char* core : {"nestopia_libretro", "bsnes_mercury_performance_libretro",
+                             "gambatte_libretro", "mgba_libretro", "mednafen_pce_fast_libretro"}) {
+        ASSERT_TRUE(
+            rx::test::write_file((program / "cores" / (std::string(core) + ".dll")).string(), dll));
+        ASSERT_TRUE(rx::test::write_file(
+            (program / "cores" / (std::string(core) + "-LICENSE.txt")).string(), "licence"));
+    }
+    for (const char* name : {"Relicade.exe", "NEURPOLI.TTF", "rx_retro.exe", "visualboyadvance.exe",
+                             "nester.exe", "zsnesw.exe", "ootake.exe"})
         ASSERT_TRUE(rx::test::write_file((program / name).string(), "x"));
     const std::string build_key(64, 'c');
     fs::create_directories(root / "keys");
