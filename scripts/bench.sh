@@ -23,7 +23,7 @@ echo "== rx_retro per frame (cores beside the frontend)"
 "$b/retro/retro_frame_bench" 1200 2>/dev/null | grep -v -e '^Plain ROM' -e '^cgb:' -e '^ram' -e '^rom' || true
 echo "== rx_retro: Play to first frame (NES test game)"
 SDL_AUDIODRIVER=dummy bash scripts/with_xvfb.sh bash bench/retro/play_bench.sh build || true
-# The figure is over ten minutes: RX_BENCH_PLAY_SECONDS=600 bash scripts/bench.sh.
+# The ten-minute figure: RX_BENCH_PLAY_SECONDS=600 bash scripts/bench.sh.
 play_seconds=${RX_BENCH_PLAY_SECONDS:-60}
 echo "== rx_retro: smoothness and CPU over ${play_seconds} s of play (NES test game)"
 SDL_AUDIODRIVER=dummy bash scripts/with_xvfb.sh bash bench/retro/play_bench.sh build rxnes:// \
