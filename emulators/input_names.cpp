@@ -1,76 +1,9 @@
-// Capture names for keys and joystick inputs, built and parsed in one place so they always agree.
+// Capture names for joystick inputs, built and parsed in one place so they always agree.
 #include "emulators/input_names.h"
 
 namespace rx {
 
 namespace {
-
-// SDL 1.2 key symbols the capture box names; the values are SDLK_* constants, written out here
-// because this file must not see SDL.
-constexpr int sym_backspace = 8;
-constexpr int sym_tab = 9;
-constexpr int sym_return = 13;
-constexpr int sym_space = 32;
-constexpr int sym_delete = 127;
-constexpr int sym_kp0 = 256;
-constexpr int sym_kp9 = 265;
-constexpr int sym_kp_plus = 270;
-constexpr int sym_kp_enter = 271;
-
-const char* named_sym(int sym) {
-    switch (sym) {
-        case sym_backspace:
-            return "Backspace";
-        case sym_tab:
-            return "Tab";
-        case sym_return:
-            return "Enter";
-        case sym_space:
-            return "Space";
-        case sym_delete:
-            return "Del";
-        case sym_kp_plus:
-            return "Plus (Pad)";
-        case sym_kp_enter:
-            return "Enter (Pad)";
-        case 273:
-            return "Up";
-        case 274:
-            return "Down";
-        case 275:
-            return "Right";
-        case 276:
-            return "Left";
-        case 277:
-            return "Insert";
-        case 278:
-            return "Home";
-        case 279:
-            return "End";
-        case 280:
-            return "Page Up";
-        case 281:
-            return "Page Down";
-        case 300:
-            return "Num Lock";
-        case 301:
-            return "Caps";
-        case 303:
-            return "Right Shift";
-        case 304:
-            return "Left Shift";
-        case 305:
-            return "Right Ctrl";
-        case 306:
-            return "Left Ctrl";
-        case 307:
-            return "Right Alt";
-        case 308:
-            return "Left Alt";
-        default:
-            return nullptr;
-    }
-}
 
 const char* hat_text(hat_direction direction) {
     switch (direction) {
@@ -97,16 +30,6 @@ bool is_digit(char c) {
 }
 
 }  // namespace
-
-std::optional<std::string> capture_key_name(int sym) {
-    if (const char* name = named_sym(sym)) return std::string(name);
-    if ((sym >= 33 && sym <= 96) || (sym >= 123 && sym <= 126)) {
-        return std::string(1, static_cast<char>(sym));
-    }
-    if (sym >= 97 && sym <= 122) return std::string(1, static_cast<char>(sym - 'a' + 'A'));
-    if (sym >= sym_kp0 && sym <= sym_kp9) return std::to_string(sym - sym_kp0) + " (Pad)";
-    return std::nullopt;
-}
 
 std::string joystick_button_name(int joystick_index, int button) {
     return "Joystick " + std::to_string(joystick_index + 1) + " Button " + std::to_string(button);

@@ -1,14 +1,11 @@
-// The readable names a capture box gives keys and joystick inputs, and their parsing back.
+// The readable names a capture box gives joystick inputs, and their parsing back. A captured key is
+// stored by its code (sdl_keys.h) and named from it (key_names.h).
 #pragma once
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace rx {
-
-// The name of an SDL 1.2 key symbol as a capture box records it ("Left Ctrl", "A", "7 (Pad)");
-// nullopt for a key that has no name (function keys, most keypad keys), which captures nothing.
-std::optional<std::string> capture_key_name(int sym);
 
 enum class hat_direction { up, down, left, right };
 

@@ -1,4 +1,4 @@
-// DirectInput key codes to the SDL 1.2 key symbols that press them.
+// DirectInput key codes to the SDL 1.2 key symbols that press them, and back for a capture.
 #include "emulators/sdl_keys.h"
 
 #include <algorithm>
@@ -41,6 +41,13 @@ std::vector<int> key_syms_of_code(int code) {
         if (row.code == code) syms.push_back(row.sym);
     std::sort(syms.begin(), syms.end());
     return syms;
+}
+
+int key_code_of_sym(int sym) {
+    // The table is in code order, so the first row naming the symbol holds its lowest code.
+    for (const code_sym& row : table)
+        if (row.sym == sym) return row.code;
+    return 0;
 }
 
 }  // namespace rx

@@ -10,4 +10,9 @@ namespace rx {
 // without a name, a function key the capture box does not take).
 std::vector<int> key_syms_of_code(int code);
 
+// The code a capture stores for SDL key symbol `sym`: the lowest code the symbol plays, so either
+// Enter key is stored as 28, the main Enter. 0 for a symbol no code is played by (function keys,
+// most keypad keys, the shifted symbols some keyboard layouts send), which captures nothing.
+int key_code_of_sym(int sym);
+
 }  // namespace rx

@@ -5,6 +5,8 @@
 
 #include "common/guard.h"
 #include "emulators/input_names.h"
+#include "emulators/key_names.h"
+#include "emulators/sdl_keys.h"
 #include "platform/path.h"
 #include "widgets/image.h"
 
@@ -169,8 +171,10 @@ void controlbox::handle_events(const SDL_Event& event) {
 
 void controlbox::capture_key(const SDL_Event& event) {
     run_logged("controlbox", "handle_keyboard_events", [&] {
-        if (auto name = capture_key_name(event.key.keysym.sym)) {
-            assign(std::move(*name));
+        // The key goes to the code the settings files store through the one table rx_retro plays
+        // them back with, so a capture never names a key the game would not answer to.
+        if (const int code = key_code_of_sym(event.key.keysym.sym)) {
+            assign(key_std_name(code));
         } else {
             finish();
         }

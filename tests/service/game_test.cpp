@@ -29,6 +29,14 @@ class Game : public ::testing::Test {
         return at == std::string::npos ? -99 : std::atoi(body.c_str() + at + key.size());
     }
 
+    // The body of one of the connection endpoints ("clear_free_game_counter", "assert_alive",
+    // "free_game") for `user`'s session `id`.
+    std::string session_call(const std::string& endpoint, const std::string& user,
+                             const std::string& id) {
+        return body_of(
+            get(http(), "/connection/" + endpoint + ".php?username=" + user + "&id=" + id));
+    }
+
     // Logs in, takes a session id, opens the game and returns the compressed bytes.
     std::string open(game_client& c, const game_record& g, std::string* session = nullptr) {
         EXPECT_EQ(c.login("demo", "demo"), "ok");
@@ -108,12 +116,8 @@ TEST_F(Game, TheSharedGuestAccountNeverClearsItself) {
     const std::string first = a.send("id");
     const std::string second = b.send("id");
     EXPECT_NE(first, second);
-    EXPECT_EQ(
-        body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + first)),
-        "1");
-    EXPECT_EQ(
-        body_of(get(http(), "/connection/clear_free_game_counter.php?username=guest&id=" + second)),
-        "1");
+    EXPECT_EQ(session_call("clear_free_game_counter", "guest", first), "1");
+    EXPECT_EQ(session_call("clear_free_game_counter", "guest", second), "1");
 }
 
 TEST_F(Game, GameRefusals) {
@@ -145,11 +149,8 @@ TEST_F(Game, CopiesAreTakenAndGivenBack) {
     std::string session;
     open(c, *one, &session);
     EXPECT_EQ(availability(*one), 0);
-    EXPECT_EQ(
-        body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + session)),
-        "1");
-    EXPECT_EQ(body_of(get(http(), "/connection/assert_alive.php?username=demo&id=" + session)),
-              "1");
+    EXPECT_EQ(session_call("clear_free_game_counter", "demo", session), "1");
+    EXPECT_EQ(session_call("assert_alive", "demo", session), "1");
 
     game_client rival(port());
     EXPECT_EQ(rival.login("player", "secret"), "ok");
@@ -157,11 +158,9 @@ TEST_F(Game, CopiesAreTakenAndGivenBack) {
     EXPECT_EQ(rival.send(one->id), "All copies are in play.");
 
     // Someone else's name does not free the copy; the player's own free_game does.
-    EXPECT_EQ(body_of(get(http(), "/connection/free_game.php?username=player&id=" + session)),
-              "||no session||EOL");
+    EXPECT_EQ(session_call("free_game", "player", session), "||no session||EOL");
     EXPECT_EQ(availability(*one), 0);
-    EXPECT_EQ(body_of(get(http(), "/connection/free_game.php?username=demo&id=" + session)),
-              "||ok||EOL");
+    EXPECT_EQ(session_call("free_game", "demo", session), "||ok||EOL");
     EXPECT_EQ(availability(*one), 1);
     const std::string after =
         get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + session);
@@ -182,12 +181,8 @@ TEST_F(Game, ANewSessionOfTheSameUserEndsTheOldOne) {
     EXPECT_EQ(again.login("demo", "demo"), "ok");
     const std::string second = again.send("id");
     EXPECT_EQ(availability(*one), 1);  // the crashed emulator's copy comes back
-    EXPECT_EQ(
-        body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + first)),
-        "0");
-    EXPECT_EQ(
-        body_of(get(http(), "/connection/clear_free_game_counter.php?username=demo&id=" + second)),
-        "1");
+    EXPECT_EQ(session_call("clear_free_game_counter", "demo", first), "0");
+    EXPECT_EQ(session_call("clear_free_game_counter", "demo", second), "1");
 }
 
 TEST(GameTimeout, SessionsTimeOutAndGiveTheirCopyBack) {
