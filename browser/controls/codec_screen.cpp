@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cctype>
+#include <deque>
 #include <map>
 
 #include "emulators/gens_settings.h"
@@ -16,10 +17,11 @@ namespace {
 // One capture column of the profile's rows at x 160, prompted "Press Up" and labelled with
 // static_up.png and so on, with Set All and Save Settings side by side below it.
 console_shape pad_shape(const emulator_profile& profile) {
-    static std::vector<std::string> texts;  // the prompts' and labels' characters, kept for good
+    // The prompts' and labels' characters, kept for good: the shape points into them, and a deque
+    // never moves what it holds when it grows (a vector would, and short strings move with it).
+    static std::deque<std::string> texts;
     console_shape s;
     std::vector<const char*> labels;
-    texts.reserve(texts.size() + 2 * profile.row_count);
     for (std::size_t r = 0; r < profile.row_count; ++r) {
         const std::string name(pad_control_name(profile.rows[r]));
         std::string label = "static_";
