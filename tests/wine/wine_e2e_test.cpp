@@ -255,6 +255,28 @@ const char nes_game[] = "relicade_nes.nes";
 
 class WineRelicade : public WineDisplay {
   protected:
+    // The prefix's registry outlives every test: keys one test captures on nester's controls
+    // screen would otherwise be another's (rx_retro.exe reads them), so each starts from the
+    // defaults and leaves none.
+    void SetUp() override {
+        WineDisplay::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        forget_nes_keys();
+    }
+    void TearDown() override {
+        forget_nes_keys();
+        WineDisplay::TearDown();
+    }
+    void forget_nes_keys() {
+        const std::string key = "HKCU\\Software\\nester";
+        background remove({RX_WINE_LOADER, "reg", "delete", key, "/f"}, wine_env(),
+                          dir_.file("reg.txt"));
+        EXPECT_NE(remove.wait(20000), -1) << read_file(dir_.file("reg.txt"));
+        background query({RX_WINE_LOADER, "reg", "query", key}, wine_env(), dir_.file("reg.txt"));
+        EXPECT_EQ(query.wait(20000), 1)
+            << "nester's keys stayed: " << read_file(dir_.file("reg.txt"));
+    }
+
     void click(Window window, int x, int y) {
         ASSERT_EQ(shell("xdotool mousemove --sync --window " + std::to_string(window) + " " +
                         std::to_string(x) + " " + std::to_string(y) + " click 1"),
