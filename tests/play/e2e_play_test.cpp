@@ -29,14 +29,20 @@
 #include "emulators/vba_settings.h"
 #include "emulators/zsnes_settings.h"
 #include "files.h"
+#include "game_picture.h"
 #include "loopback.h"
 #include "platform/input_guid.h"
 #include "platform/registry.h"
 #include "relicade_window.h"
 
 namespace fs = std::filesystem;
+using rx::test::area;
 using rx::test::capture_window;
+using rx::test::changed_pixels;
+using rx::test::colour_summary;
+using rx::test::game_view;
 using rx::test::read_file;
+using rx::test::read_game;
 using rx::test::window_picture;
 
 namespace {
@@ -57,7 +63,7 @@ struct console_case {
     int key_code;     // the same key as the settings keep it (a DirectInput scan code)
     const char* game_id;
     const char* core;  // in the program folder's cores/
-    std::uint32_t background, unlit, lit, square;
+    rx::test::game_colours colours;
     std::size_t save_at;  // where the game's record starts in its battery memory
 };
 
@@ -66,19 +72,19 @@ const console_case consoles[] = {
     // name     code    menu      Right Save store                             key  code  game                 core
     //          background unlit     lit       square    record
     {"NES",     "NES",  560, 225, 191,  387, 350, settings_store::nester_registry, "k", 0x25, "relicade_nes.nes",  "nestopia_libretro.so",
-                0x153CFE,  0x585858, 0xFFFFFF, 0xD22C00, 0},
+                {0x153CFE,  0x585858, 0xFFFFFF, 0xD22C00}, 0},
     {"Gameboy", "GB",   560,  75, 161,  387, 380, settings_store::vba_ini,         "l", 0x26, "relicade_gb.gb",    "gambatte_libretro.so",
-                0xA5A2A5,  0x525152, 0xFFFBFF, 0x000000, 0},
+                {0xA5A2A5,  0x525152, 0xFFFBFF, 0x000000}, 0},
     // The Gameboy Advance game keeps the count through mGBA's change of save memory size.
     {"GBA",     "GBA",   80, 225, 161,  387, 380, settings_store::vba_ini,         "h", 0x23, "relicade_gba.gba",  "mgba_libretro.so",
-                0x0000FF,  0x525152, 0xFFFBFF, 0xFF0000, 0},
+                {0x0000FF,  0x525152, 0xFFFBFF, 0xFF0000}, 0},
     {"SNES",    "SNES", 240, 375, 191,  387, 470, settings_store::zinput_cfg,      "j", 0x24, "relicade_snes.sfc", "bsnes_mercury_performance_libretro.so",
-                0x0000FF,  0x525252, 0xFFFFFF, 0xFF0000, 0},
+                {0x0000FF,  0x525252, 0xFFFFFF, 0xFF0000}, 0},
     // The Sega core built from source; the Game Gear shows its 160x144 window in 12-bit colours.
     {"Genesis", "GEN",  400, 225, 191,  387, 440, settings_store::gens_cfg,        "u", 0x16, "relicade_genesis.gen", "libblastem.so",
-                0x0000FF,  0x575757, 0xFFFFFF, 0xFF0000, 0},
+                {0x0000FF,  0x575757, 0xFFFFFF, 0xFF0000}, 0},
     {"GameGear", "SGG", 240, 225, 221,  465, 400, settings_store::meka_inp,        "i", 0x17, "relicade_gg.gg",    "libblastem.so",
-                0x0055AA,  0x555555, 0xFFFFFF, 0xFF5500, 0},
+                {0x0055AA,  0x555555, 0xFFFFFF, 0xFF5500}, 0},
 };
 // clang-format on
 
@@ -89,81 +95,6 @@ constexpr int box_x = 310;
 constexpr int q_r_filter_x = 52, q_r_filter_y = 84 + 34 * 8 + 20;
 // A change of screen redraws far more than a button's hover or pressed frame (150 x 40 pixels).
 constexpr int new_screen_pixels = 40000;
-
-struct area {
-    int left = -1, top = -1, right = -1, bottom = -1;  // inclusive; left -1: the colour is absent
-    int count = 0;
-    int width() const { return right - left + 1; }
-    int height() const { return bottom - top + 1; }
-};
-
-// Where colours `a` and `b` are inside `within` (the whole picture when it is absent).
-area find_colours(const window_picture& p, std::uint32_t a, std::uint32_t b, area within = {}) {
-    if (within.left < 0) within = {0, 0, p.width - 1, p.height - 1, 0};
-    area found;
-    for (int y = within.top; y <= within.bottom; ++y) {
-        for (int x = within.left; x <= within.right; ++x) {
-            const std::uint32_t c = p.at(x, y);
-            if (c != a && c != b) continue;
-            if (found.count++ == 0) found = {x, y, x, y, 1};
-            found.left = std::min(found.left, x);
-            found.right = std::max(found.right, x);
-            found.top = std::min(found.top, y);
-            found.bottom = std::max(found.bottom, y);
-        }
-    }
-    return found;
-}
-
-int changed_pixels(const window_picture& a, const window_picture& b) {
-    if (a.pixels.size() != b.pixels.size()) return static_cast<int>(b.pixels.size());
-    int changed = 0;
-    for (std::size_t i = 0; i < a.pixels.size(); ++i) changed += a.pixels[i] != b.pixels[i];
-    return changed;
-}
-
-// The most common colours of a picture: what a failure message shows.
-std::string colour_summary(const window_picture& p) {
-    std::map<std::uint32_t, int> counts;
-    for (std::uint32_t c : p.pixels) ++counts[c];
-    std::vector<std::pair<int, std::uint32_t>> order;
-    for (const auto& [colour, n] : counts) order.push_back({n, colour});
-    std::sort(order.rbegin(), order.rend());
-    std::ostringstream text;
-    text << p.width << "x" << p.height << ":";
-    for (std::size_t i = 0; i < order.size() && i < 8; ++i)
-        text << " " << std::hex << order[i].second << std::dec << "=" << order[i].first;
-    return text.str();
-}
-
-// What the game shows: the start count in its eight boxes and where its square is.
-struct game_view {
-    int counter = -1;  // -1: the boxes are not all shown
-    area square;
-    double scale = 0;  // window pixels per game pixel across
-};
-
-game_view read_game(const window_picture& p, const console_case& c) {
-    game_view view;
-    // The game's picture is the background's area; the window is black around it (and the
-    // Gameboy's square is black too).
-    const area picture = find_colours(p, c.background, c.background);
-    if (picture.count < p.width * p.height / 3) return view;
-    view.square = find_colours(p, c.square, c.square, picture);
-    const area boxes = find_colours(p, c.lit, c.unlit, picture);
-    if (boxes.count == 0) return view;
-    // Eight boxes of eight game pixels side by side, highest bit first.
-    view.scale = boxes.width() / 64.0;
-    int value = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        const int x = boxes.left + (2 * bit + 1) * boxes.width() / 16;
-        const std::uint32_t colour = p.at(x, (boxes.top + boxes.bottom) / 2);
-        if (colour != c.lit && colour != c.unlit) return view;
-        value = value << 1 | (colour == c.lit);
-    }
-    view.counter = value;
-    return view;
-}
 
 void PrintTo(const console_case& c, std::ostream* out) {
     *out << c.name;
@@ -345,8 +276,7 @@ class play_e2e : public rx::test::relicade_window_test,
 
     // The start count the save holds; -1 without the game's record.
     static int saved_count(const std::string& save, const console_case& c) {
-        if (save.size() < c.save_at + 5 || save.compare(c.save_at, 4, "RLCD") != 0) return -1;
-        return static_cast<unsigned char>(save[c.save_at + 4]);
+        return rx::test::saved_count(save, c.save_at);
     }
 
     // Presses the row's left end and waits for rx_retro's window showing the game.
@@ -361,7 +291,7 @@ class play_e2e : public rx::test::relicade_window_test,
         const bool drawn = wait_until(
             [&] {
                 shown = capture_window(display, emulator_);
-                view = read_game(shown, c);
+                view = read_game(shown, c.colours);
                 return view.counter >= 0 && view.square.count > 0;
             },
             30000);
@@ -430,7 +360,7 @@ TEST_P(play_e2e, captured_key_moves_the_square_and_the_save_comes_back) {
     game_view moved;
     const bool went = wait_until(
         [&] {
-            moved = read_game(capture_window(display, emulator_), c);
+            moved = read_game(capture_window(display, emulator_), c.colours);
             return moved.square.count > 0 &&
                    moved.square.left >= first.square.left + 16 * first.scale;
         },

@@ -20,6 +20,7 @@
 
 #include "browser/base/logic/user_info.h"
 #include "browser/screens/logic/game_list.h"
+#include "game_picture.h"
 #include "gzip.h"
 #include "harness.h"
 #include "service/logic/catalogue.h"
@@ -248,14 +249,136 @@ TEST_F(WineEmulator, LoadsAGameThroughRxlibShowsItsLoadingWindowSavesAndLoads) {
     EXPECT_EQ(rx::test::stored_save(service.data_dir(), "player", "battery.sav").size(), 5000u);
 }
 
+// The NES test game as rx_retro.exe shows it; its save starts with the start count's record.
+const game_colours nes_colours{0x153CFE, 0x585858, 0xFFFFFF, 0xD22C00};
+const char nes_game[] = "relicade_nes.nes";
+
 class WineRelicade : public WineDisplay {
   protected:
+    // The prefix's registry outlives every test: keys one test captures on nester's controls
+    // screen would otherwise be another's (rx_retro.exe reads them), so each starts from the
+    // defaults and leaves none.
+    void SetUp() override {
+        WineDisplay::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        forget_nes_keys();
+    }
+    void TearDown() override {
+        if (!IsSkipped()) forget_nes_keys();
+        WineDisplay::TearDown();
+    }
+    void forget_nes_keys() {
+        const std::string key = "HKCU\\Software\\nester";
+        background remove({RX_WINE_LOADER, "reg", "delete", key, "/f"}, wine_env(),
+                          dir_.file("reg.txt"));
+        EXPECT_NE(remove.wait(20000), -1) << read_file(dir_.file("reg.txt"));
+        background query({RX_WINE_LOADER, "reg", "query", key}, wine_env(), dir_.file("reg.txt"));
+        EXPECT_EQ(query.wait(20000), 1)
+            << "nester's keys stayed: " << read_file(dir_.file("reg.txt"));
+    }
+
     void click(Window window, int x, int y) {
         ASSERT_EQ(shell("xdotool mousemove --sync --window " + std::to_string(window) + " " +
                         std::to_string(x) + " " + std::to_string(y) + " click 1"),
                   0);
     }
     void close_window(Window window) { send_delete_window(display_, window); }
+
+    // Relicade's picture once it has stayed the same for 300 ms (empty when it never settles): a
+    // screen whose list has arrived, not the page drawn before the request. A blinking text caret
+    // is no change of screen.
+    window_picture settled() {
+        window_picture last = capture_window(display_, window_);
+        auto since = std::chrono::steady_clock::now();
+        const bool still = wait_for(
+            [&] {
+                window_picture now = capture_window(display_, window_);
+                if (changed_pixels(last, now) > caret_pixels) {
+                    last = std::move(now);
+                    since = std::chrono::steady_clock::now();
+                }
+                return std::chrono::steady_clock::now() - since >= 300ms;
+            },
+            15s);
+        return still ? last : window_picture{};
+    }
+
+    // Clicks once the screen has settled and waits until Relicade has settled on another one.
+    ::testing::AssertionResult click_to_new_screen(int x, int y) {
+        const window_picture before = settled();
+        if (before.empty()) return ::testing::AssertionFailure() << "the screen never settled";
+        click(window_, x, y);
+        if (wait_for(
+                [&] {
+                    return changed_pixels(before, capture_window(display_, window_)) >
+                           new_screen_pixels;
+                },
+                15s) &&
+            changed_pixels(before, settled()) > new_screen_pixels)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "no new screen after the click at " << x << "," << y;
+    }
+
+    // Presses Play at the left end of the list's `row` and waits for rx_retro.exe's window to show
+    // the NES test game.
+    game_view play(int row) {
+        game_view view;
+        click(window_, 150, 55 + 25 * row + 12);
+        emulator_ = wait_for_window([](const std::string& t) { return t == nes_game; }, 60s);
+        EXPECT_NE(emulator_, 0u) << "no game window";
+        if (emulator_ == 0) return view;
+        window_picture shown;
+        const bool drawn = wait_for(
+            [&] {
+                shown = capture_window(display_, emulator_);
+                view = read_game(shown, nes_colours);
+                return view.counter >= 0 && view.square.count > 0;
+            },
+            30s);
+        EXPECT_TRUE(drawn) << "the game's picture did not show: " << colour_summary(shown);
+        return view;
+    }
+
+    // Escape pauses the game under its menu, Down chooses Quit, Return ends rx_retro.exe; each
+    // key is sent once the window shows what the one before it did.
+    void quit_through_menu() {
+        const std::string id = std::to_string(emulator_);
+        const window_picture game = capture_window(display_, emulator_);
+        ASSERT_EQ(shell("xdotool windowfocus --sync " + id + " key Escape"), 0);
+        window_picture menu;
+        ASSERT_TRUE(wait_for(
+            [&] {
+                menu = capture_window(display_, emulator_);
+                return changed_pixels(game, menu) > menu_pixels;
+            },
+            10s))
+            << "the pause menu did not show";
+        ASSERT_EQ(shell("xdotool windowfocus --sync " + id + " key Down"), 0);
+        ASSERT_TRUE(wait_for(
+            [&] { return changed_pixels(menu, capture_window(display_, emulator_)) > 0; }, 10s))
+            << "Quit was not chosen";
+        // The browser is back once it has put the pointer in the middle of its window again.
+        ASSERT_EQ(shell("xdotool mousemove --sync --window " + std::to_string(window_) +
+                        " 700 100 windowfocus --sync " + id + " key Return"),
+                  0);
+        EXPECT_TRUE(wait_for(
+            [&] { return window_titled([](const std::string& t) { return t == nes_game; }) == 0; },
+            15s))
+            << "the game window stayed";
+        emulator_ = 0;
+        EXPECT_TRUE(wait_for(
+            [&] { return pointer_in(display_, window_) == std::make_pair(400, 300); }, 30s))
+            << "the browser did not come back";
+    }
+
+    // A change of screen redraws far more than a button's hover or pressed frame (150 x 40
+    // pixels); the pause menu's panel is 220 x 150.
+    static constexpr int new_screen_pixels = 40000;
+    static constexpr int menu_pixels = 20000;
+    static constexpr int caret_pixels = 200;
+    Window window_ = 0;
+    Window emulator_ = 0;
 };
 
 // Log in as guest, open the free sampler's list, open a game and press Play: the Windows emulator
@@ -397,6 +520,122 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
     EXPECT_EQ(saved.account_kind, 1);
     EXPECT_EQ(saved.last_system, catalogue::free_sampler);
     EXPECT_EQ(saved.save_login, 1);
+    EXPECT_EQ(folder.read("error_log.txt"), "");
+}
+
+// Log in with a full account, capture K for Right on the NES controls screen and save it, Play the
+// NES test game: K moves its square, the pause menu's Quit stores the battery save on the service,
+// and the next Play starts from it, counting 2.
+TEST_F(WineRelicade, CapturedKeyMovesTheNesSquareAndTheSaveComesBack) {
+    temp_dir data("rx_wine_data");
+    service_process service({}, data.path());
+    ASSERT_TRUE(service.started()) << service.first_line();
+    const auto requests = [&] {
+        std::string log = read_file(data.path() + "/requests.log");
+        std::replace(log.begin(), log.end(), '\0', '\n');
+        return log;
+    };
+    const auto requested = [&](const std::string& what) {
+        return requests().find(what) != std::string::npos;
+    };
+    const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
+    program_folder folder;
+    background relicade(
+        {RX_WINE_LOADER, folder.file("Relicade.exe")},
+        with(wine_env(), {"RELICADE_WEB_HOST=" + web, "RELICADE_CATALOGUE_HOST=" + web,
+                          "RELICADE_SOCIAL_HOST=" + web, "RELICADE_EMULATOR_HOST=127.0.0.1",
+                          "RELICADE_GAME_PORT=" + std::to_string(service.game_port()),
+                          "RELICADE_FALLBACK_ADDRESS=127.0.0.1"}),
+        dir_.file("wine.txt"));
+    window_ = wait_for_window([](const std::string& t) { return t == "Relicade"; }, 30s);
+    ASSERT_NE(window_, 0u) << read_file(dir_.file("wine.txt"));
+    const std::string id = std::to_string(window_);
+    ASSERT_TRUE(wait_for([&] { return requested("GET /browser/current_version.php"); }, 20s));
+
+    ASSERT_FALSE(settled().empty()) << "the login screen never settled";
+    ASSERT_EQ(shell("xdotool mousemove --sync --window " + id + " 400 300 windowfocus --sync " +
+                    id + " type --delay 40 demo"),
+              0);
+    ASSERT_EQ(shell("xdotool key Tab type --delay 40 demo"), 0);
+    const window_picture login = capture_window(display_, window_);
+    ASSERT_EQ(shell("xdotool key Return"), 0);
+    ASSERT_TRUE(
+        wait_for([&] { return requested("checkuser.php?username=demo&password=demo"); }, 15s));
+    ASSERT_TRUE(wait_for(
+        [&] {
+            return changed_pixels(login, capture_window(display_, window_)) > new_screen_pixels;
+        },
+        15s))
+        << "the main menu did not show";
+
+    // The NES list, its Controls button, K captured for Right and saved.
+    ASSERT_FALSE(settled().empty());
+    click(window_, 560, 225);
+    ASSERT_TRUE(wait_for([&] { return requested("system=NES&criteria=^[a-b]&end=1"); }, 15s));
+    ASSERT_TRUE(click_to_new_screen(565, 25));
+    click(window_, 310, 191);
+    ASSERT_EQ(shell("xdotool key k"), 0);
+    click(window_, 387, 350);
+    // The save runs on the event after the click; a small pointer move is one.
+    ASSERT_EQ(shell("xdotool mousemove --sync --window " + id + " 390 355"), 0);
+
+    // Back to the list, the Q-R titles, and the test game's row.
+    ASSERT_TRUE(click_to_new_screen(565, 25));
+    click(window_, 52, 84 + 34 * 8 + 20);
+    ASSERT_TRUE(wait_for([&] { return requested("system=NES&criteria=^[q-r]&end=1"); }, 15s));
+    const std::string list =
+        exchange(service.http_port(), "GET " + catalogue::list_target(2, 1, "NES", "^[q-r]") +
+                                          " HTTP/1.0\nHost: 127.0.0.1\n\n" + std::string(1, '\0'));
+    std::vector<catalogue::game_row> rows;
+    ASSERT_TRUE(catalogue::parse_list(list, rows)) << list;
+    int row = -1;
+    for (std::size_t i = 0; i < rows.size() && i < 20 && row < 0; ++i) {
+        if (rows[i].game_id == nes_game) row = static_cast<int>(i);
+    }
+    ASSERT_GE(row, 0) << list;
+
+    const game_view first = play(row);
+    ASSERT_NE(emulator_, 0u) << requests() << read_file(dir_.file("wine.txt"));
+    ASSERT_EQ(first.counter, 1) << "a fresh cartridge counts its first start";
+    const std::string emulator_id = std::to_string(emulator_);
+    ASSERT_EQ(shell("xdotool mousemove --window " + emulator_id + " 780 580 windowfocus --sync " +
+                    emulator_id + " keydown k"),
+              0);
+    game_view moved;
+    const bool went = wait_for(
+        [&] {
+            moved = read_game(capture_window(display_, emulator_), nes_colours);
+            return moved.square.count > 0 &&
+                   moved.square.left >= first.square.left + 16 * first.scale;
+        },
+        20s);
+    shell("xdotool keyup k");
+    EXPECT_TRUE(went) << "K did not move the square from " << first.square.left << " (now "
+                      << moved.square.left << ")";
+    EXPECT_EQ(moved.square.top, first.square.top);
+
+    const auto service_count = [&] {
+        return saved_count(stored_save(service.data_dir(), "demo", std::string(nes_game) + ".sav"),
+                           0);
+    };
+    quit_through_menu();
+    EXPECT_TRUE(wait_for([&] { return service_count() == 1; }, 15s))
+        << "the service holds no save with the first start";
+    // The next game takes its save from the service, not from the copy beside the emulator.
+    fs::remove(folder.file(std::string(nes_game) + ".sav"));
+
+    ASSERT_TRUE(wait_for([&] { return viewable(window_); }, 15s)) << "the browser did not return";
+    ASSERT_FALSE(settled().empty());
+    const game_view second = play(row);
+    ASSERT_NE(emulator_, 0u);
+    EXPECT_EQ(second.counter, 2) << "the start count did not come back from the save";
+    quit_through_menu();
+    EXPECT_TRUE(wait_for([&] { return service_count() == 2; }, 15s))
+        << "the service holds no save with the second start";
+
+    ASSERT_TRUE(wait_for([&] { return viewable(window_); }, 15s));
+    close_window(window_);
+    EXPECT_EQ(relicade.wait(20000), 0) << read_file(dir_.file("wine.txt"));
     EXPECT_EQ(folder.read("error_log.txt"), "");
 }
 
