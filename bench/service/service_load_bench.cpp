@@ -1,8 +1,6 @@
 // rx_service under load on loopback: logged-in game sessions held at once and their memory, threads
 // and legitimate login latency under slow connections on both ports, and how many logins per second
 // an attacker gets.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,9 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,7 +17,6 @@
 #include "service_process.h"
 
 using clock_type = std::chrono::steady_clock;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,23 +24,10 @@ double ms_since(clock_type::time_point start) {
     return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
 }
 
+// Clients at several loopback addresses, with waits long enough for a login at the moderate hash
+// cost on a busy machine.
 int connect_from(const std::string& source, int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return -1;
-    timeval tv{20, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    sockaddr_in from{}, to{};
-    from.sin_family = to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
-        ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
-        ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return rx::test::connect_from(source, port, 20);
 }
 
 // One lock-step token and its reply ("" when the connection ended).
@@ -60,23 +41,6 @@ std::string token(int fd, const std::string& text) {
 bool open(int fd) {
     pollfd p{fd, POLLIN, 0};
     return fd >= 0 && ::poll(&p, 1, 0) == 0;
-}
-
-// A line of /proc/PID/status of the service serving `data_dir` ("VmRSS:", "Threads:"), as a
-// number (kB for sizes); -1 when not found.
-long service_status(const std::string& data_dir, const std::string& key) {
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream cmdline(entry.path() / "cmdline");
-        std::stringstream args;
-        args << cmdline.rdbuf();
-        if (args.str().find(data_dir + '\0') == std::string::npos ||
-            args.str().find("rx_service") == std::string::npos)
-            continue;
-        std::ifstream status(entry.path() / "status");
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + key.size());
-    }
-    return -1;
 }
 
 struct closer {
@@ -102,7 +66,7 @@ void sessions_held(int count) {
         std::printf("rx_service did not start: %s\n", service.first_line().c_str());
         return;
     }
-    const long rss_before = service_status(data.path(), "VmRSS:");
+    const long rss_before = rx::test::service_status(data.path(), "VmRSS:");
     closer sessions;
     const auto start = clock_type::now();
     int logged_in = 0;
@@ -117,7 +81,7 @@ void sessions_held(int count) {
     const double took = ms_since(start) / 1000;
     int still_open = 0;
     for (int fd : sessions.fds) still_open += open(fd) ? 1 : 0;
-    const long rss = service_status(data.path(), "VmRSS:");
+    const long rss = rx::test::service_status(data.path(), "VmRSS:");
     std::printf("game sessions: %d/%d logged in with a play session in %.1f s, %d still open\n",
                 logged_in, count, took, still_open);
     std::printf(
@@ -125,7 +89,7 @@ void sessions_held(int count) {
         "threads\n",
         rss_before / 1024.0, rss / 1024.0,
         static_cast<double>(rss - rss_before) / std::max(logged_in, 1),
-        service_status(data.path(), "Threads:"));
+        rx::test::service_status(data.path(), "Threads:"));
 }
 
 struct latency {
@@ -204,7 +168,7 @@ void slow_connections(int per_port) {
     }
     latency game_quiet, web_quiet, game_busy, web_busy;
     legitimate_logins(service, 5, game_quiet, web_quiet);
-    const long threads_quiet = service_status(data.path(), "Threads:");
+    const long threads_quiet = rx::test::service_status(data.path(), "Threads:");
 
     closer slow;
     for (int i = 0; i < per_port; ++i) {
@@ -221,9 +185,9 @@ void slow_connections(int per_port) {
     std::printf(
         "slow connections: %d per port, %d of %d held open; service threads %ld (%ld "
         "before), RSS %.1f MiB, virtual %.1f MiB\n",
-        per_port, held, 2 * per_port, service_status(data.path(), "Threads:"), threads_quiet,
-        service_status(data.path(), "VmRSS:") / 1024.0,
-        service_status(data.path(), "VmSize:") / 1024.0);
+        per_port, held, 2 * per_port, rx::test::service_status(data.path(), "Threads:"),
+        threads_quiet, rx::test::service_status(data.path(), "VmRSS:") / 1024.0,
+        rx::test::service_status(data.path(), "VmSize:") / 1024.0);
     legitimate_logins(service, 5, game_busy, web_busy);
     std::printf("legitimate logins (moderate password cost), quiet service:\n");
     game_quiet.print("game port, login to session id");

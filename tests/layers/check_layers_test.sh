@@ -10,13 +10,13 @@ failed=0
 
 # run_case NAME EXPECTED_EXIT FILE=TEXT...
 run_case() {
-  local name=$1 expected=$2 spec file rc
+  local name=$1 expected=$2 entry file rc
   shift 2
   mkdir -p "$work/$name"
-  for spec in "$@"; do
-    file="$work/$name/${spec%%=*}"
+  for entry in "$@"; do
+    file="$work/$name/${entry%%=*}"
     mkdir -p "$(dirname "$file")"
-    printf '%s\n' "${spec#*=}" >"$file"
+    printf '%s\n' "${entry#*=}" >"$file"
   done
   bash "$check" "$work/$name" >"$work/$name.out" 2>&1
   rc=$?

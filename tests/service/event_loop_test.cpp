@@ -5,17 +5,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "service/logic/game_image.h"
 #include "service_client.h"
 
 using namespace rx::service;
 using namespace rx::service::test;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -43,23 +39,6 @@ bool still_open(int fd) {
     return fd >= 0 && ::poll(&p, 1, 0) == 0;
 }
 
-// The thread count of the service serving `data_dir` (its command line names the folder); -1 when
-// no such process is found.
-int service_threads(const std::string& data_dir) {
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream cmdline(entry.path() / "cmdline");
-        std::stringstream args;
-        args << cmdline.rdbuf();
-        if (args.str().find(data_dir + '\0') == std::string::npos ||
-            args.str().find("rx_service") == std::string::npos)
-            continue;
-        std::ifstream status(entry.path() / "status");
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
-    }
-    return -1;
-}
-
 }  // namespace
 
 TEST(EventLoop, IdleConnectionsOnBothPortsCostNoThreadsAndHoldUpNoOne) {
@@ -76,7 +55,7 @@ TEST(EventLoop, IdleConnectionsOnBothPortsCostNoThreadsAndHoldUpNoOne) {
         for (const auto& c : *flood) ASSERT_TRUE(still_open(c->fd));
 
     // A thread per connection would show hundreds here.
-    const int threads = service_threads(data.path());
+    const long threads = rx::test::service_status(data.path(), "Threads:");
     EXPECT_GT(threads, 0);
     EXPECT_LE(threads, 8);
 

@@ -57,25 +57,6 @@ bool is_session_id(const std::string& text) {
     return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
-int connect_from(const std::string& source, int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return -1;
-    timeval tv{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    sockaddr_in from{}, to{};
-    from.sin_family = to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
-        ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
-        ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 std::string http_exchange(int port, const std::string& bytes) {
     const int fd = connect_to(port);
     if (fd < 0) return "";

@@ -25,9 +25,7 @@ const std::vector<game_record>& catalogue();
 inline int connect_to(int port) {
     return rx::test::connect_loopback(port);
 }
-// Connects to 127.0.0.1:port from the loopback address `source` (127.0.0.2, ...), so a test can be
-// two clients at two addresses; 10 s time-outs; -1 on failure.
-int connect_from(const std::string& source, int port);
+using rx::test::connect_from;
 // Sends `bytes` and reads the whole reply; the connection is then closed.
 std::string http_exchange(int port, const std::string& bytes);
 // The clients' request shape: "GET target VERSION\nHost: localhost\n\n" and a NUL.

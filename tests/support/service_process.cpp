@@ -9,6 +9,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace rx::test {
 
@@ -116,6 +120,21 @@ std::string stored_save(const std::string& data_dir, const std::string& user,
     char chunk[4096];
     while (std::size_t n = std::fread(chunk, 1, sizeof chunk, out)) bytes.append(chunk, n);
     return ::pclose(out) == 0 ? bytes : std::string();
+}
+
+long service_status(const std::string& data_dir, const std::string& key) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream cmdline(entry.path() / "cmdline");
+        std::stringstream args;
+        args << cmdline.rdbuf();
+        if (args.str().find(data_dir + '\0') == std::string::npos ||
+            args.str().find("rx_service") == std::string::npos)
+            continue;
+        std::ifstream status(entry.path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + key.size());
+    }
+    return -1;
 }
 
 }  // namespace rx::test

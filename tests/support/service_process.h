@@ -49,4 +49,8 @@ class service_process {
 std::string stored_save(const std::string& data_dir, const std::string& user,
                         const std::string& name);
 
+// A line of /proc/PID/status of the rx_service whose command line names `data_dir` ("VmRSS:",
+// "Threads:"), as a number (kB for sizes); -1 when no such process is found.
+long service_status(const std::string& data_dir, const std::string& key);
+
 }  // namespace rx::test
