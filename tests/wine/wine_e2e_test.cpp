@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -284,6 +285,25 @@ class WineRelicade : public WineDisplay {
     }
     void close_window(Window window) { send_delete_window(display_, window); }
 
+    // Relicade.exe from `folder`, pointed at `service` for every host it asks for.
+    std::unique_ptr<background> start_relicade(const service_process& service,
+                                               const program_folder& folder) {
+        const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
+        return std::make_unique<background>(
+            std::vector<std::string>{RX_WINE_LOADER, folder.file("Relicade.exe")},
+            with(wine_env(), {"RELICADE_WEB_HOST=" + web, "RELICADE_CATALOGUE_HOST=" + web,
+                              "RELICADE_SOCIAL_HOST=" + web, "RELICADE_EMULATOR_HOST=127.0.0.1",
+                              "RELICADE_GAME_PORT=" + std::to_string(service.game_port()),
+                              "RELICADE_FALLBACK_ADDRESS=127.0.0.1"}),
+            dir_.file("wine.txt"));
+    }
+    // The service's request log, its NUL-ended lines as text lines.
+    static std::string request_log(const std::string& data_dir) {
+        std::string log = read_file(data_dir + "/requests.log");
+        std::replace(log.begin(), log.end(), '\0', '\n');
+        return log;
+    }
+
     // Relicade's picture once it has stayed the same for 300 ms (empty when it never settles): a
     // screen whose list has arrived, not the page drawn before the request. A blinking text caret
     // is no change of screen.
@@ -389,25 +409,12 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
     temp_dir data("rx_wine_data");
     service_process service({}, data.path());
     ASSERT_TRUE(service.started()) << service.first_line();
-    auto requests = [&] {
-        std::string log = read_file(data.path() + "/requests.log");
-        for (char& c : log) {
-            if (c == '\0') c = '\n';
-        }
-        return log;
-    };
-    auto requested = [&](const std::string& what) {
+    const auto requests = [&] { return request_log(data.path()); };
+    const auto requested = [&](const std::string& what) {
         return requests().find(what) != std::string::npos;
     };
-    const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
     program_folder folder;
-    background relicade(
-        {RX_WINE_LOADER, folder.file("Relicade.exe")},
-        with(wine_env(), {"RELICADE_WEB_HOST=" + web, "RELICADE_CATALOGUE_HOST=" + web,
-                          "RELICADE_SOCIAL_HOST=" + web, "RELICADE_EMULATOR_HOST=127.0.0.1",
-                          "RELICADE_GAME_PORT=" + std::to_string(service.game_port()),
-                          "RELICADE_FALLBACK_ADDRESS=127.0.0.1"}),
-        dir_.file("wine.txt"));
+    const auto relicade = start_relicade(service, folder);
 
     Window window = wait_for_window([](const std::string& t) { return t == "Relicade"; }, 30s);
     ASSERT_NE(window, 0u) << read_file(dir_.file("wine.txt"));
@@ -513,7 +520,7 @@ TEST_F(WineRelicade, GuestPlaysAFreeGameAndTheLoginIsSaved) {
     std::this_thread::sleep_for(1s);
 
     close_window(window);
-    EXPECT_EQ(relicade.wait(20000), 0) << read_file(dir_.file("wine.txt"));
+    EXPECT_EQ(relicade->wait(20000), 0) << read_file(dir_.file("wine.txt"));
     EXPECT_TRUE(requested("GET /browser/logout.php?username=guest"));
     const user_info saved = decode_user_info(folder.read("userinfo.dat"));
     EXPECT_EQ(saved.user_name, L"guest");
@@ -530,23 +537,12 @@ TEST_F(WineRelicade, CapturedKeyMovesTheNesSquareAndTheSaveComesBack) {
     temp_dir data("rx_wine_data");
     service_process service({}, data.path());
     ASSERT_TRUE(service.started()) << service.first_line();
-    const auto requests = [&] {
-        std::string log = read_file(data.path() + "/requests.log");
-        std::replace(log.begin(), log.end(), '\0', '\n');
-        return log;
-    };
+    const auto requests = [&] { return request_log(data.path()); };
     const auto requested = [&](const std::string& what) {
         return requests().find(what) != std::string::npos;
     };
-    const std::string web = "127.0.0.1:" + std::to_string(service.http_port());
     program_folder folder;
-    background relicade(
-        {RX_WINE_LOADER, folder.file("Relicade.exe")},
-        with(wine_env(), {"RELICADE_WEB_HOST=" + web, "RELICADE_CATALOGUE_HOST=" + web,
-                          "RELICADE_SOCIAL_HOST=" + web, "RELICADE_EMULATOR_HOST=127.0.0.1",
-                          "RELICADE_GAME_PORT=" + std::to_string(service.game_port()),
-                          "RELICADE_FALLBACK_ADDRESS=127.0.0.1"}),
-        dir_.file("wine.txt"));
+    const auto relicade = start_relicade(service, folder);
     window_ = wait_for_window([](const std::string& t) { return t == "Relicade"; }, 30s);
     ASSERT_NE(window_, 0u) << read_file(dir_.file("wine.txt"));
     const std::string id = std::to_string(window_);
@@ -635,7 +631,7 @@ TEST_F(WineRelicade, CapturedKeyMovesTheNesSquareAndTheSaveComesBack) {
 
     ASSERT_TRUE(wait_for([&] { return viewable(window_); }, 15s));
     close_window(window_);
-    EXPECT_EQ(relicade.wait(20000), 0) << read_file(dir_.file("wine.txt"));
+    EXPECT_EQ(relicade->wait(20000), 0) << read_file(dir_.file("wine.txt"));
     EXPECT_EQ(folder.read("error_log.txt"), "");
 }
 
