@@ -1,112 +1,41 @@
 // Number reading, key-name checks and the whole-file rewrite shared by the controls codecs.
 #include "emulators/binding_codec.h"
 
-#include <climits>
 #include <utility>
 
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
 #include "platform/file.h"
 
 namespace rx {
 
-namespace {
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
+input value_input(std::string_view value, input (*joystick_input)(int)) {
+    const int n = leading_integer(value);
+    return n > 255 ? joystick_input(n) : input::key(n);
 }
 
-// Reads digits from `pos` into a saturated value, so a long run of digits cannot wrap into a
-// different binding.
-void read_digits(std::string_view text, std::size_t pos, bool negative, int& value) {
-    long long n = 0;
-    for (; pos < text.size() && is_digit(text[pos]); ++pos) {
-        if (n <= INT_MAX) n = n * 10 + (text[pos] - '0');
-    }
-    if (negative) n = -n;
-    if (n > INT_MAX) n = INT_MAX;
-    if (n < INT_MIN) n = INT_MIN;
-    value = static_cast<int>(n);
+void set_loaded(binding& record, std::string emu, input id) {
+    record.emu = std::move(emu);
+    record.id = id;
+    record.captured = false;
 }
 
-}  // namespace
-
-bool exact_int(std::string_view text, int& value) {
-    std::size_t pos = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) ++pos;
-    if (pos >= text.size() || !is_digit(text[pos])) return false;
-    read_digits(text, pos, negative, value);
-    return true;
-}
-
-bool is_named_key(int code) {
-    return code >= 0 && code <= 255 && key_std_name(code) != std::to_string(code);
-}
-
-std::optional<joystick_name> split_joystick_name(std::string_view name) {
-    constexpr std::string_view prefix = "Joystick ";
-    if (name.size() < 11 || name.substr(0, prefix.size()) != prefix || name[9] < '1' ||
-        name[9] > '9' || name[10] != ' ')
-        return std::nullopt;
-    joystick_name split;
-    split.joystick = name[9] - '0';
-    split.input = name.substr(11);
-    std::size_t button = name.find("Button");
-    if (button != std::string_view::npos) {
-        int number = 0;
-        if (button + 7 > name.size() || !exact_int(name.substr(button + 7), number))
-            return std::nullopt;
-        split.button = number;
-    }
-    return split;
-}
-
-std::string value_std_name(std::string_view value, std::string (*joystick_std_name)(int)) {
-    int n = leading_integer(value);
-    return n > 255 ? joystick_std_name(n) : key_std_name(n);
-}
-
-std::optional<int> shown_name_value(std::string_view name,
-                                    std::optional<int> (*joystick_value)(std::string_view)) {
-    if (name.find("Joystick") != std::string_view::npos) return joystick_value(name);
-    return key_code_of(name);
-}
-
-void set_loaded(binding& binding, std::string emu, std::string shown) {
-    binding.emu = std::move(emu);
-    binding.shown = std::move(shown);
-    binding.captured = false;
-}
-
-bool append_saved_value(const binding& binding, std::optional<int> code,
+bool append_saved_value(const binding& record, std::optional<int> value,
                         std::vector<std::string>& emu) {
-    // A row nobody captured into keeps its line even where its name would convert to another
-    // value (keypad Enter shows as "Enter", which is 28). A row that was never loaded has no
-    // value to keep and is written from its name.
-    const bool keep = !binding.captured && !binding.emu.empty();
-    if (!code || (keep && *code != leading_integer(binding.emu))) {
-        emu.push_back(binding.emu);
+    if (!record.captured || !value) {
+        emu.push_back(record.emu);
         return false;
     }
-    emu.push_back(std::to_string(*code));
+    emu.push_back(std::to_string(*value));
     return true;
 }
 
-std::string unstorable_text(std::string_view shown) {
-    return "Failure storing " + std::string(shown) + " - save_settings";
+std::string unstorable_text(const input& captured) {
+    return "Failure storing " + input_name(captured) + " - save_settings";
 }
 
-void note_unstorable(const binding& binding, std::optional<int> code,
+void note_unstorable(const binding& record, std::optional<int> value,
                      std::vector<std::string>& unsaved) {
-    if (code || !binding.captured) return;
-    const auto split = split_joystick_name(binding.shown);
-    if (split && split->button) unsaved.push_back(unstorable_text(binding.shown));
-}
-
-bool reads_back_as_button(int value, int joystick, int button,
-                          std::string (*joystick_std_name)(int)) {
-    return joystick_std_name(value) == joystick_button_name(joystick - 1, button);
+    if (!value && record.captured && record.id.type == input::kind::button)
+        unsaved.push_back(unstorable_text(record.id));
 }
 
 std::string read_failure_text(std::string_view file_name) {

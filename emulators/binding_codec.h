@@ -1,5 +1,5 @@
-// What the Gens, MEKA and ZSNES settings codecs share: the binding record, their results, the
-// number reading every settings value goes through and the whole-file rewrite around them.
+// What the settings codecs share: the binding record every controls row is, the Gens, MEKA and
+// ZSNES codecs' results, and the whole-file rewrite around them.
 #pragma once
 #include <functional>
 #include <optional>
@@ -7,16 +7,23 @@
 #include <string_view>
 #include <vector>
 
+#include "emulators/input_names.h"
+
 namespace rx {
 
 // One pad control as a console screen edits it and a codec reads and writes it.
 struct binding {
-    std::string shown;  // the capture box's text, such as "Left Ctrl" or "Joystick 1 Button 3"
-    std::string emu;    // the binding as the emulator's file holds it
-    // A capture wrote `shown` since the load. A row nobody captured into is written back as it
-    // was loaded wherever its shown name would not lead back to the same value.
+    input id;         // what the control is bound to; the screen shows its name
+    std::string emu;  // the value as the emulator's file holds it
+    // A capture set `id` since the load. Only such a row is written from its input; a row nobody
+    // captured into keeps its value, and its line, exactly as they were loaded.
     bool captured = false;
 };
+
+// The capture box's text for a record.
+inline std::string shown_name(const binding& record) {
+    return input_name(record.id);
+}
 
 // What a load did. When `ok` is false the records before the failure are already updated and
 // the rest keep what they held; `error` is the line to log ("" logs nothing).
@@ -38,56 +45,32 @@ struct settings_save {
     std::vector<std::string> unsaved;
 };
 
-// The signed number right at the start of `text` (no blanks skipped), or false when no digit is
-// there: a joystick name is only converted when its number is really present.
-bool exact_int(std::string_view text, int& value);
+// For the files whose values are keys up to 255 and joysticks above: the input of `value`, a
+// joystick's through `joystick_input`.
+input value_input(std::string_view value, input (*joystick_input)(int));
 
-// A keyboard code whose name exists in the key-name table (as opposed to one shown as a bare
-// number, which would not come back as itself).
-bool is_named_key(int code);
+// A record as a load leaves it: `emu` from the file, its input, nothing captured yet.
+void set_loaded(binding& record, std::string emu, input id);
 
-// "Joystick N <input>" taken apart, N being a single digit 1 to 9.
-struct joystick_name {
-    int joystick = 0;
-    std::optional<int> button;  // set when the name holds "Button" with a number right after it
-    std::string_view input;     // everything after "Joystick N "
-};
-// nullopt when `name` is not in that form, or names a button without its number: such a name
-// has no file value, so the row's line stays as it was.
-std::optional<joystick_name> split_joystick_name(std::string_view name);
-
-// For the files whose values are keys up to 255 and joysticks above: the shown name of `value`,
-// a joystick's through `joystick_std_name`.
-std::string value_std_name(std::string_view value, std::string (*joystick_std_name)(int));
-
-// The file value of a shown name: a joystick's through `joystick_value`, a key's from the
-// key-name table.
-std::optional<int> shown_name_value(std::string_view name,
-                                    std::optional<int> (*joystick_value)(std::string_view));
-
-// A record as a load leaves it: `emu` from the file, its shown name, nothing captured yet.
-void set_loaded(binding& binding, std::string emu, std::string shown);
-
-// A row's part of a save, given `code`, the file value of its shown name: appends the value the
-// row keeps to `emu` and returns true when its line is to be rewritten with it. A row nobody
-// captured into keeps its line and its value unless its name leads back to that very value; a
-// name without a file value (nullopt) keeps them too.
-bool append_saved_value(const binding& binding, std::optional<int> code,
+// A row's part of a save, given `value`, the file value of the row's input (nullopt when the file
+// cannot hold it): appends the value the row keeps to `emu` and returns true when its line is to
+// be rewritten with it, which is only when a capture gave it a value the file can hold.
+bool append_saved_value(const binding& record, std::optional<int> value,
                         std::vector<std::string>& emu);
 
 // The line logged when a captured input has no value in the file (a joystick button past what the
 // file's codes hold), so its row keeps the value it had.
-std::string unstorable_text(std::string_view shown);
+std::string unstorable_text(const input& captured);
 
-// For a captured joystick button name that `code` could not give a value: appends its
-// `unstorable_text` to `unsaved`.
-void note_unstorable(const binding& binding, std::optional<int> code,
+// For a captured joystick button that `value` could not hold: appends its `unstorable_text` to
+// `unsaved`.
+void note_unstorable(const binding& record, std::optional<int> value,
                      std::vector<std::string>& unsaved);
 
-// Whether `value` reads back, through `joystick_std_name`, as button `button` of joystick
-// `joystick` (1 to 9): a button past what the file's codes hold would read as another input.
-bool reads_back_as_button(int value, int joystick, int button,
-                          std::string (*joystick_std_name)(int));
+// Joysticks a file's values can name: a single digit, as the capture boxes count them.
+inline bool storable_joystick(int joystick) {
+    return joystick >= 1 && joystick <= 9;
+}
 
 // The lines a save logs when the settings file could not be read whole, or not be replaced.
 std::string read_failure_text(std::string_view file_name);

@@ -4,8 +4,6 @@
 #include <array>
 #include <utility>
 
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
 #include "emulators/settings_lines.h"
 
 namespace rx::gens {
@@ -19,15 +17,23 @@ constexpr std::array<int, row_count> player1_offsets{2, 3, 4, 5, 6, 7, 8, 9, 11,
 constexpr int player2_shift = 52;
 constexpr int joystick_base = 4096;
 
-// Joystick input codes and their names after "Joystick N ".
-struct joy_input {
+// A joystick's input codes, each of the joystick's 256: the stick's directions and the hat's.
+struct stick_code {
     int code;
-    const char* name;
+    int axis;
+    bool positive;
 };
-constexpr std::array<joy_input, 4> axis_inputs{
-    {{1, "axis 1 dir 0"}, {2, "axis 1 dir 1"}, {3, "axis 0 dir 0"}, {4, "axis 0 dir 1"}}};
-constexpr std::array<joy_input, 4> hat_inputs{
-    {{129, "POV Up"}, {130, "POV Right"}, {131, "POV Down"}, {132, "POV Left"}}};
+constexpr std::array<stick_code, 4> axis_codes{
+    {{1, 1, false}, {2, 1, true}, {3, 0, false}, {4, 0, true}}};
+struct hat_code {
+    int code;
+    hat_direction direction;
+};
+constexpr std::array<hat_code, 4> hat_codes{{{129, hat_direction::up},
+                                             {130, hat_direction::right},
+                                             {131, hat_direction::down},
+                                             {132, hat_direction::left}}};
+constexpr int button_code = 16;  // button n is code 16 + n
 
 }  // namespace
 
@@ -55,43 +61,51 @@ std::string get_control(std::string_view line) {
     return std::string(value);
 }
 
-std::string get_joy_std_name(int value) {
+input joy_input(int value) {
     // 64-bit so that any int a file holds divides without overflow.
-    long long m = static_cast<long long>(value) - joystick_base;
-    long long code = m - (m / 256) * 256;
-    std::string name = "Joystick " + std::to_string(m / 256 + 1) + " ";
-    for (const auto& input : axis_inputs)
-        if (input.code == code) return name + input.name;
-    for (const auto& input : hat_inputs)
-        if (input.code == code) return name + input.name;
-    return name + "Button " + std::to_string(code - 16);
+    const long long m = static_cast<long long>(value) - joystick_base;
+    const long long joystick = m / 256 + 1;
+    // Values 256 to 4095 and a tenth joystick name no input.
+    if (joystick < 1 || joystick > 9) return input::value(value);
+    const int code = static_cast<int>(m - (m / 256) * 256);
+    const int number = static_cast<int>(joystick);
+    for (const auto& entry : axis_codes)
+        if (entry.code == code) return input::axis(number, entry.axis, entry.positive);
+    for (const auto& entry : hat_codes)
+        if (entry.code == code) return input::pov(number, entry.direction);
+    return input::button(number, code - button_code);
 }
 
-std::string get_std_name(std::string_view value) {
-    return value_std_name(value, get_joy_std_name);
+input input_of(std::string_view value) {
+    return value_input(value, joy_input);
 }
 
-std::optional<int> get_joy_emu_name(std::string_view name) {
-    const auto split = split_joystick_name(name);
-    if (!split) return std::nullopt;
-    int value = split->joystick * 256 + (joystick_base - 256);
-    if (split->button) {
-        // Button n is code 16 + n of the joystick's 256; n 113 to 116 would be the hat's codes.
-        const int button = *split->button;
-        if (button < -16 || button > 239) return std::nullopt;
-        if (!reads_back_as_button(value + 16 + button, split->joystick, button, get_joy_std_name))
+std::optional<int> value_of(const input& bound) {
+    if (bound.type == input::kind::key)
+        return bound.index >= 0 && bound.index <= 255 ? std::optional<int>(bound.index)
+                                                      : std::nullopt;
+    if (!storable_joystick(bound.joystick)) return std::nullopt;
+    const int base = joystick_base + (bound.joystick - 1) * 256;
+    switch (bound.type) {
+        case input::kind::button: {
+            // Codes 113 to 116 would be the hat's and from 256 on the next joystick's.
+            if (bound.index < -button_code || bound.index > 255 - button_code) return std::nullopt;
+            const int value = base + button_code + bound.index;
+            if (joy_input(value) != bound) return std::nullopt;
+            return value;
+        }
+        case input::kind::axis:
+            for (const auto& entry : axis_codes)
+                if (entry.axis == bound.index && entry.positive == bound.positive)
+                    return base + entry.code;
             return std::nullopt;
-        return value + 16 + button;
+        case input::kind::hat:
+            for (const auto& entry : hat_codes)
+                if (entry.direction == bound.hat) return base + entry.code;
+            return std::nullopt;
+        default:
+            return std::nullopt;
     }
-    const auto& table =
-        split->input.find("POV") != std::string_view::npos ? hat_inputs : axis_inputs;
-    for (const auto& entry : table)
-        if (split->input == entry.name) return value + entry.code;
-    return value;
-}
-
-std::optional<int> get_emu_name(std::string_view name) {
-    return shown_name_value(name, get_joy_emu_name);
 }
 
 settings_load load(std::string_view bytes, std::vector<binding>& records) {
@@ -107,8 +121,8 @@ settings_load load(std::string_view bytes, std::vector<binding>& records) {
             return result;
         }
         std::string emu = get_control(lines[index]);
-        std::string shown = get_std_name(emu);
-        set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), std::move(shown));
+        const input id = input_of(emu);
+        set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), id);
     }
     result.ok = true;
     return result;
@@ -126,10 +140,9 @@ settings_save save(std::string_view bytes, const std::vector<binding>& records) 
     }
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
-        // Values 256 to 4095 and a tenth joystick have no name that leads back to them.
-        const auto code = get_emu_name(binding.shown);
-        note_unstorable(binding, code, result.unsaved);
-        if (!append_saved_value(binding, code, result.emu)) continue;
+        const auto value = value_of(binding.id);
+        note_unstorable(binding, value, result.unsaved);
+        if (!append_saved_value(binding, value, result.emu)) continue;
         lines[base + static_cast<std::size_t>(offset_of(record))] =
             key_of(record) + result.emu.back() + "\r\n";
     }

@@ -25,22 +25,20 @@ std::size_t base_line(const std::vector<std::string>& lines);
 // stays).
 std::string get_control(std::string_view line);
 
-// Shown names of file values: keys up to 255, joysticks from 4096 on.
-std::string get_std_name(std::string_view value);
-std::string get_joy_std_name(int value);
+// The input of a file value: keys up to 255, joysticks from 4096 on (a value between them, or of a
+// tenth joystick, is a code of its own).
+input input_of(std::string_view value);
+input joy_input(int value);
 
-// The file value of a shown name; nullopt for a joystick name this file cannot hold (no single
-// joystick digit 1 to 9, no button number), which leaves the row's line as it was.
-std::optional<int> get_joy_emu_name(std::string_view name);
-std::optional<int> get_emu_name(std::string_view name);
+// The file value of an input; nullopt for one this file cannot hold (a joystick past the ninth,
+// a button whose code would read back as another input, an axis past the second).
+std::optional<int> value_of(const input& bound);
 
 // Fills `records` (resized to 22 when smaller) from the file's bytes, in record order; stops at
 // the first binding whose line the file lacks.
 settings_load load(std::string_view bytes, std::vector<binding>& records);
 
-// The new file: the 22 lines rewritten from the shown names, every other byte kept. A row left
-// as loaded whose value has no name of its own (a bare key number, a value between the key range
-// and 4096) keeps its line byte for byte.
+// The new file: the lines of the captured rows rewritten from their inputs, every other byte kept.
 settings_save save(std::string_view bytes, const std::vector<binding>& records);
 
 }  // namespace rx::gens

@@ -1,5 +1,7 @@
-// Capture names for joystick inputs, built and parsed in one place so they always agree.
+// Inputs and their names: the capture boxes' texts, made in one place so every screen agrees.
 #include "emulators/input_names.h"
+
+#include "emulators/key_names.h"
 
 namespace rx {
 
@@ -19,61 +21,98 @@ const char* hat_text(hat_direction direction) {
     return "Up";
 }
 
-bool consume(std::string_view& text, std::string_view prefix) {
-    if (text.substr(0, prefix.size()) != prefix) return false;
-    text.remove_prefix(prefix.size());
-    return true;
-}
-
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
 }  // namespace
 
-std::string joystick_button_name(int joystick_index, int button) {
-    return "Joystick " + std::to_string(joystick_index + 1) + " Button " + std::to_string(button);
+input input::key(int code) {
+    input made;
+    made.type = kind::key;
+    made.index = code;
+    return made;
 }
 
-std::string joystick_axis_name(int joystick_index, int axis, bool positive) {
-    return "Joystick " + std::to_string(joystick_index + 1) + " axis " + std::to_string(axis) +
-           (positive ? " dir 1" : " dir 0");
+input input::button(int joystick, int number) {
+    input made;
+    made.type = kind::button;
+    made.joystick = joystick;
+    made.index = number;
+    return made;
 }
 
-std::string joystick_hat_name(int joystick_index, hat_direction direction) {
-    return "Joystick " + std::to_string(joystick_index + 1) + " POV " + hat_text(direction);
+input input::axis(int joystick, int number, bool positive) {
+    input made;
+    made.type = kind::axis;
+    made.joystick = joystick;
+    made.index = number;
+    made.positive = positive;
+    return made;
 }
 
-std::optional<joystick_input> parse_joystick_name(std::string_view name) {
-    if (!consume(name, "Joystick ") || name.empty()) return std::nullopt;
-    if (name[0] < '1' || name[0] > '9') return std::nullopt;
-    joystick_input input;
-    input.joystick = name[0] - '0';
-    name.remove_prefix(1);
-    if (name.empty()) return input;
-    if (!consume(name, " ")) return std::nullopt;
-    if (consume(name, "Button ")) {
-        if (!is_decimal_number(name) || name.size() > 4) return input;
-        input.kind = joystick_input::input_kind::button;
-        input.index = leading_integer(name);
-    } else if (consume(name, "axis ")) {
-        if (name.size() != 7 || !is_digit(name[0]) || name.substr(1, 5) != " dir " ||
-            (name[6] != '0' && name[6] != '1')) {
-            return input;
-        }
-        input.kind = joystick_input::input_kind::axis;
-        input.index = name[0] - '0';
-        input.positive = name[6] == '1';
-    } else if (consume(name, "POV ")) {
-        for (hat_direction d :
-             {hat_direction::up, hat_direction::down, hat_direction::left, hat_direction::right}) {
-            if (name == hat_text(d)) {
-                input.kind = joystick_input::input_kind::hat;
-                input.hat = d;
-            }
-        }
+input input::pov(int joystick, hat_direction direction) {
+    input made;
+    made.type = kind::hat;
+    made.joystick = joystick;
+    made.hat = direction;
+    return made;
+}
+
+input input::joystick_only(int joystick) {
+    input made;
+    made.type = kind::joystick;
+    made.joystick = joystick;
+    return made;
+}
+
+input input::value(int value) {
+    input made;
+    made.type = kind::code;
+    made.index = value;
+    return made;
+}
+
+bool input::operator==(const input& other) const {
+    if (type != other.type) return false;
+    switch (type) {
+        case kind::none:
+            return true;
+        case kind::key:
+        case kind::code:
+            return index == other.index;
+        case kind::button:
+            return joystick == other.joystick && index == other.index;
+        case kind::axis:
+            return joystick == other.joystick && index == other.index && positive == other.positive;
+        case kind::hat:
+            return joystick == other.joystick && hat == other.hat;
+        case kind::joystick:
+            return joystick == other.joystick;
     }
-    return input;
+    return false;
+}
+
+std::string input_name(const input& bound) {
+    const std::string joystick = "Joystick " + std::to_string(bound.joystick) + " ";
+    switch (bound.type) {
+        case input::kind::none:
+            return {};
+        case input::kind::key:
+            return key_std_name(bound.index);
+        case input::kind::button:
+            return joystick + "Button " + std::to_string(bound.index);
+        case input::kind::axis:
+            return joystick + "axis " + std::to_string(bound.index) +
+                   (bound.positive ? " dir 1" : " dir 0");
+        case input::kind::hat:
+            return joystick + "POV " + hat_text(bound.hat);
+        case input::kind::joystick:
+            return joystick;
+        case input::kind::code:
+            return std::to_string(bound.index);
+    }
+    return {};
 }
 
 int leading_integer(std::string_view value) {

@@ -1,7 +1,6 @@
-// The readable names a capture box gives joystick inputs, and their parsing back. A captured key is
-// stored by its code (sdl_keys.h) and named from it (key_names.h).
+// What a pad control is bound to (a key by its code, or one input of a joystick) and the text a
+// capture box shows for it; the integer reading every settings value goes through.
 #pragma once
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,29 +8,41 @@ namespace rx {
 
 enum class hat_direction { up, down, left, right };
 
-// Joysticks are counted from 1 in names, buttons and axes from 0: the first button of the first
-// joystick (index 0) is "Joystick 1 Button 0".
-std::string joystick_button_name(int joystick_index, int button);
-// "Joystick 1 axis 1 dir 0" for axis 1 pushed to its negative end.
-std::string joystick_axis_name(int joystick_index, int axis, bool positive);
-// "Joystick 1 POV Up"; the hat's own index is not named.
-std::string joystick_hat_name(int joystick_index, hat_direction direction);
-
-// A joystick name taken apart. `kind` none means the joystick number was readable but the rest
-// names no input ("Joystick 1 " loaded from a code the emulator does not name).
-struct joystick_input {
-    enum class input_kind { none, button, axis, hat };
-    int joystick = 0;  // 1 to 9, as shown
-    input_kind kind = input_kind::none;
-    int index = 0;          // button or axis number
-    bool positive = false;  // axis direction: "dir 1"
+// A binding's input, the same whichever emulator's file holds it: the codecs turn their file
+// values into inputs and back, the capture boxes make them and rx_retro plays them. The screens
+// show an input's name, and only show it.
+struct input {
+    enum class kind : unsigned char {
+        none,      // nothing bound
+        key,       // `index` is the DirectInput key code
+        button,    // joystick `joystick`, button `index`
+        axis,      // joystick `joystick`, axis `index` pushed to the `positive` end or the other
+        hat,       // joystick `joystick`, its hat pushed to `hat`
+        joystick,  // joystick `joystick`, an input the emulator's code names and no capture makes
+        code,      // a value the file holds that names no input: `index` is the value
+    };
+    kind type = kind::none;
+    int joystick = 0;  // counted from 1, as shown
+    int index = 0;
+    bool positive = false;
     hat_direction hat = hat_direction::up;
+
+    static input key(int code);
+    static input button(int joystick, int number);
+    static input axis(int joystick, int number, bool positive);
+    static input pov(int joystick, hat_direction direction);
+    static input joystick_only(int joystick);
+    static input value(int value);
+
+    bool operator==(const input& other) const;
+    bool operator!=(const input& other) const { return !(*this == other); }
 };
 
-// nullopt unless the name starts with "Joystick ", a single digit 1 to 9 and then either the end
-// of the text or a blank; everything after that must be exactly "Button <digits>", "axis <digit>
-// dir <0|1>" or "POV Up/Down/Left/Right" for a kind other than none.
-std::optional<joystick_input> parse_joystick_name(std::string_view name);
+// The capture box's text: the key's name ("Left Ctrl"; a code without one as its number),
+// "Joystick 1 Button 3", "Joystick 1 axis 1 dir 0" (axis 1 to its negative end), "Joystick 2 POV
+// Left", "Joystick 1 " for an input the program does not name, the bare value for a code, "" for
+// none.
+std::string input_name(const input& bound);
 
 // The leading decimal integer of a settings value ("203\r" gives 203); 0 when there is none.
 // Digits beyond what an int holds are ignored rather than overflowing.

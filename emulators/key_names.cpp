@@ -124,8 +124,4 @@ int key_code_of(std::string_view name) {
     return 0;
 }
 
-std::string key_emu_name(std::string_view name) {
-    return std::to_string(key_code_of(name));
-}
-
 }  // namespace rx

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "emulators/input_names.h"
+#include "emulators/key_names.h"
 #include "emulators/settings_lines.h"
 
 namespace rx::meka {
@@ -19,21 +19,14 @@ constexpr std::array<const char*, control_count> type_words{
 constexpr std::array<int, 4> block_lines{63, 89, 76, 102};
 
 // The hat is stick 2 in this file; its axis texts and the directions they stand for.
-struct hat_direction {
+struct hat_axis {
     const char* axis;
-    const char* pov;
+    hat_direction pov;
 };
-constexpr std::array<hat_direction, 4> hat_directions{{{"axis 1 dir 0", "POV Up"},
-                                                       {"axis 1 dir 1", "POV Down"},
-                                                       {"axis 0 dir 0", "POV Left"},
-                                                       {"axis 0 dir 1", "POV Right"}}};
-
-std::string_view trimmed(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
+constexpr std::array<hat_axis, 4> hat_directions{{{"axis 1 dir 0", hat_direction::up},
+                                                  {"axis 1 dir 1", hat_direction::down},
+                                                  {"axis 0 dir 0", hat_direction::left},
+                                                  {"axis 0 dir 1", hat_direction::right}}};
 
 // Where the kept part of a fixed line ends (the value follows it), or npos when the line is not
 // one this record may rewrite.
@@ -52,24 +45,6 @@ std::size_t value_start(std::string_view line, int record) {
         line[key + 3] == '\r')
         return std::string_view::npos;
     return key + 4;
-}
-
-// The line (counted from 0) that `load` reads the record from: the first line of its section
-// holding the control's key, or npos when the section or the key is not there.
-std::size_t source_line(std::string_view bytes, const sections& found, bool have_sections,
-                        int record) {
-    if (!have_sections) return std::string_view::npos;
-    const int player = player_of(record);
-    const std::string_view section =
-        is_joystick_record(record) ? found.joypad[player - 1] : found.keyboard[player - 1];
-    const std::size_t at =
-        section.find(control_keys[static_cast<std::size_t>(record % control_count)]);
-    if (at == std::string_view::npos) return at;
-    const std::size_t offset = static_cast<std::size_t>(section.data() - bytes.data()) + at;
-    std::size_t line = 0;
-    for (std::size_t i = 0; i < offset; ++i)
-        if (bytes[i] == '\n') ++line;
-    return line;
 }
 
 }  // namespace
@@ -119,44 +94,53 @@ std::string parse_line(std::string_view key, std::string_view section, std::stri
     return std::string(section.substr(start, line_end - start));
 }
 
-std::string get_joy_std_name(std::string_view value, int player) {
+input key_input(std::string_view value) {
+    if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+    const int code = key_code_of(value);
+    return code != 0 ? input::key(code) : input{};
+}
+
+input joy_input(std::string_view value, int player) {
     if (value.empty()) return {};
-    const std::string joystick = "Joystick " + std::to_string(player) + " ";
     std::size_t button = value.find("joy_button");
     if (button != std::string_view::npos) {
         std::size_t number = button + 11;
-        return joystick + "Button " +
-               std::to_string(number < value.size() ? leading_integer(value.substr(number)) : 0);
+        return input::button(player,
+                             number < value.size() ? leading_integer(value.substr(number)) : 0);
     }
     std::size_t axis = value.find("axis");
+    if (axis == std::string_view::npos) return input::joystick_only(player);
+    std::string_view direction = value.substr(axis);
+    while (!direction.empty() && (direction.back() == '\r' || direction.back() == ' '))
+        direction.remove_suffix(1);
     if (value.find("joy stick 2") != std::string_view::npos) {
-        std::string_view direction =
-            axis == std::string_view::npos ? std::string_view() : value.substr(axis, 12);
         for (const auto& hat : hat_directions)
-            if (direction == hat.axis) return joystick + hat.pov;
-        return joystick + "Unknown";
+            if (direction == hat.axis) return input::pov(player, hat.pov);
+        return input::joystick_only(player);
     }
-    if (axis == std::string_view::npos) return joystick + "Unknown";
-    return joystick + std::string(value.substr(axis));
+    // "axis N dir D", N a digit and D 0 or 1.
+    if (direction.size() != 12 || direction[5] < '0' || direction[5] > '9' ||
+        direction.substr(6, 5) != " dir " || (direction[11] != '0' && direction[11] != '1'))
+        return input::joystick_only(player);
+    return input::axis(player, direction[5] - '0', direction[11] == '1');
 }
 
-std::string get_joy_emu_name(std::string_view name) {
-    // "Joystick N " and then the input: one joystick digit, or the offsets below mean nothing.
-    if (name.size() < 12 || name.substr(0, 9) != "Joystick " || name[9] < '0' || name[9] > '9' ||
-        name[10] != ' ')
-        return {};
-    std::string result;
-    if (name.find("Button", 1) != std::string_view::npos && name.size() > 18)
-        result = " joy_button " + std::string(name.substr(18));
-    if (name.find("axis", 1) != std::string_view::npos)
-        result = " joy stick 0 " + std::string(name.substr(11));
-    std::size_t pov = name.find("POV", 1);
-    if (pov != std::string_view::npos) {
-        result.clear();
-        for (const auto& hat : hat_directions)
-            if (name.substr(pov) == hat.pov) result = std::string(" joy stick 2 ") + hat.axis;
+std::string joy_value(const input& bound) {
+    if (!storable_joystick(bound.joystick)) return {};
+    switch (bound.type) {
+        case input::kind::button:
+            return " joy_button " + std::to_string(bound.index);
+        case input::kind::axis:
+            if (bound.index < 0 || bound.index > 9) return {};
+            return " joy stick 0 axis " + std::to_string(bound.index) +
+                   (bound.positive ? " dir 1" : " dir 0");
+        case input::kind::hat:
+            for (const auto& hat : hat_directions)
+                if (hat.pov == bound.hat) return std::string(" joy stick 2 ") + hat.axis;
+            return {};
+        default:
+            return {};
     }
-    return result;
 }
 
 load_outcome load(std::string_view bytes, std::vector<binding>& records) {
@@ -181,11 +165,11 @@ load_outcome load(std::string_view bytes, std::vector<binding>& records) {
             binding.emu =
                 parse_line(control_keys[static_cast<std::size_t>(control)],
                            found.joypad[player - 1], type_words[static_cast<std::size_t>(control)]);
-            binding.shown = get_joy_std_name(binding.emu, player);
+            binding.id = joy_input(binding.emu, player);
         } else {
             binding.emu = parse_line(control_keys[static_cast<std::size_t>(control)],
                                      found.keyboard[player - 1], "key");
-            binding.shown = binding.emu;
+            binding.id = key_input(binding.emu);
         }
         binding.captured = false;
     }
@@ -204,8 +188,6 @@ settings_save save(std::string_view bytes, const std::vector<binding>& records) 
         result.error = missing_line_text;
         return result;
     }
-    sections found;
-    const bool have_sections = find_sections(bytes, found);
     std::array<std::size_t, binding_count> starts{};
     for (int record = 0; record < binding_count; ++record) {
         starts[static_cast<std::size_t>(record)] =
@@ -217,27 +199,25 @@ settings_save save(std::string_view bytes, const std::vector<binding>& records) 
     }
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
-        std::string& line = lines[static_cast<std::size_t>(line_of(record))];
-        const std::size_t start = starts[static_cast<std::size_t>(record)];
+        // A captured key row bound to nothing is written with no key name: that is how the file
+        // says the control has no key.
         const bool joystick = is_joystick_record(record);
-        const std::string value = joystick ? get_joy_emu_name(binding.shown) : binding.shown;
-        // A captured joystick name this file cannot hold keeps the line; so does a row nobody
-        // captured into whose value would not come back the same (a stick other than 0 or 2, a
-        // button on a stick direction, a text this program does not know), or that was not read
-        // from this line at all: where the sections do not sit at the fixed positions, a rewrite
-        // of one row's line could change what another row reads, and the next save would change
-        // the file again.
-        const bool keep = binding.captured
-                              ? joystick && value.empty()
-                              : trimmed(value) != trimmed(std::string_view(line).substr(start)) ||
-                                    source_line(bytes, found, have_sections, record) !=
-                                        static_cast<std::size_t>(line_of(record));
-        if (keep) {
+        std::string value;
+        if (binding.captured && joystick) {
+            value = joy_value(binding.id);
+        } else if (binding.captured && binding.id.type == input::kind::key) {
+            value = key_std_name(binding.id.index);
+        }
+        const bool storable =
+            joystick ? !value.empty()
+                     : binding.id.type == input::kind::key || binding.id.type == input::kind::none;
+        if (!binding.captured || !storable) {
             result.emu.push_back(binding.emu);
             continue;
         }
         result.emu.push_back(value);
-        line = line.substr(0, start) + value + "\n";
+        std::string& line = lines[static_cast<std::size_t>(line_of(record))];
+        line = line.substr(0, starts[static_cast<std::size_t>(record)]) + value + "\n";
     }
     result.bytes = join_lines(lines);
     result.written = true;

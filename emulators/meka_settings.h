@@ -35,10 +35,14 @@ bool find_sections(std::string_view text, sections& found);
 // on the key's own line, is missing.
 std::string parse_line(std::string_view key, std::string_view section, std::string_view type_word);
 
-// Shown name of a joystick value for player `player`; "" for an empty value.
-std::string get_joy_std_name(std::string_view value, int player);
-// File text (starting with a blank) of a joystick shown name; "" when it is none this file holds.
-std::string get_joy_emu_name(std::string_view name);
+// The input of a keyboard value, a key's name (a carriage return after it is not part of it);
+// none for a name the key table does not hold.
+input key_input(std::string_view value);
+// The input of a joystick value for player `player`: none for an empty value, the joystick alone
+// for a stick text this program does not read.
+input joy_input(std::string_view value, int player);
+// File text (starting with a blank) of a joystick input; "" when it is none this file holds.
+std::string joy_value(const input& bound);
 
 // What loading did: `load` fills the records; `missing_file` empties them (the emulator starts
 // with no bindings then); `no_section` leaves them alone and the screen must not open.
@@ -50,10 +54,10 @@ struct load_outcome {
 load_outcome load(std::string_view bytes, std::vector<binding>& records);
 void load_missing_file(std::vector<binding>& records);
 
-// The new file: the 28 fixed lines rewritten, every other byte kept. Every one of them is checked
-// first (its control's key, then "key" followed by text for keyboards, "=" for joysticks); if one
-// fails nothing is written. A row no capture wrote into whose value would not come back the same
-// (an unknown joystick text, a stick other than 0 or 2) keeps its line byte for byte.
+// The new file: the fixed lines of the captured rows rewritten, every other byte kept. Every one of
+// the 28 lines is checked first (its control's key, then "key" followed by text for keyboards,
+// "=" for joysticks); if one fails nothing is written. A row no capture wrote into, or whose input
+// this file cannot hold, keeps its line byte for byte.
 settings_save save(std::string_view bytes, const std::vector<binding>& records);
 
 // Logged when a section header is missing, as a range error on the section text would say.

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
 #include "emulators/settings_lines.h"
 
 namespace rx::n64 {
@@ -133,67 +131,62 @@ std::optional<button_line> parse_button_line(std::string_view line) {
     return button_line{*control, *id, *offset, *axis, *type};
 }
 
-std::string std_name(std::string_view line) {
+input input_of(std::string_view line) {
     auto b = parse_button_line(line);
     if (!b) return {};
-    // The plug-in reads one pad: its joystick bindings always show as the first joystick.
-    const std::string joystick = "Joystick 1 ";
     switch (b->type) {
         case 5:
-            return key_std_name(static_cast<int>(b->offset));
+            return input::key(static_cast<int>(b->offset));
         case 1:
-            return joystick + "Button " + std::to_string(b->offset);
+            return input::button(1, static_cast<int>(b->offset));
         case 2: {
+            // Axes 0 to 3 are the plug-in's X, Y, Z and Rz (code 5).
             int axis = b->offset <= 2 ? static_cast<int>(b->offset) : b->offset == 5 ? 3 : -1;
-            if (axis < 0) return joystick;
-            return joystick + "axis " + std::to_string(axis) + (b->axis != 0 ? " dir 0" : " dir 1");
+            if (axis < 0) return input::joystick_only(1);
+            return input::axis(1, axis, b->axis == 0);
         }
         case 3: {
-            static constexpr const char* directions[] = {"POV Up", "POV Right", "POV Down",
-                                                         "POV Left"};
-            if (b->axis < 0 || b->axis > 3) return joystick;
-            return joystick + directions[b->axis];
+            // The plug-in numbers hat directions clockwise from up.
+            static constexpr hat_direction directions[] = {
+                hat_direction::up, hat_direction::right, hat_direction::down, hat_direction::left};
+            if (b->axis < 0 || b->axis > 3) return input::joystick_only(1);
+            return input::pov(1, directions[b->axis]);
         }
         default:
             return {};
     }
 }
 
-std::optional<std::string> emu_line(int button_id, std::string_view shown) {
-    if (shown.find("Joystick") == std::string_view::npos) {
-        // A name outside the key table (keypad Enter as the capture box names it) writes 0.
+std::optional<std::string> emu_line(int button_id, const input& bound) {
+    if (bound.type == input::kind::key) {
+        if (bound.index < 0 || bound.index > 255) return std::nullopt;
         return format_line("Button=0 %02i %02X 0 5\r\n", button_id,
-                           static_cast<unsigned>(key_code_of(shown)));
+                           static_cast<unsigned>(bound.index));
     }
-    using kind = joystick_input::input_kind;
-    auto joy = parse_joystick_name(shown);
-    if (!joy) return std::nullopt;
-    char buf[64];
-    switch (joy->kind) {
-        case kind::button:
-            if (joy->index > 255) return std::nullopt;
+    if (!storable_joystick(bound.joystick)) return std::nullopt;
+    switch (bound.type) {
+        case input::kind::button:
+            if (bound.index < 0 || bound.index > 255) return std::nullopt;
             return format_line("Button=0 %02i %02X 0 1\r\n", button_id,
-                               static_cast<unsigned>(joy->index));
-        case kind::hat: {
-            // The plug-in numbers hat directions clockwise from up.
-            unsigned d = joy->hat == hat_direction::up      ? 0
-                         : joy->hat == hat_direction::right ? 1
-                         : joy->hat == hat_direction::down  ? 2
-                                                            : 3;
+                               static_cast<unsigned>(bound.index));
+        case input::kind::hat: {
+            unsigned d = bound.hat == hat_direction::up      ? 0
+                         : bound.hat == hat_direction::right ? 1
+                         : bound.hat == hat_direction::down  ? 2
+                                                             : 3;
             return format_line("Button=0 %02i 08 %u 3\r\n", button_id, d);
         }
-        case kind::axis: {
-            // Axes 0 to 3 are the plug-in's X, Y, Z and Rz (code 5).
+        case input::kind::axis: {
             static constexpr int codes[] = {0, 1, 2, 5};
-            if (joy->index < 0 || joy->index > 3) return std::nullopt;
+            if (bound.index < 0 || bound.index > 3) return std::nullopt;
+            char buf[64];
             std::snprintf(buf, sizeof buf, "Button=0 %02i %i %i 2\r\n", button_id,
-                          codes[joy->index], joy->positive ? 0 : 1);
+                          codes[bound.index], bound.positive ? 0 : 1);
             return std::string(buf);
         }
-        case kind::none:
-            break;
+        default:
+            return std::nullopt;
     }
-    return std::nullopt;
 }
 
 std::string guid_line(std::string_view guid) {
@@ -211,13 +204,10 @@ bindings load(std::string_view text) {
             if (auto b = owned(lines[i])) by_id[static_cast<std::size_t>(b->button_id)] = lines[i];
         }
         for (std::size_t k = 0; k < out.size(); ++k) {
-            out[k].line = by_id[static_cast<std::size_t>(button_ids[k])];
+            out[k].emu = by_id[static_cast<std::size_t>(button_ids[k])];
         }
     }
-    for (binding& b : out) {
-        b.shown = std_name(b.line);
-        b.loaded_shown = b.shown;
-    }
+    for (binding& b : out) b.id = input_of(b.emu);
     return out;
 }
 
@@ -267,9 +257,9 @@ std::string save(std::string_view text, const bindings& controls,
     std::string joystick_lines;
     for (std::size_t k = 0; k < controls.size(); ++k) {
         const binding& b = controls[k];
-        std::string line = b.line.empty() ? std::string() : with_crlf(b.line);
-        if (b.changed()) {
-            if (auto written = emu_line(button_ids[k], b.shown)) line = *written;
+        std::string line = b.emu.empty() ? std::string() : with_crlf(b.emu);
+        if (b.captured) {
+            if (auto written = emu_line(button_ids[k], b.id)) line = *written;
         }
         if (line.empty()) continue;
         auto parsed = parse_button_line(line);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "emulators/binding_codec.h"
 #include "platform/input_guid.h"
 
 namespace rx::n64 {
@@ -17,15 +18,9 @@ inline constexpr int control_count = 18;
 inline constexpr std::array<int, control_count> button_ids = {17, 16, 15, 14, 4, 7,  6,  13, 12,
                                                               5,  3,  2,  1,  0, 11, 10, 9,  8};
 
-// One control on the screen. A binding the user did not change keeps the very line it was loaded
-// from, so codes without a name (shown as a bare number) and keypad Enter survive a save.
-struct binding {
-    std::string shown;         // what the capture box shows
-    std::string loaded_shown;  // the shown name the load produced
-    std::string line;          // the file line it was loaded from, line end included ("" if none)
-    bool touched = false;      // a capture ended on this control since the load
-    bool changed() const { return touched || shown != loaded_shown; }
-};
+// The controls in screen order; each binding's emulator value is the file line it was loaded
+// from, line end included ("" if none). A binding nobody captured into keeps that very line, so
+// codes without a name and keypad Enter survive a save.
 using bindings = std::array<binding, control_count>;
 
 // The five fields of a "Button=" line.
@@ -39,16 +34,17 @@ struct button_line {
 std::optional<button_line> parse_button_line(std::string_view line);
 
 // The bindings of the [Controls] section: for each control its line ("" when the section has
-// none for it) and the shown name of that line. Lines of other controllers, button ids outside
+// none for it) and the input of that line. Lines of other controllers, button ids outside
 // 0 to 17 and lines that do not parse are not bindings of this screen.
 bindings load(std::string_view text);
 
-// The shown name of a binding line ("" for a line that does not parse or an unknown type).
-std::string std_name(std::string_view line);
+// The input of a binding line: the plug-in reads one pad, so its joystick inputs are the first
+// joystick's (none for a line that does not parse or an unknown type).
+input input_of(std::string_view line);
 
-// The line that binds `shown` to `button_id`, ending in CR LF; nullopt for a joystick name this
-// file cannot express (its control then keeps the line it had).
-std::optional<std::string> emu_line(int button_id, std::string_view shown);
+// The line that binds `bound` to `button_id`, ending in CR LF; nullopt for an input this file
+// cannot express (its control then keeps the line it had).
+std::optional<std::string> emu_line(int button_id, const input& bound);
 
 // "DInputGUID={...}\r\n".
 std::string guid_line(std::string_view guid);

@@ -1,9 +1,6 @@
 // Reading, defaulting and writing nester's per-button registry keys.
 #include "emulators/nester_settings.h"
 
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
-
 namespace rx::nester {
 
 namespace {
@@ -86,53 +83,42 @@ key_record read_record(platform::registry& store, const std::string& key) {
     return r;
 }
 
-std::string std_name(const key_record& r, int controller) {
+input input_of(const key_record& r, int controller) {
     // DeviceNumber comes from the registry as any 32-bit value; the sum must not overflow.
     const std::int64_t joystick =
         (r.device_number == -1 ? controller : static_cast<std::int64_t>(r.device_number)) + 1;
-    std::string prefix = "Joystick " + std::to_string(joystick) + " ";
-    switch (r.device_type) {
-        case 1:
-            return key_std_name(r.key);
-        case 2:
-            return prefix + "Button " +
-                   std::to_string(static_cast<std::int64_t>(r.offset) - first_button_offset);
-        case 3: {
-            std::string axis = r.offset == 0 ? "axis 0 " : r.offset == 4 ? "axis 1 " : "";
-            return prefix + axis + "dir " + std::to_string(r.axis_positive);
-        }
-        default:
-            return {};
-    }
+    if (r.device_type == 1) return input::key(r.key);
+    if ((r.device_type != 2 && r.device_type != 3) || joystick < 1 || joystick > 9) return {};
+    const int number = static_cast<int>(joystick);
+    if (r.device_type == 2)
+        return input::button(
+            number, static_cast<int>(static_cast<std::int64_t>(r.offset) - first_button_offset));
+    if (r.offset != 0 && r.offset != 4) return input::joystick_only(number);
+    return input::axis(number, r.offset == 0 ? 0 : 1, r.axis_positive != 0);
 }
 
-std::optional<key_record> record_of(std::string_view shown, const key_record& loaded,
+std::optional<key_record> record_of(const input& captured, const key_record& loaded,
                                     const platform::device_list& devices) {
     key_record r;
-    if (shown.find("Joystick") == std::string_view::npos) {
-        // No capture gives an empty name or the bare number of a code without a name; stored as
-        // key 0 they would unbind the button, so the button keeps its key instead. The top-row
-        // digits "0" to "9" are names of their own (codes 2 to 11).
-        const int code = key_code_of(shown);
-        if (shown.empty() || (code == 0 && is_decimal_number(shown))) return std::nullopt;
+    if (captured.type == input::kind::key) {
+        // Stored as key 0 a code would unbind the button, so the button keeps its key instead.
+        if (captured.index <= 0 || captured.index > 255) return std::nullopt;
         r.device_guid = guid_of(devices.keyboard);
         r.device_type = 1;
-        r.key = static_cast<std::uint8_t>(code);
+        r.key = static_cast<std::uint8_t>(captured.index);
         return r;
     }
-    using kind = joystick_input::input_kind;
-    auto joy = parse_joystick_name(shown);
-    if (!joy) return std::nullopt;
-    r.device_number = joy->joystick - 1;
-    if (joy->kind == kind::button) {
-        if (joy->index >= joystick_buttons) return std::nullopt;
+    if (!storable_joystick(captured.joystick)) return std::nullopt;
+    r.device_number = captured.joystick - 1;
+    if (captured.type == input::kind::button) {
+        if (captured.index < 0 || captured.index >= joystick_buttons) return std::nullopt;
         r.device_type = 2;
-        r.offset = first_button_offset + static_cast<std::uint32_t>(joy->index);
-    } else if (joy->kind == kind::axis && (joy->index == 0 || joy->index == 1)) {
+        r.offset = first_button_offset + static_cast<std::uint32_t>(captured.index);
+    } else if (captured.type == input::kind::axis && (captured.index == 0 || captured.index == 1)) {
         // X is at offset 0 of the joystick state, Y at 4.
         r.device_type = 3;
-        r.offset = joy->index == 0 ? 0 : 4;
-        r.axis_positive = joy->positive ? 1 : 0;
+        r.offset = captured.index == 0 ? 0 : 4;
+        r.axis_positive = captured.positive ? 1 : 0;
     } else {
         return std::nullopt;
     }
@@ -152,42 +138,45 @@ std::optional<key_record> record_of(std::string_view shown, const key_record& lo
     return r;
 }
 
-slots load(platform::registry& store, std::string_view keyboard_guid,
-           std::vector<std::string>& log) {
-    slots out;
+key_records load(platform::registry& store, std::string_view keyboard_guid,
+                 std::vector<std::string>& log) {
+    key_records out;
     for (int c = 0; c < controller_count; ++c) {
         for (int b = 0; b < button_count; ++b) {
-            slot& s = out[static_cast<std::size_t>(c * button_count + b)];
+            key_record& r = out[static_cast<std::size_t>(c * button_count + b)];
             std::string key = key_path(c, b);
             if (store.key_exists(key)) {
-                s.loaded = read_record(store, key);
+                r = read_record(store, key);
             } else {
-                s.loaded = default_record(c, b, keyboard_guid);
-                if (!store.write_values(key, record_values(s.loaded)))
-                    log.push_back(write_failed_text);
+                r = default_record(c, b, keyboard_guid);
+                if (!store.write_values(key, record_values(r))) log.push_back(write_failed_text);
             }
-            s.shown = std_name(s.loaded, c);
-            s.loaded_shown = s.shown;
         }
     }
     return out;
 }
 
-void save(platform::registry& store, slots& buttons, const platform::device_list& devices,
-          std::vector<std::string>& log) {
-    for (int c = 0; c < controller_count; ++c) {
-        for (int b = 0; b < button_count; ++b) {
-            slot& s = buttons[static_cast<std::size_t>(c * button_count + b)];
-            if (!s.changed()) continue;
-            auto record = record_of(s.shown, s.loaded, devices);
-            if (!record || !store.write_values(key_path(c, b), record_values(*record))) {
-                log.push_back(write_failed_text);
-                continue;
-            }
-            s.loaded = *record;
-            s.loaded_shown = s.shown;
-            s.touched = false;
+std::vector<binding> bindings_of(const key_records& loaded) {
+    std::vector<binding> out(slot_count);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i].id = input_of(loaded[i], static_cast<int>(i) / button_count);
+    return out;
+}
+
+void save(platform::registry& store, key_records& loaded, std::vector<binding>& bindings,
+          const platform::device_list& devices, std::vector<std::string>& log) {
+    for (std::size_t i = 0; i < loaded.size() && i < bindings.size(); ++i) {
+        binding& b = bindings[i];
+        if (!b.captured) continue;
+        const int c = static_cast<int>(i) / button_count;
+        auto record = record_of(b.id, loaded[i], devices);
+        if (!record || !store.write_values(key_path(c, static_cast<int>(i) % button_count),
+                                           record_values(*record))) {
+            log.push_back(write_failed_text);
+            continue;
         }
+        loaded[i] = *record;
+        b.captured = false;
     }
 }
 

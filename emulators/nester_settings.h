@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "emulators/binding_codec.h"
 #include "platform/input_guid.h"
 #include "platform/registry.h"
 
@@ -45,37 +46,31 @@ std::vector<platform::registry_value> record_values(const key_record& record);
 // The key's values; a value that is missing reads as zero (DeviceNumber as -1).
 key_record read_record(platform::registry& store, const std::string& key);
 
-// The shown name: a key name, "Joystick 2 Button 3" or "Joystick 1 axis 0 dir 1" ("" for other
-// types). A joystick without a DeviceNumber is the controller's own number.
-std::string std_name(const key_record& record, int controller);
-
-// The record for a captured name. `loaded` is what the button held: a joystick the device list
-// does not reach keeps the GUID it had when it is the same joystick number. nullopt when the name
-// cannot be stored (an empty name or the bare number of an unnamed code, an axis other than 0 and
-// 1, a joystick that is not attached and not the one loaded, a button beyond the joystick state).
-std::optional<key_record> record_of(std::string_view shown, const key_record& loaded,
+// The input of a key: a key, a joystick button or the X or Y axis to one end (a joystick without a
+// DeviceNumber is the controller's own number); the joystick alone for another axis, none for
+// other types.
+input input_of(const key_record& record, int controller);
+// The record for a captured input. `loaded` is what the button held: a joystick the device list
+// does not reach keeps the GUID it had when it is the same joystick number. nullopt when the input
+// cannot be stored (no key code, an axis other than 0 and 1, a joystick that is not attached and
+// not the one loaded, a button beyond the joystick state).
+std::optional<key_record> record_of(const input& captured, const key_record& loaded,
                                     const platform::device_list& devices);
 
-// One button of one controller on the screen.
-struct slot {
-    std::string shown;
-    std::string loaded_shown;
-    key_record loaded;
-    bool touched = false;  // a capture ended on this button since the load
-    bool changed() const { return touched || shown != loaded_shown; }
-};
-using slots = std::array<slot, slot_count>;  // controller 1 buttons 0 to 7, then controller 2
+// Controller 1 buttons 0 to 7, then controller 2.
+using key_records = std::array<key_record, slot_count>;
 
 // Reads all sixteen buttons; a button without a key gets its key created with the default
 // binding. Each failed write adds its log line to `log`.
-slots load(platform::registry& store, std::string_view keyboard_guid,
-           std::vector<std::string>& log);
-
-// Writes the buttons the user changed (a button left alone keeps its key exactly as it is); a
-// button whose write failed or whose name cannot be stored keeps its old key, and the line is
-// logged. Written buttons become the new loaded state.
-void save(platform::registry& store, slots& buttons, const platform::device_list& devices,
-          std::vector<std::string>& log);
+key_records load(platform::registry& store, std::string_view keyboard_guid,
+                 std::vector<std::string>& log);
+// The sixteen bindings of what `load` read.
+std::vector<binding> bindings_of(const key_records& loaded);
+// Writes the buttons a capture changed (a button left alone keeps its key exactly as it is); a
+// button whose write failed or whose input cannot be stored keeps its old key and stays captured,
+// and the line is logged. A written button becomes the new loaded state.
+void save(platform::registry& store, key_records& loaded, std::vector<binding>& bindings,
+          const platform::device_list& devices, std::vector<std::string>& log);
 
 inline constexpr const char* write_failed_text = "Failed to write key - write_nes_key";
 

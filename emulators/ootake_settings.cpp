@@ -1,8 +1,7 @@
 // Reading and writing the joypad blocks of Ootake's settings file.
 #include "emulators/ootake_settings.h"
 
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
+#include <algorithm>
 
 namespace rx::ootake {
 
@@ -13,9 +12,16 @@ constexpr int first_joystick_code = 300;
 constexpr int codes_per_joystick = 100;
 constexpr int first_button_input = 50;
 
-constexpr std::string_view inputs[] = {"axis 1 dir 0", "axis 0 dir 1", "axis 1 dir 1",
-                                       "axis 0 dir 0", "POV Up",       "POV Right",
-                                       "POV Down",     "POV Left"};
+// Inputs 0 to 7: up, right, down, left on the stick (Y negative, X positive, Y positive, X
+// negative), then on the hat.
+constexpr int stick_inputs = 4;
+struct stick_input {
+    int axis;
+    bool positive;
+};
+constexpr stick_input stick[stick_inputs] = {{1, false}, {0, true}, {1, true}, {0, false}};
+constexpr hat_direction hat[] = {hat_direction::up, hat_direction::right, hat_direction::down,
+                                 hat_direction::left};
 
 std::size_t code_position(std::size_t marker_at, int player, int button) {
     return marker_at + block_offsets[static_cast<std::size_t>(player)] +
@@ -31,71 +37,68 @@ std::optional<std::size_t> find_marker(std::string_view bytes) {
     return at;
 }
 
-std::string std_name(std::uint16_t code) {
-    if (code < first_joystick_code) return key_std_name(code);
-    int joystick = (code - first_joystick_code) / codes_per_joystick + 1;
-    int input = (code - first_joystick_code) % codes_per_joystick;
-    std::string prefix = "Joystick " + std::to_string(joystick) + " ";
-    if (input < 8) return prefix + std::string(inputs[input]);
-    if (input >= first_button_input)
-        return prefix + "Button " + std::to_string(input - first_button_input);
-    // Inputs 8 to 49 name nothing the capture box can make: the code shows as its number, as an
-    // unnamed key does, and stays as it is unless the user captures a new input.
-    return std::to_string(code);
+input input_of(std::uint16_t code) {
+    if (code < first_joystick_code) return input::key(code);
+    const int joystick = (code - first_joystick_code) / codes_per_joystick + 1;
+    const int number = (code - first_joystick_code) % codes_per_joystick;
+    if (!storable_joystick(joystick)) return input::value(code);
+    if (number < stick_inputs)
+        return input::axis(joystick, stick[number].axis, stick[number].positive);
+    if (number < 2 * stick_inputs) return input::pov(joystick, hat[number - stick_inputs]);
+    if (number >= first_button_input) return input::button(joystick, number - first_button_input);
+    return input::value(code);
 }
 
-std::optional<std::uint16_t> code_of(std::string_view shown) {
-    if (shown.find("Joystick") == std::string_view::npos) {
-        return static_cast<std::uint16_t>(key_code_of(shown));
+std::optional<std::uint16_t> code_of(const input& bound) {
+    if (bound.type == input::kind::key) {
+        if (bound.index < 0 || bound.index >= first_joystick_code) return std::nullopt;
+        return static_cast<std::uint16_t>(bound.index);
     }
-    using kind = joystick_input::input_kind;
-    auto joy = parse_joystick_name(shown);
-    if (!joy) return std::nullopt;
-    int input = -1;
-    if (joy->kind == kind::button) {
-        if (joy->index >= codes_per_joystick - first_button_input) return std::nullopt;
-        input = first_button_input + joy->index;
-    } else if (joy->kind == kind::axis && (joy->index == 0 || joy->index == 1)) {
-        // Up, right, down, left: Y negative, X positive, Y positive, X negative.
-        input = joy->index == 1 ? (joy->positive ? 2 : 0) : (joy->positive ? 1 : 3);
-    } else if (joy->kind == kind::hat) {
-        input = joy->hat == hat_direction::up      ? 4
-                : joy->hat == hat_direction::right ? 5
-                : joy->hat == hat_direction::down  ? 6
-                                                   : 7;
+    if (!storable_joystick(bound.joystick)) return std::nullopt;
+    int number = -1;
+    if (bound.type == input::kind::button) {
+        if (bound.index < 0 || bound.index >= codes_per_joystick - first_button_input)
+            return std::nullopt;
+        number = first_button_input + bound.index;
     }
-    if (input < 0) return std::nullopt;
-    long code = first_joystick_code + long(joy->joystick - 1) * codes_per_joystick + input;
-    if (code > 0xFFFF) return std::nullopt;
-    return static_cast<std::uint16_t>(code);
+    for (int i = 0; i < stick_inputs; ++i) {
+        if (bound.type == input::kind::axis && bound.index == stick[i].axis &&
+            bound.positive == stick[i].positive)
+            number = i;
+        if (bound.type == input::kind::hat && bound.hat == hat[i]) number = stick_inputs + i;
+    }
+    if (number < 0) return std::nullopt;
+    return static_cast<std::uint16_t>(first_joystick_code +
+                                      (bound.joystick - 1) * codes_per_joystick + number);
 }
 
-std::optional<slots> load(std::string_view bytes) {
+bool load(std::string_view bytes, std::vector<binding>& records) {
     auto at = find_marker(bytes);
-    if (!at) return std::nullopt;
-    slots out;
+    if (!at) return false;
+    records.resize(std::max<std::size_t>(records.size(), slot_count));
     for (int p = 0; p < player_count; ++p) {
         for (int b = 0; b < button_count; ++b) {
             std::size_t pos = code_position(*at, p, b);
-            slot& s = out[static_cast<std::size_t>(p * button_count + b)];
-            s.code = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[pos]) |
-                                                static_cast<unsigned char>(bytes[pos + 1]) << 8);
-            s.shown = std_name(s.code);
-            s.loaded_shown = s.shown;
+            const auto code =
+                static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[pos]) |
+                                           static_cast<unsigned char>(bytes[pos + 1]) << 8);
+            set_loaded(records[static_cast<std::size_t>(p * button_count + b)],
+                       std::to_string(code), input_of(code));
         }
     }
-    return out;
+    return true;
 }
 
-std::optional<std::string> save(std::string_view bytes, const slots& buttons) {
+std::optional<std::string> save(std::string_view bytes, const std::vector<binding>& records) {
     auto at = find_marker(bytes);
-    if (!at) return std::nullopt;
+    if (!at || records.size() < slot_count) return std::nullopt;
     std::string out(bytes);
     for (int p = 0; p < player_count; ++p) {
         for (int b = 0; b < button_count; ++b) {
-            const slot& s = buttons[static_cast<std::size_t>(p * button_count + b)];
-            std::uint16_t code = s.code;
-            if (s.changed()) code = code_of(s.shown).value_or(s.code);
+            const binding& record = records[static_cast<std::size_t>(p * button_count + b)];
+            const auto loaded = static_cast<std::uint16_t>(leading_integer(record.emu));
+            const std::uint16_t code =
+                record.captured ? code_of(record.id).value_or(loaded) : loaded;
             std::size_t pos = code_position(*at, p, b);
             out[pos] = static_cast<char>(code & 0xFF);
             out[pos + 1] = static_cast<char>(code >> 8);

@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "emulators/binding_codec.h"
 
 namespace rx::ootake {
 
@@ -30,29 +33,21 @@ inline constexpr const char* missing_blocks_text = "invalid string position";
 // The marker's position when the file holds it and both blocks after it; nullopt otherwise.
 std::optional<std::size_t> find_marker(std::string_view bytes);
 
-// A code as the capture box names it: a key name (or the code's number), "Joystick 2 Button 3",
-// "Joystick 1 axis 1 dir 0" or "Joystick 1 POV Down".
-std::string std_name(std::uint16_t code);
+// The input of a code: a key below 300, then 100 codes per joystick (the stick and hat directions,
+// buttons from input 50 on). Inputs 8 to 49 name nothing a capture box makes: such a code, or one
+// past the ninth joystick, is a value of its own.
+input input_of(std::uint16_t code);
+// The code of an input; nullopt for one the file cannot hold.
+std::optional<std::uint16_t> code_of(const input& bound);
 
-// The code of a shown name; nullopt for a joystick name the file cannot hold.
-std::optional<std::uint16_t> code_of(std::string_view shown);
-
-// One button of one player on the screen.
-struct slot {
-    std::string shown;
-    std::string loaded_shown;
-    std::uint16_t code = 0;  // the code loaded (or last saved)
-    bool touched = false;    // a capture ended on this button since the load
-    bool changed() const { return touched || shown != loaded_shown; }
-};
-using slots = std::array<slot, slot_count>;  // player 1 buttons 0 to 7, then player 2
-
-// The sixteen bindings; nullopt when the file lacks the marker or is too short for both blocks.
-std::optional<slots> load(std::string_view bytes);
-
+// The sixteen bindings (player 1 buttons 0 to 7, then player 2), each with its code in decimal as
+// the emulator value; false, with `records` untouched, when the file lacks the marker or is too
+// short for both blocks.
+bool load(std::string_view bytes, std::vector<binding>& records);
 // The file with the two blocks rewritten and every other byte as it was; nullopt (write nothing)
-// when the file lacks the marker or is too short. A button the user did not change keeps its
-// code, so unnamed codes survive; so does one whose name the file cannot hold.
-std::optional<std::string> save(std::string_view bytes, const slots& buttons);
+// when the file lacks the marker or is too short, or fewer than sixteen records are given. A
+// button nobody captured into keeps its code, so unnamed codes survive; so does one whose input
+// the file cannot hold.
+std::optional<std::string> save(std::string_view bytes, const std::vector<binding>& records);
 
 }  // namespace rx::ootake

@@ -2,10 +2,6 @@
 // input code).
 #include "emulators/vba_settings.h"
 
-#include <cstdio>
-
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
 #include "emulators/settings_lines.h"
 
 namespace rx::vba {
@@ -16,29 +12,8 @@ constexpr int joystick_base = 256;
 constexpr int button_base = 128;
 constexpr int pov_base = 32;
 
-const char* input_code_text(int code) {
-    switch (code) {
-        case 0:
-            return "axis 0 dir 0";
-        case 1:
-            return "axis 0 dir 1";
-        case 2:
-            return "axis 1 dir 0";
-        case 3:
-            return "axis 1 dir 1";
-        case 32:
-            return "POV Up";
-        case 33:
-            return "POV Down";
-        case 34:
-            return "POV Right";
-        case 35:
-            return "POV Left";
-        default:
-            return "";
-    }
-}
-
+// Input codes below the buttons: the first two axes' directions.
+constexpr int axis_codes = 4;
 int hat_code(hat_direction direction) {
     switch (direction) {
         case hat_direction::up:
@@ -89,60 +64,49 @@ std::string get_control(std::string_view line) {
     return std::string(value);
 }
 
-std::string get_key_std_name(int code) {
-    return key_std_name(code);
+input joy_input(int code) {
+    const int joystick = code / joystick_base;
+    if (!storable_joystick(joystick)) return input::value(code);
+    const int number = code % joystick_base;
+    if (number >= button_base) return input::button(joystick, number - button_base);
+    if (number < axis_codes) return input::axis(joystick, number / 2, number % 2 == 1);
+    for (hat_direction direction :
+         {hat_direction::up, hat_direction::down, hat_direction::left, hat_direction::right})
+        if (hat_code(direction) == number) return input::pov(joystick, direction);
+    return input::joystick_only(joystick);
 }
 
-std::string get_joy_std_name(int code) {
-    std::string name = "Joystick " + std::to_string(code / joystick_base) + " ";
-    const int input = code % joystick_base;
-    if (input < button_base) return name + input_code_text(input);
-    return name + "Button " + std::to_string(input - button_base);
+input input_of(std::string_view value) {
+    return value_input(value, joy_input);
 }
 
-std::string get_std_name(std::string_view value) {
-    const int n = leading_integer(value);
-    return n > 255 ? get_joy_std_name(n) : get_key_std_name(n);
-}
-
-std::optional<std::string> get_joy_emu_name(std::string_view name) {
-    const auto input = parse_joystick_name(name);
-    if (!input) return std::nullopt;
-    int v = input->joystick * joystick_base;
-    using kind = joystick_input::input_kind;
-    switch (input->kind) {
-        case kind::button:
+std::optional<int> value_of(const input& bound) {
+    if (bound.type == input::kind::key)
+        return bound.index >= 0 && bound.index <= 255 ? std::optional<int>(bound.index)
+                                                      : std::nullopt;
+    if (!storable_joystick(bound.joystick)) return std::nullopt;
+    const int base = bound.joystick * joystick_base;
+    switch (bound.type) {
+        case input::kind::button:
             // Buttons past 127 would run into the next joystick's codes.
-            if (input->index >= joystick_base - button_base) return std::nullopt;
-            v += button_base + input->index;
-            break;
-        case kind::hat:
-            v += hat_code(input->hat);
-            break;
-        case kind::axis:
-            // The emulator names only the first two axes; others add nothing.
-            if (input->index <= 1) v += input->index * 2 + (input->positive ? 1 : 0);
-            break;
-        case kind::none:
-            break;
+            if (bound.index < 0 || bound.index >= joystick_base - button_base) return std::nullopt;
+            return base + button_base + bound.index;
+        case input::kind::hat:
+            return base + hat_code(bound.hat);
+        case input::kind::axis:
+            // The emulator names only the first two axes.
+            if (bound.index < 0 || bound.index > 1) return std::nullopt;
+            return base + bound.index * 2 + (bound.positive ? 1 : 0);
+        default:
+            return std::nullopt;
     }
-    return std::to_string(v);
 }
 
-std::string get_key_emu_name(std::string_view name) {
-    return key_emu_name(name);
-}
-
-std::string get_emu_name(std::string_view shown, std::string_view loaded, bool captured) {
-    // A row nobody captured into keeps its value whatever its name would convert to (keypad
-    // Enter shows as "Enter", an unnamed code as its number or as "Joystick 1 ").
-    const std::string_view kept = without_line_end(loaded);
-    if (!captured && !kept.empty()) return std::string(kept);
-    if (shown.find("Joystick") != std::string_view::npos) {
-        if (auto code = get_joy_emu_name(shown)) return *code;
-        return std::string(kept);
-    }
-    return get_key_emu_name(shown);
+std::string saved_value(const binding& record) {
+    const std::string_view kept = without_line_end(record.emu);
+    if (!record.captured && !kept.empty()) return std::string(kept);
+    if (const auto value = value_of(record.id)) return std::to_string(*value);
+    return kept.empty() ? "0" : std::string(kept);
 }
 
 load_result parse(std::string_view text) {

@@ -1,10 +1,12 @@
-// VisualBoyAdvance's first pad in vba.ini: the ten binding lines, the codes and their shown names.
+// VisualBoyAdvance's first pad in vba.ini: the ten binding lines, the codes and their inputs.
 #pragma once
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "emulators/binding_codec.h"
 
 namespace rx::vba {
 
@@ -27,22 +29,20 @@ const std::array<int, row_count>& file_order();
 // stays).
 std::string get_control(std::string_view line);
 
-std::string get_key_std_name(int code);
-std::string get_joy_std_name(int code);
-// The shown name of a file value: above 255 a joystick input, otherwise a key.
-std::string get_std_name(std::string_view value);
+// The input of a file value: above 255 a joystick input (number x 256 + input code), otherwise a
+// key.
+input input_of(std::string_view value);
+input joy_input(int code);
 
-// The code of a joystick name; nullopt when the name cannot be read (no digit 1 to 9 after
-// "Joystick ") or names a button past 127, which the codes cannot hold, so the caller keeps what it
-// had.
-std::optional<std::string> get_joy_emu_name(std::string_view name);
-std::string get_key_emu_name(std::string_view name);
+// The code of an input; nullopt for one the codes cannot hold (a joystick past the ninth, a
+// button past 127, an axis past the second).
+std::optional<int> value_of(const input& bound);
 
-// The value to write for a row. `loaded` is what the row held before (its last loaded or saved
-// value) and `captured` whether a capture has written the shown name since. A row left alone keeps
-// `loaded` (without its line end), so keypad Enter and codes without a name survive a save; a
-// captured name is converted, and a captured joystick name the file cannot hold keeps `loaded`.
-std::string get_emu_name(std::string_view shown, std::string_view loaded, bool captured);
+// The value to write for a row. A row left alone keeps the value it was loaded with (without its
+// line end), so keypad Enter and codes without a name survive a save; a captured input is
+// converted, and one the file cannot hold keeps the loaded value. A row with neither writes 0,
+// no key.
+std::string saved_value(const binding& record);
 
 // What a read of vba.ini gave: the values found in file order until a line was missing.
 struct load_result {

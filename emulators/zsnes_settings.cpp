@@ -5,8 +5,6 @@
 #include <array>
 #include <utility>
 
-#include "emulators/input_names.h"
-#include "emulators/key_names.h"
 #include "emulators/settings_lines.h"
 
 namespace rx::zsnes {
@@ -34,11 +32,18 @@ constexpr std::array<button_entry, button_count> buttons{{{"upk", 4},
 constexpr std::array<int, button_count> file_order{4, 5, 0, 1, 2, 3, 8, 6, 10, 9, 7, 11};
 constexpr int last_offset = 13;
 
-// Joystick inputs in the remainder r of (code - 256) / 32.
-constexpr std::array<const char*, 4> axis_names{"axis 0 dir 1", "axis 0 dir 0", "axis 1 dir 1",
-                                                "axis 1 dir 0"};
-// A hat direction is kept as the stick direction it matches.
-constexpr std::array<const char*, 4> hat_names{"POV Right", "POV Left", "POV Down", "POV Up"};
+// Joystick inputs in the remainder r of (code - 256) / 32: the stick's directions, and the hat
+// directions kept as the stick direction each matches; from 16 on, button r - 16.
+struct stick_code {
+    int axis;
+    bool positive;
+    hat_direction hat;
+};
+constexpr std::array<stick_code, 4> stick_codes{{{0, true, hat_direction::right},
+                                                 {0, false, hat_direction::left},
+                                                 {1, true, hat_direction::down},
+                                                 {1, false, hat_direction::up}}};
+constexpr int button_code = 16;
 
 std::string contrl_word(int player) {
     return "pl" + std::to_string(player) + "contrl";
@@ -92,39 +97,41 @@ int offset_of(int record) {
     return buttons[static_cast<std::size_t>(record % button_count)].offset;
 }
 
-std::string get_joy_std_name(int value) {
-    long long m = static_cast<long long>(value) - 256;
-    long long r = m % 32;
-    std::string name = "Joystick " + std::to_string(m / 32 + 1) + " ";
-    if (r >= 0 && r < 4) return name + axis_names[static_cast<std::size_t>(r)];
-    return name + "Button " + std::to_string(r - 16);
-}
-
-std::string get_std_name(std::string_view value) {
-    return value_std_name(value, get_joy_std_name);
-}
-
-std::optional<int> get_joy_emu_name(std::string_view name) {
-    const auto split = split_joystick_name(name);
-    if (!split) return std::nullopt;
-    const int base = 32 * split->joystick;
-    if (split->button) {
-        // Button n is 16 + n of the joystick's 32 codes: from 16 on it would be the next
-        // joystick's stick.
-        const int button = *split->button;
-        if (button < -16 || button > 15) return std::nullopt;
-        if (!reads_back_as_button(base + 240 + button, split->joystick, button, get_joy_std_name))
-            return std::nullopt;
-        return base + 240 + button;
+input joy_input(int value) {
+    const long long m = static_cast<long long>(value) - 256;
+    const long long joystick = m / 32 + 1;
+    if (joystick < 1 || joystick > 9) return input::value(value);
+    const int r = static_cast<int>(m % 32);
+    if (r < 4) {
+        const stick_code& stick = stick_codes[static_cast<std::size_t>(r)];
+        return input::axis(static_cast<int>(joystick), stick.axis, stick.positive);
     }
-    const auto& table = split->input.find("POV") != std::string_view::npos ? hat_names : axis_names;
-    for (std::size_t i = 0; i < table.size(); ++i)
-        if (split->input == table[i]) return base + 224 + static_cast<int>(i);
-    return base + 224;
+    return input::button(static_cast<int>(joystick), r - button_code);
 }
 
-std::optional<int> get_emu_name(std::string_view name) {
-    return shown_name_value(name, get_joy_emu_name);
+input input_of(std::string_view value) {
+    return value_input(value, joy_input);
+}
+
+std::optional<int> value_of(const input& bound) {
+    if (bound.type == input::kind::key)
+        return bound.index >= 0 && bound.index <= 255 ? std::optional<int>(bound.index)
+                                                      : std::nullopt;
+    if (!storable_joystick(bound.joystick)) return std::nullopt;
+    const int base = 32 * bound.joystick + 224;
+    for (std::size_t i = 0; i < stick_codes.size(); ++i) {
+        const stick_code& stick = stick_codes[i];
+        if ((bound.type == input::kind::axis && bound.index == stick.axis &&
+             bound.positive == stick.positive) ||
+            (bound.type == input::kind::hat && bound.hat == stick.hat))
+            return base + static_cast<int>(i);
+    }
+    if (bound.type != input::kind::button) return std::nullopt;
+    // From button 16 on the code would be the next joystick's stick.
+    if (bound.index < -button_code || bound.index >= 32 - button_code) return std::nullopt;
+    const int value = base + button_code + bound.index;
+    if (joy_input(value) != bound) return std::nullopt;
+    return value;
 }
 
 settings_load load(std::string_view bytes, std::vector<binding>& records) {
@@ -147,9 +154,8 @@ settings_load load(std::string_view bytes, std::vector<binding>& records) {
                 const std::size_t equals = line.find('=', line.find(key) + key.size());
                 if (equals == std::string::npos || equals >= end) return result;
                 std::string emu = line.substr(equals + 1, end - equals - 1);
-                std::string shown = get_std_name(emu);
-                set_loaded(records[static_cast<std::size_t>(record)], std::move(emu),
-                           std::move(shown));
+                const input id = input_of(emu);
+                set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), id);
             }
         }
         result.ok = true;
@@ -167,8 +173,8 @@ settings_load load(std::string_view bytes, std::vector<binding>& records) {
             std::size_t equals = bytes.find('=', at + key.size());
             if (equals == std::string_view::npos || equals >= line_end) return result;
             std::string emu(bytes.substr(equals + 1, line_end - equals - 1));
-            std::string shown = get_std_name(emu);
-            set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), std::move(shown));
+            const input id = input_of(emu);
+            set_loaded(records[static_cast<std::size_t>(record)], std::move(emu), id);
             from = equals + 1;
         }
     }
@@ -186,10 +192,9 @@ settings_save save(std::string_view bytes, const std::vector<binding>& records) 
         lines[contrl[static_cast<std::size_t>(player)]] = contrl_word(player + 1) + "=1\r\n";
     for (int record = 0; record < binding_count; ++record) {
         const auto& binding = records[static_cast<std::size_t>(record)];
-        // A bare key number such as 0 would come back as the key "0".
-        const auto code = get_emu_name(binding.shown);
-        note_unstorable(binding, code, result.unsaved);
-        if (!append_saved_value(binding, code, result.emu)) continue;
+        const auto value = value_of(binding.id);
+        note_unstorable(binding, value, result.unsaved);
+        if (!append_saved_value(binding, value, result.emu)) continue;
         lines[contrl[static_cast<std::size_t>(record / button_count)] +
               static_cast<std::size_t>(offset_of(record))] =
             key_of(record) + "=" + result.emu.back() + "\r\n";

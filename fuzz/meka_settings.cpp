@@ -16,7 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [](std::string_view b, std::vector<rx::binding>& r) {
             return meka::load(b, r).status == meka::load_status::loaded;
         },
-        [](std::string_view b, const std::vector<rx::binding>& r) { return meka::save(b, r); },
-        false);
+        [](std::string_view b, const std::vector<rx::binding>& r) { return meka::save(b, r); });
     return 0;
 }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     namespace n64 = rx::n64;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     n64::parse_button_line(text);
-    n64::std_name(text);
+    n64::input_of(text);
     const n64::bindings loaded = n64::load(text);
     rx::platform::device_list devices;
     devices.enumerated = true;
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const n64::bindings again = n64::load(saved);
     for (int c = 0; c < n64::control_count; ++c) {
         rx::fuzz::check(
-            again[static_cast<std::size_t>(c)].shown == loaded[static_cast<std::size_t>(c)].shown,
+            again[static_cast<std::size_t>(c)].id == loaded[static_cast<std::size_t>(c)].id,
             "a save without changes shows the same bindings");
     }
     // Saving the saved file changes nothing more.

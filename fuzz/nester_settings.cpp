@@ -1,4 +1,4 @@
-// Fuzz target: nester's key records as its registry keys may hold them, shown and stored back.
+// Fuzz target: nester's key records as its registry keys may hold them, read and stored back.
 #include "emulators/nester_settings.h"
 
 #include <cstdint>
@@ -31,15 +31,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         devices.controllers.push_back(
             {"Pad", "{10000000-0000-0000-0000-00000000000" + std::to_string(i) + "}"});
 
-    const std::string shown = nester::std_name(record, controller);
-    if (auto stored = nester::record_of(shown, record, devices)) {
-        // What a save stores for a shown name shows that same name again.
-        rx::fuzz::check(nester::std_name(*stored, controller) == shown, "a stored name reads back");
+    const rx::input loaded = nester::input_of(record, controller);
+    if (auto stored = nester::record_of(loaded, record, devices)) {
+        // What a save stores for an input reads back as that same input.
+        rx::fuzz::check(nester::input_of(*stored, controller) == loaded,
+                        "a stored input reads back");
     }
-    // Any text a capture box may hand over.
-    const std::string typed(in.rest());
-    if (auto stored = nester::record_of(typed, record, devices)) {
+    // Any input a capture box may hand over.
+    rx::input captured;
+    captured.type = static_cast<rx::input::kind>(in.byte() % 7);
+    captured.joystick = static_cast<std::int8_t>(in.byte());
+    captured.index = static_cast<std::int16_t>(word());
+    captured.positive = in.byte() % 2 == 1;
+    captured.hat = static_cast<rx::hat_direction>(in.byte() % 4);
+    if (auto stored = nester::record_of(captured, record, devices)) {
         rx::fuzz::check(!nester::record_values(*stored).empty(), "a stored record has values");
+        rx::fuzz::check(nester::input_of(*stored, controller) == captured,
+                        "a stored capture reads back");
     }
     nester::record_values(record);
     return 0;

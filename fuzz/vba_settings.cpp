@@ -1,4 +1,4 @@
-// Fuzz target: VisualBoyAdvance's vba.ini read, shown and written back unchanged.
+// Fuzz target: VisualBoyAdvance's vba.ini read, turned into inputs and written back unchanged.
 #include "emulators/vba_settings.h"
 
 #include <cstdint>
@@ -13,18 +13,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const vba::load_result loaded = vba::parse(text);
     std::array<std::string, vba::row_count> values;
-    std::array<std::string, vba::row_count> shown;
+    std::array<rx::input, vba::row_count> inputs;
     for (int r = 0; r < vba::row_count; ++r) {
         const auto& value = loaded.values[static_cast<std::size_t>(r)];
-        const std::string loaded_value = value ? *value : std::string("0");
-        shown[r] = vba::get_std_name(loaded_value);
-        values[r] = vba::get_emu_name(shown[r], loaded_value, false);
-        // A row the user left alone is written back with the value it had, so it shows the same
-        // name, keypad Enter and joystick inputs without a name included.
-        rx::fuzz::check(vba::get_std_name(values[r]) == shown[r],
-                        "an untouched row keeps its name");
-        // What the saved file must show again.
-        shown[r] = vba::get_std_name(values[r]);
+        rx::binding row{};
+        row.emu = value ? *value : std::string("0");
+        row.id = vba::input_of(row.emu);
+        values[r] = vba::saved_value(row);
+        // A row the user left alone is written back with the value it had, so it holds the same
+        // input, keypad Enter and joystick inputs without a name included.
+        rx::fuzz::check(vba::input_of(values[r]) == row.id, "an untouched row keeps its input");
+        // Captured, an input the codes can hold is written as a value that reads back as it.
+        row.captured = true;
+        if (vba::value_of(row.id))
+            rx::fuzz::check(vba::input_of(vba::saved_value(row)) == row.id,
+                            "a captured input reads back");
+        inputs[r] = vba::input_of(values[r]);
     }
     if (auto written = vba::rewrite(text, values)) {
         // Only the ten binding lines change; the file keeps its number of lines.
@@ -33,9 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const vba::load_result again = vba::parse(*written);
         rx::fuzz::check(again.complete, "a rewritten file holds every binding");
         for (int r = 0; r < vba::row_count; ++r) {
-            rx::fuzz::check(
-                vba::get_std_name(*again.values[static_cast<std::size_t>(r)]) == shown[r],
-                "a saved file shows what was shown");
+            rx::fuzz::check(vba::input_of(*again.values[static_cast<std::size_t>(r)]) == inputs[r],
+                            "a saved file holds what was saved");
         }
     }
     return 0;

@@ -127,7 +127,7 @@ void console_screen::init() {
                 const box_place& at = column.boxes[static_cast<std::size_t>(r)];
                 b.load_controlbox(at.x, at.y, "controlbox.png", "NEURPOLI.TTF",
                                   shape_.prompts[static_cast<std::size_t>(r)],
-                                  &record(player_, c, r).shown);
+                                  &record(player_, c, r));
                 b.set_keyboard_allowed(column.keyboard);
                 b.set_joystick_allowed(column.joystick);
                 b.set_hats_allowed(column.hats);
@@ -166,7 +166,7 @@ void console_screen::show() {
 
 void console_screen::bind_boxes() {
     for (int c = 0; c < columns(); ++c) {
-        for (int r = 0; r < rows(); ++r) box(c, r).bind(&record(player_, c, r).shown);
+        for (int r = 0; r < rows(); ++r) box(c, r).bind(&record(player_, c, r));
     }
 }
 
@@ -218,7 +218,6 @@ void console_screen::run_set_all(const SDL_Event& event) {
     if (!b.capturing()) b.start_capture();
     b.handle_events(event);
     if (!b.changed()) return;
-    if (b.assigned()) record(player_, set_all_column_, set_all_step_ - 1).captured = true;
     b.stop_capture();
     if (++set_all_step_ > rows()) end_set_all();
 }
@@ -262,7 +261,6 @@ void console_screen::handle_events(const SDL_Event& event) {
             for (int r = 0; r < rows(); ++r) {
                 controlbox& b = box(c, r);
                 b.handle_events(event);
-                if (b.assigned()) record(player_, c, r).captured = true;
             }
         }
         for (auto& b : set_all_) {

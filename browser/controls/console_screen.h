@@ -19,20 +19,18 @@
 //      - `players`: 1, or 2 for a screen with the two player check boxes (player labels at 475, 60
 //        and 625, 60, check boxes at 595, 62 and 760, 62, supplied by this class).
 //      - `locked`: every box shows its record and never captures (display only).
-// 2. The records are `binding` {shown, emu, captured} (emulators/binding_codec.h): one per player,
-// column and
-//    row, reached with `record(player, column, row)` (player and column from 0). The boxes write
-//    captured names straight into the selected player's shown names and set `captured`; a row the
-//    user never captured into keeps `captured` false, so a save can write its loaded value back.
-// 3. `load_controls()` reads the settings into the records (shown and emulator names, `captured`
-//    false) and ends with `select_player(0)` (which also resets the boxes' texts); it returns
-//    whether the file was read and parsed. A screen opens whatever it returns.
-// 4. `save_settings()` converts every record's shown name into its emulator name and writes the
-//    settings through platform::replace_file, never leaving a half-written file.
-// 5. Name conversions shared by all emulators: emulators/key_names.h (the keyboard
-//    code names both ways) and emulators/input_names.h (joystick names built and parsed,
-//    leading integers). Exceptions inside load/save are caught with `run_logged(class_name(), "op",
-//    ...)`.
+// 2. The records are `binding` {id, emu, captured} (emulators/binding_codec.h): one per player,
+//    column and row, reached with `record(player, column, row)` (player and column from 0). The
+//    boxes write captured inputs straight into the selected player's records and set `captured`;
+//    a row the user never captured into keeps `captured` false, so a save writes its loaded value
+//    back untouched. The boxes show each input's name; nothing else reads it.
+// 3. `load_controls()` reads the settings into the records (inputs and emulator values through
+//    the codec, `captured` false) and ends with `select_player(0)` (which also resets the boxes'
+//    texts); it returns whether the file was read and parsed. A screen opens whatever it returns.
+// 4. `save_settings()` has the codec turn every captured input into its emulator value and writes
+//    the settings through platform::replace_file, never leaving a half-written file.
+// 5. Inputs and their names: emulators/input_names.h; key codes and SDL keys: emulators/sdl_keys.h.
+//    Exceptions inside load/save are caught with `run_logged(class_name(), "op", ...)`.
 // 6. `layout()` gives every widget's place and artwork; tests/browser_core/layout_test.cpp checks
 //    that every widget of every console screen lies inside 800 x 600 and that none overlap.
 // 7. The console's row in emulators/consoles.inc names the screen (class name, title,

@@ -28,10 +28,11 @@ const console_shape& atari_shape() {
     return shape;
 }
 
-// The emulator's fixed keys, player 1 then player 2, in row order.
-constexpr std::array<std::array<const char*, row_count>, 2> fixed_keys{{
-    {"Up", "Down", "Left", "Right", "Crtl"},
-    {"E", "D", "S", "F", "N"},
+// The emulator's fixed keys by code, player 1 then player 2, in row order: the arrows and Left
+// Ctrl, then E, D, S, F and N.
+constexpr std::array<std::array<int, row_count>, 2> fixed_keys{{
+    {200, 208, 203, 205, 29},
+    {18, 32, 31, 33, 49},
 }};
 
 }  // namespace
@@ -44,8 +45,8 @@ rx_atari2600_controls_input::rx_atari2600_controls_input()
 void rx_atari2600_controls_input::init() {
     for (int p = 0; p < 2; ++p) {
         for (int r = 0; r < row_count; ++r) {
-            record(p, 0, r).shown =
-                fixed_keys[static_cast<std::size_t>(p)][static_cast<std::size_t>(r)];
+            record(p, 0, r).id =
+                input::key(fixed_keys[static_cast<std::size_t>(p)][static_cast<std::size_t>(r)]);
         }
     }
     console_screen::init();

@@ -66,7 +66,7 @@ bool rx_gameboy_controls_input::load_controls() {
         for (int r = 0; r < vba::row_count; ++r) {
             const auto& value = result.values[static_cast<std::size_t>(r)];
             if (!value) continue;
-            set_loaded(record(0, 0, r), *value, vba::get_std_name(*value));
+            set_loaded(record(0, 0, r), *value, vba::input_of(*value));
         }
         if (!result.complete) log_error(missing_line_text);
         return result.complete;
@@ -92,9 +92,9 @@ void rx_gameboy_controls_input::save_settings() {
         std::vector<std::string> unsaved;
         for (int r = 0; r < vba::row_count; ++r) {
             const binding& b = record(0, 0, r);
-            values[static_cast<std::size_t>(r)] = vba::get_emu_name(b.shown, b.emu, b.captured);
-            if (b.captured && parse_joystick_name(b.shown) && !vba::get_joy_emu_name(b.shown))
-                unsaved.push_back(unstorable_text(b.shown));
+            values[static_cast<std::size_t>(r)] = vba::saved_value(b);
+            if (b.captured && b.id.type != input::kind::key && !vba::value_of(b.id))
+                unsaved.push_back(unstorable_text(b.id));
         }
         const auto rewritten = vba::rewrite(text, values);
         if (!rewritten) {

@@ -63,11 +63,8 @@ std::string rx_n64_controls_input::settings_path() {
 }
 
 void rx_n64_controls_input::take(const n64::bindings& loaded) {
-    loaded_ = loaded;
-    for (int k = 0; k < n64::control_count; ++k) {
-        const n64::binding& from = loaded[static_cast<std::size_t>(k)];
-        set_loaded(record(0, 0, k), from.line, from.shown);
-    }
+    for (int k = 0; k < n64::control_count; ++k)
+        record(0, 0, k) = loaded[static_cast<std::size_t>(k)];
 }
 
 bool rx_n64_controls_input::load_controls() {
@@ -97,14 +94,9 @@ void rx_n64_controls_input::save_settings() {
         }
         // Without the plug-in's file there is nothing to edit.
         if (read == settings_file::missing) return;
-        n64::bindings now = loaded_;
-        for (int k = 0; k < n64::control_count; ++k) {
-            const binding& b = record(0, 0, k);
-            n64::binding& to = now[static_cast<std::size_t>(k)];
-            to.shown = b.shown;
-            to.line = b.emu;
-            to.touched = b.captured;
-        }
+        n64::bindings now;
+        for (int k = 0; k < n64::control_count; ++k)
+            now[static_cast<std::size_t>(k)] = record(0, 0, k);
         const std::string rewritten = n64::save(text, now, platform::input_devices());
         if (!platform::replace_file(path, rewritten).empty()) {
             log_error(write_failure_text(profile().settings_file));

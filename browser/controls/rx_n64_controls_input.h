@@ -20,8 +20,6 @@ class rx_n64_controls_input : public console_screen {
   private:
     // Fills the records from the bindings and remembers what the load showed.
     void take(const n64::bindings& loaded);
-
-    n64::bindings loaded_;
 };
 
 }  // namespace rx

@@ -50,33 +50,22 @@ platform::registry& rx_nes_controls_input::store() {
 bool rx_nes_controls_input::load_controls() {
     return logged_load(*this, "load_nes", [&] {
         std::vector<std::string> log;
-        slots_ = nester::load(store(), platform::keyboard_guid(), log);
+        keys_ = nester::load(store(), platform::keyboard_guid(), log);
         log_all(log);
-        each_record(*this, [&](std::size_t i, int c, int column, int r) {
-            set_loaded(record(c, column, r), slots_[i].shown, slots_[i].shown);
-        });
+        store_codec_records(*this, nester::bindings_of(keys_));
         return true;
     });
 }
 
 void rx_nes_controls_input::save_settings() {
     run_logged(class_name(), "save_nes", [&] {
-        each_record(*this, [&](std::size_t i, int c, int column, int r) {
-            const binding& b = record(c, column, r);
-            slots_[i].shown = b.shown;
-            slots_[i].touched = slots_[i].touched || b.captured;
-        });
+        // A button that was written is the new saved state; one that was not stays captured so
+        // the next save tries it again.
+        std::vector<binding> records = codec_records(*this);
         std::vector<std::string> log;
-        nester::save(store(), slots_, platform::input_devices(), log);
+        nester::save(store(), keys_, records, platform::input_devices(), log);
         log_all(log);
-        // A button that was written is the new saved state; one that was not stays marked so the
-        // next save tries it again.
-        each_record(*this, [&](std::size_t i, int c, int column, int r) {
-            if (slots_[i].changed()) return;
-            binding& b = record(c, column, r);
-            b.emu = slots_[i].shown;
-            b.captured = false;
-        });
+        store_codec_records(*this, records);
     });
 }
 

@@ -19,7 +19,7 @@ class rx_nes_controls_input : public console_screen {
   private:
     platform::registry& store();
 
-    nester::slots slots_;
+    nester::key_records keys_{};
     platform::registry* store_ = nullptr;
 };
 

@@ -56,16 +56,6 @@ std::string rx_pce_controls_input::settings_path() {
     return settings_file_path(profile());
 }
 
-void rx_pce_controls_input::take(const ootake::slots& loaded) {
-    slots_ = loaded;
-    each_record(*this, [&](std::size_t i, int p, int c, int r) {
-        const ootake::slot& s = loaded[i];
-        set_loaded(record(p, c, r),
-                   std::string{static_cast<char>(s.code & 0xFF), static_cast<char>(s.code >> 8)},
-                   s.shown);
-    });
-}
-
 bool rx_pce_controls_input::load_controls() {
     bool no_blocks = false;
     const bool loaded = logged_load(*this, "load_controls", [&] {
@@ -86,12 +76,12 @@ bool rx_pce_controls_input::load_controls() {
                 log_error("Failed to load controls - TG-16");
                 return false;
         }
-        const std::optional<ootake::slots> read = ootake::load(bytes);
-        if (!read) {
+        std::vector<binding> records = codec_records(*this);
+        if (!ootake::load(bytes, records)) {
             no_blocks = true;
             return false;
         }
-        take(*read);
+        store_codec_records(*this, records);
         return true;
     });
     if (no_blocks) {
@@ -119,19 +109,14 @@ void rx_pce_controls_input::save_settings() {
             default:
                 break;
         }
-        ootake::slots now = slots_;
+        std::vector<binding> records = codec_records(*this);
         std::vector<std::string> unsaved;
-        each_record(*this, [&](std::size_t i, int p, int c, int r) {
-            const binding& b = record(p, c, r);
-            now[i].shown = b.shown;
-            now[i].touched = b.captured;
+        for (const binding& b : records) {
             // A button past the 50 the codes hold keeps its code.
-            const auto joystick = parse_joystick_name(b.shown);
-            if (now[i].changed() && !ootake::code_of(b.shown) && joystick &&
-                joystick->kind == joystick_input::input_kind::button)
-                unsaved.push_back(unstorable_text(b.shown));
-        });
-        const auto rewritten = ootake::save(bytes, now);
+            if (b.captured && b.id.type == input::kind::button && !ootake::code_of(b.id))
+                unsaved.push_back(unstorable_text(b.id));
+        }
+        const auto rewritten = ootake::save(bytes, records);
         // Without the marker and room for both blocks, writing would damage the file.
         if (!rewritten || !platform::replace_file(path, *rewritten).empty()) {
             log_error(write_failure_text(profile().settings_file));
@@ -139,7 +124,8 @@ void rx_pce_controls_input::save_settings() {
         }
         for (const std::string& line : unsaved) log_error(line);
         const int player = selected_player();
-        take(*ootake::load(*rewritten));
+        ootake::load(*rewritten, records);
+        store_codec_records(*this, records);
         select_player(player);
     });
 }

@@ -16,11 +16,6 @@ class rx_pce_controls_input : public console_screen {
 
     // ootake.dat in the program folder; "" without a program folder.
     static std::string settings_path();
-
-  private:
-    void take(const ootake::slots& loaded);
-
-    ootake::slots slots_;
 };
 
 }  // namespace rx

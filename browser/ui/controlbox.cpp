@@ -5,7 +5,6 @@
 
 #include "common/guard.h"
 #include "emulators/input_names.h"
-#include "emulators/key_names.h"
 #include "emulators/sdl_keys.h"
 #include "platform/path.h"
 #include "widgets/image.h"
@@ -25,11 +24,6 @@ void settle() {
     } else {
         SDL_Delay(controlbox::settle_ms);
     }
-}
-
-const std::string& empty_text() {
-    static const std::string text;
-    return text;
 }
 
 }  // namespace
@@ -54,7 +48,7 @@ void controlbox::release() {
 
 void controlbox::load_controlbox(int x, int y, const std::string& image_file,
                                  const std::string& font_file, const std::string& prompt,
-                                 std::string* bound_name) {
+                                 binding* bound) {
     run_logged("controlbox", "load_controlbox", [&] {
         release();
         box_ = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), width, height};
@@ -64,18 +58,18 @@ void controlbox::load_controlbox(int x, int y, const std::string& image_file,
             font_ = TTF_OpenFont(platform::join_path(*dir, font_file).c_str(), 20);
         }
         prompt_ = prompt;
-        bound_ = bound_name;
+        bound_ = bound;
         capturing_ = false;
         shown_ = bound_text();
     });
 }
 
-const std::string& controlbox::bound_text() const {
-    return bound_ != nullptr ? *bound_ : empty_text();
+std::string controlbox::bound_text() const {
+    return bound_ != nullptr ? shown_name(*bound_) : std::string();
 }
 
-void controlbox::bind(std::string* bound_name) {
-    bound_ = bound_name;
+void controlbox::bind(binding* bound) {
+    bound_ = bound;
     stop_capture();
 }
 
@@ -118,10 +112,11 @@ void controlbox::finish() {
     stop_capture();
 }
 
-void controlbox::assign(std::string name) {
-    // A box without a bound name still ends its capture; there is nowhere to write.
+void controlbox::assign(const input& captured) {
+    // A box without a binding still ends its capture; there is nowhere to write.
     if (bound_ != nullptr) {
-        *bound_ = std::move(name);
+        bound_->id = captured;
+        bound_->captured = true;
         assigned_ = true;
     }
     finish();
@@ -174,7 +169,7 @@ void controlbox::capture_key(const SDL_Event& event) {
         // The key goes to the code the settings files store through the one table rx_retro plays
         // them back with, so a capture never names a key the game would not answer to.
         if (const int code = key_code_of_sym(event.key.keysym.sym)) {
-            assign(key_std_name(code));
+            assign(input::key(code));
         } else {
             finish();
         }
@@ -183,7 +178,7 @@ void controlbox::capture_key(const SDL_Event& event) {
 
 void controlbox::capture_button(const SDL_Event& event) {
     run_logged("controlbox", "handle_joybutton_events",
-               [&] { assign(joystick_button_name(event.jbutton.which, event.jbutton.button)); });
+               [&] { assign(input::button(event.jbutton.which + 1, event.jbutton.button)); });
 }
 
 void controlbox::capture_axis(const SDL_Event& event) {
@@ -192,7 +187,7 @@ void controlbox::capture_axis(const SDL_Event& event) {
         if (axis > 3 || (axis > 1 && !extra_axes_allowed_)) return;
         const int value = event.jaxis.value;
         if (value >= -axis_dead_zone && value <= axis_dead_zone) return;
-        assign(joystick_axis_name(event.jaxis.which, axis, value > 0));
+        assign(input::axis(event.jaxis.which + 1, axis, value > 0));
         settle();
     });
 }
@@ -213,7 +208,7 @@ void controlbox::capture_hat(const SDL_Event& event) {
         } else {
             return;
         }
-        assign(joystick_hat_name(event.jhat.which, direction));
+        assign(input::pov(event.jhat.which + 1, direction));
         settle();
     });
 }

@@ -1,11 +1,13 @@
 // The capture box of the controls screens: click it, press a key or move a joystick, and the
-// input's name is written into the string the box is bound to.
+// input is written into the binding the box is bound to; the box shows the binding's name.
 #pragma once
 #include <SDL.h>
 #include <SDL_ttf.h>
 
 #include <functional>
 #include <string>
+
+#include "emulators/binding_codec.h"
 
 namespace rx {
 
@@ -24,22 +26,23 @@ class controlbox {
     ~controlbox();
 
     void load_controlbox(int x, int y, const std::string& image_file, const std::string& font_file,
-                         const std::string& prompt, std::string* bound_name);
+                         const std::string& prompt, binding* bound);
     void show();
     void handle_events(const SDL_Event& event);
     // Frees the surfaces and closes the font.
     void release();
 
-    // Points the box at another name (a two-player screen switching players) and shows it.
-    void bind(std::string* bound_name);
-    std::string* bound_name() const { return bound_; }
+    // Points the box at another binding (a two-player screen switching players) and shows it.
+    void bind(binding* bound);
+    binding* bound() const { return bound_; }
     void start_capture();
     void stop_capture();
 
     bool capturing() const { return capturing_; }
     // Set by the event that ended a capture, cleared at the start of every event.
     bool changed() const { return changed_; }
-    // Set with changed when the capture wrote a name (a key without a name ends it writing none).
+    // Set with changed when the capture wrote an input, and marked the binding captured (a key
+    // without a code ends it writing none).
     bool assigned() const { return assigned_; }
     const std::string& shown_text() const { return shown_; }
     const std::string& prompt() const { return prompt_; }
@@ -60,12 +63,12 @@ class controlbox {
   private:
     void pointer_test(int x, int y);
     void finish();
-    void assign(std::string name);
+    void assign(const input& captured);
     void capture_key(const SDL_Event& event);
     void capture_axis(const SDL_Event& event);
     void capture_hat(const SDL_Event& event);
     void capture_button(const SDL_Event& event);
-    const std::string& bound_text() const;
+    std::string bound_text() const;
 
     SDL_Rect box_{0, 0, width, height};
     SDL_Rect frame_{0, 0, width, height};
@@ -78,7 +81,7 @@ class controlbox {
     std::string rendered_text_;
     bool rendered_ = false;
     std::string prompt_;
-    std::string* bound_ = nullptr;
+    binding* bound_ = nullptr;
     bool capturing_ = false;
     bool changed_ = false;
     bool assigned_ = false;

@@ -1,11 +1,10 @@
-// Settings to pad buttons: each format's codec gives the shown names, the names give the inputs.
+// Settings to pad buttons: each format's codec gives the inputs, the inputs give what to read.
 #include "retro/logic/bindings.h"
 
 #include <array>
 
 #include "emulators/binding_codec.h"
 #include "emulators/gens_settings.h"
-#include "emulators/key_names.h"
 #include "emulators/meka_settings.h"
 #include "emulators/nester_settings.h"
 #include "emulators/ootake_settings.h"
@@ -17,32 +16,16 @@ namespace rx::retro {
 
 namespace {
 
-pad_binding bound(unsigned port, pad_button button, std::string shown) {
+// A box saved empty is written as 0, which is no key: such a binding plays nothing, and is no
+// input that could not be played either.
+pad_binding bound(unsigned port, pad_button button, input id) {
+    if (id.type == input::kind::key && id.index == 0) id = input{};
     pad_binding b;
     b.port = port;
     b.button = button;
-    b.shown = std::move(shown);
-    b.source = source_of(b.shown);
+    b.id = id;
+    b.source = source_of(b.id);
     return b;
-}
-
-// A binding whose settings store `value` ("203", "259\r"): a keyboard code plays its keys
-// straight from the code, a joystick goes by its shown name.
-pad_binding bound_value(unsigned port, pad_button button, std::string_view value,
-                        std::string shown) {
-    const int code = leading_integer(value);
-    if (code <= 0 || code > 255) return bound(port, button, std::move(shown));
-    pad_binding b;
-    b.port = port;
-    b.button = button;
-    b.shown = std::move(shown);
-    b.source = key_source(code);
-    return b;
-}
-
-// A box saved empty is written as 0, which is no key: it must not play the key named "0".
-std::string shown_unless_empty(int value, std::string shown) {
-    return value == 0 ? std::string() : shown;
 }
 
 // The pad button of an emulator's screen row `row`; rows of a control the libretro pad lacks
@@ -59,12 +42,6 @@ constexpr std::array<pad_button, gens::row_count> gens_buttons = {
     pad_up, pad_down, pad_left, pad_right, pad_start, pad_b, pad_a, pad_r, pad_y, pad_x, pad_l};
 constexpr std::array<pad_button, meka::control_count> meka_buttons = {
     pad_up, pad_down, pad_left, pad_right, pad_a, pad_r, pad_start};
-
-// MEKA keeps a keyboard line's carriage return in the name; the key is the name without it.
-std::string without_carriage_return(std::string name) {
-    if (!name.empty() && name.back() == '\r') name.pop_back();
-    return name;
-}
 
 }  // namespace
 
@@ -103,54 +80,53 @@ std::optional<pad_button> libretro_button(pad_control control) {
     return std::nullopt;
 }
 
-std::string default_key_name(pad_button button) {
+input default_key(pad_button button) {
     for (pad_control control :
          {pad_control::up, pad_control::down, pad_control::left, pad_control::right,
           pad_control::select, pad_control::start, pad_control::a, pad_control::b, pad_control::x,
           pad_control::y, pad_control::l, pad_control::r}) {
-        if (libretro_button(control) == button) return key_std_name(*default_key_code(control));
+        if (libretro_button(control) == button) return input::key(*default_key_code(control));
     }
     return {};
 }
 
-std::optional<input_source> source_of(std::string_view shown) {
-    if (shown.empty()) return std::nullopt;
-    if (auto joystick = parse_joystick_name(shown)) {
-        input_source s;
-        s.joystick = joystick->joystick - 1;
-        s.index = joystick->index;
-        using kind = joystick_input::input_kind;
-        switch (joystick->kind) {
-            case kind::none:
-                return std::nullopt;
-            case kind::button:
-                s.type = input_source::kind::joystick_button;
-                break;
-            case kind::axis:
-                s.type = input_source::kind::joystick_axis;
-                s.positive = joystick->positive;
-                break;
-            case kind::hat:
-                s.type = input_source::kind::joystick_hat;
-                switch (joystick->hat) {
-                    case hat_direction::up:
-                        s.hat_bit = hat_up;
-                        break;
-                    case hat_direction::down:
-                        s.hat_bit = hat_down;
-                        break;
-                    case hat_direction::left:
-                        s.hat_bit = hat_left;
-                        break;
-                    case hat_direction::right:
-                        s.hat_bit = hat_right;
-                        break;
-                }
-                break;
-        }
-        return s;
+std::optional<input_source> source_of(const input& id) {
+    input_source s;
+    s.joystick = id.joystick - 1;
+    s.index = id.index;
+    switch (id.type) {
+        case input::kind::key:
+            return key_source(id.index);
+        case input::kind::button:
+            s.type = input_source::kind::joystick_button;
+            return s;
+        case input::kind::axis:
+            s.type = input_source::kind::joystick_axis;
+            s.positive = id.positive;
+            return s;
+        case input::kind::hat:
+            s.type = input_source::kind::joystick_hat;
+            switch (id.hat) {
+                case hat_direction::up:
+                    s.hat_bit = hat_up;
+                    break;
+                case hat_direction::down:
+                    s.hat_bit = hat_down;
+                    break;
+                case hat_direction::left:
+                    s.hat_bit = hat_left;
+                    break;
+                case hat_direction::right:
+                    s.hat_bit = hat_right;
+                    break;
+            }
+            return s;
+        case input::kind::none:
+        case input::kind::joystick:
+        case input::kind::code:
+            break;
     }
-    return key_source(key_code_of(shown));
+    return std::nullopt;
 }
 
 std::optional<input_source> key_source(int code) {
@@ -168,10 +144,7 @@ std::vector<pad_binding> vba_bindings(std::optional<std::string_view> vba_ini) {
     for (std::size_t r = 0; r < vba.row_count; ++r) {
         const auto& value = loaded.values[r];
         pad_button button = row_button(vba, r);
-        out.push_back(value ? bound_value(0, button, *value,
-                                          shown_unless_empty(leading_integer(*value),
-                                                             vba::get_std_name(*value)))
-                            : bound(0, button, default_key_name(button)));
+        out.push_back(bound(0, button, value ? vba::input_of(*value) : default_key(button)));
     }
     return out;
 }
@@ -181,60 +154,49 @@ std::vector<pad_binding> zsnes_bindings(std::optional<std::string_view> zinput_c
     std::vector<binding> records(zsnes::binding_count);
     // Records the file does not reach keep these: the defaults on the first pad, none on the
     // second.
-    for (std::size_t i = 0; i < zsnes_profile.row_count; ++i) {
-        records[i].shown = default_key_name(row_button(zsnes_profile, i));
-    }
+    for (std::size_t i = 0; i < zsnes_profile.row_count; ++i)
+        records[i].id = default_key(row_button(zsnes_profile, i));
     if (zinput_cfg) zsnes::load(*zinput_cfg, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < zsnes::binding_count; ++i) {
-        const binding& record = records[static_cast<std::size_t>(i)];
-        const auto port = static_cast<unsigned>(i / zsnes::button_count);
-        const pad_button button =
-            row_button(zsnes_profile, static_cast<std::size_t>(i % zsnes::button_count));
         out.push_back(
-            record.emu.empty()
-                ? bound(port, button, record.shown)
-                : bound_value(port, button, record.emu,
-                              shown_unless_empty(leading_integer(record.emu), record.shown)));
+            bound(static_cast<unsigned>(i / zsnes::button_count),
+                  row_button(zsnes_profile, static_cast<std::size_t>(i % zsnes::button_count)),
+                  records[static_cast<std::size_t>(i)].id));
     }
     return out;
 }
 
 std::vector<pad_binding> ootake_bindings(std::optional<std::string_view> ootake_dat) {
-    std::optional<ootake::slots> slots;
-    if (ootake_dat) slots = ootake::load(*ootake_dat);
+    std::vector<binding> records;
+    const bool loaded = ootake_dat && ootake::load(*ootake_dat, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < ootake::slot_count; ++i) {
         unsigned port = static_cast<unsigned>(i / ootake::button_count);
         pad_button button =
             row_button(profile("ootake"), static_cast<std::size_t>(i % ootake::button_count));
-        std::string shown;
-        if (slots) {
-            const ootake::slot& s = (*slots)[static_cast<std::size_t>(i)];
-            shown = shown_unless_empty(s.code, s.shown);
+        input id;
+        if (loaded) {
+            id = records[static_cast<std::size_t>(i)].id;
         } else if (port == 0) {
-            shown = default_key_name(button);
+            id = default_key(button);
         }
-        out.push_back(bound(port, button, shown));
+        out.push_back(bound(port, button, id));
     }
     return out;
 }
 
 std::vector<pad_binding> gens_bindings(std::optional<std::string_view> gens_cfg) {
     std::vector<binding> records(gens::binding_count);
-    for (int r = 0; r < gens::row_count; ++r) {
-        records[static_cast<std::size_t>(r)].shown = default_key_name(gens_buttons[r]);
-    }
+    for (int r = 0; r < gens::row_count; ++r)
+        records[static_cast<std::size_t>(r)].id = default_key(gens_buttons[r]);
     // A file cut short keeps the defaults for the rows it does not reach.
     if (gens_cfg) gens::load(*gens_cfg, records);
     std::vector<pad_binding> out;
     for (int i = 0; i < gens::binding_count; ++i) {
-        const binding& record = records[static_cast<std::size_t>(i)];
         out.push_back(bound(static_cast<unsigned>(i / gens::row_count),
                             gens_buttons[static_cast<std::size_t>(i % gens::row_count)],
-                            record.emu.empty()
-                                ? record.shown
-                                : shown_unless_empty(leading_integer(record.emu), record.shown)));
+                            records[static_cast<std::size_t>(i)].id));
     }
     return out;
 }
@@ -247,13 +209,13 @@ std::vector<pad_binding> meka_bindings(std::optional<std::string_view> meka_inp)
     for (int i = 0; i < meka::binding_count; ++i) {
         const unsigned port = static_cast<unsigned>(meka::player_of(i) - 1);
         const pad_button button = meka_buttons[static_cast<std::size_t>(i % meka::control_count)];
-        std::string shown;
+        input id;
         if (loaded) {
-            shown = without_carriage_return(records[static_cast<std::size_t>(i)].shown);
+            id = records[static_cast<std::size_t>(i)].id;
         } else if (port == 0 && !meka::is_joystick_record(i)) {
-            shown = default_key_name(button);
+            id = default_key(button);
         }
-        out.push_back(bound(port, button, shown));
+        out.push_back(bound(port, button, id));
     }
     return out;
 }
@@ -269,7 +231,7 @@ std::vector<pad_binding> nester_bindings(platform::registry& store,
                                                   : nester::default_record(c, b, keyboard_guid);
             out.push_back(bound(static_cast<unsigned>(c),
                                 row_button(profile("nester"), static_cast<std::size_t>(b)),
-                                nester::std_name(record, c)));
+                                nester::input_of(record, c)));
         }
     }
     return out;
@@ -320,9 +282,9 @@ std::vector<std::string> unplayable_bindings(const std::vector<pad_binding>& bin
         "B", "Y", "Select", "Start", "Up", "Down", "Left", "Right", "A", "X", "L", "R"};
     std::vector<std::string> lines;
     for (const pad_binding& b : bindings) {
-        if (b.source || b.shown.empty()) continue;
+        if (b.source || b.id.type == input::kind::none) continue;
         lines.push_back(std::string(console_name) + " pad " + std::to_string(b.port + 1) + " " +
-                        button_names[b.button] + ": \"" + b.shown +
+                        button_names[b.button] + ": \"" + input_name(b.id) +
                         "\" is no key or joystick input this player can read; left unbound");
     }
     return lines;

@@ -35,22 +35,22 @@ struct input_source {
     unsigned hat_bit = 0;
 };
 
-// One pad button of one port with the name its settings give it, and where that leads.
+// One pad button of one port with the input its settings give it, and where that leads.
 struct pad_binding {
     unsigned port = 0;
     pad_button button = pad_b;
-    std::string shown;  // as the controls screen shows it ("Left Ctrl", "Joystick 1 Button 3")
-    std::optional<input_source> source;  // nullopt when the name cannot be played
+    input id;                            // as the controls screen captured it
+    std::optional<input_source> source;  // nullopt when the input cannot be played
 };
 
-// The input a shown name stands for; nullopt for an empty name, a key name no code has (a bare
-// number), a code no key reaches, or a joystick name without an input.
-std::optional<input_source> source_of(std::string_view shown);
+// Where an input is read from; nullopt for none, a code no key reaches, or a value that names no
+// input.
+std::optional<input_source> source_of(const input& id);
 // The keys that play a DirectInput key code; nullopt when none does.
 std::optional<input_source> key_source(int code);
 
-// The name of the key a pad button plays when its settings say nothing (the first pad only).
-std::string default_key_name(pad_button button);
+// The key a pad button plays when its settings say nothing (the first pad only).
+input default_key(pad_button button);
 
 // The bindings of each settings format. A settings file that is missing, unreadable or lacks a
 // binding leaves those buttons at the player's defaults (the same first pad on every console).

@@ -31,7 +31,7 @@ constexpr std::size_t meka_lines = 112;  // past the last joystick line and the 
 std::vector<binding> records_of(const std::vector<pad_binding>& keys) {
     std::vector<binding> records(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        records[i].shown = keys[i].shown;
+        records[i].id = keys[i].id;
         records[i].captured = true;
     }
     return records;
@@ -44,10 +44,9 @@ std::string shipped_vba_ini() {
     std::size_t line_count = 0;
     for (const vba::row& r : vba::rows()) line_count = std::max(line_count, r.line + 1);
     const std::vector<std::string> blank(line_count, "\r\n");
-    const std::vector<pad_binding> keys = vba_bindings(std::nullopt);
+    const std::vector<binding> records = records_of(vba_bindings(std::nullopt));
     std::array<std::string, vba::row_count> values;
-    for (std::size_t r = 0; r < values.size(); ++r)
-        values[r] = vba::get_emu_name(keys[r].shown, "", true);
+    for (std::size_t r = 0; r < values.size(); ++r) values[r] = vba::saved_value(records[r]);
     return *vba::rewrite(join_lines(blank), values);
 }
 
@@ -65,22 +64,13 @@ std::string shipped_zinput_cfg() {
         }
         lines.insert(lines.end(), block.begin(), block.end());
     }
-    const std::vector<pad_binding> keys = zsnes_bindings(std::nullopt);
-    std::vector<binding> records(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) records[i].shown = keys[i].shown;
-    return zsnes::save(join_lines(lines), records).bytes;
+    return zsnes::save(join_lines(lines), records_of(zsnes_bindings(std::nullopt))).bytes;
 }
 
 std::string shipped_ootake_dat() {
     std::string blank(ootake_file_size, '\0');
     blank.replace(0, ootake::marker.size(), ootake::marker);
-    const std::vector<pad_binding> keys = ootake_bindings(std::nullopt);
-    ootake::slots slots;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        slots[i].shown = keys[i].shown;
-        slots[i].touched = true;
-    }
-    return *ootake::save(blank, slots);
+    return *ootake::save(blank, records_of(ootake_bindings(std::nullopt)));
 }
 
 std::string shipped_gens_cfg() {

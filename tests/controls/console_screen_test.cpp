@@ -84,7 +84,7 @@ TEST_F(ConsoleScreenTest, SetAllFillsEveryRowInOrderAndIgnoresHomeBackAndSaveUnt
         EXPECT_EQ(app::current_screen(), console_screen_of("GB"));
         EXPECT_TRUE(gameboy.box(0, row).capturing());
         wrapper_key(keys[row]);
-        EXPECT_EQ(gameboy.record(0, 0, row).shown, names[row]);
+        EXPECT_EQ(shown_name(gameboy.record(0, 0, row)), names[row]);
         EXPECT_TRUE(gameboy.record(0, 0, row).captured);
         EXPECT_EQ(gameboy.box(0, row).shown_text(), names[row]);
         EXPECT_FALSE(gameboy.box(0, row).capturing());
@@ -104,20 +104,20 @@ TEST_F(ConsoleScreenTest, SetAllFillsEveryRowInOrderAndIgnoresHomeBackAndSaveUnt
 TEST_F(ConsoleScreenTest, ClickOnOneBoxCapturesIntoThatRowAlone) {
     two_player_screen s;
     s.init();
-    for (int r = 0; r < 3; ++r) s.record(0, 0, r).shown = "K" + std::to_string(r);
+    for (int r = 0; r < 3; ++r) s.record(0, 0, r).id = input::key(2 + r);  // "1" to "3"
     s.select_player(0);
     click(s, 200, 160);  // keyboard column, row 1
     EXPECT_TRUE(s.box(0, 1).capturing());
     EXPECT_TRUE(s.capture_in_progress());
     EXPECT_FALSE(s.set_all_running());
     press(s, SDLK_q);
-    EXPECT_EQ(s.record(0, 0, 1).shown, "Q");
+    EXPECT_EQ(shown_name(s.record(0, 0, 1)), "Q");
     EXPECT_TRUE(s.record(0, 0, 1).captured);
-    EXPECT_EQ(s.record(0, 0, 0).shown, "K0");
-    EXPECT_EQ(s.record(0, 0, 2).shown, "K2");
+    EXPECT_EQ(shown_name(s.record(0, 0, 0)), "1");
+    EXPECT_EQ(shown_name(s.record(0, 0, 2)), "3");
     EXPECT_FALSE(s.record(0, 0, 0).captured);
     EXPECT_FALSE(s.capture_in_progress());
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(s.record(1, 0, r).shown, "");
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(shown_name(s.record(1, 0, r)), "");
 }
 
 TEST_F(ConsoleScreenTest, PlayersKeepTheirOwnRecords) {
@@ -130,8 +130,8 @@ TEST_F(ConsoleScreenTest, PlayersKeepTheirOwnRecords) {
     EXPECT_FALSE(s.player_box(0)->ticked());
     click(s, 200, 130);
     press(s, SDLK_e);
-    EXPECT_EQ(s.record(1, 0, 0).shown, "E");
-    EXPECT_EQ(s.record(0, 0, 0).shown, "");
+    EXPECT_EQ(shown_name(s.record(1, 0, 0)), "E");
+    EXPECT_EQ(shown_name(s.record(0, 0, 0)), "");
     click(s, 600, 67);  // player 1 box
     EXPECT_EQ(s.selected_player(), 0);
     EXPECT_EQ(s.box(0, 0).shown_text(), "");
@@ -158,8 +158,8 @@ TEST_F(ConsoleScreenTest, EachColumnHasItsOwnSetAllAndAJoystickColumnNeedsAJoyst
     EXPECT_EQ(s.saves, 0);
     press(s, SDLK_3);
     EXPECT_FALSE(s.set_all_running());
-    EXPECT_EQ(s.record(0, 0, 2).shown, "3");
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(s.record(0, 1, r).shown, "");
+    EXPECT_EQ(shown_name(s.record(0, 0, 2)), "3");
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(shown_name(s.record(0, 1, r)), "");
     click(s, 350, 420);  // Save Settings acts on the event after its click
     s.handle_events(make_key(SDLK_a, false));
     EXPECT_EQ(s.saves, 1);
@@ -174,7 +174,7 @@ TEST_F(ConsoleScreenTest, ResetEndsCapturesAndShowsTheRecords) {
     s.reset();
     EXPECT_FALSE(s.set_all_running());
     EXPECT_FALSE(s.capture_in_progress());
-    s.record(0, 0, 0).shown = "Left Alt";
+    s.record(0, 0, 0).id = input::key(56);
     s.reset();
     EXPECT_EQ(s.box(0, 0).shown_text(), "Left Alt");
     s.show();
@@ -188,7 +188,7 @@ TEST_F(ConsoleScreenTest, SingleCaptureClosesThePointerGateToo) {
     ASSERT_TRUE(gameboy.box(0, 0).capturing());
     dispatch_events(console_screen_of("GB"), make_key(SDLK_LEFT, true));
     EXPECT_FALSE(app::cursor_keys_enabled());
-    EXPECT_EQ(gameboy.record(0, 0, 0).shown, "Left");
+    EXPECT_EQ(shown_name(gameboy.record(0, 0, 0)), "Left");
     dispatch_events(console_screen_of("GB"), make_key(SDLK_LEFT, false));
     EXPECT_TRUE(app::cursor_keys_enabled());
 }
@@ -201,7 +201,7 @@ TEST_F(ConsoleScreenTest, AtariShowsFixedKeysPerPlayerAndNeverCaptures) {
         for (int r = 0; r < 5; ++r) shown.push_back(atari.box(0, r).shown_text());
         return shown;
     };
-    const std::vector<std::string> one{"Up", "Down", "Left", "Right", "Crtl"};
+    const std::vector<std::string> one{"Up", "Down", "Left", "Right", "Left Ctrl"};
     const std::vector<std::string> two{"E", "D", "S", "F", "N"};
     EXPECT_EQ(texts(), one);
     EXPECT_EQ(atari.set_all_button(0), nullptr);

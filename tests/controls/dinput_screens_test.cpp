@@ -66,18 +66,18 @@ TEST_F(DinputScreens, N64CapturesIntoBothColumnsAndSavesTheSection) {
     rx_n64_controls_input s;
     s.init();
     ASSERT_TRUE(s.load_controls());
-    EXPECT_EQ(s.record(0, 0, 0).shown, "Up");
+    EXPECT_EQ(shown_name(s.record(0, 0, 0)), "Up");
     EXPECT_EQ(s.box(0, 0).shown_text(), "Up");
     // D-pad left: third row of the right column.
     click(s, 600, 60 + 2 * 30 + 10);
     ASSERT_TRUE(s.box(0, 12).capturing());
     press(s, SDLK_q);
-    EXPECT_EQ(s.record(0, 0, 12).shown, "Q");
+    EXPECT_EQ(shown_name(s.record(0, 0, 12)), "Q");
     // Stick left, in the left column, takes the second stick's axis.
     click(s, 200, 60 + 2 * 30 + 10);
     ASSERT_TRUE(s.box(0, 2).capturing());
     s.handle_events(test::make_joystick_axis(0, 2, -20000));
-    EXPECT_EQ(s.record(0, 0, 2).shown, "Joystick 1 axis 2 dir 0");
+    EXPECT_EQ(shown_name(s.record(0, 0, 2)), "Joystick 1 axis 2 dir 0");
     click(s, 380, 375);  // Save Settings
     const std::string saved = folder_.read("plugin/1964Input.ini");
     EXPECT_EQ(saved, n64_head +
@@ -108,16 +108,16 @@ TEST_F(DinputScreens, N64CapturesIntoBothColumnsAndSavesTheSection) {
 TEST_F(DinputScreens, N64WithoutItsFileKeepsTheRowsAndWritesNothing) {
     rx_n64_controls_input s;
     s.init();
-    s.record(0, 0, 4).shown = "Space";
+    s.record(0, 0, 4).id = input::key(57);
     EXPECT_FALSE(s.load_controls());
-    EXPECT_EQ(s.record(0, 0, 4).shown, "Space");
+    EXPECT_EQ(shown_name(s.record(0, 0, 4)), "Space");
     click(s, 380, 375);
     EXPECT_FALSE(folder_.exists("plugin/1964Input.ini"));
     // A failed replace leaves the file as it was and is logged.
     ASSERT_EQ(mkdir(folder_.file("plugin").c_str(), 0755), 0);
     ASSERT_TRUE(test::write_file(folder_.file("plugin/1964Input.ini"), n64_text));
     ASSERT_TRUE(s.load_controls());
-    s.record(0, 0, 0).shown = "W";
+    s.record(0, 0, 0) = binding{input::key(17), "", true};
     platform::fail_replace_step_for_testing(platform::replace_step::flush);
     click(s, 380, 375);
     EXPECT_EQ(folder_.read("plugin/1964Input.ini"), n64_text);
@@ -160,7 +160,7 @@ TEST_F(NesScreen, SecondControllerCapturesAreSavedAndTheRestLeftAlone) {
     s.handle_events(test::make_joystick_hat(0, SDL_HAT_UP));  // hats are not taken here
     EXPECT_TRUE(s.box(0, 1).capturing());
     s.handle_events(test::make_joystick_axis(0, 1, 30000));
-    EXPECT_EQ(s.record(1, 0, 1).shown, "Joystick 1 axis 1 dir 1");
+    EXPECT_EQ(shown_name(s.record(1, 0, 1)), "Joystick 1 axis 1 dir 1");
     click(s, 380, 345);  // Save Settings
 
     const std::string up2 = "Software\\nester\\NES\\Input\\Controller2\\Up";
@@ -179,7 +179,7 @@ TEST_F(NesScreen, SecondControllerCapturesAreSavedAndTheRestLeftAlone) {
     // Reopening shows what was saved, controller 1 first.
     ASSERT_TRUE(s.load_controls());
     EXPECT_EQ(s.selected_player(), 0);
-    EXPECT_EQ(s.record(1, 0, 0).shown, "T");
+    EXPECT_EQ(shown_name(s.record(1, 0, 0)), "T");
 }
 
 TEST_F(NesScreen, AFailedWriteIsLoggedAndTriedAgainByTheNextSave) {
@@ -221,7 +221,7 @@ TEST_F(DinputScreens, PceSavesOnlyTheTwoBlocks) {
     s.init();
     ASSERT_TRUE(s.load_controls());
     EXPECT_EQ(s.box(0, 0).shown_text(), "W");
-    EXPECT_EQ(s.record(1, 0, 3).shown, "Joystick 1 Button 2");
+    EXPECT_EQ(shown_name(s.record(1, 0, 3)), "Joystick 1 Button 2");
     click(s, 765, 67);                // player 2
     click(s, 350, 90 + 2 * 30 + 10);  // Left
     press(s, SDLK_LEFT);
@@ -257,11 +257,11 @@ TEST_F(DinputScreens, PceButtonTheFileCannotHoldKeepsItsCodeAndIsLogged) {
     s.init();
     ASSERT_TRUE(s.load_controls());
     // Fifty codes per joystick hold buttons 0 to 49; button 50 would be the next joystick's stick.
-    s.record(0, 0, 0).shown = "Joystick 1 Button 50";
+    s.record(0, 0, 0).id = input::button(1, 50);
     s.record(0, 0, 0).captured = true;
     click(s, 380, 345);
     EXPECT_EQ(folder_.read("ootake.dat"), before);
-    EXPECT_EQ(s.record(0, 0, 0).shown, "W");
+    EXPECT_EQ(shown_name(s.record(0, 0, 0)), "W");
     EXPECT_EQ(error_log(), "Failure storing Joystick 1 Button 50 - save_settings\n");
 }
 
@@ -272,10 +272,10 @@ TEST_F(DinputScreens, PceWithoutTheMarkerLoadsNothingAndWritesNothing) {
     ASSERT_TRUE(test::write_file(folder_.file("ootake.dat"), bytes));
     rx_pce_controls_input s;
     s.init();
-    s.record(0, 0, 0).shown = "A";
+    s.record(0, 0, 0).id = input::key(30);
     // The load stops with the range error the controls menu logs (it then stays on screen).
     EXPECT_THROW(s.load_controls(), std::out_of_range);
-    EXPECT_EQ(s.record(0, 0, 0).shown, "A");
+    EXPECT_EQ(shown_name(s.record(0, 0, 0)), "A");
     click(s, 380, 345);
     EXPECT_EQ(folder_.read("ootake.dat"), bytes);
     EXPECT_EQ(error_log(), "Failure writing ootake.dat - save_settings\n");
@@ -285,7 +285,7 @@ TEST_F(DinputScreens, PceScreenDoesNotOpenWithoutBothBlocks) {
     auto& pce = screens().of("PCE");
     pce.init();
     screens().controls.init();
-    pce.record(0, 0, 0).shown = "kept";
+    pce.record(0, 0, 0).id = input::key(37);
     std::string no_marker = ootake_file(100, 2000);
     no_marker[101] = 'a';
     const std::string too_short = ootake_file(100, 2000).substr(0, 100 + 304 + 15);
@@ -300,7 +300,7 @@ TEST_F(DinputScreens, PceScreenDoesNotOpenWithoutBothBlocks) {
         wrapper_click(10, 560);  // the Turbo Graphics 16 button
         ++attempts;
         EXPECT_EQ(app::current_screen(), screen_controls) << attempts;
-        EXPECT_EQ(pce.record(0, 0, 0).shown, "kept");
+        EXPECT_EQ(shown_name(pce.record(0, 0, 0)), "K");
         // The click is spent: the next event does not try again.
         dispatch_events(app::current_screen(),
                         test::make_mouse_button(SDL_BUTTON_LEFT, false, 300, 300));
@@ -319,7 +319,7 @@ TEST_F(DinputScreens, PceScreenDoesNotOpenWithoutBothBlocks) {
     app::clear_controls();
     wrapper_click(10, 560);
     EXPECT_EQ(app::current_screen(), console_screen_of("PCE"));
-    EXPECT_EQ(pce.record(0, 0, 0).shown, "W");
+    EXPECT_EQ(shown_name(pce.record(0, 0, 0)), "W");
 }
 
 }  // namespace

@@ -50,7 +50,12 @@ class GameboyScreenTest : public test::sdl_test {
     std::string path() const { return folder_.file("vba.ini"); }
     std::string read() const { return folder_.read("vba.ini"); }
     std::string log() const { return folder_.read("error_log.txt"); }
-    static std::string shown(int row) { return screens().of("GB").record(0, 0, row).shown; }
+    static std::string shown(int row) { return shown_name(screens().of("GB").record(0, 0, row)); }
+    // What a capture box does to a row.
+    static void capture(console_screen& screen, int row, const input& captured) {
+        screen.record(0, 0, row).id = captured;
+        screen.record(0, 0, row).captured = true;
+    }
 };
 
 TEST_F(GameboyScreenTest, LoadShowsNamesAndAnUntouchedSaveKeepsTheFile) {
@@ -93,21 +98,18 @@ TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines
     write(vba_file(94, plain));
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 2).shown = "Enter (Pad)";  // outside the table
-    gb.record(0, 0, 2).captured = true;
-    gb.record(0, 0, 6).shown = "Joystick 1 Button 3";
-    gb.record(0, 0, 6).captured = true;
-    // A name that cannot be read keeps the row's loaded value.
-    gb.record(0, 0, 7).shown = "Joystick ";
+    capture(gb, 2, input::key(156));  // keypad Enter, which no capture box makes
+    capture(gb, 6, input::button(1, 3));
+    // An input the file has no code for keeps the row's loaded value.
+    capture(gb, 7, input::joystick_only(1));
     gb.save_settings();
-    const std::vector<std::string> saved{"0",  "205", "200", "208", "387",
-                                         "45", "30",  "31",  "28",  "14"};
+    const std::vector<std::string> saved{"156", "205", "200", "208", "387",
+                                         "45",  "30",  "31",  "28",  "14"};
     EXPECT_EQ(read(), vba_file(94, saved));
     auto& color = screens().of("GBC");
     ASSERT_TRUE(color.load_controls());
-    EXPECT_EQ(color.record(0, 0, 6).shown, "Joystick 1 Button 3");
-    color.record(0, 0, 6).shown = "Z";
-    color.record(0, 0, 6).captured = true;
+    EXPECT_EQ(color.record(0, 0, 6).id, input::button(1, 3));
+    capture(color, 6, input::key(44));
     color.save_settings();
     ASSERT_TRUE(gb.load_controls());
     EXPECT_EQ(shown(6), "Z");
@@ -115,7 +117,7 @@ TEST_F(GameboyScreenTest, CapturedNamesAreWrittenAndTheOtherScreensShareTheLines
 
 TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
     auto& gb = screens().of("GB");
-    gb.record(0, 0, 0).shown = "Q";
+    gb.record(0, 0, 0).id = input::key(16);
     EXPECT_FALSE(gb.load_controls());
     EXPECT_EQ(shown(0), "Q");
     EXPECT_EQ(gb.box(0, 0).shown_text(), "Q");
@@ -131,8 +133,7 @@ TEST_F(GameboyScreenTest, MissingOrEmptyFileKeepsTheRecordsAndWritesNothing) {
 TEST_F(GameboyScreenTest, SaveOverAFileThatCannotBeReadIsLogged) {
     ASSERT_EQ(mkdir(path().c_str(), 0755), 0);  // there, but no file to read
     auto& gb = screens().of("GB");
-    gb.record(0, 0, 0).shown = "W";
-    gb.record(0, 0, 0).captured = true;
+    capture(gb, 0, input::key(17));
     gb.save_settings();
     EXPECT_EQ(log(), "Failure reading vba.ini - save_settings\n");
 }
@@ -141,10 +142,8 @@ TEST_F(GameboyScreenTest, AButtonTheFileCannotHoldKeepsTheRowAndIsLogged) {
     write(vba_file(94, plain));
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 0).shown = "Joystick 1 Button 130";  // would read back as joystick 2
-    gb.record(0, 0, 0).captured = true;
-    gb.record(0, 0, 6).shown = "Joystick 1 Button 3";
-    gb.record(0, 0, 6).captured = true;
+    capture(gb, 0, input::button(1, 130));  // would read back as joystick 2
+    capture(gb, 6, input::button(1, 3));
     gb.save_settings();
     std::vector<std::string> values = plain;
     values[4] = "387";
@@ -157,14 +156,13 @@ TEST_F(GameboyScreenTest, ShortFileLoadsTheLinesBeforeTheGapAndIsNeverWritten) {
     const std::string text = vba_file(93, plain);
     write(text);
     auto& gb = screens().of("GB");
-    gb.record(0, 0, 4).shown = "Kept";
+    gb.record(0, 0, 4).id = input::key(37);
     EXPECT_FALSE(gb.load_controls());
     EXPECT_EQ(shown(2), "Left");
     EXPECT_EQ(shown(5), "Enter");
-    EXPECT_EQ(shown(4), "Kept");
+    EXPECT_EQ(shown(4), "K");
     EXPECT_EQ(log(), "invalid vector<T> subscript\n");
-    gb.record(0, 0, 2).shown = "A";
-    gb.record(0, 0, 2).captured = true;
+    capture(gb, 2, input::key(30));
     gb.save_settings();
     EXPECT_EQ(read(), text);
     EXPECT_EQ(log(), "invalid vector<T> subscript\ninvalid vector<T> subscript\n");
@@ -180,8 +178,7 @@ TEST_F(GameboyScreenTest, LongFileKeepsEverythingPastTheBindings) {
     write(text);
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 0).shown = "W";
-    gb.record(0, 0, 0).captured = true;
+    capture(gb, 0, input::key(17));
     gb.save_settings();
     std::vector<std::string> values = plain;
     values[2] = "17";
@@ -193,8 +190,7 @@ TEST_F(GameboyScreenTest, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
     write(text);
     auto& gb = screens().of("GB");
     ASSERT_TRUE(gb.load_controls());
-    gb.record(0, 0, 0).shown = "W";
-    gb.record(0, 0, 0).captured = true;
+    capture(gb, 0, input::key(17));
     for (auto step : {platform::replace_step::create, platform::replace_step::write,
                       platform::replace_step::flush, platform::replace_step::rename}) {
         platform::fail_replace_step_for_testing(step);

@@ -12,8 +12,8 @@
 namespace rx::test {
 
 // What a capture box does to a record.
-inline void capture(binding& record, const std::string& name) {
-    record.shown = name;
+inline void capture(binding& record, const input& captured) {
+    record.id = captured;
     record.captured = true;
 }
 

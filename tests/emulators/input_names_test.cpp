@@ -1,4 +1,4 @@
-// Joystick names built by the capture box and read back by the codecs, and the integer reader.
+// Inputs, their capture box texts and equality, and the integer reader.
 #include "emulators/input_names.h"
 
 #include <gtest/gtest.h>
@@ -6,59 +6,32 @@
 namespace rx {
 namespace {
 
-using kind = joystick_input::input_kind;
-
-TEST(JoystickNames, BuiltNamesParseBackToTheSameInput) {
-    for (int j = 0; j < 5; ++j) {
-        for (int b : {0, 7, 31}) {
-            auto in = parse_joystick_name(joystick_button_name(j, b));
-            ASSERT_TRUE(in);
-            EXPECT_EQ(in->joystick, j + 1);
-            EXPECT_EQ(in->kind, kind::button);
-            EXPECT_EQ(in->index, b);
-        }
-        for (int a = 0; a < 4; ++a) {
-            for (bool positive : {false, true}) {
-                auto in = parse_joystick_name(joystick_axis_name(j, a, positive));
-                ASSERT_TRUE(in);
-                EXPECT_EQ(in->kind, kind::axis);
-                EXPECT_EQ(in->index, a);
-                EXPECT_EQ(in->positive, positive);
-            }
-        }
-        for (hat_direction d :
-             {hat_direction::up, hat_direction::down, hat_direction::left, hat_direction::right}) {
-            auto in = parse_joystick_name(joystick_hat_name(j, d));
-            ASSERT_TRUE(in);
-            EXPECT_EQ(in->kind, kind::hat);
-            EXPECT_EQ(in->hat, d);
-        }
-    }
-    EXPECT_EQ(joystick_button_name(0, 3), "Joystick 1 Button 3");
-    EXPECT_EQ(joystick_axis_name(0, 1, false), "Joystick 1 axis 1 dir 0");
-    EXPECT_EQ(joystick_hat_name(1, hat_direction::left), "Joystick 2 POV Left");
+TEST(InputNames, EachKindHasTheCaptureBoxText) {
+    const std::pair<input, const char*> names[] = {
+        {input::key(29), "Left Ctrl"},
+        {input::key(156), "Enter"},
+        {input::key(55), "55"},
+        {input::button(1, 3), "Joystick 1 Button 3"},
+        {input::axis(1, 1, false), "Joystick 1 axis 1 dir 0"},
+        {input::axis(2, 0, true), "Joystick 2 axis 0 dir 1"},
+        {input::pov(2, hat_direction::left), "Joystick 2 POV Left"},
+        {input::joystick_only(3), "Joystick 3 "},
+        {input::value(300), "300"},
+        {input{}, ""}};
+    for (const auto& [id, name] : names) EXPECT_EQ(input_name(id), name);
 }
 
-TEST(JoystickNames, UnreadableNamesAreRefusedWithoutReadingPastTheText) {
-    for (const char* name :
-         {"", "Joystick", "Joystick ", "Joystick 0 Button 1", "Joystick x", "Joystick 12 Button 1",
-          "Joystick 1x", "joystick 1 Button 1", "Left Ctrl", "Joystick 10 "}) {
-        EXPECT_FALSE(parse_joystick_name(name)) << '"' << name << '"';
-    }
-    // A readable number with nothing (or nothing known) after it names no input.
-    for (const char* name :
-         {"Joystick 1", "Joystick 1 ", "Joystick 2 Button", "Joystick 2 Button ",
-          "Joystick 2 Button 3x", "Joystick 3 axis 1 dir 2", "Joystick 3 axis 1 dir 1 ",
-          "Joystick 3 POV Upward", "Joystick 4 POV"}) {
-        auto in = parse_joystick_name(name);
-        ASSERT_TRUE(in) << name;
-        EXPECT_EQ(in->kind, kind::none) << name;
-    }
-    // The text ends where the view ends, not at a terminator further on.
-    const char buffer[] = "Joystick 1 Button 12";
-    auto in = parse_joystick_name(std::string_view(buffer, 19));
-    ASSERT_TRUE(in);
-    EXPECT_EQ(in->index, 1);
+TEST(InputNames, InputsAreEqualOnlyInWhatTheirKindUses) {
+    EXPECT_EQ(input::key(28), input::key(28));
+    EXPECT_NE(input::key(28), input::key(156));  // both shown as "Enter"
+    EXPECT_NE(input::key(11), input::value(11));
+    EXPECT_NE(input::button(1, 3), input::button(2, 3));
+    EXPECT_NE(input::axis(1, 0, true), input::axis(1, 0, false));
+    EXPECT_NE(input::pov(1, hat_direction::up), input::pov(1, hat_direction::down));
+    input hat = input::pov(1, hat_direction::up);
+    hat.index = 7;  // not part of a hat
+    EXPECT_EQ(hat, input::pov(1, hat_direction::up));
+    EXPECT_EQ(input{}, input{});
 }
 
 TEST(LeadingInteger, ReadsTheFirstNumberAndNothingElse) {

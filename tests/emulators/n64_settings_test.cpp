@@ -1,11 +1,15 @@
-// 1964 plug-in settings: names of binding lines both ways, and the [Controls] section rebuilt.
+// 1964 plug-in settings: inputs of binding lines both ways, and the [Controls] section rebuilt.
 #include "emulators/n64_settings.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
-using rx::n64::binding;
+using rx::binding;
+using rx::hat_direction;
+using rx::input;
 using rx::n64::bindings;
 
 const std::string keyboard = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
@@ -28,40 +32,52 @@ std::size_t index_of(int button_id) {
     return 99;
 }
 
-void set(bindings& b, int button_id, const std::string& shown) {
-    b[index_of(button_id)].shown = shown;
+// What a capture box does to a control.
+void set(bindings& b, int button_id, const input& captured) {
+    b[index_of(button_id)].id = captured;
+    b[index_of(button_id)].captured = true;
 }
 
-TEST(N64Names, LinesReadAsTheCaptureBoxNamesThem) {
-    EXPECT_EQ(rx::n64::std_name("Button=0 17 C8 0 5\r\n"), "Up");
-    EXPECT_EQ(rx::n64::std_name("Button=0 04 9C 0 5\r\n"), "Enter");
-    EXPECT_EQ(rx::n64::std_name("Button=0 02 01 1 2\r\n"), "Joystick 1 axis 1 dir 0");
-    EXPECT_EQ(rx::n64::std_name("Button=0 02 5 0 2\r\n"), "Joystick 1 axis 3 dir 1");
-    EXPECT_EQ(rx::n64::std_name("Button=0 03 08 0 3\r\n"), "Joystick 1 POV Up");
-    EXPECT_EQ(rx::n64::std_name("Button=0 03 08 3 3\n"), "Joystick 1 POV Left");
-    EXPECT_EQ(rx::n64::std_name("Button=0 05 0A 0 1\r\n"), "Joystick 1 Button 10");
-    EXPECT_EQ(rx::n64::std_name("Button=0 05 0A 0 9\r\n"), "");
-    EXPECT_EQ(rx::n64::std_name("Button=0 05\r\n"), "");
-    EXPECT_EQ(rx::n64::std_name(""), "");
+void set_all(bindings& b, const input& captured) {
+    for (int id : rx::n64::button_ids) set(b, id, captured);
+}
 
-    EXPECT_EQ(rx::n64::emu_line(17, "Up"), "Button=0 17 C8 0 5\r\n");
-    EXPECT_EQ(rx::n64::emu_line(4, "Enter"), "Button=0 04 1C 0 5\r\n");
-    EXPECT_EQ(rx::n64::emu_line(4, "Enter (Pad)"), "Button=0 04 00 0 5\r\n");
-    EXPECT_EQ(rx::n64::emu_line(5, "Joystick 1 Button 10"), "Button=0 05 0A 0 1\r\n");
-    EXPECT_EQ(rx::n64::emu_line(2, "Joystick 1 axis 1 dir 0"), "Button=0 02 1 1 2\r\n");
-    EXPECT_EQ(rx::n64::emu_line(2, "Joystick 2 axis 3 dir 1"), "Button=0 02 5 0 2\r\n");
-    EXPECT_EQ(rx::n64::emu_line(3, "Joystick 1 POV Right"), "Button=0 03 08 1 3\r\n");
-    EXPECT_EQ(rx::n64::emu_line(12, "Joystick 9 Button 3"), "Button=0 12 03 0 1\r\n");
-    // Names the file cannot hold leave the control's line as it was.
-    EXPECT_FALSE(rx::n64::emu_line(3, "Joystick 1 axis 4 dir 1").has_value());
-    EXPECT_FALSE(rx::n64::emu_line(3, "Joystick 1 POV Middle").has_value());
-    EXPECT_FALSE(rx::n64::emu_line(3, "Joystick 1 ").has_value());
-    // Every line a capture can produce reads back as the same name.
-    for (const char* name : {"Left Ctrl", "Joystick 1 Button 0", "Joystick 1 axis 0 dir 0",
-                             "Joystick 1 axis 2 dir 1", "Joystick 1 POV Down"}) {
-        auto line = rx::n64::emu_line(9, name);
-        ASSERT_TRUE(line.has_value()) << name;
-        EXPECT_EQ(rx::n64::std_name(*line), name);
+TEST(N64Inputs, LinesAndInputsBothWays) {
+    const std::pair<const char*, input> read[] = {
+        {"Button=0 17 C8 0 5\r\n", input::key(200)},
+        {"Button=0 04 9C 0 5\r\n", input::key(156)},
+        {"Button=0 02 01 1 2\r\n", input::axis(1, 1, false)},
+        {"Button=0 02 5 0 2\r\n", input::axis(1, 3, true)},
+        {"Button=0 02 4 0 2\r\n", input::joystick_only(1)},
+        {"Button=0 03 08 0 3\r\n", input::pov(1, hat_direction::up)},
+        {"Button=0 03 08 3 3\n", input::pov(1, hat_direction::left)},
+        {"Button=0 03 08 4 3\n", input::joystick_only(1)},
+        {"Button=0 05 0A 0 1\r\n", input::button(1, 10)},
+        {"Button=0 05 0A 0 9\r\n", input{}},
+        {"Button=0 05\r\n", input{}},
+        {"", input{}}};
+    for (const auto& [line, id] : read)
+        EXPECT_EQ(rx::n64::input_of(line), id) << line << " should read as " << input_name(id);
+
+    const std::tuple<int, input, const char*> written[] = {
+        {17, input::key(200), "Button=0 17 C8 0 5\r\n"},
+        {4, input::key(28), "Button=0 04 1C 0 5\r\n"},
+        {5, input::button(1, 10), "Button=0 05 0A 0 1\r\n"},
+        {2, input::axis(1, 1, false), "Button=0 02 1 1 2\r\n"},
+        {2, input::axis(2, 3, true), "Button=0 02 5 0 2\r\n"},
+        {3, input::pov(1, hat_direction::right), "Button=0 03 08 1 3\r\n"},
+        {12, input::button(9, 3), "Button=0 12 03 0 1\r\n"}};
+    for (const auto& [id, bound, line] : written) EXPECT_EQ(rx::n64::emu_line(id, bound), line);
+    // Inputs the file cannot hold leave the control's line as it was.
+    for (const input& unstorable : {input::axis(1, 4, true), input::joystick_only(1),
+                                    input::button(10, 1), input::value(300), input{}})
+        EXPECT_FALSE(rx::n64::emu_line(3, unstorable).has_value()) << input_name(unstorable);
+    // Every line a capture can produce reads back as the same input.
+    for (const input& captured : {input::key(29), input::button(1, 0), input::axis(1, 0, false),
+                                  input::axis(1, 2, true), input::pov(1, hat_direction::down)}) {
+        auto line = rx::n64::emu_line(9, captured);
+        ASSERT_TRUE(line.has_value()) << input_name(captured);
+        EXPECT_EQ(rx::n64::input_of(*line), captured);
     }
 }
 
@@ -76,16 +92,16 @@ TEST(N64Load, ReadsOnlyThisScreensBindingsOfTheSection) {
         "\r\n"
         "[Other]\r\nButton=0 16 D0 0 5\r\n";
     bindings b = rx::n64::load(text);
-    EXPECT_EQ(b[0].shown, "Left");
-    EXPECT_EQ(b[0].line, "Button=0 17 CB 0 5\r\n");
-    EXPECT_EQ(b[1].shown, "");  // the controller-2 line and the other section are not ours
-    EXPECT_EQ(b[index_of(2)].shown, "Joystick 1 axis 1 dir 0");
-    for (const binding& x : b) EXPECT_EQ(x.shown, x.loaded_shown);
+    EXPECT_EQ(b[0].id, input::key(203));
+    EXPECT_EQ(b[0].emu, "Button=0 17 CB 0 5\r\n");
+    EXPECT_EQ(b[1].id, input{});  // the controller-2 line and the other section are not ours
+    EXPECT_EQ(b[index_of(2)].id, input::axis(1, 1, false));
+    for (const binding& x : b) EXPECT_FALSE(x.captured);
     // A section that is not closed by a blank line ends at the next header.
     b = rx::n64::load("x\n[Controls]\nButton=0 16 D0 0 5\n[Other]\nButton=0 17 C8 0 5\n");
-    EXPECT_EQ(b[1].shown, "Down");
-    EXPECT_EQ(b[0].shown, "");
-    EXPECT_EQ(rx::n64::load("no section\r\nButton=0 17 C8 0 5\r\n")[0].shown, "");
+    EXPECT_EQ(b[1].id, input::key(208));
+    EXPECT_EQ(b[0].id, input{});
+    EXPECT_EQ(rx::n64::load("no section\r\nButton=0 17 C8 0 5\r\n")[0].id, input{});
 }
 
 TEST(N64Load, TheSectionStartsAtTheFirstLineHoldingItsHeader) {
@@ -93,9 +109,8 @@ TEST(N64Load, TheSectionStartsAtTheFirstLineHoldingItsHeader) {
     for (const std::string header : {"\xEF\xBB\xBF[Controls]", "[Controls] ; 1964 input"}) {
         const std::string text = header + "\r\nButton=0 17 C8 0 5\r\n\r\n[Other]\r\nx=1\r\n";
         bindings b = rx::n64::load(text);
-        EXPECT_EQ(b[0].shown, "Up") << header;
-        set(b, 16, "Down");
-        b[1].touched = true;
+        EXPECT_EQ(b[0].id, input::key(200)) << header;
+        set(b, 16, input::key(208));
         const std::string out = rx::n64::save(text, b, devices({}));
         // Rebuilt in place: one section, the text before the header and after the section kept.
         EXPECT_EQ(out.find("[Controls]"), header.find("[Controls]")) << out;
@@ -111,11 +126,11 @@ TEST(N64Save, WritesTheGuidAndButtonLinesFromTheDeviceList) {
     std::string text = "[Controls]\r\n\r\n";
     bindings b = rx::n64::load(text);
     for (std::size_t k = 0; k < b.size(); ++k)
-        b[k].shown = "Joystick 1 Button " + std::to_string(k);
-    set(b, 17, "Up");
-    set(b, 4, "Enter");
-    set(b, 2, "Joystick 1 axis 1 dir 0");
-    set(b, 3, "Joystick 1 POV Up");
+        set(b, rx::n64::button_ids[k], input::button(1, static_cast<int>(k)));
+    set(b, 17, input::key(200));
+    set(b, 4, input::key(28));
+    set(b, 2, input::axis(1, 1, false));
+    set(b, 3, input::pov(1, hat_direction::up));
     std::string out = rx::n64::save(text, b, devices({pad_one, pad_two}));
     EXPECT_EQ(out,
               "[Controls]\r\n"
@@ -144,11 +159,11 @@ TEST(N64Save, WritesTheGuidAndButtonLinesFromTheDeviceList) {
               "Button=0 08 11 0 1\r\n"
               "\r\n");
     // All keys: no joystick group and no controller GUID at all.
-    for (auto& x : b) x.shown = "A";
+    set_all(b, input::key(30));
     out = rx::n64::save(text, b, devices({pad_one}));
     EXPECT_EQ(out.find("#Joystick"), std::string::npos);
     EXPECT_EQ(out.find(pad_one), std::string::npos);
-    for (auto& x : b) x.shown = "Joystick 1 Button 1";
+    set_all(b, input::button(1, 1));
     out = rx::n64::save(text, b, devices({}));
     EXPECT_EQ(out.find("#Keyboard"), std::string::npos);
     EXPECT_NE(out.find("DInputGUID={00000000-0000-0000-0000-000000000000}\r\n"), std::string::npos);
@@ -177,7 +192,7 @@ TEST(N64Save, KeepsEveryLineItDoesNotOwnAndTheTextAroundTheSection) {
                        "\r\n" +
                        tail;
     bindings b = rx::n64::load(text);
-    set(b, 16, "Joystick 1 Button 4");
+    set(b, 16, input::button(1, 4));
     std::string out = rx::n64::save(text, b, devices({pad_one}));
     EXPECT_EQ(out.substr(0, head.size()), head);
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
@@ -223,21 +238,21 @@ TEST(N64Save, UnchangedBindingsKeepTheirLinesAndTheirDevice) {
         "Button=0 02 01 1 2\r\n"
         "\r\n";
     bindings b = rx::n64::load(text);
-    EXPECT_EQ(b[0].shown, "1");
+    EXPECT_EQ(shown_name(b[0]), "1");
     // No controller is attached now: the joystick lines keep the device the file named.
     std::string out = rx::n64::save(text, b, devices({}));
     EXPECT_NE(out.find("Button=0 17 01 0 5\r\n"), std::string::npos);
     EXPECT_NE(out.find("Button=0 04 9C 0 5\r\n"), std::string::npos);
     EXPECT_NE(out.find("DInputGUID=" + pad_two + "\r\nButton=0 02 01 1 2\r\n"), std::string::npos);
-    // A new capture of the same name is written from the name.
-    b[index_of(4)].touched = true;
+    // Either Enter captures as the main one.
+    set(b, 4, input::key(28));
     out = rx::n64::save(text, b, devices({}));
     EXPECT_NE(out.find("Button=0 04 1C 0 5\r\n"), std::string::npos);
 }
 
 TEST(N64Save, AFileWithoutTheSectionGetsItAdded) {
     bindings b = rx::n64::load("");
-    set(b, 17, "Up");
+    set(b, 17, input::key(200));
     const std::string text = "[General]\r\nPad=1";  // no line end at the end
     std::string out = rx::n64::save(text, b, devices({}));
     EXPECT_EQ(out, text +
@@ -245,7 +260,7 @@ TEST(N64Save, AFileWithoutTheSectionGetsItAdded) {
                        "# Button format: controlnum buttonID bOffset bAxisID bBtnType\r\n"
                        "#Keyboard\r\nDInputGUID=" +
                        keyboard + "\r\nButton=0 17 C8 0 5\r\n\r\n");
-    EXPECT_EQ(rx::n64::load(out)[0].shown, "Up");
+    EXPECT_EQ(rx::n64::load(out)[0].id, input::key(200));
     // A section without its blank line before the next header does not swallow that header.
     std::string open = "[Controls]\r\nButton=0 17 C8 0 5\r\n[Next]\r\nkeep=1\r\n";
     out = rx::n64::save(open, rx::n64::load(open), devices({}));

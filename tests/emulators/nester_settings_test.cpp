@@ -6,10 +6,13 @@
 
 #include "files.h"
 #include "platform/file.h"
+#include "tests/emulators/codec_fixtures.h"
 
 namespace {
 
 namespace nester = rx::nester;
+using rx::input;
+using rx::test::capture;
 using rx::test::read_file;
 
 const std::string keyboard = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
@@ -59,10 +62,24 @@ class Nester : public testing::Test {
                                                    : end + 1 - at - header.size());
     }
 
+    // Loads the keys, and the bindings the screen shows of them.
+    void load() {
+        keys = nester::load(store, keyboard, log);
+        b = nester::bindings_of(keys);
+    }
+    void save(int pad_count) { nester::save(store, keys, b, pads(pad_count), log); }
+    // What a fresh load shows for the button.
+    input reloaded(std::size_t slot) {
+        std::vector<std::string> ignored;
+        return nester::bindings_of(nester::load(store, keyboard, ignored))[slot].id;
+    }
+
     rx::test::temp_dir dir;
     std::string file = dir.file("registry");
     rx::platform::registry& store = rx::platform::user_registry();
     std::vector<std::string> log;
+    nester::key_records keys{};
+    std::vector<rx::binding> b;
 
   private:
     bool had_ = false;
@@ -70,11 +87,10 @@ class Nester : public testing::Test {
 };
 
 TEST_F(Nester, FirstOpeningCreatesEveryKeyWithItsDefault) {
-    nester::slots s = nester::load(store, keyboard, log);
+    load();
     EXPECT_TRUE(log.empty());
-    const char* expected[] = {"Up", "Down", "Left", "Right", "Right Shift", "Enter", "Z", "X",
-                              "R",  "F",    "D",    "G",     "E",           "W",     "S", "A"};
-    for (std::size_t i = 0; i < s.size(); ++i) EXPECT_EQ(s[i].shown, expected[i]) << i;
+    const int expected[] = {200, 208, 203, 205, 54, 156, 44, 45, 19, 33, 32, 34, 18, 17, 31, 30};
+    for (std::size_t i = 0; i < b.size(); ++i) EXPECT_EQ(b[i].id, input::key(expected[i])) << i;
     EXPECT_EQ(key_text(0, 5),
               "\"DeviceGUID\"=hex:" + keyboard_hex +
                   "\n\"DeviceNumber\"=hex:00,00,00,00\n\"DeviceType\"=dword:00000001\n"
@@ -83,17 +99,17 @@ TEST_F(Nester, FirstOpeningCreatesEveryKeyWithItsDefault) {
     EXPECT_NE(key_text(1, 7).find("\"Key\"=hex:1e\n"), std::string::npos);
     // Opening again reads the keys and writes nothing.
     std::string before = read_file(file);
-    s = nester::load(store, keyboard, log);
-    EXPECT_EQ(s[slot_of(1, 0)].shown, "R");
+    load();
+    EXPECT_EQ(b[slot_of(1, 0)].id, input::key(19));
     EXPECT_EQ(read_file(file), before);
 }
 
 TEST_F(Nester, CapturedBindingsAreWrittenWithTheirExactTypesAndBytes) {
-    nester::slots s = nester::load(store, keyboard, log);
-    s[slot_of(0, 6)].shown = "Left Ctrl";
-    s[slot_of(1, 0)].shown = "Joystick 2 axis 0 dir 1";
-    s[slot_of(0, 7)].shown = "Joystick 2 Button 10";
-    nester::save(store, s, pads(2), log);
+    load();
+    capture(b[slot_of(0, 6)], input::key(29));
+    capture(b[slot_of(1, 0)], input::axis(2, 0, true));
+    capture(b[slot_of(0, 7)], input::button(2, 10));
+    save(2);
     EXPECT_TRUE(log.empty());
     const std::string pad_two_hex = "00,00,00,20,00,00,00,00,00,00,00,00,00,00,00,02";
     EXPECT_EQ(key_text(0, 6),
@@ -111,11 +127,11 @@ TEST_F(Nester, CapturedBindingsAreWrittenWithTheirExactTypesAndBytes) {
                   "\n\"DeviceNumber\"=hex:01,00,00,00\n"
                   "\"DeviceType\"=dword:00000002\n\"JAxisPositive\"=dword:00000000\n"
                   "\"JOffset\"=dword:0000003a\n\"Key\"=hex:00\n");
-    // What was written reads back as the names that were captured.
-    nester::slots again = nester::load(store, keyboard, log);
-    EXPECT_EQ(again[slot_of(1, 0)].shown, "Joystick 2 axis 0 dir 1");
-    EXPECT_EQ(again[slot_of(0, 7)].shown, "Joystick 2 Button 10");
-    EXPECT_EQ(again[slot_of(0, 6)].shown, "Left Ctrl");
+    // What was written reads back as the inputs that were captured, and they are saved.
+    for (std::size_t slot : {slot_of(1, 0), slot_of(0, 7), slot_of(0, 6)}) {
+        EXPECT_EQ(reloaded(slot), b[slot].id) << slot;
+        EXPECT_FALSE(b[slot].captured) << slot;
+    }
 }
 
 TEST_F(Nester, ButtonsTheScreenDidNotTouchKeepTheirKeysExactly) {
@@ -123,18 +139,18 @@ TEST_F(Nester, ButtonsTheScreenDidNotTouchKeepTheirKeysExactly) {
     const std::string odd = nester::key_path(1, 4);
     ASSERT_TRUE(store.write_binary(odd, "Key", {0x01}));
     ASSERT_TRUE(store.write_dword(odd, "DeviceType", 1));
-    nester::slots s = nester::load(store, keyboard, log);
-    EXPECT_EQ(s[slot_of(1, 4)].shown, "1");  // code 1 has no name; "1" is code 2's
+    load();
+    EXPECT_EQ(shown_name(b[slot_of(1, 4)]), "1");  // code 1 has no name; "1" is code 2's
     std::string odd_before = key_text(1, 4);
     std::string start_before = key_text(0, 5);
-    s[slot_of(0, 0)].shown = "W";
-    nester::save(store, s, pads(0), log);
+    capture(b[slot_of(0, 0)], input::key(17));
+    save(0);
     EXPECT_EQ(key_text(1, 4), odd_before);
     EXPECT_EQ(key_text(0, 5), start_before);  // keypad Enter stays keypad Enter
     EXPECT_NE(key_text(0, 0).find("\"Key\"=hex:11\n"), std::string::npos);
-    // A fresh capture of the same name is written from the name.
-    s[slot_of(0, 5)].touched = true;
-    nester::save(store, s, pads(0), log);
+    // Either Enter captures as the main one.
+    capture(b[slot_of(0, 5)], input::key(28));
+    save(0);
     EXPECT_NE(key_text(0, 5).find("\"Key\"=hex:1c\n"), std::string::npos);
     EXPECT_TRUE(log.empty());
 }
@@ -147,14 +163,14 @@ TEST_F(Nester, JoysticksBeyondTheDeviceListNeverReadPastIt) {
     sixth.device_type = 2;
     sixth.offset = 49;
     ASSERT_TRUE(store.write_values(nester::key_path(0, 6), nester::record_values(sixth)));
-    nester::slots s = nester::load(store, keyboard, log);
-    EXPECT_EQ(s[slot_of(0, 6)].shown, "Joystick 6 Button 1");
+    load();
+    EXPECT_EQ(b[slot_of(0, 6)].id, input::button(6, 1));
 
-    s[slot_of(0, 0)].shown = "Joystick 5 Button 2";      // the last of five attached
-    s[slot_of(0, 6)].shown = "Joystick 6 Button 3";      // not attached, but the one it had
-    s[slot_of(0, 1)].shown = "Joystick 7 axis 1 dir 0";  // not attached and new: not stored
+    capture(b[slot_of(0, 0)], input::button(5, 2));       // the last of five attached
+    capture(b[slot_of(0, 6)], input::button(6, 3));       // not attached, but the one it had
+    capture(b[slot_of(0, 1)], input::axis(7, 1, false));  // not attached and new: not stored
     std::string down_before = key_text(0, 1);
-    nester::save(store, s, pads(5), log);
+    save(5);
     EXPECT_EQ(log, std::vector<std::string>{"Failed to write key - write_nes_key"});
     EXPECT_EQ(nester::read_record(store, nester::key_path(0, 0)).device_guid,
               *rx::platform::guid_bytes(pad_guids[4]));
@@ -162,87 +178,68 @@ TEST_F(Nester, JoysticksBeyondTheDeviceListNeverReadPastIt) {
     EXPECT_EQ(kept.device_guid, sixth.device_guid);
     EXPECT_EQ(kept.offset, 51u);
     EXPECT_EQ(key_text(0, 1), down_before);
-    // The unsaved name stays on screen and is tried again by the next save.
-    EXPECT_TRUE(s[slot_of(0, 1)].changed());
-    nester::save(store, s, pads(5), log);
+    // The unsaved input stays on screen and is tried again by the next save.
+    EXPECT_TRUE(b[slot_of(0, 1)].captured);
+    save(5);
     EXPECT_EQ(log.size(), 2u);
 }
 
 TEST_F(Nester, EveryFailedWriteIsLoggedAndLeavesTheButtonUnsaved) {
     rx::platform::fail_replace_step_for_testing(rx::platform::replace_step::write);
-    nester::slots s = nester::load(store, keyboard, log);
+    load();
     EXPECT_EQ(log.size(), 16u);
-    EXPECT_EQ(s[slot_of(0, 5)].shown, "Enter");  // the defaults are still shown
+    EXPECT_EQ(b[slot_of(0, 5)].id, input::key(156));  // the defaults are still shown
     log.clear();
-    s[slot_of(1, 1)].shown = "Q";
-    nester::save(store, s, pads(1), log);
+    capture(b[slot_of(1, 1)], input::key(16));
+    save(1);
     EXPECT_EQ(log, std::vector<std::string>{"Failed to write key - write_nes_key"});
     rx::platform::fail_replace_step_for_testing(rx::platform::replace_step::none);
     log.clear();
-    nester::save(store, s, pads(1), log);
+    save(1);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(nester::read_record(store, nester::key_path(1, 1)).key, 16);
 }
 
-TEST_F(Nester, CapturedTopRowDigitsAreSavedAsTheirKeys) {
-    // The capture box names the top-row digits "0" to "9"; the key table has them as codes 2 to 11.
-    nester::slots s = nester::load(store, keyboard, log);
-    s[slot_of(0, 6)].shown = "5";
-    s[slot_of(1, 7)].shown = "0";
-    s[slot_of(0, 7)].shown = "1";
-    s[slot_of(0, 7)].touched = true;
-    nester::save(store, s, pads(0), log);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(nester::read_record(store, nester::key_path(0, 6)).key, 6);
-    EXPECT_EQ(nester::read_record(store, nester::key_path(1, 7)).key, 11);
-    EXPECT_EQ(nester::read_record(store, nester::key_path(0, 7)).key, 2);
-    nester::slots again = nester::load(store, keyboard, log);
-    EXPECT_EQ(again[slot_of(0, 6)].shown, "5");
-    EXPECT_EQ(again[slot_of(1, 7)].shown, "0");
-}
-
-TEST(NesterNames, RecordsAndNamesBothWays) {
+TEST(NesterInputs, RecordsAndInputsBothWays) {
     nester::key_record r;  // zeroed
     EXPECT_EQ(r.device_number, 0);
     EXPECT_EQ(r.device_guid, (std::array<std::uint8_t, 16>{}));
     r.device_number = -1;  // the key had no DeviceNumber: the controller's own joystick
     r.device_type = 2;
     r.offset = 51;
-    EXPECT_EQ(nester::std_name(r, 1), "Joystick 2 Button 3");
+    EXPECT_EQ(nester::input_of(r, 1), input::button(2, 3));
     r.device_type = 3;
     r.offset = 4;
-    EXPECT_EQ(nester::std_name(r, 0), "Joystick 1 axis 1 dir 0");
+    EXPECT_EQ(nester::input_of(r, 0), input::axis(1, 1, false));
+    r.offset = 8;
+    EXPECT_EQ(nester::input_of(r, 0), input::joystick_only(1));
     r.device_type = 7;
-    EXPECT_EQ(nester::std_name(r, 0), "");
-    // Any DeviceNumber a key may hold is named, the largest too.
+    EXPECT_EQ(nester::input_of(r, 0), input{});
+    // Any DeviceNumber a key may hold is read without overflow, the largest too.
     r.device_type = 2;
     r.offset = 48;
     r.device_number = 2147483647;
-    EXPECT_EQ(nester::std_name(r, 0), "Joystick 2147483648 Button 0");
+    EXPECT_EQ(nester::input_of(r, 0), input{});
 
-    auto axis = nester::record_of("Joystick 1 axis 0 dir 1", {}, pads(1));
+    auto axis = nester::record_of(input::axis(1, 0, true), {}, pads(1));
     ASSERT_TRUE(axis.has_value());
     EXPECT_EQ(axis->device_type, 3u);
     EXPECT_EQ(axis->offset, 0u);
     EXPECT_EQ(axis->axis_positive, 1u);
     EXPECT_EQ(axis->device_number, 0);
-    EXPECT_FALSE(nester::record_of("Joystick 1 axis 2 dir 1", {}, pads(1)).has_value());
-    EXPECT_FALSE(nester::record_of("Joystick 1 Button 32", {}, pads(1)).has_value());
-    auto enter = nester::record_of("Enter (Pad)", {}, pads(0));
+    auto enter = nester::record_of(input::key(156), {}, pads(0));
     ASSERT_TRUE(enter.has_value());
-    EXPECT_EQ(enter->key, 0);
+    EXPECT_EQ(enter->key, 156);
     EXPECT_EQ(enter->device_type, 1u);
-    // An empty box and the bare number of a code without a name are no keys: stored as key 0
-    // they would unbind the button.
-    nester::key_record unnamed;
-    unnamed.device_type = 1;
-    unnamed.key = 55;
-    EXPECT_EQ(nester::std_name(unnamed, 0), "55");
-    EXPECT_FALSE(nester::record_of("55", unnamed, pads(0)).has_value());
-    EXPECT_FALSE(nester::record_of("", {}, pads(0)).has_value());
-    // A failed enumeration knows no joystick at all.
+    // Key 0 would unbind the button; inputs nester has no place for are not stored either, nor
+    // is any joystick when the enumeration failed.
     rx::platform::device_list failed;
-    EXPECT_FALSE(nester::record_of("Joystick 1 Button 0", {}, failed).has_value());
+    const std::pair<input, rx::platform::device_list> unstorable[] = {
+        {input::axis(1, 2, true), pads(1)}, {input::button(1, 32), pads(1)},
+        {input::key(0), pads(0)},           {input{}, pads(0)},
+        {input::value(55), pads(0)},        {input::button(1, 0), failed}};
+    for (const auto& [id, devices] : unstorable)
+        EXPECT_FALSE(nester::record_of(id, {}, devices).has_value()) << input_name(id);
 }
 
 }  // namespace

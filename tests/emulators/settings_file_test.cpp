@@ -49,7 +49,7 @@ TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
         std::string bytes;
         ASSERT_EQ(rx::read_settings_file(path, bytes), rx::settings_file::read);
         c.load(bytes, records);
-        rx::test::capture(records[c.edited], "Q");
+        rx::test::capture(records[c.edited], rx::input::key(16));
         auto codec = [&](std::string_view b) { return c.save(b, records); };
 
         for (auto step : {rx::platform::replace_step::create, rx::platform::replace_step::write,
@@ -80,7 +80,7 @@ TEST(SettingsFile, SavedEditReachesTheFileAndAFailedReplaceLeavesItWhole) {
 TEST(SettingsFile, MissingEmptyOrRefusedFilesAreNotWritten) {
     rx::test::temp_dir dir("rx_codec");
     const std::string path = dir.file("zinput.cfg");
-    std::vector<binding> records(24, binding{"Up", "200"});
+    std::vector<binding> records(24, binding{rx::input::key(200), "200", true});
     auto codec = [&](std::string_view b) { return rx::zsnes::save(b, records); };
     std::vector<std::string> emu;
     std::string bytes;

@@ -29,11 +29,11 @@ TEST(KeyNames, NamedUnnamedAndReverseLookups) {
     EXPECT_EQ(rx::key_std_name(211), "Del");
     for (int unnamed : {0, 1, 55, 70, 74, 83, 255})
         EXPECT_EQ(rx::key_std_name(unnamed), std::to_string(unnamed));
-    EXPECT_EQ(rx::key_emu_name("Enter"), "28");
-    EXPECT_EQ(rx::key_emu_name("Left"), "203");
-    EXPECT_EQ(rx::key_emu_name("55"), "0");
-    EXPECT_EQ(rx::key_emu_name("Enter (Pad)"), "0");
-    EXPECT_EQ(rx::key_emu_name("left"), "0");
+    EXPECT_EQ(rx::key_code_of("Enter"), 28);
+    EXPECT_EQ(rx::key_code_of("Left"), 203);
+    EXPECT_EQ(rx::key_code_of("55"), 0);
+    EXPECT_EQ(rx::key_code_of("Enter (Pad)"), 0);
+    EXPECT_EQ(rx::key_code_of("left"), 0);
     // Every named code but keypad Enter comes back as itself.
     int named = 0;
     for (int code = 0; code < 256; ++code) {

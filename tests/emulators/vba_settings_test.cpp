@@ -1,10 +1,11 @@
-// The vba.ini codec: values to shown names and back, and the fixed-line rewrite.
+// The vba.ini codec: values to inputs and back, and the fixed-line rewrite.
 #include "emulators/vba_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "emulators/binding_codec.h"
 #include "emulators/settings_lines.h"
 
 namespace rx {
@@ -24,62 +25,60 @@ std::array<std::string, vba::row_count> values_of(const char* value) {
     return v;
 }
 
-TEST(VbaCodec, ValuesAndShownNames) {
+// A row as a load (or a capture, when `captured`) leaves it.
+binding row(input id, const char* loaded, bool captured) {
+    return binding{id, loaded, captured};
+}
+
+TEST(VbaCodec, ValuesAndTheirInputs) {
     EXPECT_EQ(vba::get_control("Joy0_Left=203\r\n"), "203\r");
     EXPECT_EQ(vba::get_control("Joy0_Left=a=b\n"), "a=b");
     EXPECT_EQ(vba::get_control("no equals\n"), "");
-    EXPECT_EQ(vba::get_std_name("203\r"), "Left");
-    EXPECT_EQ(vba::get_std_name("156"), "Enter");
-    EXPECT_EQ(vba::get_std_name("55"), "55");
-    EXPECT_EQ(vba::get_std_name("256"), "Joystick 1 axis 0 dir 0");
-    EXPECT_EQ(vba::get_std_name("259"), "Joystick 1 axis 1 dir 1");
-    EXPECT_EQ(vba::get_std_name("291"), "Joystick 1 POV Left");
-    EXPECT_EQ(vba::get_std_name("288"), "Joystick 1 POV Up");
-    EXPECT_EQ(vba::get_std_name("387"), "Joystick 1 Button 3");
-    EXPECT_EQ(vba::get_std_name("642\r"), "Joystick 2 Button 2");
-    EXPECT_EQ(vba::get_std_name("260"), "Joystick 1 ");
+    const std::pair<const char*, input> read[] = {
+        {"203\r", input::key(203)},
+        {"156", input::key(156)},
+        {"55", input::key(55)},
+        {"256", input::axis(1, 0, false)},
+        {"259", input::axis(1, 1, true)},
+        {"291", input::pov(1, hat_direction::left)},
+        {"288", input::pov(1, hat_direction::up)},
+        {"387", input::button(1, 3)},
+        {"642\r", input::button(2, 2)},
+        {"260", input::joystick_only(1)},
+        {"2689", input::value(2689)}};  // a tenth joystick
+    for (const auto& [value, id] : read)
+        EXPECT_EQ(vba::input_of(value), id) << value << " should read as " << input_name(id);
+    EXPECT_EQ(input_name(vba::input_of("156")), "Enter");
+    EXPECT_EQ(input_name(vba::input_of("260")), "Joystick 1 ");
 }
 
-TEST(VbaCodec, ShownNamesBackToCodes) {
-    EXPECT_EQ(vba::get_emu_name("Left", "203\r", false), "203");
-    EXPECT_EQ(vba::get_emu_name("Enter", "156", true), "28");
-    // Left alone, keypad Enter and an input without a name keep their codes.
-    EXPECT_EQ(vba::get_emu_name("Enter", "156", false), "156");
-    EXPECT_EQ(vba::get_emu_name("Enter (Pad)", "0", true), "0");
-    EXPECT_EQ(vba::get_emu_name("Joystick 2 Button 2", "642\r", false), "642");
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260\r", false), "260");
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 ", "260", true), "256");
-    // A bare number left alone is written back as it was, negative ones too.
-    EXPECT_EQ(vba::get_emu_name("-8", "-8\r", false), "-8");
-    EXPECT_EQ(vba::get_emu_name("-8", "-8\r", true), "0");
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 POV Right", "0", true), "290");
-    EXPECT_EQ(vba::get_emu_name("Joystick 3 axis 0 dir 1", "0", true), "769");
-    EXPECT_EQ(vba::get_emu_name("Joystick 3 axis 1 dir 0", "0", true), "770");
-    // The emulator has no code for the extra axes: the joystick's base.
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 axis 2 dir 0", "0", true), "256");
-}
-
-TEST(VbaCodec, ButtonsBeyondTheJoysticksRangeAreNotStored) {
+TEST(VbaCodec, SavedValuesOfRows) {
+    const std::pair<binding, const char*> saved[] = {
+        {row(input::key(203), "203\r", false), "203"},
+        {row(input::key(28), "156", true), "28"},
+        // Left alone, keypad Enter, an input without a name and a bare number keep their codes.
+        {row(input::key(156), "156", false), "156"},
+        {row(input::button(2, 2), "642\r", false), "642"},
+        {row(input::joystick_only(1), "260\r", false), "260"},
+        {row(input::key(-8), "-8\r", false), "-8"},
+        {row(input::key(55), "55\r", false), "55"},
+        {row(input::value(2689), "2689\r", false), "2689"},
+        {row(input::pov(1, hat_direction::right), "0", true), "290"},
+        {row(input::axis(3, 0, true), "0", true), "769"},
+        {row(input::axis(3, 1, false), "0", true), "770"},
+        // The emulator has no code for the extra axes, nor for buttons past 127: the row keeps
+        // its value.
+        {row(input::axis(1, 2, false), "45\r", true), "45"},
+        {row(input::button(1, 200), "45\r", true), "45"},
+        // A row that was never loaded has no value to keep: its input is converted, or is no key.
+        {row(input::key(203), "", false), "203"},
+        {row(input{}, "", false), "0"}};
+    for (const auto& [record, value] : saved)
+        EXPECT_EQ(vba::saved_value(record), value) << input_name(record.id) << " / " << record.emu;
     // 128 codes per joystick hold buttons 0 to 127; button 128 would be the next joystick's axis.
-    EXPECT_EQ(vba::get_joy_emu_name("Joystick 1 Button 127"), "511");
-    EXPECT_FALSE(vba::get_joy_emu_name("Joystick 1 Button 128").has_value());
-    EXPECT_EQ(vba::get_emu_name("Joystick 1 Button 200", "45\r", true), "45");
-}
-
-TEST(VbaCodec, UntouchedRowsKeepWhatTheyLoaded) {
-    // A key code without a name is shown as its number and written back as that code.
-    EXPECT_EQ(vba::get_emu_name("55", "55\r", false), "55");
-    EXPECT_EQ(vba::get_emu_name("1", "1\r", false), "1");  // Escape, not the "1" key
-    // Captured, "1" is the key 1 (code 2); a bare number the user cannot have captured is not a
-    // code.
-    EXPECT_EQ(vba::get_emu_name("1", "1\r", true), "2");
-    EXPECT_EQ(vba::get_emu_name("55", "203", true), "0");
-    // A row that was never loaded has no value to keep: its name is converted.
-    EXPECT_EQ(vba::get_emu_name("Left", "", false), "203");
-    // A joystick name that cannot be read keeps the row's value.
-    EXPECT_EQ(vba::get_emu_name("Joystick 10 Button 1", "2689\r", false), "2689");
-    EXPECT_EQ(vba::get_emu_name("Joystick", "300", false), "300");
-    EXPECT_EQ(vba::get_std_name("2689"), "Joystick 10 Button 1");
+    EXPECT_EQ(vba::value_of(input::button(1, 127)), 511);
+    EXPECT_FALSE(vba::value_of(input::button(1, 128)).has_value());
+    EXPECT_FALSE(vba::value_of(input::button(10, 1)).has_value());
 }
 
 TEST(VbaCodec, ParseStopsAtTheFirstMissingLineInFileOrder) {

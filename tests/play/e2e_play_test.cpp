@@ -243,14 +243,12 @@ class play_e2e : public rx::test::relicade_window_test,
                 return std::atoi(records[right_row].emu.c_str());
             }
             case settings_store::meka_inp: {
-                // MEKA keeps the key's name; the code is the one that name stands for.
+                // MEKA keeps the key's name; the load reads it as its code.
                 std::vector<rx::binding> records(rx::meka::binding_count);
                 rx::meka::load(read_file(folder / "meka.inp"), records);
-                std::string name = records[right_row].emu;
-                if (!name.empty() && name.back() == '\r') name.pop_back();
-                for (int code = 1; code < 256; ++code)
-                    if (rx::is_named_key(code) && rx::key_std_name(code) == name) return code;
-                return std::nullopt;
+                const rx::input& right = records[right_row].id;
+                if (right.type != rx::input::kind::key) return std::nullopt;
+                return right.index;
             }
         }
         return std::nullopt;

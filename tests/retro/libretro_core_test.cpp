@@ -253,8 +253,16 @@ TEST_F(RetroPads, VisualBoyAdvanceSettings) {
     std::vector<std::string> lines(100, "Other=1\r\n");
     const auto& rows = rx::vba::rows();
     const std::array<std::string, rx::vba::row_count> values = {
-        "29", "208", "203", "205", "54", "156", *rx::vba::get_joy_emu_name("Joystick 1 Button 3"),
-        "55", "16",  "17"};
+        "29",
+        "208",
+        "203",
+        "205",
+        "54",
+        "156",
+        std::to_string(*rx::vba::value_of(rx::input::button(1, 3))),
+        "55",
+        "16",
+        "17"};
     for (int r = 0; r < rx::vba::row_count; ++r) {
         lines[rows[r].line] = std::string(rows[r].key) + values[r] + "\r\n";
     }
@@ -288,7 +296,7 @@ TEST_F(RetroPads, ZsnesSettingsForBothPlayers) {
     reader.axis = [](int j, int a) { return j == 1 && a == 1 ? -32768 : 0; };
     reader.hat = [](int j) { return j == 1 ? hat_down : 0u; };
     for (int i = rx::zsnes::button_count; i < rx::zsnes::binding_count; ++i) {
-        auto source = source_of(records[static_cast<std::size_t>(i)].shown);
+        auto source = source_of(records[static_cast<std::size_t>(i)].id);
         if (!source) continue;
         pad_binding one;
         one.port = 1;
@@ -314,9 +322,9 @@ TEST_F(RetroPads, OotakeSettingsWithJoystickInputs) {
     // joystick 2's axis 1 pushed up, Down on its hat down, II on Left Ctrl.
     put(0, 0, 29);
     put(0, 5, 28);
-    put(0, 6, *rx::ootake::code_of("Joystick 1 Button 3"));
-    put(1, 0, *rx::ootake::code_of("Joystick 2 axis 1 dir 0"));
-    put(1, 1, *rx::ootake::code_of("Joystick 2 POV Down"));
+    put(0, 6, *rx::ootake::code_of(rx::input::button(1, 3)));
+    put(1, 0, *rx::ootake::code_of(rx::input::axis(2, 1, false)));
+    put(1, 1, *rx::ootake::code_of(rx::input::pov(2, rx::hat_direction::down)));
     put(1, 7, 29);
     auto pads = play(ootake_bindings(bytes), {SDLK_LCTRL});
     EXPECT_EQ(pads[0], bits({pad_up, pad_a}));
@@ -391,7 +399,7 @@ TEST_F(RetroPads, ShippedSettingsPlayExactlyTheFallbackKeys) {
     ASSERT_TRUE(rx::vba::parse(vba).complete);
     std::vector<rx::binding> records;
     ASSERT_TRUE(rx::zsnes::load(zsnes, records).ok);
-    ASSERT_TRUE(rx::ootake::load(ootake).has_value());
+    ASSERT_TRUE(rx::ootake::load(ootake, records));
     ASSERT_TRUE(rx::gens::load(gens, records).ok);
     ASSERT_EQ(rx::meka::load(meka, records).status, rx::meka::load_status::loaded);
     // What Right, X, Return, W and 0 press on each console's first pad: the PC Engine has no R, the
@@ -415,7 +423,7 @@ TEST_F(RetroPads, ShippedSettingsPlayExactlyTheFallbackKeys) {
         for (std::size_t i = 0; i < shipped.size(); ++i) {
             EXPECT_EQ(shipped[i].port, fallback[i].port) << i;
             EXPECT_EQ(shipped[i].button, fallback[i].button) << i;
-            EXPECT_EQ(shipped[i].shown, fallback[i].shown) << i;
+            EXPECT_EQ(shipped[i].id, fallback[i].id) << i;
             ASSERT_EQ(shipped[i].source.has_value(), fallback[i].source.has_value()) << i;
             if (shipped[i].source) {
                 EXPECT_EQ(shipped[i].source->key_syms, fallback[i].source->key_syms) << i;

@@ -177,7 +177,7 @@ TEST(QuickStateKeys, NoShippedSettingsBindThePlayKeys) {
             for (int sym : b.source->key_syms) {
                 for (int play_key :
                      {quick_save_sym, quick_load_sym, fast_forward_sym, pause_menu_sym})
-                    EXPECT_NE(sym, play_key) << b.shown;
+                    EXPECT_NE(sym, play_key) << input_name(b.id);
             }
         }
     }
