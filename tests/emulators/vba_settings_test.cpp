@@ -72,7 +72,9 @@ TEST(VbaCodec, SavedValuesOfRows) {
         {row(input::button(1, 200), "45\r", true), "45"},
         // A row that was never loaded has no value to keep: its input is converted, or is no key.
         {row(input::key(203), "", false), "203"},
-        {row(input{}, "", false), "0"}};
+        {row(input{}, "", false), "0"},
+        // An empty value reads as code 0, no key, and stays that: not the key named "0".
+        {row(vba::input_of(""), "", false), "0"}};
     for (const auto& [record, value] : saved)
         EXPECT_EQ(vba::saved_value(record), value) << input_name(record.id) << " / " << record.emu;
     // 128 codes per joystick hold buttons 0 to 127; button 128 would be the next joystick's axis.
