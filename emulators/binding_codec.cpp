@@ -12,6 +12,15 @@ input value_input(std::string_view value, input (*joystick_input)(int)) {
     return n > 255 ? joystick_input(n) : input::key(n);
 }
 
+std::optional<int> input_value(const input& bound,
+                               std::optional<int> (*joystick_value)(const input&)) {
+    if (bound.type == input::kind::key)
+        return bound.index >= 0 && bound.index <= 255 ? std::optional<int>(bound.index)
+                                                      : std::nullopt;
+    if (!storable_joystick(bound.joystick)) return std::nullopt;
+    return joystick_value(bound);
+}
+
 void set_loaded(binding& record, std::string emu, input id) {
     record.emu = std::move(emu);
     record.id = id;

@@ -49,6 +49,11 @@ struct settings_save {
 // joystick's through `joystick_input`.
 input value_input(std::string_view value, input (*joystick_input)(int));
 
+// The same files' value of `bound`: a key's code up to 255, a joystick input's through
+// `joystick_value`, which sees joysticks 1 to 9 only; nullopt for an input the file cannot hold.
+std::optional<int> input_value(const input& bound,
+                               std::optional<int> (*joystick_value)(const input&));
+
 // A record as a load leaves it: `emu` from the file, its input, nothing captured yet.
 void set_loaded(binding& record, std::string emu, input id);
 

@@ -80,11 +80,10 @@ input input_of(std::string_view value) {
     return value_input(value, joy_input);
 }
 
-std::optional<int> value_of(const input& bound) {
-    if (bound.type == input::kind::key)
-        return bound.index >= 0 && bound.index <= 255 ? std::optional<int>(bound.index)
-                                                      : std::nullopt;
-    if (!storable_joystick(bound.joystick)) return std::nullopt;
+namespace {
+
+// A joystick input's value; input_value has checked the joystick.
+std::optional<int> joy_value(const input& bound) {
     const int base = joystick_base + (bound.joystick - 1) * 256;
     switch (bound.type) {
         case input::kind::button: {
@@ -106,6 +105,12 @@ std::optional<int> value_of(const input& bound) {
         default:
             return std::nullopt;
     }
+}
+
+}  // namespace
+
+std::optional<int> value_of(const input& bound) {
+    return input_value(bound, joy_value);
 }
 
 settings_load load(std::string_view bytes, std::vector<binding>& records) {

@@ -28,49 +28,27 @@ bool is_digit(char c) {
 }  // namespace
 
 input input::key(int code) {
-    input made;
-    made.type = kind::key;
-    made.index = code;
-    return made;
+    return {kind::key, 0, code};
 }
 
 input input::button(int joystick, int number) {
-    input made;
-    made.type = kind::button;
-    made.joystick = joystick;
-    made.index = number;
-    return made;
+    return {kind::button, joystick, number};
 }
 
 input input::axis(int joystick, int number, bool positive) {
-    input made;
-    made.type = kind::axis;
-    made.joystick = joystick;
-    made.index = number;
-    made.positive = positive;
-    return made;
+    return {kind::axis, joystick, number, positive};
 }
 
 input input::pov(int joystick, hat_direction direction) {
-    input made;
-    made.type = kind::hat;
-    made.joystick = joystick;
-    made.hat = direction;
-    return made;
+    return {kind::hat, joystick, 0, false, direction};
 }
 
 input input::joystick_only(int joystick) {
-    input made;
-    made.type = kind::joystick;
-    made.joystick = joystick;
-    return made;
+    return {kind::joystick, joystick};
 }
 
 input input::value(int value) {
-    input made;
-    made.type = kind::code;
-    made.index = value;
-    return made;
+    return {kind::code, 0, value};
 }
 
 bool input::operator==(const input& other) const {

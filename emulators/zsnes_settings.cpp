@@ -113,11 +113,10 @@ input input_of(std::string_view value) {
     return value_input(value, joy_input);
 }
 
-std::optional<int> value_of(const input& bound) {
-    if (bound.type == input::kind::key)
-        return bound.index >= 0 && bound.index <= 255 ? std::optional<int>(bound.index)
-                                                      : std::nullopt;
-    if (!storable_joystick(bound.joystick)) return std::nullopt;
+namespace {
+
+// A joystick input's value; input_value has checked the joystick.
+std::optional<int> joy_value(const input& bound) {
     const int base = 32 * bound.joystick + 224;
     for (std::size_t i = 0; i < stick_codes.size(); ++i) {
         const stick_code& stick = stick_codes[i];
@@ -132,6 +131,12 @@ std::optional<int> value_of(const input& bound) {
     const int value = base + button_code + bound.index;
     if (joy_input(value) != bound) return std::nullopt;
     return value;
+}
+
+}  // namespace
+
+std::optional<int> value_of(const input& bound) {
+    return input_value(bound, joy_value);
 }
 
 settings_load load(std::string_view bytes, std::vector<binding>& records) {
